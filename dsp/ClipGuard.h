@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Clip Guard: a soft clipper under a ceiling, blending a half-sample-averaged clip with a direct one.
+#pragma once
+
+#include "RackEngine.h"
+
+#include <cmath>
+
+namespace pomelu::dsp
+{
+
+// The clipped value for the current sample w and the previous input p, at linear ceiling c.
+inline double clipGuardWet(double p, double w, double c) noexcept
+{
+    return 0.5 * (c * std::tanh((p + w) / (2.0 * c)) + c * std::tanh(w / c));
+}
+
+inline double RackEngine::clipGuardStep(int ch, double w) noexcept
+{
+    const double p = clipGuardPrev[ch];
+    clipGuardPrev[ch] = w; // remembered whether or not the guard is on
+    if (!settings.clipGuardOn)
+        return w;
+    const double a = block.clipAmount;
+    return a * clipGuardWet(p, w, block.clipCeiling) + (1.0 - a) * w;
+}
+
+} // namespace pomelu::dsp

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// EQ: low cut (12 or 24 dB/oct), low shelf, three peaks, high shelf, high cut (12 or 24 dB/oct).
+#pragma once
+
+#include "RackEngine.h"
+
+namespace pomelu::dsp
+{
+
+inline double RackEngine::eqStep(int ch, double w) noexcept
+{
+    if (!settings.eqOn)
+        return w;
+    if (settings.lowCutOn)
+    {
+        w = lowCutA[ch].tick(w);
+        if (settings.lowCutSteep) // the steep slope is the same stage twice: the 12 dB response squared
+            w = lowCutB[ch].tick(w);
+    }
+    for (auto& band : eqBands[ch])
+        w = band.tick(w);
+    if (settings.highCutOn)
+    {
+        w = highCutA[ch].tick(w);
+        if (settings.highCutSteep)
+            w = highCutB[ch].tick(w);
+    }
+    return w;
+}
+
+} // namespace pomelu::dsp

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Phaser: one peaking section with a negative gain (a moving dip) swept between 350 and 2150 Hz.
+#pragma once
+
+#include "RackEngine.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace pomelu::dsp
+{
+
+// The sweep retargets the dip every 16 samples; the section's 3 ms ramp smooths the steps.
+inline constexpr int kPhaserUpdateInterval = 16;
+
+inline void RackEngine::sweepPhaser(int sampleIndex) noexcept
+{
+    phaserPhase += settings.phaserRate / sampleRate;
+    if (phaserPhase >= 1.0)
+        phaserPhase -= 1.0;
+    if (sampleIndex % kPhaserUpdateInterval != 0 || !settings.phaserOn)
+        return;
+    const double frequency = (0.5 * std::sin(2.0 * std::numbers::pi * phaserPhase) + 0.5) * 1800.0 + 350.0;
+    const double q = settings.phaserFeedback / 80.0 + 0.5; // "feedback" widens or narrows the dip
+    const double gainDb = -0.12 * settings.phaserDepth;
+    for (int ch = 0; ch < block.channels; ++ch)
+        phaserBell[ch].setTarget(FilterType::Peak, sampleRate, frequency, q, gainDb);
+}
+
+inline double RackEngine::phaserStep(int ch, double w) noexcept
+{
+    if (!settings.phaserOn)
+        return w;
+    const double y = phaserBell[ch].tick(w);
+    const double m = block.phaserMix;
+    return (1.0 - m) * w + m * y;
+}
+
+} // namespace pomelu::dsp

@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "PopCut.h"
+
+namespace pomelu::dsp
+{
+
+void RackEngine::designPopCut(int ch) noexcept
+{
+    designSection(popCut[ch], FilterType::HighPass, settings.popCutFrequency, kPopCutQ, 0.0);
+}
+
+} // namespace pomelu::dsp

@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Pop Cut: a second-order high-pass against breath and plosive rumble.
+#pragma once
+
+#include "RackEngine.h"
+
+namespace pomelu::dsp
+{
+
+inline constexpr double kPopCutQ = 0.707;
+
+inline double RackEngine::popCutStep(int ch, double w) noexcept
+{
+    return settings.popCutOn ? popCut[ch].tick(w) : w; // off: the section is frozen, not ticked
+}
+
+} // namespace pomelu::dsp

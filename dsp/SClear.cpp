@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "SClear.h"
+
+namespace pomelu::dsp
+{
+
+void RackEngine::designSClear(int ch) noexcept
+{
+    designSection(sClear[ch], FilterType::HighShelf, settings.sClearFocus, kSClearQ,
+                  kSClearDbPerPercent * settings.sClearAmount);
+}
+
+} // namespace pomelu::dsp

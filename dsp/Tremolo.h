@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Tremolo: amplitude modulation by a sine, free-running in Hz or locked to the host tempo.
+#pragma once
+
+#include "RackEngine.h"
+
+#include <cmath>
+
+namespace pomelu::dsp
+{
+
+// The oscillator is a rotation of (sin, cos); renormalising every 256 samples holds its amplitude
+// at 1 against rounding drift.
+inline constexpr int kTremoloRenormaliseInterval = 256;
+
+// The effective rate of a block: free, or from the tempo and division; kept below 0.45 x sample rate.
+double tremoloRateHz(const RackSettings& settings, double sampleRate) noexcept;
+
+inline double RackEngine::tremoloStep(double w) const noexcept
+{
+    if (!settings.tremoloOn)
+        return w;
+    return (1.0 - (0.5 * block.tremoloS + 0.5) * settings.tremoloDepth / 100.0) * w;
+}
+
+inline void RackEngine::stepTremoloOscillator(int sampleIndex) noexcept
+{
+    const double s = block.tremoloS;
+    const double c = block.tremoloC;
+    block.tremoloS = s * block.tremoloCos + c * block.tremoloSin;
+    block.tremoloC = c * block.tremoloCos - s * block.tremoloSin;
+    if (sampleIndex % kTremoloRenormaliseInterval == kTremoloRenormaliseInterval - 1)
+    {
+        const double norm = std::sqrt(block.tremoloS * block.tremoloS + block.tremoloC * block.tremoloC);
+        block.tremoloS /= norm;
+        block.tremoloC /= norm;
+    }
+}
+
+} // namespace pomelu::dsp

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need from Debian's packages. Quiet and idempotent:
+# packages that are already there are not touched, and apt is not asked at all when none is missing.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    libgtest-dev libgmock-dev libbenchmark-dev
+    juce-modules-source-data
+    libcairo2-dev libfreetype-dev libx11-dev libxcb1-dev libpng-dev libfftw3-dev
+    libsndfile1-dev libebur128-dev
+    clang-14 libclang-rt-14-dev
+    espeak-ng sox xvfb xdotool
+)
+packages+=("$@")
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "setup: installing ${missing[*]}"
+    sudo_cmd=""
+    [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+    $sudo_cmd apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
