@@ -1,0 +1,162 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "IPlugBase.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace iplug
+{
+
+std::vector<ChannelIO> ParseChannelIO(const char* channelIOStr)
+{
+    std::vector<ChannelIO> result;
+    const char* p = channelIOStr ? channelIOStr : "";
+    while (*p != '\0')
+    {
+        char* end = nullptr;
+        const long nIn = std::strtol(p, &end, 10);
+        if (end == p || *end != '-')
+            break;
+        p = end + 1;
+        const long nOut = std::strtol(p, &end, 10);
+        if (end == p)
+            break;
+        result.push_back({static_cast<int>(nIn), static_cast<int>(nOut)});
+        p = end;
+        while (*p == ' ')
+            ++p;
+    }
+    return result;
+}
+
+IPlugBase::IPlugBase(const Config& config) : mConfig(config), mChannelIO(ParseChannelIO(config.channelIOStr))
+{
+    mParams.reserve(static_cast<std::size_t>(config.nParams > 0 ? config.nParams : 0));
+    for (int i = 0; i < config.nParams; ++i)
+        mParams.push_back(std::make_unique<IParam>());
+    mPresets.reserve(static_cast<std::size_t>(config.nPresets > 0 ? config.nPresets : 0));
+}
+
+IPlugBase::~IPlugBase() = default;
+
+bool IPlugBase::LegalIO(int nIn, int nOut) const
+{
+    for (const ChannelIO& io : mChannelIO)
+        if (io.nIn == nIn && io.nOut == nOut)
+            return true;
+    return false;
+}
+
+void IPlugBase::SetParameterValueFromPlugin(int idx, double normalized)
+{
+    IParam* param = GetParam(idx);
+    if (param == nullptr)
+        return;
+    param->SetNormalized(normalized);
+    const double stored = param->GetNormalized();
+    InformHostOfParamChange(idx, stored);
+    SendParameterValueFromDelegate(idx, stored);
+}
+
+bool IPlugBase::SerializeParams(IByteChunk& chunk) const
+{
+    for (const auto& param : mParams)
+    {
+        const double v = param->Value();
+        chunk.Put(&v);
+    }
+    return chunk.Size() > 0;
+}
+
+int IPlugBase::UnserializeParams(const IByteChunk& chunk, int startPos)
+{
+    int pos = startPos;
+    for (const auto& param : mParams)
+    {
+        double v = 0.0;
+        pos = chunk.Get(&v, pos);
+        if (pos < 0)
+            break;
+        param->Set(v);
+    }
+    for (int i = 0; i < NParams(); ++i)
+        OnParamChange(i);
+    return pos;
+}
+
+const char* IPlugBase::GetPresetName(int idx) const
+{
+    if (idx < 0 || idx >= NPresets())
+        return "";
+    return mPresets[static_cast<std::size_t>(idx)].name.c_str();
+}
+
+bool IPlugBase::MakePresetFromValues(const char* name, const std::vector<double>& values)
+{
+    if (NPresets() >= mConfig.nPresets || static_cast<int>(values.size()) != NParams())
+        return false;
+    mPresets.push_back({name ? name : "", values});
+    return true;
+}
+
+bool IPlugBase::RestorePreset(int idx)
+{
+    if (idx < 0 || idx >= NPresets())
+        return false;
+    const Preset& preset = mPresets[static_cast<std::size_t>(idx)];
+    for (int i = 0; i < NParams(); ++i)
+    {
+        const double v = preset.values[static_cast<std::size_t>(i)];
+        if (!std::isnan(v))
+            mParams[static_cast<std::size_t>(i)]->Set(v);
+    }
+    for (int i = 0; i < NParams(); ++i)
+        OnParamChange(i);
+    mCurrentPreset.store(idx, std::memory_order_relaxed);
+    return true;
+}
+
+void IPlugBase::ProcessBlock(double** inputs, double** outputs, int nFrames)
+{
+    if (outputs == nullptr || nFrames <= 0)
+        return;
+    for (int c = 0; c < mOutChansConnected; ++c)
+    {
+        if (outputs[c] == nullptr)
+            continue;
+        const double* in = inputs != nullptr && c < mInChansConnected ? inputs[c] : nullptr;
+        if (in == nullptr)
+            std::memset(outputs[c], 0, sizeof(double) * static_cast<std::size_t>(nFrames));
+        else if (in != outputs[c])
+            std::memcpy(outputs[c], in, sizeof(double) * static_cast<std::size_t>(nFrames));
+    }
+}
+
+void IPlugBase::OnRestoreState()
+{
+    for (int i = 0; i < NParams(); ++i)
+        SendParameterValueFromDelegate(i, mParams[static_cast<std::size_t>(i)]->GetNormalized());
+}
+
+bool IPlugBase::LayoutEditor()
+{
+    if (mEditor == nullptr || !mLayoutFunc)
+        return false;
+    mLayoutFunc(*mEditor);
+    return true;
+}
+
+void IPlugBase::SendControlMsgFromDelegate(int ctrlTag, int msgTag, int dataSize, const void* pData)
+{
+    if (mEditor != nullptr)
+        mEditor->OnControlMessage(ctrlTag, msgTag, dataSize, pData);
+}
+
+void IPlugBase::SendParameterValueFromDelegate(int idx, double normalized)
+{
+    if (mEditor != nullptr)
+        mEditor->OnParameterValue(idx, normalized);
+}
+
+} // namespace iplug

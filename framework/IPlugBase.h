@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "IByteChunk.h"
+#include "IEditorDelegate.h"
+#include "IParam.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace iplug
+{
+
+// What a plug-in tells the framework about itself at construction.
+struct Config
+{
+    int nParams = 0;
+    int nPresets = 0;
+    const char* channelIOStr = "1-1 2-2"; // accepted in-out channel pairs
+    const char* pluginName = "";
+    const char* productName = "";
+    const char* mfrName = "";
+    int vendorVersion = 0x00010000; // 16-bit major, 8-bit minor, 8-bit patch
+    std::uint32_t uniqueID = 0;     // four-character plug-in code
+    std::uint32_t mfrID = 0;        // four-character maker code
+    int latency = 0;
+    bool plugDoesMidiIn = false;
+    bool plugDoesMidiOut = false;
+    bool plugDoesMPE = false;
+    bool plugHasUI = false;
+    int editorWidth = 0;
+    int editorHeight = 0;
+    int minWidth = 0, maxWidth = 0, minHeight = 0, maxHeight = 0;
+};
+
+// Per-instance information the host side hands to the plug-in constructor.
+struct InstanceInfo
+{
+    // Run OnIdle every 20 ms on a framework thread while the instance lives. The factory switches it
+    // on; tools and tests that construct the class directly call OnIdle themselves.
+    bool runIdleTimer = false;
+};
+
+// Channel pairs from a "1-1 2-2" string.
+struct ChannelIO
+{
+    int nIn = 0;
+    int nOut = 0;
+};
+std::vector<ChannelIO> ParseChannelIO(const char* channelIOStr);
+
+// The format-independent plug-in: parameters, presets, state, processing and editor hooks.
+//
+// Threads: the reset and block hooks run on the host's audio thread (the reset hook while
+// processing is stopped); everything else runs on the UI thread. They share only the parameters'
+// atomic values and the senders' queues.
+class IPlugBase : public IEditorDelegate
+{
+public:
+    explicit IPlugBase(const Config& config);
+    ~IPlugBase() override;
+    IPlugBase(const IPlugBase&) = delete;
+    IPlugBase& operator=(const IPlugBase&) = delete;
+
+    const Config& GetConfig() const { return mConfig; }
+    const char* GetPluginName() const { return mConfig.pluginName; }
+    const char* GetMfrName() const { return mConfig.mfrName; }
+    const std::vector<ChannelIO>& GetChannelIO() const { return mChannelIO; }
+    bool LegalIO(int nIn, int nOut) const;
+
+    // --- parameters
+    int NParams() const { return static_cast<int>(mParams.size()); }
+    IParam* GetParam(int idx)
+    {
+        return idx >= 0 && idx < NParams() ? mParams[static_cast<std::size_t>(idx)].get() : nullptr;
+    }
+    const IParam* GetParam(int idx) const
+    {
+        return idx >= 0 && idx < NParams() ? mParams[static_cast<std::size_t>(idx)].get() : nullptr;
+    }
+
+    // Host-notifying setter: stores the value, tells the host the plug-in changed it and updates the
+    // editor. UI thread.
+    void SetParameterValueFromPlugin(int idx, double normalized);
+
+    // --- state (UI thread)
+    // Appends every parameter's plain value in index order. True when the chunk holds any byte.
+    bool SerializeParams(IByteChunk& chunk) const;
+    // Reads one double per parameter from startPos, constrained. Returns the position behind the
+    // last value, or -1 at the first parameter without 8 bytes left (later ones keep their values).
+    // OnParamChange runs for every parameter either way.
+    int UnserializeParams(const IByteChunk& chunk, int startPos);
+    virtual bool SerializeState(IByteChunk& chunk) const { return SerializeParams(chunk); }
+    virtual int UnserializeState(const IByteChunk& chunk, int startPos)
+    {
+        return UnserializeParams(chunk, startPos);
+    }
+
+    // --- presets
+    int NPresets() const { return static_cast<int>(mPresets.size()); }
+    const char* GetPresetName(int idx) const;
+    // Stores a preset in the next free place: one plain value per parameter in index order; NaN
+    // leaves that parameter alone on recall. UI thread, allocates.
+    bool MakePresetFromValues(const char* name, const std::vector<double>& values);
+    // Sets the preset's parameters, runs OnParamChange for all and records it as current. Never
+    // allocates or locks, so the audio thread may call it; the caller refreshes the editor.
+    bool RestorePreset(int idx);
+    int GetCurrentPresetIdx() const { return mCurrentPreset.load(std::memory_order_relaxed); }
+
+    // --- processing (values set by the wrapper; read on the audio thread)
+    double GetSampleRate() const { return mSampleRate; }
+    int GetBlockSize() const { return mBlockSize; }
+    // Beats per minute, 0 or less when the host reports none.
+    double GetTempo() const { return mTempo; }
+    int NInChansConnected() const { return mInChansConnected; }
+    int NOutChansConnected() const { return mOutChansConnected; }
+    void SetTailSize(int samples) { mTailSize.store(samples, std::memory_order_relaxed); }
+    int GetTailSize() const { return mTailSize.load(std::memory_order_relaxed); }
+    int GetLatency() const { return mConfig.latency; }
+
+    // --- hooks
+    virtual void OnReset() {}
+    // Audio thread. Default: copies inputs to outputs, silence for outputs without an input.
+    virtual void ProcessBlock(double** inputs, double** outputs, int nFrames);
+    virtual void OnParamChange(int /*idx*/) {}
+    virtual void OnIdle() {}
+    virtual void OnUIOpen() {}
+    virtual void OnUIClose() {}
+    virtual bool OnMessage(int /*msgTag*/, int /*ctrlTag*/, int /*dataSize*/, const void* /*pData*/)
+    {
+        return false;
+    }
+    // Pushes every parameter's normalised value to the editor.
+    virtual void OnRestoreState();
+
+    // --- editor
+    using EditorFactory = std::function<IEditorView*()>;
+    using LayoutFunc = std::function<void(IEditorView&)>;
+    void SetEditorFactory(EditorFactory f) { mEditorFactory = std::move(f); }
+    void SetLayoutFunc(LayoutFunc f) { mLayoutFunc = std::move(f); }
+    const EditorFactory& GetEditorFactory() const { return mEditorFactory; }
+    const LayoutFunc& GetLayoutFunc() const { return mLayoutFunc; }
+    // The open editor, or nullptr. Attached by the format wrapper (UI thread).
+    IEditorView* GetEditor() const { return mEditor; }
+    void AttachEditor(IEditorView* editor) { mEditor = editor; }
+    // Runs the layout function on the open editor, if both exist.
+    bool LayoutEditor();
+
+    void SendControlMsgFromDelegate(int ctrlTag, int msgTag, int dataSize, const void* pData) override;
+    void SendParameterValueFromDelegate(int idx, double normalized) override;
+
+protected:
+    // Called by SetParameterValueFromPlugin; the format wrapper forwards it to the host.
+    virtual void InformHostOfParamChange(int /*idx*/, double /*normalized*/) {}
+
+    // Wrapper side.
+    void SetSampleRate(double sr) { mSampleRate = sr; }
+    void SetBlockSize(int blockSize) { mBlockSize = blockSize; }
+    void SetTempo(double bpm) { mTempo = bpm; }
+    void SetChannelsConnected(int nIn, int nOut)
+    {
+        mInChansConnected = nIn;
+        mOutChansConnected = nOut;
+    }
+
+private:
+    struct Preset
+    {
+        std::string name;
+        std::vector<double> values;
+    };
+
+    Config mConfig;
+    std::vector<ChannelIO> mChannelIO;
+    std::vector<std::unique_ptr<IParam>> mParams;
+    std::vector<Preset> mPresets;
+    std::atomic<int> mCurrentPreset{0};
+    double mSampleRate = 44100.0;
+    int mBlockSize = 1024;
+    double mTempo = 0.0;
+    int mInChansConnected = 2;
+    int mOutChansConnected = 2;
+    std::atomic<int> mTailSize{0};
+    EditorFactory mEditorFactory;
+    LayoutFunc mLayoutFunc;
+    IEditorView* mEditor = nullptr;
+};
+
+} // namespace iplug

@@ -1,0 +1,148 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "IParam.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+using iplug::IParam;
+
+namespace
+{
+std::string display(const IParam& p, double plain)
+{
+    std::string s;
+    p.GetDisplay(plain, s);
+    return s;
+}
+} // namespace
+
+TEST(Param, BoolRoundsToTheNearestWholeValue)
+{
+    IParam p;
+    p.InitBool("Comp", false);
+    p.Set(0.4);
+    EXPECT_EQ(p.Value(), 0.0);
+    p.Set(0.6);
+    EXPECT_EQ(p.Value(), 1.0);
+    EXPECT_EQ(p.Type(), IParam::kTypeBool);
+    EXPECT_TRUE(p.GetStepped());
+    EXPECT_EQ(p.GetStepCount(), 1);
+    EXPECT_STREQ(p.GetLabel(), "");
+    EXPECT_EQ(display(p, 0.0), "off");
+    EXPECT_EQ(display(p, 1.0), "on");
+}
+
+TEST(Param, EnumSnapsToTheNearestIndexAndClampsToTheList)
+{
+    IParam p;
+    p.InitEnum("Theme", 0, {"Pomelu", "Dark", "Cool", "Extra"});
+    p.Set(2.6);
+    EXPECT_EQ(p.Value(), 3.0);
+    p.Set(7.0);
+    EXPECT_EQ(p.Value(), 3.0);
+    p.Set(-1.0);
+    EXPECT_EQ(p.Value(), 0.0);
+    EXPECT_EQ(p.GetStepCount(), 3);
+    EXPECT_EQ(p.NDisplayTexts(), 4);
+    EXPECT_STREQ(p.GetDisplayText(1), "Dark");
+    EXPECT_EQ(p.GetDisplayText(4), nullptr);
+    EXPECT_EQ(display(p, 2.0), "Cool");
+}
+
+TEST(Param, DoubleClampsButKeepsOffStepValues)
+{
+    IParam p;
+    p.InitDouble("S Clear Focus", 7200.0, 4000.0, 12000.0, 10.0, "Hz");
+    p.Set(7205.0);
+    EXPECT_EQ(p.Value(), 7205.0);
+    EXPECT_EQ(display(p, p.Value()), "7205");
+    p.Set(20000.0);
+    EXPECT_EQ(p.Value(), 12000.0);
+    EXPECT_FALSE(p.GetStepped());
+    EXPECT_EQ(p.GetStepCount(), 0);
+    EXPECT_STREQ(p.GetLabel(), "Hz");
+}
+
+TEST(Param, DecimalsFollowTheStep)
+{
+    IParam tenth, hundredth, one;
+    tenth.InitDouble("Input", 0.0, -18.0, 18.0, 0.1, "dB");
+    hundredth.InitDouble("Phaser Rate", 0.35, 0.05, 8.0, 0.01, "Hz");
+    one.InitDouble("Drive", 10.0, 0.0, 100.0, 1.0, "%");
+    EXPECT_EQ(display(tenth, -3.25), "-3.2"); // printf rounding of the binary value
+    EXPECT_EQ(display(tenth, 0.0), "0.0");
+    EXPECT_EQ(display(tenth, -0.01), "0.0");
+    EXPECT_EQ(display(hundredth, 0.35), "0.35");
+    EXPECT_EQ(display(one, 10.4), "10");
+    EXPECT_EQ(tenth.GetDisplayPrecision(), 1);
+    EXPECT_EQ(hundredth.GetDisplayPrecision(), 2);
+    EXPECT_EQ(one.GetDisplayPrecision(), 0);
+}
+
+TEST(Param, NormalisedValueIsLinearInTheRange)
+{
+    IParam p;
+    p.InitDouble("Comp Ratio", 3.0, 1.0, 20.0, 0.1, ":1");
+    EXPECT_DOUBLE_EQ(p.ToNormalized(1.0), 0.0);
+    EXPECT_DOUBLE_EQ(p.ToNormalized(20.0), 1.0);
+    EXPECT_DOUBLE_EQ(p.ToNormalized(10.5), 0.5);
+    EXPECT_DOUBLE_EQ(p.FromNormalized(0.5), 10.5);
+    EXPECT_DOUBLE_EQ(p.GetDefault(true), 2.0 / 19.0);
+    EXPECT_EQ(p.ToNormalized(25.0), 1.0);
+    EXPECT_EQ(p.FromNormalized(1.7), 20.0);
+    p.Set(25.0);
+    EXPECT_EQ(p.Value(), 20.0);
+    p.SetNormalized(0.0);
+    EXPECT_EQ(p.Value(), 1.0);
+}
+
+TEST(Param, EnumFromNormalisedSnapsToAnIndex)
+{
+    IParam p;
+    p.InitEnum("Delay Feel", 0, {"Straight", "Dotted", "Triplet"});
+    EXPECT_EQ(p.FromNormalized(0.3), 1.0);
+    EXPECT_EQ(p.FromNormalized(0.74), 1.0);
+    EXPECT_EQ(p.FromNormalized(0.76), 2.0);
+    EXPECT_DOUBLE_EQ(p.ToNormalized(1.0), 0.5);
+}
+
+TEST(Param, DefaultIsConstrainedAtInitAndRestoredBySetToDefault)
+{
+    IParam p;
+    p.InitDouble("Ceiling", 3.0, -6.0, -0.1, 0.1, "dB");
+    EXPECT_EQ(p.GetDefault(), -0.1);
+    p.Set(-5.0);
+    p.SetToDefault();
+    EXPECT_EQ(p.Value(), -0.1);
+}
+
+TEST(Param, NaNIsIgnoredBySettersAndConstrainGivesTheDefault)
+{
+    IParam p;
+    p.InitDouble("Output", 0.0, -18.0, 18.0, 0.1, "dB");
+    p.Set(4.0);
+    p.Set(std::numeric_limits<double>::quiet_NaN());
+    p.SetNormalized(std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(p.Value(), 4.0);
+    EXPECT_EQ(p.Constrain(std::numeric_limits<double>::quiet_NaN()), 0.0);
+    p.Set(std::numeric_limits<double>::infinity());
+    EXPECT_EQ(p.Value(), 18.0);
+}
+
+TEST(Param, StringToValueReadsTextsAndNumbers)
+{
+    IParam e;
+    e.InitEnum("Tremolo Division", 3, {"1/1", "1/2", "1/4", "1/8", "1/16"});
+    EXPECT_EQ(e.StringToValue("1/16"), 4.0);
+    IParam d;
+    d.InitDouble("Delay Time", 280.0, 10.0, 2000.0, 1.0, "ms");
+    EXPECT_EQ(d.StringToValue("350 ms"), 350.0);
+    EXPECT_EQ(d.StringToValue("5000"), 2000.0);
+    EXPECT_EQ(d.StringToValue("fast"), 280.0); // unreadable: current value
+    IParam b;
+    b.InitBool("Delay", false);
+    EXPECT_EQ(b.StringToValue("on"), 1.0);
+}

@@ -1,0 +1,198 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "IPlugBase.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+using namespace iplug;
+
+namespace
+{
+
+constexpr double kKeep = std::numeric_limits<double>::quiet_NaN();
+
+class ThreeParams : public IPlugBase
+{
+public:
+    ThreeParams() : IPlugBase(makeConfig())
+    {
+        GetParam(0)->InitBool("Power", true);
+        GetParam(1)->InitDouble("Gain", 0.0, -18.0, 18.0, 0.1, "dB");
+        GetParam(2)->InitEnum("Mode", 1, {"A", "B", "C"});
+        MakePresetFromValues("Loud", {1.0, 12.0, kKeep});
+        MakePresetFromValues("Quiet", {0.0, -30.0, 2.0});
+    }
+
+    static Config makeConfig()
+    {
+        Config c;
+        c.nParams = 3;
+        c.nPresets = 2;
+        c.channelIOStr = "1-1 2-2";
+        return c;
+    }
+
+    void OnParamChange(int idx) override { changes.push_back(idx); }
+    void InformHostOfParamChange(int idx, double normalized) override
+    {
+        hostChanges.push_back({idx, normalized});
+    }
+
+    std::vector<int> changes;
+    std::vector<std::pair<int, double>> hostChanges;
+};
+
+class RecordingEditor : public IEditorView
+{
+public:
+    void OnControlMessage(int ctrlTag, int msgTag, int dataSize, const void*) override
+    {
+        messages.push_back({ctrlTag, msgTag, dataSize});
+    }
+    void OnParameterValue(int idx, double normalized) override { values.push_back({idx, normalized}); }
+    void RemoveAllControls() override {}
+    int Width() const override { return 980; }
+    int Height() const override { return 680; }
+
+    struct Msg
+    {
+        int ctrlTag, msgTag, dataSize;
+    };
+    std::vector<Msg> messages;
+    std::vector<std::pair<int, double>> values;
+};
+
+} // namespace
+
+TEST(ChannelIO, ParsesMonoAndStereoPairs)
+{
+    const auto io = ParseChannelIO("1-1 2-2");
+    ASSERT_EQ(io.size(), 2u);
+    EXPECT_EQ(io[0].nIn, 1);
+    EXPECT_EQ(io[1].nOut, 2);
+    ThreeParams plug;
+    EXPECT_TRUE(plug.LegalIO(2, 2));
+    EXPECT_FALSE(plug.LegalIO(1, 2));
+    EXPECT_TRUE(ParseChannelIO("").empty());
+}
+
+TEST(PlugBase, SerializeParamsWritesOneDoublePerParameterInIndexOrder)
+{
+    ThreeParams plug;
+    plug.GetParam(1)->Set(-6.5);
+    IByteChunk chunk;
+    EXPECT_TRUE(plug.SerializeParams(chunk));
+    ASSERT_EQ(chunk.Size(), 24);
+    double v[3] = {};
+    for (int i = 0; i < 3; ++i)
+        chunk.Get(&v[i], i * 8);
+    EXPECT_EQ(v[0], 1.0);
+    EXPECT_EQ(v[1], -6.5);
+    EXPECT_EQ(v[2], 1.0);
+}
+
+TEST(PlugBase, UnserializeParamsConstrainsAndReturnsThePositionBehind)
+{
+    ThreeParams plug;
+    IByteChunk chunk;
+    const std::uint8_t lead = 9;
+    chunk.Put(&lead);
+    for (double v : {0.4, 40.0, 2.6})
+        chunk.Put(&v);
+    EXPECT_EQ(plug.UnserializeParams(chunk, 1), 25);
+    EXPECT_EQ(plug.GetParam(0)->Value(), 0.0);
+    EXPECT_EQ(plug.GetParam(1)->Value(), 18.0);
+    EXPECT_EQ(plug.GetParam(2)->Value(), 2.0); // 2.6 -> 3, clamped to the last text
+    EXPECT_EQ(plug.changes.size(), 3u);
+}
+
+TEST(PlugBase, UnserializeParamsStopsAtAShortFieldKeepsTheRestAndStillNotifiesAll)
+{
+    ThreeParams plug;
+    IByteChunk chunk;
+    const double power = 0.0, gain = 5.0;
+    chunk.Put(&power);
+    chunk.Put(&gain);
+    const std::uint32_t tail = 0;
+    chunk.Put(&tail);
+    EXPECT_EQ(plug.UnserializeParams(chunk, 0), -1);
+    EXPECT_EQ(plug.GetParam(1)->Value(), 5.0);
+    EXPECT_EQ(plug.GetParam(2)->Value(), 1.0);
+    EXPECT_EQ(plug.changes.size(), 3u);
+}
+
+TEST(PlugBase, PresetsKeepTheirOrderAndNames)
+{
+    ThreeParams plug;
+    EXPECT_EQ(plug.NPresets(), 2);
+    EXPECT_STREQ(plug.GetPresetName(0), "Loud");
+    EXPECT_STREQ(plug.GetPresetName(1), "Quiet");
+    EXPECT_STREQ(plug.GetPresetName(2), "");
+    EXPECT_FALSE(plug.MakePresetFromValues("Third", {0.0, 0.0, 0.0})); // only two declared
+}
+
+TEST(PlugBase, RestorePresetConstrainsValuesAndLeavesUnlistedParametersAlone)
+{
+    ThreeParams plug;
+    plug.GetParam(2)->Set(0.0);
+    EXPECT_TRUE(plug.RestorePreset(0));
+    EXPECT_EQ(plug.GetParam(1)->Value(), 12.0);
+    EXPECT_EQ(plug.GetParam(2)->Value(), 0.0);
+    EXPECT_TRUE(plug.RestorePreset(1));
+    EXPECT_EQ(plug.GetParam(1)->Value(), -18.0);
+    EXPECT_EQ(plug.GetParam(2)->Value(), 2.0);
+    EXPECT_EQ(plug.GetCurrentPresetIdx(), 1);
+    EXPECT_FALSE(plug.RestorePreset(5));
+    EXPECT_EQ(plug.changes.size(), 6u);
+}
+
+TEST(PlugBase, HostNotifyingSetterStoresInformsTheHostAndUpdatesTheEditor)
+{
+    ThreeParams plug;
+    RecordingEditor editor;
+    plug.AttachEditor(&editor);
+    plug.SetParameterValueFromPlugin(1, 0.75);
+    EXPECT_DOUBLE_EQ(plug.GetParam(1)->Value(), 9.0);
+    ASSERT_EQ(plug.hostChanges.size(), 1u);
+    EXPECT_EQ(plug.hostChanges[0].first, 1);
+    EXPECT_DOUBLE_EQ(plug.hostChanges[0].second, 0.75);
+    ASSERT_EQ(editor.values.size(), 1u);
+    plug.SetParameterValueFromPlugin(7, 0.5); // no such parameter: nothing happens
+    EXPECT_EQ(plug.hostChanges.size(), 1u);
+}
+
+TEST(PlugBase, OnRestoreStatePushesEveryNormalisedValueToTheEditor)
+{
+    ThreeParams plug;
+    RecordingEditor editor;
+    plug.OnRestoreState(); // no editor: nowhere to go, no crash
+    plug.AttachEditor(&editor);
+    plug.OnRestoreState();
+    ASSERT_EQ(editor.values.size(), 3u);
+    EXPECT_EQ(editor.values[1].first, 1);
+    EXPECT_DOUBLE_EQ(editor.values[1].second, 0.5);
+    EXPECT_DOUBLE_EQ(editor.values[2].second, 0.5);
+}
+
+TEST(PlugBase, DefaultBlockCopiesInputsAndSilencesOutputsWithoutOne)
+{
+    ThreeParams plug;
+    double in0[4] = {1, 2, 3, 4};
+    double out0[4] = {}, out1[4] = {9, 9, 9, 9};
+    double* ins[2] = {in0, nullptr};
+    double* outs[2] = {out0, out1};
+    plug.ProcessBlock(ins, outs, 4);
+    EXPECT_EQ(out0[3], 4.0);
+    EXPECT_EQ(out1[0], 0.0);
+    plug.ProcessBlock(ins, nullptr, 4); // tolerated
+}
+
+TEST(PlugBase, TailSizeIsStoredAsSet)
+{
+    ThreeParams plug;
+    plug.SetTailSize(352800);
+    EXPECT_EQ(plug.GetTailSize(), 352800);
+}

@@ -1,0 +1,221 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "AllocationCounter.h"
+#include "IEditorDelegate.h"
+#include "ISender.h"
+#include "Signals.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <thread>
+#include <vector>
+
+using namespace iplug;
+
+namespace
+{
+
+class RecordingDelegate : public IEditorDelegate
+{
+public:
+    void SendControlMsgFromDelegate(int ctrlTag, int msgTag, int dataSize, const void* pData) override
+    {
+        tags.push_back(ctrlTag);
+        msgTags.push_back(msgTag);
+        sizes.push_back(dataSize);
+        const auto* b = static_cast<const unsigned char*>(pData);
+        lastData.assign(b, b + dataSize);
+    }
+    void SendParameterValueFromDelegate(int, double) override {}
+
+    std::vector<int> tags, msgTags, sizes;
+    std::vector<unsigned char> lastData;
+};
+
+} // namespace
+
+TEST(PlugQueue, HoldsItsCapacityAndHandsItemsOverInOrder)
+{
+    IPlugQueue<int> q(3);
+    EXPECT_TRUE(q.Push(1));
+    EXPECT_TRUE(q.Push(2));
+    EXPECT_TRUE(q.Push(3));
+    EXPECT_FALSE(q.Push(4));
+    int v = 0;
+    EXPECT_TRUE(q.Pop(v));
+    EXPECT_EQ(v, 1);
+    EXPECT_TRUE(q.Push(5));
+    EXPECT_EQ(q.ElementsAvailable(), 3u);
+    for (int expected : {2, 3, 5})
+    {
+        ASSERT_TRUE(q.Pop(v));
+        EXPECT_EQ(v, expected);
+    }
+    EXPECT_FALSE(q.Pop(v));
+}
+
+TEST(SpectrumSender, RefusedSizesFallBackTo1024AndRefusedOverlapsTo1)
+{
+    ISpectrumSender s;
+    EXPECT_EQ(s.GetFFTSize(), 1024);
+    s.SetFFTSize(4096);
+    EXPECT_EQ(s.GetFFTSize(), 4096);
+    s.SetFFTSize(8192); // above the largest the buffers hold
+    EXPECT_EQ(s.GetFFTSize(), 1024);
+    s.SetFFTSize(16384);
+    EXPECT_EQ(s.GetFFTSize(), 1024);
+    s.SetFFTSize(64);
+    EXPECT_EQ(s.GetFFTSize(), 1024);
+    s.SetFFTSize(1000);
+    EXPECT_EQ(s.GetFFTSize(), 1024);
+    s.SetFFTSize(128);
+    s.SetOverlap(8);
+    EXPECT_EQ(s.GetOverlap(), 8);
+    s.SetOverlap(0);
+    EXPECT_EQ(s.GetOverlap(), 1);
+    s.SetOverlap(256);
+    EXPECT_EQ(s.GetOverlap(), 1);
+    s.SetWindowType(4);
+    EXPECT_EQ(s.GetWindowType(), 4);
+    s.SetWindowType(5);
+    EXPECT_EQ(s.GetWindowType(), 4);
+}
+
+TEST(SpectrumSender, AFullScaleSineOnABinCentreReadsOneInThatBin)
+{
+    ISpectrumSender s(1024, 1, 0);
+    const double sr = 48000.0;
+    const double f = 48000.0 / 1024.0 * 40.0; // bin 40
+    auto x = pomelu::test::sine(f, sr, 1024);
+    double* chans[2] = {x.data(), x.data()};
+    s.ProcessBlock(chans, 1024, 100, 2, 0);
+    SpectrumFrame frame;
+    ASSERT_TRUE(s.PopFrame(frame));
+    EXPECT_EQ(frame.ctrlTag, 100);
+    EXPECT_EQ(frame.fftSize, 1024);
+    EXPECT_EQ(frame.nChans, 2);
+    EXPECT_NEAR(frame.bins[0][40], 1.0, 1e-6);
+    EXPECT_NEAR(frame.bins[1][40], 1.0, 1e-6);
+    EXPECT_EQ(frame.bins[0][100], 0.0f) << "far bins are below the -100 dB floor";
+    EXPECT_FALSE(s.PopFrame(frame));
+}
+
+TEST(SpectrumSender, OverlapSetsTheHop)
+{
+    ISpectrumSender s(256, 4, 0);
+    std::vector<double> x(1024, 0.25);
+    double* chans[1] = {x.data()};
+    s.ProcessBlock(chans, 1024, 100, 1, 0);
+    // First frame after 256 samples, then one every 64: 1 + (1024 - 256) / 64 = 13.
+    SpectrumFrame frame;
+    int frames = 0;
+    while (s.PopFrame(frame))
+        ++frames;
+    EXPECT_EQ(frames, 13);
+}
+
+TEST(SpectrumSender, ProcessBlockNeverAllocates)
+{
+    ISpectrumSender s(4096, 8, 1);
+    auto x = pomelu::test::sine(1000.0, 48000.0, 8192);
+    double* chans[2] = {x.data(), x.data()};
+    pomelu::test::AllocationScope scope;
+    s.ProcessBlock(chans, 8192, 100, 2, 0);
+    s.SetFFTSize(128);
+    s.ProcessBlock(chans, 8192, 100, 2, 0);
+    EXPECT_EQ(scope.allocations(), 0u);
+}
+
+TEST(SpectrumSender, SizeChangesFromAnotherThreadNeverWritePastTheBuffers)
+{
+    // Run under the address or thread sanitizer to see the full value of this test.
+    auto s = std::make_unique<ISpectrumSender>(1024, 2, 0);
+    std::atomic<bool> stop{false};
+    std::thread ui(
+        [&]
+        {
+            const int sizes[] = {128, 4096, 8192, 16384, 64, 2048, 3000};
+            int i = 0;
+            while (!stop.load())
+            {
+                s->SetFFTSizeAndOverlap(sizes[i % 7], 1 << (i % 5));
+                s->SetWindowType(i % 6);
+                SpectrumFrame f;
+                s->PopFrame(f);
+                ++i;
+            }
+        });
+    auto x = pomelu::test::sine(440.0, 48000.0, 512);
+    double* chans[2] = {x.data(), x.data()};
+    for (int block = 0; block < 400; ++block)
+        s->ProcessBlock(chans, 512, 100, 2, 0);
+    stop = true;
+    ui.join();
+    EXPECT_LE(s->GetFFTSize(), ISpectrumSender::kMaxFFTSize);
+}
+
+TEST(SpectrumSender, TransmitDataSendsQueuedFramesToTheirControl)
+{
+    ISpectrumSender s(128, 1, 4);
+    std::vector<double> x(256, 0.5);
+    double* chans[1] = {x.data()};
+    s.ProcessBlock(chans, 256, 100, 1, 0);
+    RecordingDelegate d;
+    s.TransmitData(d);
+    ASSERT_EQ(d.tags.size(), 2u);
+    EXPECT_EQ(d.tags[0], 100);
+    EXPECT_EQ(d.msgTags[0], kUpdateMessage);
+    EXPECT_EQ(d.sizes[0], static_cast<int>(sizeof(SpectrumFrame)));
+}
+
+TEST(PeakAvgSender, QueuesOne28ByteRecordPerBlockForItsControl)
+{
+    IPeakAvgSender m;
+    m.Reset(48000.0);
+    auto x = pomelu::test::sine(1000.0, 48000.0, 4800, 0.5);
+    double* chans[2] = {x.data(), x.data()};
+    for (int i = 0; i < 20; ++i)
+        m.ProcessBlock(chans, 4800, 101, 1, 0);
+    RecordingDelegate d;
+    m.TransmitData(d);
+    ASSERT_EQ(d.tags.size(), 20u);
+    EXPECT_EQ(d.tags[19], 101);
+    EXPECT_EQ(d.sizes[19], 28);
+    PeakAvgRecord r;
+    std::memcpy(&r, d.lastData.data(), sizeof r);
+    EXPECT_EQ(r.nChans, 1);
+    EXPECT_NEAR(r.vals[0].peak, 0.5, 0.01);
+    EXPECT_NEAR(r.vals[0].avg, 0.5 / std::sqrt(2.0), 0.01);
+    EXPECT_EQ(r.vals[1].peak, 0.0f);
+}
+
+TEST(PeakAvgSender, SilenceReadsZeroBelowTheFloor)
+{
+    IPeakAvgSender m(-90.0);
+    std::vector<double> x(480, 1e-6); // -120 dB
+    double* chans[1] = {x.data()};
+    m.ProcessBlock(chans, 480, 101, 1, 0);
+    PeakAvgRecord r;
+    ASSERT_TRUE(m.PopRecord(r));
+    EXPECT_EQ(r.vals[0].peak, 0.0f);
+    EXPECT_EQ(r.vals[0].avg, 0.0f);
+}
+
+TEST(PeakAvgSender, AFullQueueDropsRecordsInsteadOfWaiting)
+{
+    IPeakAvgSender m(-90.0, 4);
+    std::vector<double> x(16, 0.1);
+    double* chans[1] = {x.data()};
+    pomelu::test::AllocationScope scope;
+    for (int i = 0; i < 10; ++i)
+        m.ProcessBlock(chans, 16, 101, 1, 0);
+    EXPECT_EQ(scope.allocations(), 0u);
+    int n = 0;
+    PeakAvgRecord r;
+    while (m.PopRecord(r))
+        ++n;
+    EXPECT_EQ(n, 4);
+}
