@@ -1,0 +1,122 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Errors.h"
+#include "FakeEffect.h"
+#include "Parameters.h"
+
+#include <gtest/gtest.h>
+
+using namespace pomelu::tools;
+using pomelu::tools::test::FakeEffect;
+
+namespace
+{
+const std::vector<ParameterDescription>& table()
+{
+    static const std::vector<ParameterDescription> parameters = FakeEffect().parameters();
+    return parameters;
+}
+
+double valueFor(const std::string& name, const std::string& text)
+{
+    return parseParameterValue(findParameter(table(), name), text);
+}
+
+std::string errorFor(const std::string& name, const std::string& text)
+{
+    try
+    {
+        valueFor(name, text);
+    }
+    catch (const ToolError& error)
+    {
+        EXPECT_EQ(error.exitCode(), kExitUsageError);
+        return error.what();
+    }
+    return "";
+}
+} // namespace
+
+TEST(ParameterLookup, FindsParametersByDisplayNameIgnoringCase)
+{
+    EXPECT_EQ(findParameter(table(), "delay feel").index, FakeEffect::kFeel);
+    EXPECT_EQ(findParameter(table(), "  GAIN ").index, FakeEffect::kGain);
+}
+
+TEST(ParameterLookup, RefusesAnUnknownNameAndPointsToTheList)
+{
+    try
+    {
+        findParameter(table(), "Gain Knob");
+        FAIL() << "expected a usage error";
+    }
+    catch (const ToolError& error)
+    {
+        EXPECT_EQ(error.exitCode(), kExitUsageError);
+        EXPECT_STREQ(error.what(), "unknown parameter 'Gain Knob' (see --list-params)");
+    }
+}
+
+TEST(ParameterValueParsing, ReadsPlainNumbersWithOrWithoutTheUnit)
+{
+    EXPECT_EQ(valueFor("Gain", "-12.5"), -12.5);
+    EXPECT_EQ(valueFor("Gain", "+3"), 3.0);
+    EXPECT_EQ(valueFor("Gain", "-6 dB"), -6.0);
+    EXPECT_EQ(valueFor("Gain", "4.2db"), 4.2);
+    EXPECT_EQ(valueFor("Gain", "18"), 18.0);
+    EXPECT_EQ(valueFor("Gain", "-18"), -18.0);
+}
+
+TEST(ParameterValueParsing, RefusesValuesOutsideTheRangeInsteadOfClamping)
+{
+    EXPECT_EQ(errorFor("Gain", "18.01"), "--set \"Gain=18.01\": out of range -18 .. 18 dB");
+    EXPECT_EQ(errorFor("Gain", "-40"), "--set \"Gain=-40\": out of range -18 .. 18 dB");
+    EXPECT_NE(errorFor("Delay Feel", "3").find("out of range 0 .. 2"), std::string::npos);
+    EXPECT_NE(errorFor("Mute", "-1").find("out of range 0 .. 1"), std::string::npos);
+}
+
+TEST(ParameterValueParsing, RefusesTextThatIsNoNumberAndNoValueText)
+{
+    EXPECT_EQ(errorFor("Gain", "loud"), "--set \"Gain=loud\": not a number");
+    EXPECT_EQ(errorFor("Gain", "nan"), "--set \"Gain=nan\": not a number");
+    EXPECT_EQ(errorFor("Gain", "3 ms"), "--set \"Gain=3 ms\": not a number");
+    EXPECT_EQ(errorFor("Gain", ""), "--set \"Gain=\": the value is empty");
+    EXPECT_EQ(errorFor("Delay Feel", "Swing"),
+              "--set \"Delay Feel=Swing\": expected one of 0=Straight | 1=Dotted | 2=Triplet");
+    EXPECT_NE(errorFor("Mute", "maybe").find("expected one of 0=off | 1=on"), std::string::npos);
+}
+
+TEST(ParameterValueParsing, ReadsBoolAndEnumValueTextsOrWholeNumbers)
+{
+    EXPECT_EQ(valueFor("Mute", "on"), 1.0);
+    EXPECT_EQ(valueFor("Mute", "OFF"), 0.0);
+    EXPECT_EQ(valueFor("Mute", "1"), 1.0);
+    EXPECT_EQ(valueFor("Delay Feel", "dotted"), 1.0);
+    EXPECT_EQ(valueFor("Delay Feel", "Triplet"), 2.0);
+    EXPECT_EQ(valueFor("Delay Feel", "2"), 2.0);
+    EXPECT_NE(errorFor("Delay Feel", "1.5").find("expected a whole number"), std::string::npos);
+}
+
+TEST(ParameterValueParsing, MatchesTwoLanguageTextsByTheirEnglishHalfOrWhole)
+{
+    EXPECT_EQ(valueFor("Style", "warm bite"), 1.0);
+    EXPECT_EQ(valueFor("Style", "Soft Bloom / ふんわり"), 0.0);
+}
+
+TEST(ParameterList, ShowsIndexNameRangeDefaultAndUnitForEveryParameter)
+{
+    const std::string list = formatParameterList(table());
+    EXPECT_NE(list.find("    0  Gain"), std::string::npos) << list;
+    EXPECT_NE(list.find("-18 .. 18"), std::string::npos) << list;
+    EXPECT_NE(list.find("0.0  dB"), std::string::npos) << list;
+    EXPECT_NE(list.find("0=Straight | 1=Dotted | 2=Triplet"), std::string::npos) << list;
+    EXPECT_NE(list.find("    1  Mute"), std::string::npos) << list;
+}
+
+TEST(ParameterList, ShowsDecimalsThatFollowTheStep)
+{
+    ParameterDescription rate{0, "Rate", ParameterDescription::Kind::Double, 0.05, 8.0, 0.01, 0.35, "Hz", {}};
+    ParameterDescription focus{1,    "Focus", ParameterDescription::Kind::Double, 4000, 12000, 10, 7205,
+                               "Hz", {}};
+    EXPECT_EQ(formatParameterValue(rate, 0.35), "0.35");
+    EXPECT_EQ(formatParameterValue(focus, 7205), "7205");
+}

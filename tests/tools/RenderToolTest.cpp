@@ -1,0 +1,309 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Errors.h"
+#include "FakeEffect.h"
+#include "RenderSession.h"
+#include "ToolTestFiles.h"
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cmath>
+#include <sstream>
+
+using namespace pomelu::tools;
+using namespace pomelu::tools::test;
+
+namespace
+{
+struct ToolRun
+{
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+ToolRun runTool(const std::vector<std::string>& arguments, FakeEffect* last = nullptr)
+{
+    std::ostringstream out, err;
+    ToolEnvironment environment{out, err, nullptr, false,
+                                [last]() -> std::unique_ptr<Effect>
+                                {
+                                    auto effect = std::make_unique<FakeEffect>();
+                                    (void)last;
+                                    return effect;
+                                }};
+    ToolRun run;
+    run.exitCode = runRenderTool(arguments, environment);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+}
+
+// The number that follows key in text, NaN when the key is missing.
+double jsonNumberAfter(const std::string& text, const std::string& key)
+{
+    const std::size_t at = text.find(key);
+    return at == std::string::npos ? std::nan("") : std::strtod(text.c_str() + at + key.size(), nullptr);
+}
+
+// A folder with a stereo input file and nothing else.
+struct RenderFixture
+{
+    TempDir dir;
+    std::string input = dir.file("in.wav");
+    std::string output = dir.file("out.wav");
+    AudioData source = testProgramme(48000, 2, 1.5);
+
+    RenderFixture() { writeAudio(input, source, SF_FORMAT_FLOAT); }
+
+    // The documented failure: non-zero status, one "pomelu-render: " line, no output and no temp file.
+    void expectFailureWithoutOutput(const ToolRun& run, int exitCode, const std::string& messagePart)
+    {
+        EXPECT_EQ(run.exitCode, exitCode) << run.err;
+        EXPECT_EQ(run.err.rfind("pomelu-render: ", 0), 0u) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_NE(run.err.find(messagePart), std::string::npos) << run.err;
+        EXPECT_FALSE(fileExists(output));
+        EXPECT_EQ(dir.entries(), std::vector<std::string>{"in.wav"});
+    }
+};
+} // namespace
+
+TEST(RenderTool, RefusesAnUnknownPresetWithUsageStatusAndNoOutput)
+{
+    RenderFixture f;
+    f.expectFailureWithoutOutput(runTool({f.input, f.output, "--preset", "Shouty"}), kExitUsageError,
+                                 "unknown preset 'Shouty' (presets: Loud, Quiet)");
+}
+
+TEST(RenderTool, RefusesAnUnknownParameterWithUsageStatusAndNoOutput)
+{
+    RenderFixture f;
+    f.expectFailureWithoutOutput(runTool({f.input, f.output, "--set", "Volume=3"}), kExitUsageError,
+                                 "unknown parameter 'Volume'");
+}
+
+TEST(RenderTool, RefusesAnOutOfRangeValueWithUsageStatusAndNoOutput)
+{
+    RenderFixture f;
+    f.expectFailureWithoutOutput(runTool({f.input, f.output, "--set", "Gain=24"}), kExitUsageError,
+                                 "--set \"Gain=24\": out of range -18 .. 18 dB");
+}
+
+TEST(RenderTool, RefusesAnUnparsableValueWithUsageStatusAndNoOutput)
+{
+    RenderFixture f;
+    f.expectFailureWithoutOutput(runTool({f.input, f.output, "--set", "Gain=twelve"}), kExitUsageError,
+                                 "--set \"Gain=twelve\": not a number");
+}
+
+TEST(RenderTool, RefusesBadModuleOrdersWithUsageStatusAndNoOutput)
+{
+    RenderFixture f;
+    f.expectFailureWithoutOutput(
+        runTool({f.input, f.output, "--order", "POP,POP,EQ,DIST,PHASER,TREM,LEVEL,COMP,CLIP,DELAY,REVERB"}),
+        kExitUsageError, "PopCut is named more than once");
+    f.expectFailureWithoutOutput(runTool({f.input, f.output, "--order", "POP,S CLEAR,EQ"}), kExitUsageError,
+                                 "missing: Distortion, Phaser");
+    f.expectFailureWithoutOutput(runTool({f.input, f.output, "--order",
+                                          "POP,S CLEAR,EQ,FUZZ,PHASER,TREM,LEVEL,COMP,CLIP,DELAY,REVERB"}),
+                                 kExitUsageError, "unknown module 'FUZZ'");
+}
+
+TEST(RenderTool, RefusesABadBlockSizeWithUsageStatusAndNoOutput)
+{
+    RenderFixture f;
+    f.expectFailureWithoutOutput(runTool({f.input, f.output, "--block", "0"}), kExitUsageError,
+                                 "--block '0'");
+}
+
+TEST(RenderTool, RefusesAMissingInputWithIoStatusAndNoOutput)
+{
+    RenderFixture f;
+    const ToolRun run = runTool({f.dir.file("nothing.wav"), f.output});
+    f.expectFailureWithoutOutput(run, kExitIoError, "cannot read '" + f.dir.file("nothing.wav") + "'");
+}
+
+TEST(RenderTool, RefusesAThreeChannelInputWithIoStatusAndNoOutput)
+{
+    RenderFixture f;
+    writeAudio(f.input, sine(48000, 3, 440.0, -12.0, 0.5), SF_FORMAT_PCM_16);
+    f.expectFailureWithoutOutput(runTool({f.input, f.output}), kExitIoError,
+                                 "has 3 channels; only mono and stereo files can be rendered");
+}
+
+TEST(RenderTool, RefusesAStateFileThePluginDoesNotAccept)
+{
+    RenderFixture f;
+    const std::string state = f.dir.file("bad.state");
+    writeBinaryFileAtomically(state, {'5', 'R', 'E', 'P'});
+    const ToolRun run = runTool({f.input, f.output, "--state", state});
+    EXPECT_EQ(run.exitCode, kExitIoError);
+    EXPECT_NE(run.err.find("not a state this plug-in can load"), std::string::npos) << run.err;
+    EXPECT_FALSE(fileExists(f.output));
+}
+
+TEST(RenderTool, KeepsAnExistingOutputWhenTheRenderFails)
+{
+    RenderFixture f;
+    writeAudio(f.output, sine(8000, 1, 440.0, -6.0, 0.1), SF_FORMAT_PCM_16);
+    const ToolRun run = runTool({f.dir.file("nothing.wav"), f.output});
+    EXPECT_EQ(run.exitCode, kExitIoError);
+    EXPECT_EQ(readAudio(f.output).sampleRate, 8000) << "the old file must survive a failed render";
+}
+
+TEST(RenderTool, WritesTheEffectsOutputWithTheInputsRateAndChannels)
+{
+    RenderFixture f;
+    const ToolRun run = runTool({f.input, f.output, "--set", "gain=-6.0206", "--block", "300"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(f.dir.entries(), (std::vector<std::string>{"in.wav", "out.wav"}));
+    const AudioData out = readAudio(f.output);
+    EXPECT_EQ(out.sampleRate, 48000);
+    EXPECT_EQ(out.channels, 2);
+    ASSERT_EQ(out.samples.size(), f.source.samples.size());
+    for (std::size_t i = 0; i < out.samples.size(); i += 97)
+        ASSERT_NEAR(out.samples[i], f.source.samples[i] * 0.5, 1e-6) << "sample " << i;
+    EXPECT_NE(run.out.find("input "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("output "), std::string::npos) << run.out;
+}
+
+TEST(RenderTool, ReportsLoudnessAsJsonWithTheOutputSixDecibelsDown)
+{
+    RenderFixture f;
+    writeAudio(f.input, sine(48000, 2, 1000.0, -23.0, 10.0), SF_FORMAT_FLOAT);
+    const ToolRun run = runTool({f.input, f.output, "--preset", "quiet", "--report", "json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NEAR(jsonNumberAfter(run.out, "{\"input\": {\"integrated_lufs\": "), -23.0, 0.1) << run.out;
+    EXPECT_NEAR(jsonNumberAfter(run.out, "\"output\": {\"integrated_lufs\": "), -29.0, 0.1) << run.out;
+    EXPECT_NEAR(jsonNumberAfter(run.out, "\"true_peak_dbtp\": "), -23.0, 0.1) << run.out;
+    EXPECT_NE(run.out.find("\"sample_rate\": 48000, \"channels\": 2"), std::string::npos) << run.out;
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << "one JSON line for scripts";
+}
+
+TEST(RenderTool, AppendsTheRequestedTailAfterTheInput)
+{
+    RenderFixture f;
+    ASSERT_EQ(runTool({f.input, f.output, "--tail", "0.25"}).exitCode, 0);
+    EXPECT_EQ(readAudio(f.output).frames(), f.source.frames() + 12000);
+}
+
+TEST(RenderTool, WritesPcm16WhenAskedAndMonoStaysMono)
+{
+    RenderFixture f;
+    writeAudio(f.input, testProgramme(32000, 1, 0.5), SF_FORMAT_PCM_16);
+    const std::string flac = f.dir.file("out.flac");
+    ASSERT_EQ(runTool({f.input, flac, "--format", "pcm16"}).exitCode, 0);
+    SF_INFO info{};
+    SNDFILE* file = sf_open(flac.c_str(), SFM_READ, &info);
+    ASSERT_NE(file, nullptr);
+    sf_close(file);
+    EXPECT_EQ(info.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+    EXPECT_EQ(info.channels, 1);
+    EXPECT_EQ(info.samplerate, 32000);
+}
+
+TEST(RenderTool, SavesTheStateAfterTheSettingsAndLoadsItBack)
+{
+    TempDir dir;
+    const std::string state = dir.file("loud.state");
+    ASSERT_EQ(runTool({"--preset", "Loud", "--set", "Delay Feel=Triplet", "--save-state", state}).exitCode,
+              0);
+    FakeEffect probe;
+    ASSERT_TRUE(probe.setState(readBinaryFile(state)));
+    EXPECT_EQ(probe.values[FakeEffect::kGain], 6.0);
+    EXPECT_EQ(probe.values[FakeEffect::kFeel], 2.0);
+
+    // --state first, then --set on top: a render at +6 dB then -6 dB again from the saved state.
+    const std::string again = dir.file("again.state");
+    ASSERT_EQ(runTool({"--state", state, "--set", "Gain=-3", "--save-state", again}).exitCode, 0);
+    ASSERT_TRUE(probe.setState(readBinaryFile(again)));
+    EXPECT_EQ(probe.values[FakeEffect::kGain], -3.0);
+    EXPECT_EQ(probe.values[FakeEffect::kFeel], 2.0);
+}
+
+TEST(RenderTool, ListsPresetsOnePerLine)
+{
+    const ToolRun run = runTool({"--list-presets"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "Loud\nQuiet\n");
+}
+
+TEST(RenderTool, PrintsHelpWithStatusZero)
+{
+    const ToolRun run = runTool({"--help"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out.rfind("Usage: pomelu-render IN OUT [options]", 0), 0u);
+}
+
+TEST(RenderSessionSettings, AppliesStateThenPresetThenSetsThenOrder)
+{
+    FakeEffect source;
+    source.values[FakeEffect::kGain] = 12.0;
+    source.values[FakeEffect::kMute] = 1.0;
+    TempDir dir;
+    writeBinaryFileAtomically(dir.file("s.state"), source.getState());
+
+    RenderOptions options = parseArguments(
+        {"--state", dir.file("s.state"), "--preset", "Quiet", "--set", "Gain=2", "--set", "Gain=3", "--order",
+         "Reverb,Delay,ClipGuard,Comp,Leveler,Tremolo,Phaser,Distortion,Eq,"
+         "SClear,PopCut",
+         "--save-state", "unused"});
+    FakeEffect effect;
+    applySettings(effect, options);
+    EXPECT_EQ(effect.values[FakeEffect::kMute], 1.0) << "from the state";
+    EXPECT_EQ(effect.values[FakeEffect::kGain], 3.0) << "the last --set wins over preset and state";
+    EXPECT_EQ(static_cast<int>(effect.order[0]), 10);
+}
+
+TEST(RenderSessionLoop, HandsTheEffectContiguousBlocksNoLargerThanAsked)
+{
+    RenderFixture f;
+    RenderOptions options = parseArguments({f.input, f.output, "--block", "1000", "--tempo", "90"});
+    FakeEffect effect;
+    ProgressBar quiet(nullptr, false, 0);
+    const RenderResult result = renderFile(effect, options, quiet);
+    EXPECT_EQ(effect.preparedBlock, 1000);
+    EXPECT_EQ(effect.largestBlock, 1000);
+    EXPECT_EQ(effect.preparedChannels, 2);
+    EXPECT_EQ(effect.preparedRate, 48000.0);
+    EXPECT_EQ(effect.tempo, 90.0);
+    EXPECT_TRUE(effect.positionsContiguous);
+    EXPECT_TRUE(effect.stopped);
+    EXPECT_EQ(effect.nextPosition, f.source.frames());
+    EXPECT_EQ(result.outputFrames, f.source.frames());
+}
+
+TEST(ProgressBarDrawing, DrawsOnlyWhenThePercentageChangesAndEndsTheLine)
+{
+    std::FILE* stream = std::tmpfile();
+    ASSERT_NE(stream, nullptr);
+    {
+        ProgressBar bar(stream, true, 1000);
+        for (int done = 0; done <= 1000; done += 1)
+            bar.update(done);
+        bar.finish();
+    }
+    std::rewind(stream);
+    std::string text;
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof(buffer), stream)) > 0)
+        text.append(buffer, got);
+    std::fclose(stream);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 101);
+    EXPECT_NE(text.find("100%\n"), std::string::npos);
+}
+
+TEST(ProgressBarDrawing, StaysSilentWhenDisabled)
+{
+    std::FILE* stream = std::tmpfile();
+    ASSERT_NE(stream, nullptr);
+    {
+        ProgressBar bar(stream, false, 1000);
+        bar.update(500);
+        bar.finish();
+    }
+    EXPECT_EQ(std::ftell(stream), 0L);
+    std::fclose(stream);
+}
