@@ -1,0 +1,746 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "IPlugVST3.h"
+
+#include "Utf16.h"
+
+#include "pluginterfaces/base/ustring.h"
+#include "pluginterfaces/vst/ivstparameterchanges.h"
+#include "pluginterfaces/vst/ivstprocesscontext.h"
+#include "pluginterfaces/vst/vstspeaker.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+namespace iplug
+{
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+namespace
+{
+
+// Largest block converted in one go when the host gives no usable maximum.
+constexpr int32 kFallbackBlockSize = 1024;
+constexpr int32 kLargestConversionBlock = 1 << 16;
+
+void copyString(const char* utf8, String128 dst)
+{
+    Utf8ToUtf16(utf8, reinterpret_cast<char16_t*>(dst), 128);
+}
+
+} // namespace
+
+IPlugVST3::IPlugVST3(const InstanceInfo& info, const Config& config)
+    : IPlugBase(config), mRunIdleTimer(info.runIdleTimer), mArrangement(SpeakerArr::kStereo)
+{
+}
+
+IPlugVST3::~IPlugVST3()
+{
+    stopIdleTimer();
+    if (mComponentHandler != nullptr)
+        mComponentHandler->release();
+    if (mHostContext != nullptr)
+        mHostContext->release();
+}
+
+int IPlugVST3::PresetIndexFromNormalized(double normalized) const
+{
+    if (NPresets() <= 0 || std::isnan(normalized))
+        return 0;
+    const double n = std::clamp(normalized, 0.0, 1.0);
+    return std::clamp(static_cast<int>(std::round(n * (NPresets() - 1))), 0, NPresets() - 1);
+}
+
+// ------------------------------------------------------------------ FUnknown
+
+tresult PLUGIN_API IPlugVST3::queryInterface(const TUID iid, void** obj)
+{
+    if (obj == nullptr)
+        return kInvalidArgument;
+    auto is = [&](const FUID& id) { return FUnknownPrivate::iidEqual(iid, id.toTUID()); };
+    void* found = nullptr;
+    if (is(FUnknown::iid) || is(IPluginBase::iid) || is(IComponent::iid))
+        found = static_cast<IComponent*>(this);
+    else if (is(IAudioProcessor::iid))
+        found = static_cast<IAudioProcessor*>(this);
+    else if (is(IProcessContextRequirements::iid))
+        found = static_cast<IProcessContextRequirements*>(this);
+    else if (is(IEditController::iid))
+        found = static_cast<IEditController*>(this);
+    else if (is(IUnitInfo::iid))
+        found = static_cast<IUnitInfo*>(this);
+    if (found == nullptr)
+    {
+        *obj = nullptr;
+        return kNoInterface;
+    }
+    addRef();
+    *obj = found;
+    return kResultOk;
+}
+
+uint32 PLUGIN_API IPlugVST3::addRef()
+{
+    return ++mRefCount;
+}
+
+uint32 PLUGIN_API IPlugVST3::release()
+{
+    const uint32 left = --mRefCount;
+    if (left == 0)
+    {
+        // The timer calls virtual hooks: stop it before any destructor runs.
+        stopIdleTimer();
+        delete this;
+    }
+    return left;
+}
+
+// ------------------------------------------------------------------ IPluginBase
+
+tresult PLUGIN_API IPlugVST3::initialize(FUnknown* context)
+{
+    // A host may initialise the component and the controller: both are this object.
+    if (mInitCount++ > 0)
+        return kResultOk;
+    if (context != nullptr)
+    {
+        mHostContext = context;
+        mHostContext->addRef();
+    }
+    if (mRunIdleTimer)
+        startIdleTimer();
+    return kResultOk;
+}
+
+tresult PLUGIN_API IPlugVST3::terminate()
+{
+    if (mInitCount == 0)
+        return kResultOk;
+    if (--mInitCount > 0)
+        return kResultOk;
+    stopIdleTimer();
+    std::lock_guard lock(mUiMutex);
+    if (mComponentHandler != nullptr)
+    {
+        mComponentHandler->release();
+        mComponentHandler = nullptr;
+    }
+    if (mHostContext != nullptr)
+    {
+        mHostContext->release();
+        mHostContext = nullptr;
+    }
+    return kResultOk;
+}
+
+// ------------------------------------------------------------------ IComponent
+
+tresult PLUGIN_API IPlugVST3::getControllerClassId(TUID /*classId*/)
+{
+    return kNotImplemented; // the controller is this object
+}
+
+tresult PLUGIN_API IPlugVST3::setIoMode(IoMode /*mode*/)
+{
+    return kResultOk;
+}
+
+int32 PLUGIN_API IPlugVST3::getBusCount(MediaType type, BusDirection /*dir*/)
+{
+    return type == kAudio ? 1 : 0;
+}
+
+tresult PLUGIN_API IPlugVST3::getBusInfo(MediaType type, BusDirection dir, int32 index, BusInfo& bus)
+{
+    if (type != kAudio || index != 0)
+        return kInvalidArgument;
+    bus.mediaType = kAudio;
+    bus.direction = dir;
+    bus.channelCount = SpeakerArr::getChannelCount(mArrangement);
+    copyString(dir == kInput ? "Input" : "Output", bus.name);
+    bus.busType = kMain;
+    bus.flags = BusInfo::kDefaultActive;
+    return kResultOk;
+}
+
+tresult PLUGIN_API IPlugVST3::getRoutingInfo(RoutingInfo& /*inInfo*/, RoutingInfo& /*outInfo*/)
+{
+    return kNotImplemented;
+}
+
+tresult PLUGIN_API IPlugVST3::activateBus(MediaType type, BusDirection /*dir*/, int32 index, TBool /*state*/)
+{
+    return type == kAudio && index == 0 ? kResultOk : kInvalidArgument;
+}
+
+tresult PLUGIN_API IPlugVST3::setActive(TBool state)
+{
+    if (state)
+    {
+        OnReset();
+        mActive.store(true, std::memory_order_release);
+    }
+    else
+        mActive.store(false, std::memory_order_release);
+    return kResultOk;
+}
+
+tresult PLUGIN_API IPlugVST3::setState(IBStream* state)
+{
+    if (state == nullptr)
+        return kInvalidArgument;
+    IByteChunk chunk;
+    char buffer[4096];
+    for (;;)
+    {
+        int32 numRead = 0;
+        if (state->read(buffer, static_cast<int32>(sizeof buffer), &numRead) != kResultOk || numRead <= 0)
+            break;
+        chunk.PutBytes(buffer, numRead);
+        if (numRead < static_cast<int32>(sizeof buffer))
+            break;
+    }
+    std::lock_guard lock(mUiMutex);
+    const int pos = UnserializeState(chunk, 0);
+    if (pos >= 0)
+    {
+        uint32 bypass = 0;
+        if (chunk.Get(&bypass, pos) >= 0)
+            mHostBypass.store(bypass != 0, std::memory_order_relaxed);
+    }
+    OnRestoreState();
+    if (mComponentHandler != nullptr)
+        mComponentHandler->restartComponent(kParamValuesChanged);
+    return pos >= 0 ? kResultOk : kResultFalse;
+}
+
+tresult PLUGIN_API IPlugVST3::getState(IBStream* state)
+{
+    if (state == nullptr)
+        return kInvalidArgument;
+    IByteChunk chunk;
+    {
+        std::lock_guard lock(mUiMutex);
+        if (!SerializeState(chunk))
+            return kResultFalse;
+    }
+    const uint32 bypass = mHostBypass.load(std::memory_order_relaxed) ? 1u : 0u;
+    chunk.Put(&bypass);
+    int32 written = 0;
+    if (state->write(chunk.GetData(), chunk.Size(), &written) != kResultOk || written != chunk.Size())
+        return kResultFalse;
+    return kResultOk;
+}
+
+// ------------------------------------------------------------------ IAudioProcessor
+
+tresult PLUGIN_API IPlugVST3::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
+                                                 SpeakerArrangement* outputs, int32 numOuts)
+{
+    if (numIns != 1 || numOuts != 1 || inputs == nullptr || outputs == nullptr)
+        return kResultFalse;
+    const SpeakerArrangement in = inputs[0], out = outputs[0];
+    const bool known = (in == SpeakerArr::kMono || in == SpeakerArr::kStereo) &&
+                       (out == SpeakerArr::kMono || out == SpeakerArr::kStereo);
+    if (!known || !LegalIO(SpeakerArr::getChannelCount(in), SpeakerArr::getChannelCount(out)))
+        return kResultFalse;
+    mArrangement = in;
+    return kResultTrue;
+}
+
+tresult PLUGIN_API IPlugVST3::getBusArrangement(BusDirection /*dir*/, int32 index, SpeakerArrangement& arr)
+{
+    if (index != 0)
+        return kInvalidArgument;
+    arr = mArrangement;
+    return kResultOk;
+}
+
+tresult PLUGIN_API IPlugVST3::canProcessSampleSize(int32 symbolicSampleSize)
+{
+    return symbolicSampleSize == kSample64 || symbolicSampleSize == kSample32 ? kResultTrue : kResultFalse;
+}
+
+uint32 PLUGIN_API IPlugVST3::getLatencySamples()
+{
+    return static_cast<uint32>(std::max(GetLatency(), 0));
+}
+
+tresult PLUGIN_API IPlugVST3::setupProcessing(ProcessSetup& setup)
+{
+    if (canProcessSampleSize(setup.symbolicSampleSize) != kResultTrue)
+        return kResultFalse;
+    mSampleSize = setup.symbolicSampleSize;
+    const int32 block = setup.maxSamplesPerBlock > 0 ? setup.maxSamplesPerBlock : kFallbackBlockSize;
+    SetSampleRate(setup.sampleRate);
+    SetBlockSize(block);
+    const auto convSize = static_cast<std::size_t>(std::min(block, kLargestConversionBlock));
+    for (int c = 0; c < 2; ++c)
+    {
+        mConvIn[c].assign(convSize, 0.0);
+        mConvOut[c].assign(convSize, 0.0);
+    }
+    return kResultOk;
+}
+
+tresult PLUGIN_API IPlugVST3::setProcessing(TBool /*state*/)
+{
+    return kResultOk;
+}
+
+void IPlugVST3::applyParameterChanges(IParameterChanges* changes)
+{
+    if (changes == nullptr)
+        return;
+    const int32 count = changes->getParameterCount();
+    for (int32 i = 0; i < count; ++i)
+    {
+        IParamValueQueue* queue = changes->getParameterData(i);
+        if (queue == nullptr)
+            continue;
+        const int32 points = queue->getPointCount();
+        int32 offset = 0;
+        ParamValue value = 0.0;
+        // Changes take effect for the whole block: the last point wins.
+        if (points <= 0 || queue->getPoint(points - 1, offset, value) != kResultOk)
+            continue;
+        const ParamID id = queue->getParameterId();
+        if (id < static_cast<ParamID>(NParams()))
+        {
+            GetParam(static_cast<int>(id))->SetNormalized(value);
+            OnParamChange(static_cast<int>(id));
+        }
+        else if (id == BypassParamId())
+            mHostBypass.store(value >= 0.5, std::memory_order_relaxed);
+        else if (id == ProgramParamId())
+        {
+            mProgramValue.store(value, std::memory_order_relaxed);
+            if (RestorePreset(PresetIndexFromNormalized(value)))
+                mPresetRecalledOnAudioThread.store(true, std::memory_order_release);
+        }
+    }
+}
+
+template <class Sample> void IPlugVST3::passThrough(Sample** in, Sample** out, int nIn, int nOut, int frames)
+{
+    if (out == nullptr || frames <= 0)
+        return;
+    for (int c = 0; c < nOut; ++c)
+    {
+        if (out[c] == nullptr)
+            continue;
+        const Sample* src = in != nullptr && c < nIn ? in[c] : nullptr;
+        if (src == nullptr)
+            std::memset(out[c], 0, sizeof(Sample) * static_cast<std::size_t>(frames));
+        else if (src != out[c])
+            std::memcpy(out[c], src, sizeof(Sample) * static_cast<std::size_t>(frames));
+    }
+}
+
+tresult PLUGIN_API IPlugVST3::process(ProcessData& data)
+{
+    applyParameterChanges(data.inputParameterChanges);
+
+    const ProcessContext* context = data.processContext;
+    SetTempo(context != nullptr && (context->state & ProcessContext::kTempoValid) != 0 ? context->tempo
+                                                                                       : 0.0);
+
+    const bool hasIn = data.numInputs > 0 && data.inputs != nullptr;
+    const bool hasOut = data.numOutputs > 0 && data.outputs != nullptr;
+    const int nIn = hasIn ? std::clamp(static_cast<int>(data.inputs[0].numChannels), 0, 2) : 0;
+    const int nOut = hasOut ? std::clamp(static_cast<int>(data.outputs[0].numChannels), 0, 2) : 0;
+    const int frames = std::max(static_cast<int>(data.numSamples), 0);
+    SetChannelsConnected(nIn, nOut);
+    if (hasOut)
+        data.outputs[0].silenceFlags = 0;
+
+    const bool is64 = data.symbolicSampleSize == kSample64;
+    if (!mActive.load(std::memory_order_acquire))
+    {
+        // Not prepared: silence rather than touching an unprepared plug-in.
+        if (is64)
+            passThrough<double>(nullptr, hasOut ? data.outputs[0].channelBuffers64 : nullptr, 0, nOut,
+                                frames);
+        else
+            passThrough<float>(nullptr, hasOut ? data.outputs[0].channelBuffers32 : nullptr, 0, nOut, frames);
+        return kNotInitialized;
+    }
+    const bool bypassed = mHostBypass.load(std::memory_order_relaxed);
+
+    if (is64)
+    {
+        double** in = hasIn ? data.inputs[0].channelBuffers64 : nullptr;
+        double** out = hasOut ? data.outputs[0].channelBuffers64 : nullptr;
+        if (bypassed)
+            passThrough(in, out, nIn, nOut, frames);
+        else
+            ProcessBlock(nIn > 0 ? in : nullptr, nOut > 0 ? out : nullptr, frames);
+        return kResultOk;
+    }
+
+    float** in32 = hasIn ? data.inputs[0].channelBuffers32 : nullptr;
+    float** out32 = hasOut ? data.outputs[0].channelBuffers32 : nullptr;
+    if (bypassed)
+    {
+        passThrough(in32, out32, nIn, nOut, frames);
+        return kResultOk;
+    }
+    const int chunk = static_cast<int>(mConvIn[0].size());
+    if (chunk <= 0)
+        return kNotInitialized;
+    double* inPtrs[2] = {mConvIn[0].data(), mConvIn[1].data()};
+    double* outPtrs[2] = {mConvOut[0].data(), mConvOut[1].data()};
+    int done = 0;
+    do
+    {
+        const int n = std::min(frames - done, chunk);
+        for (int c = 0; c < nIn; ++c)
+        {
+            const float* src = in32 != nullptr ? in32[c] : nullptr;
+            for (int i = 0; i < n; ++i)
+                inPtrs[c][i] = src != nullptr ? static_cast<double>(src[done + i]) : 0.0;
+        }
+        ProcessBlock(nIn > 0 ? inPtrs : nullptr, nOut > 0 ? outPtrs : nullptr, n);
+        for (int c = 0; c < nOut; ++c)
+        {
+            float* dst = out32 != nullptr ? out32[c] : nullptr;
+            if (dst != nullptr)
+                for (int i = 0; i < n; ++i)
+                    dst[done + i] = static_cast<float>(outPtrs[c][i]);
+        }
+        done += n;
+    } while (done < frames);
+    return kResultOk;
+}
+
+uint32 PLUGIN_API IPlugVST3::getTailSamples()
+{
+    return static_cast<uint32>(std::max(GetTailSize(), 0));
+}
+
+uint32 PLUGIN_API IPlugVST3::getProcessContextRequirements()
+{
+    return IProcessContextRequirements::kNeedTempo;
+}
+
+// ------------------------------------------------------------------ IEditController
+
+tresult PLUGIN_API IPlugVST3::setComponentState(IBStream* /*state*/)
+{
+    return kResultOk; // the component's setState already applied it to this same object
+}
+
+int32 PLUGIN_API IPlugVST3::getParameterCount()
+{
+    return NParams() + 2;
+}
+
+tresult PLUGIN_API IPlugVST3::getParameterInfo(int32 paramIndex, ParameterInfo& info)
+{
+    if (paramIndex < 0 || paramIndex >= getParameterCount())
+        return kInvalidArgument;
+    std::memset(&info, 0, sizeof info);
+    info.id = static_cast<ParamID>(paramIndex);
+    info.unitId = kRootUnitId;
+    if (const IParam* p = GetParam(paramIndex))
+    {
+        copyString(p->GetName(), info.title);
+        copyString(p->GetName(), info.shortTitle);
+        copyString(p->GetLabel(), info.units);
+        info.stepCount = p->GetStepCount();
+        info.defaultNormalizedValue = p->GetDefault(true);
+        info.flags =
+            ParameterInfo::kCanAutomate | (p->Type() == IParam::kTypeEnum ? ParameterInfo::kIsList : 0);
+    }
+    else if (info.id == BypassParamId())
+    {
+        copyString("Bypass", info.title);
+        copyString("Bypass", info.shortTitle);
+        info.stepCount = 1;
+        info.defaultNormalizedValue = 0.0;
+        info.flags = ParameterInfo::kCanAutomate | ParameterInfo::kIsBypass;
+    }
+    else
+    {
+        copyString("Program", info.title);
+        copyString("Program", info.shortTitle);
+        info.stepCount = std::max(NPresets() - 1, 0);
+        info.defaultNormalizedValue = 0.0;
+        info.flags = ParameterInfo::kCanAutomate | ParameterInfo::kIsProgramChange | ParameterInfo::kIsList;
+    }
+    return kResultOk;
+}
+
+tresult PLUGIN_API IPlugVST3::getParamStringByValue(ParamID id, ParamValue valueNormalized, String128 string)
+{
+    if (string == nullptr)
+        return kInvalidArgument;
+    if (const IParam* p = GetParam(static_cast<int>(id));
+        p != nullptr && id < static_cast<ParamID>(NParams()))
+    {
+        std::string text;
+        p->GetDisplay(p->FromNormalized(valueNormalized), text);
+        copyString(text.c_str(), string);
+        return kResultOk;
+    }
+    if (id == BypassParamId())
+    {
+        copyString(valueNormalized >= 0.5 ? "on" : "off", string);
+        return kResultOk;
+    }
+    if (id == ProgramParamId())
+    {
+        copyString(GetPresetName(PresetIndexFromNormalized(valueNormalized)), string);
+        return kResultOk;
+    }
+    return kInvalidArgument;
+}
+
+tresult PLUGIN_API IPlugVST3::getParamValueByString(ParamID id, TChar* string, ParamValue& valueNormalized)
+{
+    if (string == nullptr)
+        return kInvalidArgument;
+    const std::string text = Utf16ToUtf8(reinterpret_cast<const char16_t*>(string));
+    if (id < static_cast<ParamID>(NParams()))
+    {
+        const IParam* p = GetParam(static_cast<int>(id));
+        valueNormalized = p->ToNormalized(p->StringToValue(text.c_str()));
+        return kResultOk;
+    }
+    if (id == BypassParamId())
+    {
+        valueNormalized = text == "on" || text == "1" ? 1.0 : 0.0;
+        return kResultOk;
+    }
+    if (id == ProgramParamId())
+    {
+        for (int i = 0; i < NPresets(); ++i)
+            if (text == GetPresetName(i))
+            {
+                valueNormalized = NPresets() > 1 ? static_cast<double>(i) / (NPresets() - 1) : 0.0;
+                return kResultOk;
+            }
+        return kResultFalse;
+    }
+    return kInvalidArgument;
+}
+
+ParamValue PLUGIN_API IPlugVST3::normalizedParamToPlain(ParamID id, ParamValue valueNormalized)
+{
+    if (id < static_cast<ParamID>(NParams()))
+        return GetParam(static_cast<int>(id))->FromNormalized(valueNormalized);
+    if (id == ProgramParamId())
+        return PresetIndexFromNormalized(valueNormalized);
+    return valueNormalized;
+}
+
+ParamValue PLUGIN_API IPlugVST3::plainParamToNormalized(ParamID id, ParamValue plainValue)
+{
+    if (id < static_cast<ParamID>(NParams()))
+        return GetParam(static_cast<int>(id))->ToNormalized(plainValue);
+    if (id == ProgramParamId() && NPresets() > 1)
+        return std::clamp(plainValue / (NPresets() - 1), 0.0, 1.0);
+    return std::clamp(plainValue, 0.0, 1.0);
+}
+
+ParamValue PLUGIN_API IPlugVST3::getParamNormalized(ParamID id)
+{
+    if (id < static_cast<ParamID>(NParams()))
+        return GetParam(static_cast<int>(id))->GetNormalized();
+    if (id == BypassParamId())
+        return mHostBypass.load(std::memory_order_relaxed) ? 1.0 : 0.0;
+    if (id == ProgramParamId())
+        return mProgramValue.load(std::memory_order_relaxed);
+    return 0.0;
+}
+
+void IPlugVST3::recallPresetOnUiThread(int idx)
+{
+    if (!RestorePreset(idx))
+        return;
+    OnRestoreState();
+    if (mComponentHandler != nullptr)
+        mComponentHandler->restartComponent(kParamValuesChanged);
+}
+
+tresult PLUGIN_API IPlugVST3::setParamNormalized(ParamID id, ParamValue value)
+{
+    if (std::isnan(value))
+        return kInvalidArgument;
+    if (id < static_cast<ParamID>(NParams()))
+    {
+        GetParam(static_cast<int>(id))->SetNormalized(value);
+        return kResultOk;
+    }
+    if (id == BypassParamId())
+    {
+        mHostBypass.store(value >= 0.5, std::memory_order_relaxed);
+        return kResultOk;
+    }
+    if (id == ProgramParamId())
+    {
+        std::lock_guard lock(mUiMutex);
+        mProgramValue.store(std::clamp(value, 0.0, 1.0), std::memory_order_relaxed);
+        recallPresetOnUiThread(PresetIndexFromNormalized(value));
+        return kResultOk;
+    }
+    return kInvalidArgument;
+}
+
+tresult PLUGIN_API IPlugVST3::setComponentHandler(IComponentHandler* handler)
+{
+    std::lock_guard lock(mUiMutex);
+    if (handler == mComponentHandler)
+        return kResultOk;
+    if (mComponentHandler != nullptr)
+        mComponentHandler->release();
+    mComponentHandler = handler;
+    if (mComponentHandler != nullptr)
+        mComponentHandler->addRef();
+    return kResultOk;
+}
+
+IPlugView* PLUGIN_API IPlugVST3::createView(FIDString name)
+{
+    if (name == nullptr || std::strcmp(name, ViewType::kEditor) != 0)
+        return nullptr;
+    return CreateEditorView();
+}
+
+void IPlugVST3::InformHostOfParamChange(int idx, double normalized)
+{
+    if (mComponentHandler == nullptr)
+        return;
+    const auto id = static_cast<ParamID>(idx);
+    mComponentHandler->beginEdit(id);
+    mComponentHandler->performEdit(id, normalized);
+    mComponentHandler->endEdit(id);
+}
+
+// ------------------------------------------------------------------ IUnitInfo
+
+int32 PLUGIN_API IPlugVST3::getUnitCount()
+{
+    return 1;
+}
+
+tresult PLUGIN_API IPlugVST3::getUnitInfo(int32 unitIndex, UnitInfo& info)
+{
+    if (unitIndex != 0)
+        return kInvalidArgument;
+    info.id = kRootUnitId;
+    info.parentUnitId = kNoParentUnitId;
+    copyString("Root", info.name);
+    info.programListId = NPresets() > 0 ? kFactoryProgramListId : kNoProgramListId;
+    return kResultOk;
+}
+
+int32 PLUGIN_API IPlugVST3::getProgramListCount()
+{
+    return NPresets() > 0 ? 1 : 0;
+}
+
+tresult PLUGIN_API IPlugVST3::getProgramListInfo(int32 listIndex, ProgramListInfo& info)
+{
+    if (listIndex != 0 || NPresets() <= 0)
+        return kInvalidArgument;
+    info.id = kFactoryProgramListId;
+    copyString("Factory Presets", info.name);
+    info.programCount = NPresets();
+    return kResultOk;
+}
+
+tresult PLUGIN_API IPlugVST3::getProgramName(ProgramListID listId, int32 programIndex, String128 name)
+{
+    if (listId != kFactoryProgramListId || programIndex < 0 || programIndex >= NPresets() || name == nullptr)
+        return kInvalidArgument;
+    copyString(GetPresetName(programIndex), name);
+    return kResultOk;
+}
+
+tresult PLUGIN_API IPlugVST3::getProgramInfo(ProgramListID, int32, CString, String128)
+{
+    return kNotImplemented;
+}
+
+tresult PLUGIN_API IPlugVST3::hasProgramPitchNames(ProgramListID, int32)
+{
+    return kResultFalse;
+}
+
+tresult PLUGIN_API IPlugVST3::getProgramPitchName(ProgramListID, int32, int16, String128)
+{
+    return kNotImplemented;
+}
+
+UnitID PLUGIN_API IPlugVST3::getSelectedUnit()
+{
+    return kRootUnitId;
+}
+
+tresult PLUGIN_API IPlugVST3::selectUnit(UnitID unitId)
+{
+    return unitId == kRootUnitId ? kResultOk : kResultFalse;
+}
+
+tresult PLUGIN_API IPlugVST3::getUnitByBus(MediaType, BusDirection, int32, int32, UnitID& unitId)
+{
+    unitId = kRootUnitId;
+    return kResultOk;
+}
+
+tresult PLUGIN_API IPlugVST3::setUnitProgramData(int32, int32, IBStream*)
+{
+    return kNotImplemented;
+}
+
+// ------------------------------------------------------------------ idle timer
+
+void IPlugVST3::RunIdleTick()
+{
+    std::lock_guard lock(mUiMutex);
+    if (mPresetRecalledOnAudioThread.exchange(false, std::memory_order_acquire))
+        OnRestoreState();
+    OnIdle();
+}
+
+void IPlugVST3::startIdleTimer()
+{
+    if (mIdleThread.joinable())
+        return;
+    {
+        std::lock_guard lock(mTimerMutex);
+        mTimerStop = false;
+    }
+    mIdleThread = std::thread(
+        [this]
+        {
+            std::unique_lock lock(mTimerMutex);
+            while (!mTimerWake.wait_for(lock, std::chrono::milliseconds(20), [this] { return mTimerStop; }))
+            {
+                lock.unlock();
+                RunIdleTick();
+                lock.lock();
+            }
+        });
+}
+
+void IPlugVST3::stopIdleTimer()
+{
+    if (!mIdleThread.joinable())
+        return;
+    {
+        std::lock_guard lock(mTimerMutex);
+        mTimerStop = true;
+    }
+    mTimerWake.notify_all();
+    mIdleThread.join();
+}
+
+} // namespace iplug
