@@ -11,6 +11,7 @@ packages=(
     libsndfile1-dev libebur128-dev
     clang-14 libclang-rt-14-dev
     espeak-ng sox xvfb xdotool
+    ardour
 )
 packages+=("$@")
 

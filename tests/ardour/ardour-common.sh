@@ -1,0 +1,82 @@
+# Shared by the Ardour test scripts (sourced, bash). Expects in the environment:
+#   POMELU_BUNDLE  the built "Pomelu Rarorud Izad.vst3" bundle
+#   POMELU_WORK    a folder this test may wipe and fill
+#   POMELU_TOOL    the pomelu-ardour-tool binary
+# Exit status follows CTest: 0 pass, 1 fail, 77 skipped.
+set -euo pipefail
+
+readonly ARDOUR_LIB=/usr/lib/ardour7
+readonly PLUGIN_NAME="Pomelu Rarorud Izad"
+readonly HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+# Id of the export preset written into the fresh configuration folder: 32-bit float WAV, session rate.
+readonly EXPORT_PRESET_ID="4f8d3c1e-2a6b-4e7f-9c0d-5b1a7e3f2d64"
+
+skip() { echo "SKIPPED: $*"; exit 77; }
+fail() { echo "FAILED: $*"; exit 1; }
+
+require_ardour() {
+    command -v ardour7-lua >/dev/null 2>&1 && [ -x "$ARDOUR_LIB/ardour-vst3-scanner" ] ||
+        skip "Ardour 7 is not installed (Debian package 'ardour', installed by scripts/setup.sh)"
+}
+
+require_bundle() {
+    SO_NAME="$POMELU_BUNDLE/Contents/x86_64-linux/$PLUGIN_NAME.so"
+    [ -f "$SO_NAME" ] || skip "the plug-in is not built: no $SO_NAME"
+}
+
+# A clean world for Ardour: its own home, configuration and cache folders, and a copy of the bundle
+# as the only VST 3 plug-in it can find.
+fresh_environment() {
+    rm -rf "$POMELU_WORK"
+    mkdir -p "$POMELU_WORK"/{home,config,cache,vst3}
+    export HOME="$POMELU_WORK/home" XDG_CONFIG_HOME="$POMELU_WORK/config" XDG_CACHE_HOME="$POMELU_WORK/cache"
+    export VST3_PATH="$POMELU_WORK/vst3"
+    cp -r "$POMELU_BUNDLE" "$VST3_PATH/"
+    BUNDLE_COPY="$VST3_PATH/$(basename "$POMELU_BUNDLE")"
+    SO_COPY="$BUNDLE_COPY/Contents/x86_64-linux/$PLUGIN_NAME.so"
+    # Ardour ignores a scan cache that is not newer than the module.
+    touch -d '1 minute ago' "$SO_COPY"
+
+    mkdir -p "$XDG_CONFIG_HOME/ardour7/export"
+    cat >"$XDG_CONFIG_HOME/ardour7/export/pomelu-float.preset" <<PRESET
+<?xml version="1.0" encoding="UTF-8"?>
+<ExportPreset id="$EXPORT_PRESET_ID" name="Pomelu float WAV">
+  <ExportFormat id="20b4ab09-6452-4cb3-bd66-b921cdbd2942"/>
+  <ExportFilename>
+    <Folder relative="1" path="export"/>
+    <Field name="label" enabled="0"/>
+    <Field name="session" enabled="0"/>
+    <Field name="snapshot" enabled="0"/>
+    <Field name="timespan" enabled="1"/>
+    <Field name="revision" enabled="0"/>
+    <Field name="time" enabled="0" value="T_None"/>
+    <Field name="date" enabled="0" value="D_None"/>
+  </ExportFilename>
+</ExportPreset>
+PRESET
+}
+
+# Runs Ardour's VST 3 scanner on the bundle copy. It exits 0 even when the module fails to load, so
+# the cache file it leaves behind is the verdict. Sets V3I_FILE.
+scan_bundle() {
+    LD_LIBRARY_PATH="$ARDOUR_LIB" timeout 60 "$ARDOUR_LIB/ardour-vst3-scanner" -f -v "$BUNDLE_COPY" \
+        >"$POMELU_WORK/scan.log" 2>&1 || true
+    V3I_FILE="$XDG_CACHE_HOME/ardour7/vst/$(printf '%s' "$SO_COPY" | sha1sum | cut -d' ' -f1).v3i"
+    if [ ! -f "$V3I_FILE" ]; then
+        cat "$POMELU_WORK/scan.log"
+        fail "the scanner wrote no cache file for the bundle (expected $V3I_FILE)"
+    fi
+    touch "$V3I_FILE"
+}
+
+# run_lua SCRIPT LOG: runs an ardour7-lua script, keeping its output in LOG; fails with the log shown.
+run_lua() {
+    local script="$1" log="$2" status=0
+    timeout 120 ardour7-lua "$HERE/$script" >"$log" 2>&1 || status=$?
+    if [ "$status" -ne 0 ]; then
+        grep -v -e '^MIDI Clock' -e '^MTC in' "$log" | tail -n 40
+        fail "$script exited with status $status"
+    fi
+}
+
+tool() { "$POMELU_TOOL" "$@"; }

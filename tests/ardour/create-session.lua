@@ -1,0 +1,94 @@
+-- Builds a session for the plug-in tests, run by ardour7-lua with the Dummy backend.
+-- Settings come from the environment:
+--   POMELU_SESSION_DIR, POMELU_SESSION_NAME  where to create the session
+--   POMELU_FRAMES       length of the placeholder region, in samples at 48 kHz
+--   POMELU_PLUGIN       the VST 3 plug-in's name
+--   POMELU_SNAPSHOT_PRESET  optional: recall this factory preset first and save snapshot "snapshot"
+--   POMELU_PRESET       optional: factory preset to recall
+--   POMELU_SET          optional: parameter settings "index=value,index=value" (plain values)
+-- The session gets one stereo track with the plug-in and one region whose two source files the
+-- caller overwrites with the test material afterwards.
+io.stdout:setvbuf("no")
+
+local function env(name, default)
+    local value = os.getenv(name)
+    if value == nil or value == "" then
+        if default ~= nil then return default end
+        print("create-session: " .. name .. " is not set")
+        os.exit(2)
+    end
+    return value
+end
+
+local function die(message)
+    print("create-session: " .. message)
+    os.exit(1)
+end
+
+local dir = env("POMELU_SESSION_DIR")
+local name = env("POMELU_SESSION_NAME")
+local frames = tonumber(env("POMELU_FRAMES"))
+local pluginName = env("POMELU_PLUGIN")
+local snapshotPreset = env("POMELU_SNAPSHOT_PRESET", "")
+local preset = env("POMELU_PRESET", "")
+local settings = env("POMELU_SET", "")
+
+if AudioEngine:set_backend("None (Dummy)", "", ""):isnil() then die("no Dummy backend") end
+if AudioEngine:start(false) ~= 0 then die("the Dummy backend did not start") end
+if create_session(dir, name, 48000) == nil then die("cannot create the session in " .. dir) end
+
+local tracks = Session:new_audio_track(2, 2, nil, 1, "Voice", ARDOUR.PresentationInfo.max_order,
+                                       ARDOUR.TrackMode.Normal, true)
+local track = tracks:front()
+
+local proc = ARDOUR.LuaAPI.new_plugin(Session, pluginName, ARDOUR.PluginType.VST3, "")
+if proc:isnil() then die("Ardour does not know the VST 3 plug-in \"" .. pluginName .. "\"") end
+if track:add_processor_by_index(proc, 0, nil, true) ~= 0 then die("cannot insert the plug-in") end
+local plugin = proc:to_insert():plugin(0)
+
+local function settle()
+    -- Parameter changes reach the plug-in in the next process cycles.
+    ARDOUR.LuaAPI.wait_for_process_callback(4, 2000)
+end
+
+local function recall(label)
+    local record = plugin:preset_by_label(label)
+    if record == nil or not record.valid then die("no preset \"" .. label .. "\" in Ardour's list") end
+    if not plugin:load_preset(record) then die("Ardour could not load preset \"" .. label .. "\"") end
+    settle()
+    print("recalled preset " .. label)
+end
+
+if snapshotPreset ~= "" then
+    recall(snapshotPreset)
+    if Session:save_state("snapshot", false, false, false, false, false) ~= 0 then
+        die("cannot save snapshot")
+    end
+end
+
+if preset ~= "" then recall(preset) end
+
+for index, value in string.gmatch(settings, "(%d+)=([-%d.]+)") do
+    if not ARDOUR.LuaAPI.set_processor_param(proc, tonumber(index), tonumber(value)) then
+        die("cannot set parameter " .. index)
+    end
+end
+settle()
+
+-- A placeholder region the length of the test material: Ardour bounces the silent track into two
+-- float sources, which the caller then overwrites.
+local region = track:bounce_range(0, frames, ARDOUR.InterThreadInfo(), track:main_outs(), false, "material")
+if region:isnil() then die("bounce failed") end
+track:playlist():add_region(region, Temporal.timepos_t(0), 1, false)
+for i = 0, 1 do
+    print("source " .. region:source(i):to_filesource():path())
+end
+
+settle()
+for i = 0, plugin:parameter_count() - 1 do
+    local value = ARDOUR.LuaAPI.get_processor_param(proc, i)
+    print(string.format("param %d %s = %.9g", i, plugin:parameter_label(i), value))
+end
+if Session:save_state("", false, false, false, false, false) ~= 0 then die("cannot save the session") end
+print("saved " .. dir .. "/" .. name .. ".ardour")
+os.exit(0)
