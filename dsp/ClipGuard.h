@@ -2,6 +2,7 @@
 // Clip Guard: a soft clipper under a ceiling, blending a half-sample-averaged clip with a direct one.
 #pragma once
 
+#include "FastMath.h"
 #include "RackEngine.h"
 
 #include <cmath>
@@ -12,7 +13,7 @@ namespace pomelu::dsp
 // The clipped value for the current sample w and the previous input p, at linear ceiling c.
 inline double clipGuardWet(double p, double w, double c) noexcept
 {
-    return 0.5 * (c * std::tanh((p + w) / (2.0 * c)) + c * std::tanh(w / c));
+    return 0.5 * (c * tanhFast((p + w) / (2.0 * c)) + c * tanhFast(w / c));
 }
 
 inline double RackEngine::clipGuardStep(int ch, double w) noexcept

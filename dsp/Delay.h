@@ -48,7 +48,10 @@ inline void RackEngine::delayStep(double* w) noexcept
         const std::size_t length = line.size();
         if (length == 0)
             continue;
-        const std::size_t r = (delayWrite + length - block.delayInt[ch]) % length;
+        // delayInt <= length - 1, so one conditional subtraction replaces a division.
+        std::size_t r = delayWrite + length - block.delayInt[ch];
+        if (r >= length)
+            r -= length;
         const std::size_t older = r == 0 ? length - 1 : r - 1;
         const double frac = block.delayFrac[ch];
         double v = (1.0 - frac) * line[r] + frac * line[older];

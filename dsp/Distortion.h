@@ -4,6 +4,7 @@
 #pragma once
 
 #include "DistortionShaper.h"
+#include "FastMath.h"
 #include "RackEngine.h"
 
 #include <algorithm>
@@ -24,7 +25,7 @@ inline double RackEngine::distortionStep(int ch, double w) noexcept
     const double averaged = g * 0.5 * (p + w);
     const double s = 0.5 * (shape(direct) + shape(averaged));
     // Tone raises both the drive into the final saturation and its output level.
-    const double wet = std::tanh(block.distortionFinalDrive * s) * block.distortionFinalLevel;
+    const double wet = tanhFast(block.distortionFinalDrive * s) * block.distortionFinalLevel;
     const double m = block.distortionMix;
     return m * wet + (1.0 - m) * w;
 }

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "FastMath.h"
+
 namespace pomelu::dsp
 {
 
@@ -36,7 +38,7 @@ struct DistortionShaper
         s.style = style;
         s.drive = drive;
         const double gain = 1.0 + 0.25 * drive;
-        s.softNorm = std::max(std::tanh(gain), 0.15);
+        s.softNorm = std::max(tanhFast(gain), 0.15);
         s.biteNorm = std::atan(std::max(gain, 1.0));
         s.steps = std::max(64.0 - 0.58 * drive, 4.0);
         s.chaosRate = 1.5 + 0.035 * drive;
@@ -48,7 +50,7 @@ struct DistortionShaper
         switch (static_cast<DistortionStyle>(style))
         {
         case DistortionStyle::WarmBite:
-            return std::atan(1.25 * y) / biteNorm + 0.12 * std::max(std::tanh(y), 0.0);
+            return std::atan(1.25 * y) / biteNorm + 0.12 * std::max(tanhFast(y), 0.0);
         case DistortionStyle::HardEdge:
             return std::clamp(y, -1.0, 1.0);
         case DistortionStyle::VelvetFuzz:
@@ -64,12 +66,12 @@ struct DistortionShaper
         case DistortionStyle::PixelCrush:
             return std::round(std::clamp(y, -1.0, 1.0) * steps) / steps; // halves away from zero
         case DistortionStyle::Rectify:
-            return std::tanh(1.6 * (0.65 * std::abs(y) + 0.35 * y));
+            return tanhFast(1.6 * (0.65 * std::abs(y) + 0.35 * y));
         case DistortionStyle::ChaosRing:
-            return 0.72 * std::sin(chaosRate * y) + 0.28 * std::tanh(2.0 * y);
+            return 0.72 * std::sin(chaosRate * y) + 0.28 * tanhFast(2.0 * y);
         case DistortionStyle::SoftBloom:
         default: // any other index shapes like Soft Bloom
-            return std::tanh(y) / softNorm;
+            return tanhFast(y) / softNorm;
         }
     }
 };

@@ -304,10 +304,10 @@ void RackEngine::process(const double* const* inputs, double* const* outputs, in
             }
         }
 
-        if (delayLength > 0)
-            delayWrite = (delayWrite + 1) % delayLength;
-        if (preDelayLength > 0)
-            preDelayWrite = (preDelayWrite + 1) % preDelayLength;
+        if (delayLength > 0 && ++delayWrite >= delayLength)
+            delayWrite = 0;
+        if (preDelayLength > 0 && ++preDelayWrite >= preDelayLength)
+            preDelayWrite = 0;
     }
 
     tremoloPhase =

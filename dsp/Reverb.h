@@ -67,7 +67,10 @@ inline void RackEngine::reverbStep(double* w) noexcept
         {
             const std::size_t length = line.size();
             line[preDelayWrite] = w[ch];
-            u = line[(preDelayWrite + length - block.preDelay) % length];
+            std::size_t r = preDelayWrite + length - block.preDelay; // preDelay <= length - 1
+            if (r >= length)
+                r -= length;
+            u = line[r];
         }
 
         double sum = 0.0;
