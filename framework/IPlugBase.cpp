@@ -30,6 +30,21 @@ std::vector<ChannelIO> ParseChannelIO(const char* channelIOStr)
     return result;
 }
 
+namespace
+{
+std::atomic<void*> gModuleHandle{nullptr};
+}
+
+void SetModuleHandle(void* handle)
+{
+    gModuleHandle.store(handle);
+}
+
+void* GetModuleHandle()
+{
+    return gModuleHandle.load();
+}
+
 IPlugBase::IPlugBase(const Config& config) : mConfig(config), mChannelIO(ParseChannelIO(config.channelIOStr))
 {
     mParams.reserve(static_cast<std::size_t>(config.nParams > 0 ? config.nParams : 0));

@@ -52,6 +52,11 @@ struct ChannelIO
 };
 std::vector<ChannelIO> ParseChannelIO(const char* channelIOStr);
 
+// The module's handle as the host's loader gave it (recorded once by the module entry), for the
+// editor's resource loading. nullptr when the plug-in is linked into a program directly.
+void SetModuleHandle(void* handle);
+void* GetModuleHandle();
+
 // The format-independent plug-in: parameters, presets, state, processing and editor hooks.
 //
 // Threads: the reset and block hooks run on the host's audio thread (the reset hook while
@@ -152,11 +157,8 @@ public:
     void SendControlMsgFromDelegate(int ctrlTag, int msgTag, int dataSize, const void* pData) override;
     void SendParameterValueFromDelegate(int idx, double normalized) override;
 
-protected:
-    // Called by SetParameterValueFromPlugin; the format wrapper forwards it to the host.
-    virtual void InformHostOfParamChange(int /*idx*/, double /*normalized*/) {}
-
-    // Wrapper side.
+    // Set by the format wrapper before the hooks run; tools and tests that drive the class directly
+    // set them the same way.
     void SetSampleRate(double sr) { mSampleRate = sr; }
     void SetBlockSize(int blockSize) { mBlockSize = blockSize; }
     void SetTempo(double bpm) { mTempo = bpm; }
@@ -165,6 +167,10 @@ protected:
         mInChansConnected = nIn;
         mOutChansConnected = nOut;
     }
+
+protected:
+    // Called by SetParameterValueFromPlugin; the format wrapper forwards it to the host.
+    virtual void InformHostOfParamChange(int /*idx*/, double /*normalized*/) {}
 
 private:
     struct Preset

@@ -445,7 +445,7 @@ tresult PLUGIN_API IPlugVST3::getParameterInfo(int32 paramIndex, ParameterInfo& 
 {
     if (paramIndex < 0 || paramIndex >= getParameterCount())
         return kInvalidArgument;
-    std::memset(&info, 0, sizeof info);
+    info = {};
     info.id = static_cast<ParamID>(paramIndex);
     info.unitId = kRootUnitId;
     if (const IParam* p = GetParam(paramIndex))
@@ -664,7 +664,7 @@ tresult PLUGIN_API IPlugVST3::getProgramName(ProgramListID listId, int32 program
     return kResultOk;
 }
 
-tresult PLUGIN_API IPlugVST3::getProgramInfo(ProgramListID, int32, CString, String128)
+tresult PLUGIN_API IPlugVST3::getProgramInfo(ProgramListID, int32, Vst::CString, String128)
 {
     return kNotImplemented;
 }

@@ -54,7 +54,7 @@ tresult PLUGIN_API Vst3Factory::getFactoryInfo(PFactoryInfo* info)
 {
     if (info == nullptr)
         return kInvalidArgument;
-    std::memset(info, 0, sizeof *info);
+    *info = {};
     copyAscii(mVendor, info->vendor);
     copyAscii(mUrl, info->url);
     copyAscii(mEmail, info->email);
@@ -64,7 +64,7 @@ tresult PLUGIN_API Vst3Factory::getFactoryInfo(PFactoryInfo* info)
 
 const Vst3ClassDescription* Vst3Factory::find(int32 index) const
 {
-    if (index < 0 || index >= countClasses())
+    if (index < 0 || index >= static_cast<int32>(mClasses.size()))
         return nullptr;
     return &mClasses[static_cast<std::size_t>(index)];
 }
@@ -74,7 +74,7 @@ tresult PLUGIN_API Vst3Factory::getClassInfo(int32 index, PClassInfo* info)
     const Vst3ClassDescription* d = find(index);
     if (d == nullptr || info == nullptr)
         return kInvalidArgument;
-    std::memset(info, 0, sizeof *info);
+    *info = {};
     std::memcpy(info->cid, d->cid, sizeof(TUID));
     info->cardinality = d->cardinality;
     copyAscii(d->category, info->category);
@@ -87,7 +87,7 @@ tresult PLUGIN_API Vst3Factory::getClassInfo2(int32 index, PClassInfo2* info)
     const Vst3ClassDescription* d = find(index);
     if (d == nullptr || info == nullptr)
         return kInvalidArgument;
-    std::memset(info, 0, sizeof *info);
+    *info = {};
     std::memcpy(info->cid, d->cid, sizeof(TUID));
     info->cardinality = d->cardinality;
     copyAscii(d->category, info->category);
@@ -105,7 +105,7 @@ tresult PLUGIN_API Vst3Factory::getClassInfoUnicode(int32 index, PClassInfoW* in
     const Vst3ClassDescription* d = find(index);
     if (d == nullptr || info == nullptr)
         return kInvalidArgument;
-    std::memset(info, 0, sizeof *info);
+    *info = {};
     std::memcpy(info->cid, d->cid, sizeof(TUID));
     info->cardinality = d->cardinality;
     copyAscii(d->category, info->category);

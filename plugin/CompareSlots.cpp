@@ -1,9 +1,48 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The A/B compare switch: store the side being left, load the other.
 #include "PomeluRarorudIzad.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace pomelu
 {
 
-void PomeluRarorudIzad::switchCompareSlot() {}
+void PomeluRarorudIzad::switchCompareSlot()
+{
+    activeSlot = activeSlot == 1 ? 1 : 0;
+    const auto live = [this](std::array<double, kNumParams>& slot)
+    {
+        for (int i = 0; i < kNumParams; ++i)
+            slot[static_cast<std::size_t>(i)] = GetParam(i)->Value();
+    };
+
+    // The first press fills both slots with the live state, so it changes nothing audible.
+    if (!slotsCaptured)
+    {
+        live(compareValues[0]);
+        live(compareValues[1]);
+        slotOrders[0] = slotOrders[1] = getModuleOrder();
+        slotsCaptured = true;
+    }
+    live(compareValues[static_cast<std::size_t>(activeSlot)]);
+    slotOrders[static_cast<std::size_t>(activeSlot)] = getModuleOrder();
+
+    activeSlot = 1 - activeSlot;
+    const auto& incoming = compareValues[static_cast<std::size_t>(activeSlot)];
+    for (int i = 0; i < kNumParams; ++i)
+    {
+        const iplug::IParam& param = *GetParam(i);
+        const double stored = incoming[static_cast<std::size_t>(i)];
+        const double plain = param.Constrain(std::isfinite(stored) ? stored : param.GetDefault());
+        SetParameterValueFromPlugin(i, std::clamp(param.ToNormalized(plain), 0.0, 1.0));
+    }
+    // Each entry is written atomically on its own; a block that overlaps may run a mixed order for
+    // one block, which the engine tolerates.
+    setModuleOrder(slotOrders[static_cast<std::size_t>(activeSlot)], false);
+
+    OnRestoreState();
+    requestRebuild();
+}
 
 } // namespace pomelu

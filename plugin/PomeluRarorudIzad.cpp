@@ -1,0 +1,264 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "PomeluRarorudIzad.h"
+
+#include "Presets.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace pomelu
+{
+
+iplug::Config makePluginConfig()
+{
+    iplug::Config c;
+    c.nParams = kNumParams;
+    c.nPresets = kNumPresets;
+    c.channelIOStr = "1-1 2-2";
+    c.pluginName = "Pomelu Rarorud Izad";
+    c.productName = "Pomelu Rarorud Izad";
+    c.mfrName = "Pomelu ZEZ";
+    c.vendorVersion = 0x00010000;
+    c.uniqueID = 0x5072497A; // 'PrIz'
+    c.mfrID = 0x506D5A7A;    // 'PmZz'
+    c.latency = 0;
+    c.plugHasUI = true;
+    c.editorWidth = 980;
+    c.editorHeight = 680;
+    c.minWidth = 326;
+    c.maxWidth = 2940;
+    c.minHeight = 226;
+    c.maxHeight = 2040;
+    return c;
+}
+
+PomeluRarorudIzad::PomeluRarorudIzad(const iplug::InstanceInfo& info) : IPlugVST3(info, makePluginConfig())
+{
+    for (std::size_t i = 0; i < moduleOrder.size(); ++i)
+        moduleOrder[i].store(static_cast<dsp::ModuleId>(i), std::memory_order_relaxed);
+
+    initParameters(*this);
+    makeFactoryPresets(*this);
+
+    // The editor arrives with its own issue; until then the host gets no view.
+    SetEditorFactory([]() -> iplug::IEditorView* { return nullptr; });
+    SetLayoutFunc([](iplug::IEditorView&) {});
+}
+
+PomeluRarorudIzad::~PomeluRarorudIzad() = default;
+
+double PomeluRarorudIzad::effectiveSampleRate() const
+{
+    const double sr = GetSampleRate();
+    return sr >= kMinSampleRate ? sr : kMinSampleRate; // also catches NaN
+}
+
+int tailSamplesFor(double hostSampleRate)
+{
+    const double sr = hostSampleRate >= kMinSampleRate ? hostSampleRate : kMinSampleRate;
+    return static_cast<int>(std::min(kTailSeconds * sr, 2147483647.0));
+}
+
+void PomeluRarorudIzad::OnReset()
+{
+    const double sr = effectiveSampleRate();
+    engine.prepare(sr, std::max(GetBlockSize(), 1));
+    SetTailSize(tailSamplesFor(sr));
+    meterSender.Reset(sr);
+    sendAnalyzerSettings();
+}
+
+void PomeluRarorudIzad::sendAnalyzerSettings()
+{
+    const double sr = effectiveSampleRate();
+    const std::int32_t settings[3] = {spectrumSender.GetFFTSize(), spectrumSender.GetOverlap(),
+                                      spectrumSender.GetWindowType()};
+    SendControlMsgFromDelegate(kCtrlTagSpectrum, kMsgTagSampleRate, sizeof sr, &sr);
+    SendControlMsgFromDelegate(kCtrlTagSpectrum, kMsgTagFFTSize, sizeof(std::int32_t), &settings[0]);
+    SendControlMsgFromDelegate(kCtrlTagSpectrum, kMsgTagOverlap, sizeof(std::int32_t), &settings[1]);
+    SendControlMsgFromDelegate(kCtrlTagSpectrum, kMsgTagWindowType, sizeof(std::int32_t), &settings[2]);
+}
+
+void PomeluRarorudIzad::OnUIOpen()
+{
+    sendAnalyzerSettings();
+}
+
+bool PomeluRarorudIzad::OnMessage(int msgTag, int ctrlTag, int dataSize, const void* pData)
+{
+    if (ctrlTag != kCtrlTagSpectrum || pData == nullptr || dataSize < static_cast<int>(sizeof(std::int32_t)))
+        return false;
+    std::int32_t v = 0;
+    std::memcpy(&v, pData, sizeof v);
+    switch (msgTag)
+    {
+    case kMsgTagFFTSize:
+        spectrumSender.SetFFTSize(v);
+        return true;
+    case kMsgTagOverlap:
+        spectrumSender.SetOverlap(v);
+        return true;
+    case kMsgTagWindowType:
+        if (v < 0 || v >= iplug::ISpectrumSender::kNumWindowTypes)
+            return false;
+        spectrumSender.SetWindowType(v);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void PomeluRarorudIzad::OnIdle()
+{
+    spectrumSender.TransmitData(*this);
+    meterSender.TransmitData(*this);
+    if (!rebuildRequested.exchange(false))
+        return;
+    if (iplug::IEditorView* editor = GetEditor())
+    {
+        editor->RemoveAllControls();
+        LayoutEditor();
+        OnRestoreState();
+        sendAnalyzerSettings();
+    }
+}
+
+dsp::RackSettings fillRackSettings(const iplug::IPlugBase& plug, double hostTempoBpm,
+                                   const dsp::ModuleOrder& order)
+{
+    auto v = [&plug](int idx) { return plug.GetParam(idx)->Value(); };
+    auto on = [&v](int idx) { return v(idx) >= 0.5; };
+    auto index = [&v](int idx) { return static_cast<int>(v(idx)); };
+
+    dsp::RackSettings s;
+    s.bypass = on(kBypass);
+    s.popCutOn = on(kPopCut);
+    s.sClearOn = on(kSClear);
+    s.eqOn = on(kEq);
+    s.levelerOn = on(kLeveler);
+    s.compOn = on(kComp);
+    s.clipGuardOn = on(kClipGuard);
+    s.distortionOn = on(kDistortion);
+    s.phaserOn = on(kPhaser);
+    s.tremoloOn = on(kTremolo);
+    s.delayOn = on(kDelay);
+    s.reverbOn = on(kReverb);
+    s.inputGainDb = v(kInput);
+    s.outputGainDb = v(kOutput);
+    s.popCutFrequency = v(kPopCutFrequency);
+    s.sClearAmount = v(kSClearAmount);
+    s.sClearFocus = v(kSClearFocus);
+    const int gains[5] = {kEqLow, kEqLowMid, kEqMid, kEqHighMid, kEqHigh};
+    const int freqs[5] = {kEqLowFrequency, kEqLowMidFrequency, kEqMidFrequency, kEqHighMidFrequency,
+                          kEqHighFrequency};
+    const int qs[5] = {kEqLowQ, kEqLowMidQ, kEqMidQ, kEqHighMidQ, kEqHighQ};
+    for (int b = 0; b < 5; ++b)
+    {
+        s.eqGainDb[b] = v(gains[b]);
+        s.eqFrequency[b] = v(freqs[b]);
+        s.eqQ[b] = v(qs[b]);
+    }
+    s.lowCutOn = on(kEqLowCut);
+    s.lowCutSteep = index(kEqLowCutSlope) == 1;
+    s.highCutOn = on(kEqHighCut);
+    s.highCutSteep = index(kEqHighCutSlope) == 1;
+    s.lowCutFrequency = v(kEqLowCutFrequency);
+    s.lowCutQ = v(kEqLowCutQ);
+    s.highCutFrequency = v(kEqHighCutFrequency);
+    s.highCutQ = v(kEqHighCutQ);
+    s.levelTargetDb = v(kLevelTarget);
+    s.levelRangeDb = v(kLevelRange);
+    s.levelerSpeed = v(kLevelerSpeed);
+    s.levelerSensitivity = v(kLevelerSensitivity);
+    s.compThresholdDb = v(kCompThreshold);
+    s.compRatio = v(kCompRatio);
+    s.compAttackMs = v(kCompAttack);
+    s.compReleaseMs = v(kCompRelease);
+    s.compMakeupDb = v(kCompMakeup);
+    s.compMix = v(kCompMix);
+    s.compKneeDb = v(kCompKnee);
+    s.compExpander = v(kCompExpander);
+    s.drive = v(kDrive);
+    s.distortionTone = v(kDistortionTone);
+    s.distortionMix = v(kDistortionMix);
+    s.distortionStyle = index(kDistortionStyle);
+    s.phaserRate = v(kPhaserRate);
+    s.phaserDepth = v(kPhaserDepth);
+    s.phaserFeedback = v(kPhaserFeedback);
+    s.phaserMix = v(kPhaserMix);
+    s.tremoloRate = v(kTremoloRate);
+    s.tremoloDepth = v(kTremoloDepth);
+    s.tremoloSync = on(kTremoloSync);
+    s.tremoloDivision = index(kTremoloDivision);
+    s.delayTimeMs = v(kDelayTime);
+    s.delayFeedback = v(kDelayFeedback);
+    s.delayWet = v(kDelayWet);
+    s.delayLowCut = v(kDelayLowCut);
+    s.delayHighCut = v(kDelayHighCut);
+    s.delayWidth = v(kDelayWidth);
+    s.delayLeftTime = v(kDelayLeftTime);
+    s.delayRightTime = v(kDelayRightTime);
+    s.delayCrossFeedback = v(kDelayCrossFeedback);
+    s.delayLeftFeedback = v(kDelayLeftFeedback);
+    s.delayRightFeedback = v(kDelayRightFeedback);
+    s.delayLeftMix = v(kDelayLeftMix);
+    s.delayRightMix = v(kDelayRightMix);
+    s.delayStereo = on(kDelayStereo);
+    s.delaySync = on(kDelaySync);
+    s.delayDivision = index(kDelayDivision);
+    s.delayFeel = index(kDelayFeel);
+    s.reverbSize = v(kReverbSize);
+    s.reverbDecay = v(kReverbDecay);
+    s.reverbPreDelayMs = v(kReverbPreDelay);
+    s.reverbTone = v(kReverbTone);
+    s.reverbWet = v(kReverbWet);
+    s.clipCeilingDb = v(kCeiling);
+    s.clipGuardAmount = v(kClipGuardAmount);
+    s.tempoBpm = hostTempoBpm > 1.0 ? hostTempoBpm : kFallbackTempoBpm;
+    s.order = order;
+    return s;
+}
+
+void PomeluRarorudIzad::ProcessBlock(double** inputs, double** outputs, int nFrames)
+{
+    const dsp::RackSettings settings = fillRackSettings(*this, GetTempo(), getModuleOrder());
+    engine.applySettings(settings);
+    const int nIn = std::max(NInChansConnected(), 0);
+    const int nOut = std::max(NOutChansConnected(), 0);
+    engine.process(inputs, outputs, nIn, nOut, nFrames);
+    const int n = std::min(nOut, 2);
+    if (n > 0)
+    {
+        spectrumSender.ProcessBlock(outputs, nFrames, kCtrlTagSpectrum, n, 0);
+        meterSender.ProcessBlock(outputs, nFrames, kCtrlTagMeter, n, 0);
+    }
+}
+
+void PomeluRarorudIzad::setModuleOrder(const dsp::ModuleOrder& order, bool rememberForUndo)
+{
+    if (rememberForUndo)
+        undoOrder = getModuleOrder();
+    for (std::size_t i = 0; i < moduleOrder.size(); ++i)
+        moduleOrder[i].store(order[i], std::memory_order_relaxed);
+}
+
+dsp::ModuleOrder PomeluRarorudIzad::getModuleOrder() const
+{
+    dsp::ModuleOrder order{};
+    for (std::size_t i = 0; i < moduleOrder.size(); ++i)
+        order[i] = moduleOrder[i].load(std::memory_order_relaxed);
+    return order;
+}
+
+void PomeluRarorudIzad::resetModuleOrder()
+{
+    setModuleOrder(dsp::defaultModuleOrder(), true);
+}
+
+void PomeluRarorudIzad::undoModuleOrder()
+{
+    const dsp::ModuleOrder previous = undoOrder;
+    setModuleOrder(previous, true);
+}
+
+} // namespace pomelu

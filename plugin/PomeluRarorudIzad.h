@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "IPlugVST3.h"
+#include "ISender.h"
+#include "Parameters.h"
+
+#include "dsp/ModuleId.h"
+#include "dsp/RackEngine.h"
+#include "dsp/RackSettings.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+namespace pomelu
+{
+
+// Control tags of the editor controls the plug-in talks to.
+inline constexpr int kCtrlTagSpectrum = 100;
+inline constexpr int kCtrlTagMeter = 101;
+inline constexpr int kCtrlTagRoutingStrip = 103;
+
+// Message tags from the plug-in to the spectrum analyzer, and the option messages back.
+inline constexpr int kMsgTagSampleRate = 1; // double
+inline constexpr int kMsgTagFFTSize = 2;    // int32
+inline constexpr int kMsgTagOverlap = 3;    // int32
+inline constexpr int kMsgTagWindowType = 4; // int32
+
+inline constexpr double kMinSampleRate = 8000.0;
+inline constexpr double kTailSeconds = 8.0;
+inline constexpr double kFallbackTempoBpm = 120.0;
+
+// The plug-in's description towards the framework and the host.
+iplug::Config makePluginConfig();
+
+// Plain settings record from the parameters' current values, the host tempo (beats per minute,
+// 1 or less means none: 120 is used) and the module order. Never allocates.
+dsp::RackSettings fillRackSettings(const iplug::IPlugBase& plug, double hostTempoBpm,
+                                   const dsp::ModuleOrder& order);
+
+// Tail length in samples for a host sample rate (raised to 8000 Hz): 8 seconds, truncated.
+int tailSamplesFor(double hostSampleRate);
+
+// The voice rack plug-in: 89 parameters, 5 factory presets, the engine, the analyzer feeds, the
+// module order with undo, the A/B compare slots and the editor's navigation state.
+//
+// Threads: ProcessBlock and OnReset run on the audio thread; everything else on the UI thread.
+// They share the parameter values and moduleOrder, each value individually atomic, and the
+// senders' queues.
+class PomeluRarorudIzad final : public iplug::IPlugVST3
+{
+public:
+    explicit PomeluRarorudIzad(const iplug::InstanceInfo& info);
+    ~PomeluRarorudIzad() override;
+
+    void OnUIOpen() override;
+    bool OnMessage(int msgTag, int ctrlTag, int dataSize, const void* pData) override;
+    bool SerializeState(iplug::IByteChunk& chunk) const override;
+    int UnserializeState(const iplug::IByteChunk& chunk, int startPos) override;
+    void OnIdle() override;
+    void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
+    void OnReset() override;
+
+    // UI thread. Each entry is stored atomically on its own; the engine follows at the next block.
+    void setModuleOrder(const dsp::ModuleOrder& order, bool rememberForUndo);
+    dsp::ModuleOrder getModuleOrder() const;
+    void resetModuleOrder();  // undo order <- current, current <- default
+    void undoModuleOrder();   // swaps current and undo order
+    void switchCompareSlot(); // the A/B button
+    int getActiveSlot() const { return activeSlot == 1 ? 1 : 0; }
+    bool getSlotsCaptured() const { return slotsCaptured; }
+    const dsp::RackEngine& getEngine() const { return engine; }
+    // The editor is rebuilt at the next idle call; several requests make one rebuild.
+    void requestRebuild() { rebuildRequested.exchange(true); }
+
+    // Sample rate the engine, meter and analyzer work at: the host's, at least 8000 Hz.
+    double effectiveSampleRate() const;
+    // Message tags 1 to 4 to the analyzer (control tag 100).
+    void sendAnalyzerSettings();
+
+    dsp::RackEngine engine;
+    iplug::ISpectrumSender spectrumSender{1024, 1, 0, -100.0, 64};
+    iplug::IPeakAvgSender meterSender{-90.0, 64};
+    std::array<std::array<double, kNumParams>, 2> compareValues{};
+    std::int32_t activeSlot = 0;
+    bool slotsCaptured = false;
+    std::array<std::atomic<dsp::ModuleId>, dsp::kNumModules> moduleOrder;
+    dsp::ModuleOrder undoOrder = dsp::defaultModuleOrder();
+    std::array<dsp::ModuleOrder, 2> slotOrders{dsp::defaultModuleOrder(), dsp::defaultModuleOrder()};
+    std::atomic<bool> rebuildRequested{false};
+    bool routingPage = true;
+    bool creativePage = false;
+    std::int32_t detailTab = 0;
+    dsp::ModuleId selectedModule = dsp::ModuleId::Eq;
+};
+
+} // namespace pomelu

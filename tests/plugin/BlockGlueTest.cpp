@@ -1,0 +1,234 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "AllocationCounter.h"
+#include "PluginRig.h"
+#include "Signals.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace pomelu;
+using pomelu::test::makePlug;
+
+namespace
+{
+
+// The engine run directly with a settings record, for comparison with the plug-in's output.
+std::vector<std::vector<double>> runEngine(const dsp::RackSettings& s, double sr, int block,
+                                           const std::vector<std::vector<double>>& in, int nIn, int nOut)
+{
+    dsp::RackEngine engine;
+    engine.prepare(sr, block);
+    std::vector<std::vector<double>> out(2, std::vector<double>(in[0].size(), 0.0));
+    for (std::size_t pos = 0; pos < in[0].size(); pos += static_cast<std::size_t>(block))
+    {
+        const double* ins[2] = {in[0].data() + pos, in[1].data() + pos};
+        double* outs[2] = {out[0].data() + pos, out[1].data() + pos};
+        engine.applySettings(s);
+        engine.process(ins, outs, nIn, nOut, block);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(BlockGlue, DefaultParametersGiveTheDefaultSettingsRecord)
+{
+    auto plug = makePlug();
+    const dsp::RackSettings s = fillRackSettings(*plug, 0.0, dsp::defaultModuleOrder());
+    const dsp::RackSettings d;
+    EXPECT_EQ(s.bypass, d.bypass);
+    EXPECT_EQ(s.popCutOn, d.popCutOn);
+    EXPECT_EQ(s.eqOn, d.eqOn);
+    EXPECT_EQ(s.lowCutOn, d.lowCutOn);
+    EXPECT_EQ(s.highCutOn, d.highCutOn);
+    EXPECT_EQ(s.sClearFocus, d.sClearFocus);
+    for (int b = 0; b < 5; ++b)
+    {
+        EXPECT_EQ(s.eqFrequency[b], d.eqFrequency[b]) << b;
+        EXPECT_EQ(s.eqQ[b], d.eqQ[b]) << b;
+        EXPECT_EQ(s.eqGainDb[b], d.eqGainDb[b]) << b;
+    }
+    EXPECT_EQ(s.levelerSensitivity, d.levelerSensitivity);
+    EXPECT_EQ(s.compKneeDb, d.compKneeDb);
+    EXPECT_EQ(s.phaserRate, d.phaserRate);
+    EXPECT_EQ(s.tremoloDivision, d.tremoloDivision);
+    EXPECT_EQ(s.delayRightTime, d.delayRightTime);
+    EXPECT_EQ(s.delayDivision, d.delayDivision);
+    EXPECT_EQ(s.reverbPreDelayMs, d.reverbPreDelayMs);
+    EXPECT_EQ(s.clipCeilingDb, d.clipCeilingDb);
+    EXPECT_EQ(s.clipGuardAmount, d.clipGuardAmount);
+    EXPECT_EQ(s.tempoBpm, 120.0);
+    EXPECT_EQ(s.order, dsp::defaultModuleOrder());
+}
+
+TEST(BlockGlue, EveryParameterReachesItsField)
+{
+    auto plug = makePlug();
+    auto set = [&](int idx, double v) { plug->GetParam(idx)->Set(v); };
+    set(kBypass, 1);
+    set(kInput, -3.5);
+    set(kSClear, 1);
+    set(kSClearFocus, 7205);
+    set(kEqHighMid, 4.5);
+    set(kEqHighMidFrequency, 6000);
+    set(kEqHighMidQ, 2.5);
+    set(kEqLowCutSlope, 1);
+    set(kEqHighCut, 1);
+    set(kEqHighCutFrequency, 9000);
+    set(kLevelerSensitivity, 70);
+    set(kCompRatio, 4.2);
+    set(kCompKnee, 6);
+    set(kDistortionStyle, 6);
+    set(kPhaserMix, 40);
+    set(kTremoloSync, 1);
+    set(kTremoloDivision, 4);
+    set(kDelayStereo, 1);
+    set(kDelayFeel, 2);
+    set(kDelayRightMix, 33);
+    set(kReverbPreDelay, 120);
+    set(kCeiling, -3);
+    set(kOutput, 2.5);
+    set(kTheme, 2); // not read by the engine
+    const dsp::RackSettings s = fillRackSettings(*plug, 98.0, dsp::defaultModuleOrder());
+    EXPECT_TRUE(s.bypass);
+    EXPECT_EQ(s.inputGainDb, -3.5);
+    EXPECT_TRUE(s.sClearOn);
+    EXPECT_EQ(s.sClearFocus, 7205.0);
+    EXPECT_EQ(s.eqGainDb[3], 4.5);
+    EXPECT_EQ(s.eqFrequency[3], 6000.0);
+    EXPECT_EQ(s.eqQ[3], 2.5);
+    EXPECT_TRUE(s.lowCutSteep);
+    EXPECT_FALSE(s.highCutSteep);
+    EXPECT_TRUE(s.highCutOn);
+    EXPECT_EQ(s.highCutFrequency, 9000.0);
+    EXPECT_EQ(s.levelerSensitivity, 70.0);
+    EXPECT_EQ(s.compRatio, 4.2);
+    EXPECT_EQ(s.compKneeDb, 6.0);
+    EXPECT_EQ(s.distortionStyle, 6);
+    EXPECT_EQ(s.phaserMix, 40.0);
+    EXPECT_TRUE(s.tremoloSync);
+    EXPECT_EQ(s.tremoloDivision, 4);
+    EXPECT_TRUE(s.delayStereo);
+    EXPECT_EQ(s.delayFeel, 2);
+    EXPECT_EQ(s.delayRightMix, 33.0);
+    EXPECT_EQ(s.reverbPreDelayMs, 120.0);
+    EXPECT_EQ(s.clipCeilingDb, -3.0);
+    EXPECT_EQ(s.outputGainDb, 2.5);
+    EXPECT_EQ(s.tempoBpm, 98.0);
+}
+
+TEST(BlockGlue, TempoOfOneOrLessFallsBackTo120)
+{
+    auto plug = makePlug();
+    EXPECT_EQ(fillRackSettings(*plug, 0.0, dsp::defaultModuleOrder()).tempoBpm, 120.0);
+    EXPECT_EQ(fillRackSettings(*plug, -5.0, dsp::defaultModuleOrder()).tempoBpm, 120.0);
+    EXPECT_EQ(fillRackSettings(*plug, 1.0, dsp::defaultModuleOrder()).tempoBpm, 120.0);
+    EXPECT_EQ(fillRackSettings(*plug, 1.5, dsp::defaultModuleOrder()).tempoBpm, 1.5);
+}
+
+TEST(BlockGlue, SlopeIndexOneAloneSetsTheSteepFlag)
+{
+    auto plug = makePlug();
+    plug->GetParam(kEqHighCutSlope)->Set(1);
+    EXPECT_TRUE(fillRackSettings(*plug, 0.0, dsp::defaultModuleOrder()).highCutSteep);
+    plug->GetParam(kEqHighCutSlope)->Set(0);
+    EXPECT_FALSE(fillRackSettings(*plug, 0.0, dsp::defaultModuleOrder()).highCutSteep);
+}
+
+TEST(BlockGlue, ProcessBlockMatchesTheEngineRunDirectly)
+{
+    const int block = 256;
+    auto plug = makePlug(48000.0, block);
+    plug->GetParam(kComp)->Set(1);
+    plug->GetParam(kCompThreshold)->Set(-30);
+    plug->GetParam(kTremolo)->Set(1);
+    plug->GetParam(kTremoloDepth)->Set(60);
+    plug->GetParam(kTremoloSync)->Set(1);
+    plug->SetTempo(0.0); // no transport: 120 beats per minute
+    std::vector<std::vector<double>> in = {pomelu::test::sine(220.0, 48000.0, 4096, 0.5),
+                                           pomelu::test::sine(330.0, 48000.0, 4096, 0.4)};
+    std::vector<std::vector<double>> out(2, std::vector<double>(4096, 0.0));
+    for (int pos = 0; pos < 4096; pos += block)
+    {
+        double* ins[2] = {in[0].data() + pos, in[1].data() + pos};
+        double* outs[2] = {out[0].data() + pos, out[1].data() + pos};
+        plug->ProcessBlock(ins, outs, block);
+    }
+    const auto expected =
+        runEngine(fillRackSettings(*plug, 120.0, plug->getModuleOrder()), 48000.0, block, in, 2, 2);
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < 4096; ++i)
+            ASSERT_EQ(out[c][i], expected[c][i]) << "channel " << c << " sample " << i;
+    EXPECT_GT(plug->getEngine().gainReduction(), 1.0) << "the compressor worked on the block";
+}
+
+TEST(BlockGlue, MonoOutputProcessesOneChannelAndFeedsTheSendersOne)
+{
+    auto plug = makePlug(48000.0, 512, 1, 1);
+    auto in = pomelu::test::sine(1000.0, 48000.0, 2048, 0.5);
+    std::vector<double> out(2048, 0.0);
+    double* ins[1] = {in.data()};
+    double* outs[1] = {out.data()};
+    for (int pos = 0; pos < 2048; pos += 512)
+    {
+        ins[0] = in.data() + pos;
+        outs[0] = out.data() + pos;
+        plug->ProcessBlock(ins, outs, 512);
+    }
+    EXPECT_GT(pomelu::test::peakAbs(out.data() + 1024, 1024), 0.4);
+    iplug::PeakAvgRecord r;
+    ASSERT_TRUE(plug->meterSender.PopRecord(r));
+    EXPECT_EQ(r.ctrlTag, kCtrlTagMeter);
+    EXPECT_EQ(r.nChans, 1);
+    iplug::SpectrumFrame frame;
+    ASSERT_TRUE(plug->spectrumSender.PopFrame(frame));
+    EXPECT_EQ(frame.nChans, 1);
+    EXPECT_EQ(frame.ctrlTag, kCtrlTagSpectrum);
+}
+
+TEST(BlockGlue, NoOutputChannelsFeedNeitherSender)
+{
+    auto plug = makePlug(48000.0, 512, 2, 0);
+    auto in = pomelu::test::sine(1000.0, 48000.0, 2048, 0.5);
+    double* ins[2] = {in.data(), in.data()};
+    plug->ProcessBlock(ins, nullptr, 2048);
+    iplug::PeakAvgRecord r;
+    EXPECT_FALSE(plug->meterSender.PopRecord(r));
+    iplug::SpectrumFrame frame;
+    EXPECT_FALSE(plug->spectrumSender.PopFrame(frame));
+}
+
+TEST(BlockGlue, AZeroFrameBlockStillAppliesTheSettings)
+{
+    auto plug = makePlug();
+    plug->GetParam(kEqMid)->Set(7.5);
+    plug->ProcessBlock(nullptr, nullptr, 0);
+    EXPECT_EQ(plug->getEngine().currentSettings().eqGainDb[2], 7.5);
+}
+
+TEST(BlockGlue, TheModuleOrderReachesTheEngineAtTheNextBlock)
+{
+    auto plug = makePlug();
+    dsp::ModuleOrder order = dsp::defaultModuleOrder();
+    std::swap(order[0], order[10]);
+    plug->setModuleOrder(order, true);
+    plug->ProcessBlock(nullptr, nullptr, 0);
+    EXPECT_EQ(plug->getEngine().currentSettings().order, order);
+}
+
+TEST(BlockGlue, ProcessBlockNeitherAllocatesNorChangesAnythingButAtomics)
+{
+    auto plug = makePlug(44100.0, 512);
+    plug->RestorePreset(4);
+    auto in = pomelu::test::sine(300.0, 44100.0, 512, 0.3);
+    std::vector<double> out0(512), out1(512);
+    double* ins[2] = {in.data(), in.data()};
+    double* outs[2] = {out0.data(), out1.data()};
+    pomelu::test::AllocationScope scope;
+    for (int i = 0; i < 50; ++i)
+        plug->ProcessBlock(ins, outs, 512);
+    plug->RestorePreset(2);
+    plug->ProcessBlock(ins, outs, 512);
+    EXPECT_EQ(scope.allocations(), 0u);
+}

@@ -1,0 +1,176 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "PluginRig.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+using namespace pomelu;
+using pomelu::test::makePlug;
+using pomelu::test::RecordingEditor;
+
+TEST(PluginClass, TailIsEightSecondsAtTheSampleRate)
+{
+    EXPECT_EQ(makePlug(44100.0)->GetTailSize(), 352800);
+    EXPECT_EQ(makePlug(48000.0)->GetTailSize(), 384000);
+    EXPECT_EQ(makePlug(48000.0)->getTailSamples(), 384000u);
+    EXPECT_EQ(tailSamplesFor(96000.0), 768000);
+}
+
+TEST(PluginClass, SampleRatesBelow8000AreRaised)
+{
+    auto plug = makePlug(4000.0);
+    EXPECT_EQ(plug->getEngine().currentSampleRate(), 8000.0);
+    EXPECT_EQ(plug->meterSender.GetSampleRate(), 8000.0);
+    EXPECT_EQ(plug->GetTailSize(), 64000);
+    auto zero = makePlug(0.0, 0);
+    EXPECT_EQ(zero->getEngine().currentSampleRate(), 8000.0);
+}
+
+TEST(PluginClass, ResetSendsTheRaisedRateToTheAnalyzer)
+{
+    auto plug = makePlug(4000.0);
+    RecordingEditor editor;
+    plug->AttachEditor(&editor);
+    plug->OnReset();
+    ASSERT_EQ(editor.messages.size(), 4u);
+    EXPECT_EQ(editor.messages[0].ctrlTag, kCtrlTagSpectrum);
+    EXPECT_EQ(editor.messages[0].msgTag, 1);
+    EXPECT_EQ(editor.payload<double>(0), 8000.0);
+    plug->AttachEditor(nullptr);
+}
+
+TEST(PluginClass, UIOpenSendsRateSizeOverlapAndWindowInOrder)
+{
+    auto plug = makePlug(44100.0);
+    RecordingEditor editor;
+    plug->AttachEditor(&editor);
+    plug->OnUIOpen();
+    ASSERT_EQ(editor.messages.size(), 4u);
+    for (int i = 0; i < 4; ++i)
+    {
+        EXPECT_EQ(editor.messages[static_cast<std::size_t>(i)].ctrlTag, 100);
+        EXPECT_EQ(editor.messages[static_cast<std::size_t>(i)].msgTag, i + 1);
+        EXPECT_EQ(editor.messages[static_cast<std::size_t>(i)].data.size(), i == 0 ? 8u : 4u);
+    }
+    EXPECT_EQ(editor.payload<double>(0), 44100.0);
+    EXPECT_EQ(editor.payload<std::int32_t>(1), 1024);
+    EXPECT_EQ(editor.payload<std::int32_t>(2), 1);
+    EXPECT_EQ(editor.payload<std::int32_t>(3), 0);
+    EXPECT_TRUE(editor.values.empty()) << "opening sends no parameter values";
+    plug->AttachEditor(nullptr);
+}
+
+TEST(PluginClass, OnMessageAcceptsAnalyzerOptions)
+{
+    auto plug = makePlug();
+    const std::int32_t size = 4096, overlap = 4, window = 4;
+    EXPECT_TRUE(plug->OnMessage(2, 100, 4, &size));
+    EXPECT_EQ(plug->spectrumSender.GetFFTSize(), 4096);
+    EXPECT_TRUE(plug->OnMessage(3, 100, 4, &overlap));
+    EXPECT_EQ(plug->spectrumSender.GetOverlap(), 4);
+    EXPECT_EQ(plug->spectrumSender.GetFFTSize(), 4096);
+    EXPECT_TRUE(plug->OnMessage(4, 100, 4, &window));
+    EXPECT_EQ(plug->spectrumSender.GetWindowType(), 4);
+}
+
+TEST(PluginClass, OnMessageRefusesWindowFiveOtherControlsAndShortData)
+{
+    auto plug = makePlug();
+    const std::int32_t five = 5, size = 2048;
+    EXPECT_FALSE(plug->OnMessage(4, 100, 4, &five));
+    EXPECT_EQ(plug->spectrumSender.GetWindowType(), 0);
+    EXPECT_FALSE(plug->OnMessage(2, 101, 4, &size));
+    EXPECT_FALSE(plug->OnMessage(2, 100, 2, &size));
+    EXPECT_FALSE(plug->OnMessage(2, 100, 4, nullptr));
+    EXPECT_FALSE(plug->OnMessage(1, 100, 4, &size));
+    EXPECT_FALSE(plug->OnMessage(7, 100, 4, &size));
+    EXPECT_EQ(plug->spectrumSender.GetFFTSize(), 1024);
+}
+
+TEST(PluginClass, FFTSizesOutsideTheSendersRangeFallBackTo1024)
+{
+    auto plug = makePlug();
+    const std::int32_t big = 8192, small = 64;
+    EXPECT_TRUE(plug->OnMessage(2, 100, 4, &big));
+    EXPECT_EQ(plug->spectrumSender.GetFFTSize(), 1024);
+    EXPECT_TRUE(plug->OnMessage(2, 100, 4, &small));
+    EXPECT_EQ(plug->spectrumSender.GetFFTSize(), 1024);
+}
+
+TEST(PluginClass, TwoRebuildRequestsBetweenIdleCallsMakeOneRebuild)
+{
+    auto plug = makePlug();
+    RecordingEditor editor;
+    plug->AttachEditor(&editor);
+    plug->requestRebuild();
+    plug->requestRebuild();
+    plug->OnIdle();
+    plug->OnIdle();
+    EXPECT_EQ(editor.removals, 1);
+    EXPECT_EQ(editor.values.size(), 89u) << "a rebuild pushes every parameter value";
+    plug->AttachEditor(nullptr);
+}
+
+TEST(PluginClass, ARebuildRequestWithoutAnEditorIsConsumed)
+{
+    auto plug = makePlug();
+    plug->requestRebuild();
+    plug->OnIdle();
+    EXPECT_FALSE(plug->rebuildRequested.load());
+}
+
+TEST(PluginClass, IdlePassesMeterRecordsToTheMeterControl)
+{
+    auto plug = makePlug();
+    std::vector<double> x(512, 0.25);
+    double* io[2] = {x.data(), x.data()};
+    std::vector<double> o0(512), o1(512);
+    double* outs[2] = {o0.data(), o1.data()};
+    plug->ProcessBlock(io, outs, 512);
+    RecordingEditor editor;
+    plug->AttachEditor(&editor);
+    plug->OnIdle();
+    ASSERT_FALSE(editor.messages.empty());
+    EXPECT_EQ(editor.messages.back().ctrlTag, kCtrlTagMeter);
+    EXPECT_EQ(editor.messages.back().msgTag, 0);
+    EXPECT_EQ(editor.messages.back().data.size(), 28u);
+    plug->AttachEditor(nullptr);
+}
+
+TEST(PluginClass, StartsWithTheInitialMembers)
+{
+    auto plug = makePlug();
+    EXPECT_EQ(plug->getModuleOrder(), dsp::defaultModuleOrder());
+    EXPECT_EQ(plug->undoOrder, dsp::defaultModuleOrder());
+    EXPECT_EQ(plug->slotOrders[1], dsp::defaultModuleOrder());
+    EXPECT_EQ(plug->compareValues[1][88], 0.0);
+    EXPECT_EQ(plug->getActiveSlot(), 0);
+    EXPECT_FALSE(plug->getSlotsCaptured());
+    EXPECT_TRUE(plug->routingPage);
+    EXPECT_FALSE(plug->creativePage);
+    EXPECT_EQ(plug->detailTab, 0);
+    EXPECT_EQ(plug->selectedModule, dsp::ModuleId::Eq);
+    EXPECT_EQ(plug->spectrumSender.GetFFTSize(), 1024);
+    EXPECT_EQ(plug->spectrumSender.GetOverlap(), 1);
+    EXPECT_EQ(plug->getLatencySamples(), 0u);
+}
+
+TEST(PluginClass, UndoSwapsTheOrderAndResetRemembersTheReplacedOne)
+{
+    auto plug = makePlug();
+    dsp::ModuleOrder a = dsp::defaultModuleOrder();
+    std::swap(a[1], a[2]);
+    plug->setModuleOrder(a, true);
+    plug->undoModuleOrder();
+    EXPECT_EQ(plug->getModuleOrder(), dsp::defaultModuleOrder());
+    plug->undoModuleOrder();
+    EXPECT_EQ(plug->getModuleOrder(), a);
+    plug->resetModuleOrder();
+    EXPECT_EQ(plug->getModuleOrder(), dsp::defaultModuleOrder());
+    EXPECT_EQ(plug->undoOrder, a);
+    plug->undoModuleOrder();
+    EXPECT_EQ(plug->getModuleOrder(), a);
+    plug->setModuleOrder(dsp::defaultModuleOrder(), false);
+    EXPECT_EQ(plug->undoOrder, dsp::defaultModuleOrder());
+}

@@ -1,0 +1,92 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "PluginRig.h"
+
+#include <gtest/gtest.h>
+
+using namespace pomelu;
+using pomelu::test::makePlug;
+
+TEST(FactoryPresets, AreListedInOrder)
+{
+    auto plug = makePlug();
+    ASSERT_EQ(plug->NPresets(), 5);
+    const char* names[] = {"Natural", "Singing", "Narration", "Podcast", "Gentle"};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_STREQ(plug->GetPresetName(i), names[i]);
+}
+
+TEST(FactoryPresets, GentleSwitchesTheDelayOnAndSetsTheCompressor)
+{
+    auto plug = makePlug();
+    ASSERT_TRUE(plug->RestorePreset(4));
+    auto v = [&](int idx) { return plug->GetParam(idx)->Value(); };
+    EXPECT_EQ(v(kDelay), 1.0);
+    EXPECT_EQ(v(kDelayTime), 320.0);
+    EXPECT_EQ(v(kDelayFeedback), 20.0);
+    EXPECT_EQ(v(kDelayWet), 10.0);
+    EXPECT_EQ(v(kCompThreshold), -18.0);
+    EXPECT_EQ(v(kCompRatio), 1.7);
+    EXPECT_EQ(v(kCompAttack), 25.0);
+    EXPECT_EQ(v(kCompRelease), 230.0);
+    EXPECT_EQ(v(kCompMakeup), 0.8);
+    EXPECT_EQ(v(kPopCutFrequency), 65.0);
+    EXPECT_EQ(v(kSClearFocus), 8000.0);
+}
+
+TEST(FactoryPresets, NaturalAloneLeavesTheLevelerOff)
+{
+    auto plug = makePlug();
+    for (int i = 0; i < 5; ++i)
+    {
+        plug->RestorePreset(i);
+        EXPECT_EQ(plug->GetParam(kLeveler)->Value(), i == 0 ? 0.0 : 1.0) << plug->GetPresetName(i);
+        EXPECT_EQ(plug->GetParam(kComp)->Value(), 1.0);
+        EXPECT_EQ(plug->GetParam(kClipGuard)->Value(), 1.0);
+        EXPECT_EQ(plug->GetParam(kCeiling)->Value(), -1.0);
+        EXPECT_EQ(plug->GetParam(kReverb)->Value(), 0.0);
+    }
+}
+
+TEST(FactoryPresets, NarrationAndPodcastValuesAreAsListed)
+{
+    auto plug = makePlug();
+    plug->RestorePreset(2);
+    EXPECT_EQ(plug->GetParam(kPopCutFrequency)->Value(), 95.0);
+    EXPECT_EQ(plug->GetParam(kEqMid)->Value(), 2.2);
+    EXPECT_EQ(plug->GetParam(kLevelRange)->Value(), 7.0);
+    EXPECT_EQ(plug->GetParam(kReverbSize)->Value(), 30.0);
+    plug->RestorePreset(3);
+    EXPECT_EQ(plug->GetParam(kEqHigh)->Value(), -0.5);
+    EXPECT_EQ(plug->GetParam(kCompThreshold)->Value(), -27.0);
+    EXPECT_EQ(plug->GetParam(kDelayWet)->Value(), 4.0);
+    plug->RestorePreset(1);
+    EXPECT_EQ(plug->GetParam(kSClearAmount)->Value(), 24.0);
+    EXPECT_EQ(plug->GetParam(kCompRelease)->Value(), 190.0);
+}
+
+TEST(FactoryPresets, UnlistedParametersReturnToDefaultsButTheThemeStays)
+{
+    auto plug = makePlug();
+    plug->GetParam(kInput)->Set(6.0);
+    plug->GetParam(kEqMidFrequency)->Set(1234.0);
+    plug->GetParam(kDelayFeel)->Set(2.0);
+    plug->GetParam(kTheme)->Set(2.0);
+    plug->RestorePreset(0);
+    EXPECT_EQ(plug->GetParam(kInput)->Value(), 0.0);
+    EXPECT_EQ(plug->GetParam(kEqMidFrequency)->Value(), 2800.0);
+    EXPECT_EQ(plug->GetParam(kDelayFeel)->Value(), 0.0);
+    EXPECT_EQ(plug->GetParam(kTheme)->Value(), 2.0);
+}
+
+TEST(FactoryPresets, RecallLeavesTheModuleOrderAndCompareSlotsAlone)
+{
+    auto plug = makePlug();
+    dsp::ModuleOrder reversed{};
+    for (int i = 0; i < 11; ++i)
+        reversed[static_cast<std::size_t>(i)] = static_cast<dsp::ModuleId>(10 - i);
+    plug->setModuleOrder(reversed, false);
+    plug->RestorePreset(3);
+    EXPECT_EQ(plug->getModuleOrder(), reversed);
+    EXPECT_FALSE(plug->getSlotsCaptured());
+    EXPECT_EQ(plug->getActiveSlot(), 0);
+}
