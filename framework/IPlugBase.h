@@ -103,6 +103,9 @@ public:
     {
         return UnserializeParams(chunk, startPos);
     }
+    // Where the format wrapper's own data follows the chunk just read, given UnserializeState's result:
+    // that result by default; a plug-in accepting complete chunks of older versions may say more.
+    virtual int StateChunkEnd(int unserializeResult) const { return unserializeResult; }
 
     // --- presets
     int NPresets() const { return static_cast<int>(mPresets.size()); }

@@ -207,7 +207,7 @@ tresult PLUGIN_API IPlugVST3::setState(IBStream* state)
             break;
     }
     std::lock_guard lock(mUiMutex);
-    const int pos = UnserializeState(chunk, 0);
+    const int pos = StateChunkEnd(UnserializeState(chunk, 0));
     if (pos >= 0)
     {
         uint32 bypass = 0;

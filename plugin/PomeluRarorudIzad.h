@@ -93,6 +93,14 @@ public:
     bool creativePage = false;
     std::int32_t detailTab = 0;
     dsp::ModuleId selectedModule = dsp::ModuleId::Eq;
+    // Where the last chunk read by UnserializeState ends by its own header (a complete chunk of an
+    // older version whose parameter block comes up short), or -1.
+    int lastStateChunkEnd = -1;
+
+    int StateChunkEnd(int unserializeResult) const override
+    {
+        return unserializeResult >= 0 ? unserializeResult : lastStateChunkEnd;
+    }
 };
 
 } // namespace pomelu
