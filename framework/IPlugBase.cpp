@@ -93,7 +93,8 @@ int IPlugBase::UnserializeParams(const IByteChunk& chunk, int startPos)
         pos = chunk.Get(&v, pos);
         if (pos < 0)
             break;
-        param->Set(v);
+        // A value that is not a number (a damaged chunk) must never reach the plug-in: default.
+        param->Set(std::isfinite(v) ? v : param->GetDefault());
     }
     for (int i = 0; i < NParams(); ++i)
         OnParamChange(i);

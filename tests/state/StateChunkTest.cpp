@@ -1,0 +1,224 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "StateChunk.h"
+#include "ChunkBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+using namespace pomelu;
+using namespace pomelu::test;
+
+namespace
+{
+template <class T> T at(const iplug::IByteChunk& chunk, int pos)
+{
+    T v{};
+    std::memcpy(&v, chunk.GetData() + pos, sizeof v);
+    return v;
+}
+
+dsp::ModuleOrder orderOf(const std::array<std::uint8_t, 11>& bytes)
+{
+    dsp::ModuleOrder order{};
+    for (int k = 0; k < 11; ++k)
+        order[static_cast<std::size_t>(k)] = static_cast<dsp::ModuleId>(bytes[static_cast<std::size_t>(k)]);
+    return order;
+}
+
+constexpr std::array<std::uint8_t, 11> kIdentity = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+} // namespace
+
+TEST(StateChunk, NewInstanceWritesExactly2186BytesInTheVersion4Layout)
+{
+    const auto plug = makePlugin();
+    iplug::IByteChunk chunk;
+    ASSERT_TRUE(plug->SerializeState(chunk));
+    ASSERT_EQ(chunk.Size(), 2186);
+    EXPECT_EQ(std::memcmp(chunk.GetData(), "4REP", 4), 0);
+    EXPECT_EQ(at<std::uint32_t>(chunk, 4), 89u);
+    EXPECT_EQ(at<std::uint32_t>(chunk, 8), 0u) << "slot A active";
+    EXPECT_EQ(chunk.GetData()[12], 0) << "slots not captured";
+    for (int i = 0; i < 2 * 89; ++i)
+        ASSERT_EQ(at<double>(chunk, 13 + 8 * i), 0.0) << "slot value " << i;
+    EXPECT_EQ(at<std::uint32_t>(chunk, 1437), 11u);
+    for (int k = 0; k < 33; ++k)
+        ASSERT_EQ(chunk.GetData()[1441 + k], k % 11) << "order byte " << k;
+    for (int i = 0; i < 89; ++i)
+        ASSERT_EQ(at<double>(chunk, 1474 + 8 * i), plug->GetParam(i)->GetDefault()) << "value " << i;
+}
+
+TEST(StateChunk, RoundTripRestoresValuesOrderSlotsAndWritesTheSameBytes)
+{
+    const auto source = makePlugin();
+    source->GetParam(kCompThreshold)->Set(-27.5);
+    source->GetParam(kDelay)->Set(1.0);
+    source->switchCompareSlot(); // now on B, slots captured
+    source->GetParam(kDrive)->Set(77.0);
+    source->setModuleOrder(orderOf(kReversedOrder), true);
+    iplug::IByteChunk written;
+    source->SerializeState(written);
+
+    const auto target = makePlugin();
+    EXPECT_EQ(target->UnserializeState(written, 0), 2186);
+    EXPECT_EQ(currentValues(*target), currentValues(*source));
+    EXPECT_EQ(target->getModuleOrder(), orderOf(kReversedOrder));
+    EXPECT_EQ(target->getActiveSlot(), 1);
+    EXPECT_TRUE(target->getSlotsCaptured());
+    iplug::IByteChunk rewritten;
+    target->SerializeState(rewritten);
+    ASSERT_EQ(rewritten.Size(), written.Size());
+    EXPECT_EQ(std::memcmp(rewritten.GetData(), written.GetData(), 2186), 0);
+}
+
+TEST(StateChunk, WritingOnSideBStoresTheLiveValuesInSlotB)
+{
+    const auto plug = makePlugin();
+    plug->GetParam(kInput)->Set(3.0);
+    plug->switchCompareSlot();
+    plug->GetParam(kInput)->Set(-4.0);
+    iplug::IByteChunk chunk;
+    plug->SerializeState(chunk);
+    EXPECT_EQ(at<std::uint32_t>(chunk, 8), 1u);
+    EXPECT_EQ(at<double>(chunk, 13 + 8 * kInput), 3.0) << "slot A: what was live when A was left";
+    EXPECT_EQ(at<double>(chunk, 13 + 8 * (89 + kInput)), -4.0) << "slot B: the live value";
+    EXPECT_EQ(plug->compareValues[1][kInput], 3.0) << "writing does not change the slots held";
+}
+
+TEST(StateChunk, Version1ChunkLoads41ValuesAndKeepsTheOrders)
+{
+    const auto plug = makePlugin();
+    plug->setModuleOrder(orderOf(kReversedOrder), false);
+    plug->GetParam(kTheme)->Set(2.0);
+    ChunkBuilder b;
+    b.u32(kStateMagicV1).u32(0).u8(1);
+    b.values(defaultsWith(41, {{kInput, 5.0}})).values(defaultsWith(41, {{kInput, 6.0}}));
+    b.values(defaultsWith(41, {{kOutput, -3.0}}));
+    EXPECT_EQ(plug->UnserializeState(b.chunk, 0), -1) << "the shorter parameter block ends early";
+    EXPECT_EQ(plug->lastStateChunkEnd, b.chunk.Size()) << "yet the chunk is complete by its own header";
+    EXPECT_EQ(plug->GetParam(kOutput)->Value(), -3.0);
+    EXPECT_EQ(plug->GetParam(kTheme)->Value(), 2.0) << "parameters the old version lacked keep their values";
+    EXPECT_EQ(plug->compareValues[0][kInput], 5.0);
+    EXPECT_EQ(plug->compareValues[1][kInput], 6.0);
+    EXPECT_EQ(plug->compareValues[1][kTheme], 2.0) << "slots take the current value past the old count";
+    EXPECT_EQ(plug->getModuleOrder(), orderOf(kReversedOrder));
+    EXPECT_TRUE(plug->getSlotsCaptured());
+}
+
+TEST(StateChunk, Version2ReadsTheCountAndLeavesAllThreeOrders)
+{
+    const auto plug = makePlugin();
+    plug->setModuleOrder(orderOf(kReversedOrder), false);
+    ChunkBuilder b;
+    b.u32(kStateMagicV2).u32(60).u32(1).u8(0);
+    b.values(defaultsWith(60)).values(defaultsWith(60)).values(defaultsWith(60, {{kCompKnee, 3.0}}));
+    EXPECT_EQ(plug->UnserializeState(b.chunk, 0), -1);
+    EXPECT_EQ(plug->GetParam(kCompKnee)->Value(), 3.0);
+    EXPECT_EQ(plug->getActiveSlot(), 1);
+    EXPECT_EQ(plug->getModuleOrder(), orderOf(kReversedOrder));
+    EXPECT_EQ(plug->slotOrders[0], dsp::defaultModuleOrder());
+}
+
+TEST(StateChunk, Version3SetsTheCurrentAndBothSlotOrders)
+{
+    const auto plug = makePlugin();
+    ChunkBuilder b;
+    b.u32(kStateMagicV3).u32(89).u32(0).u8(0).values(defaultsWith(89)).values(defaultsWith(89));
+    b.u32(11).order(kReversedOrder).values(defaultsWith(89));
+    EXPECT_EQ(plug->UnserializeState(b.chunk, 0), b.chunk.Size());
+    EXPECT_EQ(plug->getModuleOrder(), orderOf(kReversedOrder));
+    EXPECT_EQ(plug->slotOrders[0], orderOf(kReversedOrder));
+    EXPECT_EQ(plug->slotOrders[1], orderOf(kReversedOrder));
+}
+
+TEST(StateChunk, ARepeatedCurrentOrderIsRefusedButARepeatedSlotOrderIsKept)
+{
+    const auto plug = makePlugin();
+    const std::array<std::uint8_t, 11> repeated = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 9};
+    ChunkBuilder b;
+    b.u32(kStateMagicV4).u32(89).u32(0).u8(1).values(defaultsWith(89)).values(defaultsWith(89));
+    b.u32(11)
+        .order(repeated)
+        .order(repeated)
+        .order({200, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10})
+        .values(defaultsWith(89));
+    EXPECT_EQ(plug->UnserializeState(b.chunk, 0), 2186);
+    EXPECT_EQ(plug->getModuleOrder(), dsp::defaultModuleOrder()) << "the current order stays";
+    EXPECT_EQ(plug->slotOrders[0], orderOf(repeated)) << "slot orders are not checked for repeats";
+    EXPECT_EQ(plug->slotOrders[1], orderOf(kIdentity)) << "a slot byte of 200 is stored as 0";
+}
+
+TEST(StateChunk, AnOrderCountOtherThanElevenSkipsTheOrders)
+{
+    const auto plug = makePlugin();
+    ChunkBuilder b;
+    b.u32(kStateMagicV4).u32(89).u32(0).u8(0).values(defaultsWith(89)).values(defaultsWith(89));
+    b.u32(12).values(defaultsWith(89, {{kDrive, 42.0}}));
+    EXPECT_EQ(plug->UnserializeState(b.chunk, 0), b.chunk.Size());
+    EXPECT_EQ(plug->GetParam(kDrive)->Value(), 42.0);
+}
+
+TEST(StateChunk, ForeignMagicAndBadCountsAreRefusedWithNothingChanged)
+{
+    const auto plug = makePlugin();
+    const auto before = currentValues(*plug);
+    iplug::IByteChunk own;
+    plug->SerializeState(own);
+    own.GetData()[0] = '5';
+    EXPECT_EQ(plug->UnserializeState(own, 0), -1) << "5REP";
+    for (std::uint32_t count : {0u, 90u, 0xFFFFFFFFu})
+    {
+        ChunkBuilder b;
+        b.u32(kStateMagicV4).u32(count).u32(1).u8(1);
+        EXPECT_EQ(plug->UnserializeState(b.chunk, 0), -1) << "count " << count;
+    }
+    EXPECT_EQ(currentValues(*plug), before);
+    EXPECT_EQ(plug->getActiveSlot(), 0);
+    EXPECT_EQ(plug->lastStateChunkEnd, -1);
+    iplug::IByteChunk empty;
+    EXPECT_EQ(plug->UnserializeState(empty, 0), -1);
+    EXPECT_EQ(plug->UnserializeState(own, -5), -1);
+}
+
+TEST(StateChunk, ATruncatedChunkFailsKeepingWhatWasReadBeforeTheCut)
+{
+    const auto source = makePlugin();
+    source->GetParam(kDrive)->Set(90.0);
+    source->switchCompareSlot();
+    iplug::IByteChunk full;
+    source->SerializeState(full);
+    for (int cut : {3, 12, 13, 700, 1440, 1460, 1474, 2185})
+    {
+        iplug::IByteChunk part;
+        part.PutBytes(full.GetData(), cut);
+        const auto plug = makePlugin();
+        EXPECT_EQ(plug->UnserializeState(part, 0), -1) << "cut at " << cut;
+        EXPECT_EQ(plug->lastStateChunkEnd, -1) << "cut at " << cut;
+        if (cut >= 13)
+        {
+            EXPECT_EQ(plug->getActiveSlot(), 1) << "header fields stay assigned";
+            EXPECT_TRUE(plug->getSlotsCaptured());
+        }
+    }
+}
+
+TEST(StateChunk, NonFiniteValuesTakeTheParameterDefault)
+{
+    const auto plug = makePlugin();
+    plug->GetParam(kCompRatio)->Set(9.0);
+    plug->GetParam(kDelayTime)->Set(1500.0);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    ChunkBuilder b;
+    b.u32(kStateMagicV4).u32(89).u32(0).u8(1);
+    b.values(defaultsWith(89, {{kCompRatio, nan}})).values(defaultsWith(89, {{kDelayTime, -inf}}));
+    b.u32(11).order(kIdentity).order(kIdentity).order(kIdentity);
+    b.values(defaultsWith(89, {{kCompRatio, inf}, {kDelayTime, nan}}));
+    EXPECT_EQ(plug->UnserializeState(b.chunk, 0), 2186);
+    EXPECT_EQ(plug->GetParam(kCompRatio)->Value(), 3.0);
+    EXPECT_EQ(plug->GetParam(kDelayTime)->Value(), 280.0);
+    EXPECT_EQ(plug->compareValues[0][kCompRatio], 3.0);
+    EXPECT_EQ(plug->compareValues[1][kDelayTime], 280.0);
+}
