@@ -1,0 +1,480 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The built bundle, loaded and driven as a host drives it, checked against the engine run directly.
+#include "AllocationCounter.h"
+#include "LockCounter.h"
+#include "PomeluRarorudIzad.h"
+#include "Signals.h"
+#include "Utf16.h"
+#include "Vst3TestHost.h"
+
+#include "pluginterfaces/vst/ivstunits.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+using pomelu::test::ParamChange;
+using pomelu::test::Vst3TestHost;
+
+namespace
+{
+
+constexpr ParamID kBypassId = 89;
+constexpr ParamID kProgramId = 90;
+
+std::string utf8(const char16* s)
+{
+    return iplug::Utf16ToUtf8(reinterpret_cast<const char16_t*>(s));
+}
+
+// The plug-in class built in this process, as the reference for names, ranges and settings.
+struct Reference
+{
+    Reference() : plug(new pomelu::PomeluRarorudIzad(iplug::InstanceInfo{})) {}
+    ~Reference() { plug->release(); }
+    pomelu::PomeluRarorudIzad* plug;
+};
+
+class EndToEnd : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        ASSERT_TRUE(host.load(POMELU_VST3_BUNDLE_DIR, error)) << error;
+        ASSERT_TRUE(host.createInstance(error)) << error;
+    }
+
+    double normalized(int idx, double plain) { return ref.plug->GetParam(idx)->ToNormalized(plain); }
+
+    // Engine run directly over the same input in the same blocks.
+    std::vector<std::vector<double>> engineOutput(const pomelu::dsp::RackSettings& s, double sr, int block,
+                                                  const std::vector<std::vector<double>>& in, int nCh)
+    {
+        pomelu::dsp::RackEngine engine;
+        engine.prepare(sr, block);
+        const std::size_t n = in[0].size();
+        std::vector<std::vector<double>> out(static_cast<std::size_t>(nCh), std::vector<double>(n, 0.0));
+        for (std::size_t pos = 0; pos < n; pos += static_cast<std::size_t>(block))
+        {
+            const double* ins[2] = {in[0].data() + pos, nCh > 1 ? in[1].data() + pos : nullptr};
+            double* outs[2] = {out[0].data() + pos, nCh > 1 ? out[1].data() + pos : nullptr};
+            engine.applySettings(s);
+            engine.process(ins, outs, nCh, nCh, block);
+        }
+        return out;
+    }
+
+    Vst3TestHost host;
+    Reference ref;
+};
+
+} // namespace
+
+TEST_F(EndToEnd, FactoryDescribesOneAudioEffectClass)
+{
+    IPluginFactory* f = host.factory();
+    PFactoryInfo info;
+    ASSERT_EQ(f->getFactoryInfo(&info), kResultOk);
+    EXPECT_STREQ(info.vendor, "Pomelu ZEZ");
+    EXPECT_EQ(info.flags, 16);
+    ASSERT_EQ(f->countClasses(), 1);
+
+    IPluginFactory2* f2 = nullptr;
+    ASSERT_EQ(f->queryInterface(IPluginFactory2::iid, reinterpret_cast<void**>(&f2)), kResultOk);
+    PClassInfo2 ci;
+    ASSERT_EQ(f2->getClassInfo2(0, &ci), kResultOk);
+    EXPECT_STREQ(ci.category, "Audio Module Class");
+    EXPECT_STREQ(ci.name, "Pomelu Rarorud Izad");
+    EXPECT_EQ(ci.cardinality, 0x7FFFFFFF);
+    EXPECT_EQ(ci.classFlags, 2u);
+    EXPECT_STREQ(ci.subCategories, "Fx|Dynamics|EQ");
+    EXPECT_STREQ(ci.vendor, "");
+    EXPECT_STREQ(ci.version, "1.0.0");
+    EXPECT_STREQ(ci.sdkVersion, "VST 3.8.1");
+    const FUID cid = FUID::fromTUID(ci.cid);
+    EXPECT_EQ(cid.getLong3(), 0x506D5A7Au) << "third word: the maker code";
+    EXPECT_EQ(cid.getLong4(), 0x5072497Au) << "fourth word: the plug-in code";
+    f2->release();
+
+    IPluginFactory3* f3 = nullptr;
+    ASSERT_EQ(f->queryInterface(IPluginFactory3::iid, reinterpret_cast<void**>(&f3)), kResultOk);
+    PClassInfoW cw;
+    ASSERT_EQ(f3->getClassInfoUnicode(0, &cw), kResultOk);
+    EXPECT_EQ(utf8(cw.name), "Pomelu Rarorud Izad");
+    EXPECT_EQ(utf8(cw.sdkVersion), "VST 3.8.1");
+    f3->release();
+}
+
+TEST_F(EndToEnd, PublishesNinetyOneParametersWithNamesUnitsStepsAndDefaults)
+{
+    IEditController* c = host.controller;
+    ASSERT_EQ(c->getParameterCount(), 91);
+    for (int i = 0; i < 89; ++i)
+    {
+        ParameterInfo info;
+        ASSERT_EQ(c->getParameterInfo(i, info), kResultOk) << i;
+        const iplug::IParam* p = ref.plug->GetParam(i);
+        EXPECT_EQ(info.id, static_cast<ParamID>(i));
+        EXPECT_EQ(utf8(info.title), p->GetName()) << i;
+        EXPECT_EQ(utf8(info.units), p->GetLabel()) << i;
+        EXPECT_EQ(info.stepCount, p->GetStepCount()) << i;
+        EXPECT_DOUBLE_EQ(info.defaultNormalizedValue, p->GetDefault(true)) << i;
+        EXPECT_NE(info.flags & ParameterInfo::kCanAutomate, 0) << i;
+        EXPECT_EQ(info.flags & (ParameterInfo::kIsBypass | ParameterInfo::kIsProgramChange), 0) << i;
+    }
+    ParameterInfo info;
+    ASSERT_EQ(c->getParameterInfo(3, info), kResultOk);
+    EXPECT_EQ(utf8(info.title), "Pop Cut Frequency");
+    EXPECT_EQ(utf8(info.units), "Hz");
+    ASSERT_EQ(c->getParameterInfo(79, info), kResultOk);
+    EXPECT_EQ(utf8(info.title), "Tremolo Division");
+    EXPECT_EQ(info.stepCount, 4);
+    EXPECT_DOUBLE_EQ(info.defaultNormalizedValue, 0.75);
+
+    ASSERT_EQ(c->getParameterInfo(89, info), kResultOk);
+    EXPECT_EQ(utf8(info.title), "Bypass");
+    EXPECT_EQ(info.id, kBypassId);
+    EXPECT_EQ(info.stepCount, 1);
+    EXPECT_NE(info.flags & ParameterInfo::kIsBypass, 0);
+    ASSERT_EQ(c->getParameterInfo(90, info), kResultOk);
+    EXPECT_EQ(info.id, kProgramId);
+    EXPECT_EQ(info.stepCount, 4);
+    EXPECT_NE(info.flags & ParameterInfo::kIsProgramChange, 0);
+    EXPECT_NE(c->getParameterInfo(91, info), kResultOk);
+}
+
+TEST_F(EndToEnd, ValueTextsComeFromTheParameters)
+{
+    IEditController* c = host.controller;
+    String128 s;
+    ASSERT_EQ(c->getParamStringByValue(pomelu::kSClearFocus, normalized(pomelu::kSClearFocus, 7205.0), s),
+              kResultOk);
+    EXPECT_EQ(utf8(s), "7205");
+    ASSERT_EQ(c->getParamStringByValue(pomelu::kDistortionStyle, 1.0, s), kResultOk);
+    EXPECT_EQ(utf8(s), "Chaos Ring / 大暴れ");
+    ASSERT_EQ(c->getParamStringByValue(kProgramId, 0.5, s), kResultOk);
+    EXPECT_EQ(utf8(s), "Narration");
+    ParamValue v = 0;
+    iplug::Utf8ToUtf16("-6.0", reinterpret_cast<char16_t*>(s), 128);
+    ASSERT_EQ(c->getParamValueByString(pomelu::kInput, s, v), kResultOk);
+    EXPECT_DOUBLE_EQ(v, normalized(pomelu::kInput, -6.0));
+    EXPECT_DOUBLE_EQ(c->normalizedParamToPlain(pomelu::kCompRatio, 1.0), 20.0);
+}
+
+TEST_F(EndToEnd, ProgramListNamesTheFivePresetsInOrder)
+{
+    IUnitInfo* units = nullptr;
+    ASSERT_EQ(host.component->queryInterface(IUnitInfo::iid, reinterpret_cast<void**>(&units)), kResultOk);
+    ASSERT_EQ(units->getProgramListCount(), 1);
+    ProgramListInfo list;
+    ASSERT_EQ(units->getProgramListInfo(0, list), kResultOk);
+    ASSERT_EQ(list.programCount, 5);
+    const char* names[] = {"Natural", "Singing", "Narration", "Podcast", "Gentle"};
+    for (int i = 0; i < 5; ++i)
+    {
+        String128 name;
+        ASSERT_EQ(units->getProgramName(list.id, i, name), kResultOk);
+        EXPECT_EQ(utf8(name), names[i]);
+    }
+    units->release();
+}
+
+TEST_F(EndToEnd, AcceptsMonoAndStereoBusesAndRefusesEverythingElse)
+{
+    IAudioProcessor* p = host.processor;
+    SpeakerArrangement mono = SpeakerArr::kMono, stereo = SpeakerArr::kStereo, surround = SpeakerArr::k51;
+    EXPECT_EQ(p->setBusArrangements(&mono, 1, &mono, 1), kResultTrue);
+    SpeakerArrangement arr = 0;
+    p->getBusArrangement(kOutput, 0, arr);
+    EXPECT_EQ(arr, SpeakerArr::kMono);
+    EXPECT_EQ(p->setBusArrangements(&stereo, 1, &stereo, 1), kResultTrue);
+    EXPECT_NE(p->setBusArrangements(&mono, 1, &stereo, 1), kResultTrue);
+    EXPECT_NE(p->setBusArrangements(&stereo, 1, &mono, 1), kResultTrue);
+    EXPECT_NE(p->setBusArrangements(&surround, 1, &surround, 1), kResultTrue);
+    SpeakerArrangement two[2] = {stereo, stereo};
+    EXPECT_NE(p->setBusArrangements(two, 2, two, 2), kResultTrue);
+    EXPECT_NE(p->setBusArrangements(nullptr, 0, &stereo, 1), kResultTrue);
+    p->getBusArrangement(kInput, 0, arr);
+    EXPECT_EQ(arr, SpeakerArr::kStereo) << "a refused arrangement changes nothing";
+}
+
+TEST_F(EndToEnd, ReportsNoLatencyAndAnEightSecondTail)
+{
+    ASSERT_TRUE(host.setup(48000.0, 512, kSample64));
+    EXPECT_EQ(host.processor->getLatencySamples(), 0u);
+    EXPECT_EQ(host.processor->getTailSamples(), 384000u);
+    EXPECT_EQ(host.processor->canProcessSampleSize(kSample32), kResultTrue);
+    EXPECT_EQ(host.processor->canProcessSampleSize(kSample64), kResultTrue);
+}
+
+TEST_F(EndToEnd, SixtyFourBitBlocksMatchTheEngineWithParameterChangesAndTempo)
+{
+    const int block = 480;
+    ASSERT_TRUE(host.setup(48000.0, block, kSample64));
+    // Settings the host sends in the first block, and the same on the reference object.
+    const std::vector<ParamChange> changes = {
+        {pomelu::kComp, 1.0, 0},
+        {pomelu::kCompThreshold, normalized(pomelu::kCompThreshold, -30.0), 0},
+        {pomelu::kTremolo, 1.0, 0},
+        {pomelu::kTremoloDepth, normalized(pomelu::kTremoloDepth, 70.0), 0},
+        {pomelu::kTremoloSync, 1.0, 0},
+        {pomelu::kEqMid, normalized(pomelu::kEqMid, 6.0), 0},
+    };
+    for (const ParamChange& ch : changes)
+        ref.plug->GetParam(static_cast<int>(ch.id))->SetNormalized(ch.value);
+
+    const int n = block * 10;
+    std::vector<std::vector<double>> in = {pomelu::test::sine(200.0, 48000.0, n, 0.5),
+                                           pomelu::test::sine(310.0, 48000.0, n, 0.3)};
+    std::vector<std::vector<double>> out(2, std::vector<double>(n, 0.0));
+    for (int pos = 0; pos < n; pos += block)
+    {
+        double* ins[2] = {in[0].data() + pos, in[1].data() + pos};
+        double* outs[2] = {out[0].data() + pos, out[1].data() + pos};
+        ASSERT_EQ(
+            host.process64(ins, outs, 2, 2, block, pos == 0 ? changes : std::vector<ParamChange>{}, 90.0),
+            kResultOk);
+    }
+    const auto expected = engineOutput(
+        pomelu::fillRackSettings(*ref.plug, 90.0, pomelu::dsp::defaultModuleOrder()), 48000.0, block, in, 2);
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < n; ++i)
+            ASSERT_EQ(out[c][i], expected[c][i]) << "channel " << c << " sample " << i;
+
+    // The tempo mattered: at 120 beats per minute the synced tremolo gives another signal.
+    const auto at120 = engineOutput(
+        pomelu::fillRackSettings(*ref.plug, 120.0, pomelu::dsp::defaultModuleOrder()), 48000.0, block, in, 2);
+    double diff = 0.0;
+    for (int i = 0; i < n; ++i)
+        diff = std::max(diff, std::fabs(at120[0][i] - out[0][i]));
+    EXPECT_GT(diff, 1e-3);
+}
+
+TEST_F(EndToEnd, ThirtyTwoBitBlocksConvertThroughTheSameEngine)
+{
+    const int block = 256;
+    ASSERT_TRUE(host.setup(44100.0, block, kSample32));
+    const std::vector<ParamChange> changes = {
+        {pomelu::kDistortion, 1.0, 0}, {pomelu::kDistortionMix, normalized(pomelu::kDistortionMix, 80.0), 0}};
+    for (const ParamChange& ch : changes)
+        ref.plug->GetParam(static_cast<int>(ch.id))->SetNormalized(ch.value);
+    const int n = block * 8;
+    std::vector<std::vector<double>> in = {pomelu::test::sine(440.0, 44100.0, n, 0.5),
+                                           pomelu::test::sine(660.0, 44100.0, n, 0.5)};
+    std::vector<std::vector<float>> in32(2, std::vector<float>(n)), out32(2, std::vector<float>(n, 0.0f));
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < n; ++i)
+        {
+            in32[c][i] = static_cast<float>(in[c][i]);
+            in[c][i] = in32[c][i]; // the reference sees exactly what the host sent
+        }
+    // A host block longer than the set-up maximum is processed in pieces.
+    for (int pos = 0; pos < n; pos += block)
+    {
+        float* ins[2] = {in32[0].data() + pos, in32[1].data() + pos};
+        float* outs[2] = {out32[0].data() + pos, out32[1].data() + pos};
+        ASSERT_EQ(host.process32(ins, outs, 2, 2, block, pos == 0 ? changes : std::vector<ParamChange>{}),
+                  kResultOk);
+    }
+    const auto expected = engineOutput(
+        pomelu::fillRackSettings(*ref.plug, 0.0, pomelu::dsp::defaultModuleOrder()), 44100.0, block, in, 2);
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < n; ++i)
+            ASSERT_EQ(out32[c][i], static_cast<float>(expected[c][i])) << "channel " << c << " sample " << i;
+}
+
+TEST_F(EndToEnd, MonoBusProcessesOneChannel)
+{
+    const int block = 512;
+    ASSERT_TRUE(host.setup(48000.0, block, kSample64, SpeakerArr::kMono));
+    std::vector<std::vector<double>> in = {pomelu::test::sine(1000.0, 48000.0, block * 4, 0.5)};
+    std::vector<double> out(block * 4, 0.0);
+    for (int pos = 0; pos < block * 4; pos += block)
+    {
+        double* ins[1] = {in[0].data() + pos};
+        double* outs[1] = {out.data() + pos};
+        ASSERT_EQ(host.process64(ins, outs, 1, 1, block), kResultOk);
+    }
+    const auto expected = engineOutput(
+        pomelu::fillRackSettings(*ref.plug, 0.0, pomelu::dsp::defaultModuleOrder()), 48000.0, block, in, 1);
+    for (int i = 0; i < block * 4; ++i)
+        ASSERT_EQ(out[i], expected[0][i]) << i;
+}
+
+TEST_F(EndToEnd, ZeroFrameBlocksAndMissingBuffersAreHarmless)
+{
+    ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
+    EXPECT_EQ(host.process64(nullptr, nullptr, 0, 0, 0, {{pomelu::kOutput, 0.25, 0}}), kResultOk);
+    EXPECT_NEAR(host.controller->getParamNormalized(pomelu::kOutput), 0.25, 1e-12);
+    double* none[2] = {nullptr, nullptr};
+    EXPECT_EQ(host.process64(none, none, 2, 2, 256), kResultOk);
+}
+
+TEST_F(EndToEnd, HostBypassPassesTheInputThrough)
+{
+    ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
+    auto x = pomelu::test::sine(100.0, 48000.0, 256, 0.7);
+    std::vector<double> o0(256), o1(256);
+    double* ins[2] = {x.data(), x.data()};
+    double* outs[2] = {o0.data(), o1.data()};
+    ASSERT_EQ(host.process64(ins, outs, 2, 2, 256, {{kBypassId, 1.0, 0}, {pomelu::kOutput, 0.0, 0}}),
+              kResultOk);
+    for (int i = 0; i < 256; ++i)
+        ASSERT_EQ(o0[i], x[i]) << i;
+    EXPECT_EQ(host.controller->getParamNormalized(kBypassId), 1.0);
+}
+
+TEST_F(EndToEnd, ProcessingBeforeActivationGivesSilence)
+{
+    std::vector<double> x(64, 0.5), o(64, 9.0);
+    double* ins[1] = {x.data()};
+    double* outs[1] = {o.data()};
+    EXPECT_NE(host.process64(ins, outs, 1, 1, 64), kResultOk);
+    EXPECT_EQ(o[0], 0.0);
+}
+
+TEST_F(EndToEnd, StateGoesOutAndBackInWithTheBypassWordBehindTheChunk)
+{
+    ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
+    IEditController* c = host.controller;
+    c->setParamNormalized(pomelu::kCompRatio, 0.5);
+    c->setParamNormalized(pomelu::kTheme, 1.0);
+    c->setParamNormalized(pomelu::kDelayFeel, 0.5);
+    c->setParamNormalized(kBypassId, 1.0);
+    std::vector<std::uint8_t> state;
+    ASSERT_TRUE(host.getState(state));
+
+    iplug::IByteChunk chunk;
+    ASSERT_TRUE(ref.plug->SerializeState(chunk));
+    ASSERT_EQ(state.size(), static_cast<std::size_t>(chunk.Size()) + 4);
+    std::uint32_t bypassWord = 0;
+    std::memcpy(&bypassWord, state.data() + state.size() - 4, 4);
+    EXPECT_EQ(bypassWord, 1u);
+
+    Vst3TestHost second;
+    std::string error;
+    ASSERT_TRUE(second.load(POMELU_VST3_BUNDLE_DIR, error)) << error;
+    ASSERT_TRUE(second.createInstance(error)) << error;
+    ASSERT_TRUE(second.setState(state));
+    for (ParamID id = 0; id < 90; ++id)
+        EXPECT_DOUBLE_EQ(second.controller->getParamNormalized(id), c->getParamNormalized(id)) << id;
+    EXPECT_FALSE(second.componentHandler.restarts.empty()) << "the host hears that the values changed";
+
+    std::vector<std::uint8_t> corrupt(state.begin(), state.begin() + 6);
+    EXPECT_FALSE(second.setState(corrupt));
+    EXPECT_DOUBLE_EQ(second.controller->getParamNormalized(pomelu::kCompRatio), 0.5)
+        << "a bad state loses nothing";
+}
+
+TEST_F(EndToEnd, ProgramChangeFromTheControllerRecallsTheFactoryPreset)
+{
+    IEditController* c = host.controller;
+    c->setParamNormalized(pomelu::kTheme, 1.0);
+    ASSERT_EQ(c->setParamNormalized(kProgramId, 1.0), kResultOk); // round(1 * 4) = 4: "Gentle"
+    EXPECT_EQ(c->getParamNormalized(pomelu::kDelay), 1.0);
+    EXPECT_DOUBLE_EQ(c->normalizedParamToPlain(pomelu::kDelayTime, c->getParamNormalized(pomelu::kDelayTime)),
+                     320.0);
+    EXPECT_DOUBLE_EQ(c->normalizedParamToPlain(pomelu::kCompRatio, c->getParamNormalized(pomelu::kCompRatio)),
+                     1.7);
+    EXPECT_EQ(c->getParamNormalized(pomelu::kTheme), 1.0) << "the theme is the user's";
+    EXPECT_EQ(c->getParamNormalized(kProgramId), 1.0);
+    ASSERT_EQ(c->setParamNormalized(kProgramId, 0.125), kResultOk); // 0.5 rounds away from zero: "Singing"
+    EXPECT_EQ(c->getParamNormalized(pomelu::kLeveler), 1.0);
+    EXPECT_DOUBLE_EQ(
+        c->normalizedParamToPlain(pomelu::kSClearFocus, c->getParamNormalized(pomelu::kSClearFocus)), 7600.0);
+    ASSERT_EQ(c->setParamNormalized(kProgramId, 0.0), kResultOk);
+    EXPECT_EQ(c->getParamNormalized(pomelu::kLeveler), 0.0) << "Natural leaves the leveler off";
+}
+
+TEST_F(EndToEnd, ProgramChangeInTheProcessQueueRecallsWithoutAllocating)
+{
+    ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
+    std::vector<double> x(256, 0.1), o0(256), o1(256);
+    double* ins[2] = {x.data(), x.data()};
+    double* outs[2] = {o0.data(), o1.data()};
+    const std::vector<ParamChange> narration = {{kProgramId, 0.5, 0}};
+    pomelu::test::AllocationScope scope;
+    ASSERT_EQ(host.process64(ins, outs, 2, 2, 256, narration), kResultOk);
+    EXPECT_EQ(scope.allocations(), 0u);
+    EXPECT_DOUBLE_EQ(
+        host.controller->normalizedParamToPlain(
+            pomelu::kPopCutFrequency, host.controller->getParamNormalized(pomelu::kPopCutFrequency)),
+        95.0);
+}
+
+TEST_F(EndToEnd, TheProcessCallNeitherAllocatesNorLocks)
+{
+    ASSERT_TRUE(host.setup(44100.0, 512, kSample32));
+    std::vector<float> x(512, 0.2f), o0(512), o1(512);
+    float* ins[2] = {x.data(), x.data()};
+    float* outs[2] = {o0.data(), o1.data()};
+    std::vector<double> d(512, 0.2), p0(512), p1(512);
+    double* dins[2] = {d.data(), d.data()};
+    double* douts[2] = {p0.data(), p1.data()};
+    // Every module on, changes and tempo in the blocks, 32 and 64 bit.
+    std::vector<ParamChange> changes;
+    for (int id : {pomelu::kSClear, pomelu::kLeveler, pomelu::kComp, pomelu::kClipGuard, pomelu::kDistortion,
+                   pomelu::kPhaser, pomelu::kTremolo, pomelu::kDelay, pomelu::kReverb, pomelu::kEqHighCut})
+        changes.push_back({static_cast<ParamID>(id), 1.0, 0});
+    changes.push_back({pomelu::kDelayWet, 0.5, 0});
+    changes.push_back({pomelu::kReverbWet, 0.5, 0});
+    changes.push_back({kProgramId, 0.75, 0});
+    std::vector<ParamChange> moving = {{pomelu::kEqMid, 0.7, 0}, {pomelu::kInput, 0.4, 0}};
+
+    {
+        // The counters see into the module: a state request allocates and the construction locks.
+        pomelu::test::AllocationScope control;
+        const std::size_t locksBefore = pomelu::test::threadMutexLockCount();
+        std::vector<std::uint8_t> state;
+        ASSERT_TRUE(host.getState(state));
+        EXPECT_GT(control.allocations(), 0u);
+        Vst3TestHost other;
+        std::string error;
+        ASSERT_TRUE(other.load(POMELU_VST3_BUNDLE_DIR, error));
+        ASSERT_TRUE(other.createInstance(error));
+        EXPECT_GT(pomelu::test::threadMutexLockCount(), locksBefore);
+    }
+
+    {
+        pomelu::test::AllocationScope scope;
+        const std::size_t locksBefore = pomelu::test::threadMutexLockCount();
+        ASSERT_EQ(host.process32(ins, outs, 2, 2, 512, changes, 128.0), kResultOk);
+        for (int i = 0; i < 40; ++i)
+        {
+            moving[0].value = 0.3 + 0.01 * i;
+            host.process32(ins, outs, 2, 2, 512, moving, 100.0 + i);
+        }
+        EXPECT_EQ(scope.allocations(), 0u) << "32-bit blocks";
+        EXPECT_EQ(pomelu::test::threadMutexLockCount(), locksBefore) << "32-bit blocks";
+    }
+    {
+        pomelu::test::AllocationScope scope;
+        const std::size_t locksBefore = pomelu::test::threadMutexLockCount();
+        for (int i = 0; i < 40; ++i)
+        {
+            moving[1].value = 0.2 + 0.01 * i;
+            host.process64(dins, douts, 2, 2, 512, i == 0 ? changes : moving, 0.0);
+        }
+        EXPECT_EQ(scope.allocations(), 0u) << "64-bit blocks";
+        EXPECT_EQ(pomelu::test::threadMutexLockCount(), locksBefore) << "64-bit blocks";
+    }
+}
+
+TEST_F(EndToEnd, TerminatesAndExitsTheModule)
+{
+    ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
+    host.releaseInstance();
+    EXPECT_TRUE(host.unload());
+}
+
+TEST_F(EndToEnd, EditorViewIsNotOfferedYet)
+{
+    EXPECT_EQ(host.controller->createView(ViewType::kEditor), nullptr);
+}
