@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
-# Sets up, builds the Release tree and runs the main job.
+# Sets up, builds the Release tree, installs the plug-in for this user (~/.vst3) and renders the
+# example voice with the "Podcast" preset, printing the loudness report.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh build
-build/bench/pomelu-bench-engine --benchmark_min_time=0.2
+cmake --install build
+mkdir -p out
+build/tools/pomelu-render examples/voice.wav out/voice-podcast.wav --preset Podcast
+echo "main: rendered out/voice-podcast.wav"
