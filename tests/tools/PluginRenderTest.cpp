@@ -1,0 +1,226 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Renders through the real plug-in class.
+#include "AudioFile.h"
+#include "PomeluEffect.h"
+#include "RenderSession.h"
+#include "ToolTestFiles.h"
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cmath>
+#include <cstring>
+#include <sstream>
+
+using namespace pomelu::tools;
+using namespace pomelu::tools::test;
+
+namespace
+{
+struct ToolRun
+{
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+ToolRun runTool(const std::vector<std::string>& arguments)
+{
+    std::ostringstream out, err;
+    ToolEnvironment environment{out, err, nullptr, false, makePomeluEffect};
+    ToolRun run;
+    run.exitCode = runRenderTool(arguments, environment);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+}
+
+// Renders in into dir/name with the extra arguments and returns what was written.
+AudioData render(const TempDir& dir, const std::string& in, const std::string& name,
+                 std::vector<std::string> extra)
+{
+    std::vector<std::string> arguments{in, dir.file(name)};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    const ToolRun run = runTool(arguments);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    return readAudio(dir.file(name));
+}
+
+std::vector<std::string> everyModuleOff()
+{
+    std::vector<std::string> arguments;
+    for (const char* module : {"Pop Cut", "S Clear", "EQ", "Distortion", "Phaser", "Tremolo", "Leveler",
+                               "Comp", "Clip Guard", "Delay", "Reverb"})
+    {
+        arguments.push_back("--set");
+        arguments.push_back(std::string(module) + "=off");
+    }
+    for (const char* setting : {"Input=0", "Output=0", "Bypass=off"})
+    {
+        arguments.push_back("--set");
+        arguments.push_back(setting);
+    }
+    return arguments;
+}
+
+// The "Podcast" preset's values, given one by one.
+std::vector<std::string> podcastOneByOne()
+{
+    const char* values[] = {"Bypass=off",
+                            "Pop Cut=on",
+                            "Pop Cut Frequency=105",
+                            "S Clear=on",
+                            "S Clear Amount=42",
+                            "S Clear Focus=6500",
+                            "EQ=on",
+                            "EQ Low=-2.5",
+                            "EQ Low Mid=0",
+                            "EQ Mid=2.5",
+                            "EQ High Mid=0",
+                            "EQ High=-0.5",
+                            "Leveler=on",
+                            "Level Target=-19",
+                            "Level Range=8",
+                            "Comp=on",
+                            "Comp Threshold=-27",
+                            "Comp Ratio=3.8",
+                            "Comp Attack=6",
+                            "Comp Release=110",
+                            "Comp Makeup=3",
+                            "Comp Mix=100",
+                            "Clip Guard=on",
+                            "Ceiling=-1",
+                            "Distortion=off",
+                            "Drive=10",
+                            "Phaser=off",
+                            "Phaser Rate=0.35",
+                            "Phaser Depth=20",
+                            "Tremolo=off",
+                            "Tremolo Rate=4",
+                            "Tremolo Depth=0",
+                            "Delay=off",
+                            "Delay Time=110",
+                            "Delay Feedback=7",
+                            "Delay Wet=4",
+                            "Reverb=off",
+                            "Reverb Size=30",
+                            "Reverb Wet=0",
+                            "Output=0"};
+    std::vector<std::string> arguments;
+    for (const char* value : values)
+    {
+        arguments.push_back("--set");
+        arguments.push_back(value);
+    }
+    return arguments;
+}
+
+void expectSameSamples(const AudioData& a, const AudioData& b, const char* what)
+{
+    ASSERT_EQ(a.channels, b.channels) << what;
+    ASSERT_EQ(a.samples.size(), b.samples.size()) << what;
+    for (std::size_t i = 0; i < a.samples.size(); ++i)
+        ASSERT_EQ(a.samples[i], b.samples[i]) << what << ": first difference at sample " << i;
+}
+
+double largestDifference(const AudioData& a, const AudioData& b)
+{
+    double largest = 0.0;
+    for (std::size_t i = 0; i < std::min(a.samples.size(), b.samples.size()); ++i)
+        largest = std::max(largest, std::fabs(a.samples[i] - b.samples[i]));
+    return largest;
+}
+} // namespace
+
+TEST(PluginRender, ListsTheFiveFactoryPresetsInOrder)
+{
+    const ToolRun run = runTool({"--list-presets"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "Natural\nSinging\nNarration\nPodcast\nGentle\n");
+}
+
+TEST(PluginRender, ListsAll89ParametersWithRangesAndUnits)
+{
+    const ToolRun run = runTool({"--list-params"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 90) << "a header and 89 parameters";
+    EXPECT_NE(run.out.find("   17  Comp Threshold          -48 .. 0"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("0=Straight | 1=Dotted | 2=Triplet"), std::string::npos);
+    EXPECT_NE(run.out.find("   88  Theme"), std::string::npos);
+}
+
+TEST(PluginRender, EveryModuleOffWithZeroGainsReproducesAStereoInput)
+{
+    TempDir dir;
+    const AudioData source = testProgramme(48000, 2, 2.0);
+    writeAudio(dir.file("in.wav"), source, SF_FORMAT_FLOAT);
+    const AudioData out = render(dir, dir.file("in.wav"), "out.wav", everyModuleOff());
+    EXPECT_EQ(out.sampleRate, 48000);
+    ASSERT_EQ(out.samples.size(), source.samples.size());
+    const AudioData asStored = readAudio(dir.file("in.wav"));
+    EXPECT_LE(largestDifference(out, asStored), 1e-7) << "every module off must pass the input through";
+}
+
+TEST(PluginRender, EveryModuleOffWithZeroGainsReproducesAMonoInputAt44100Hz)
+{
+    TempDir dir;
+    writeAudio(dir.file("in.wav"), testProgramme(44100, 1, 1.5), SF_FORMAT_FLOAT);
+    std::vector<std::string> extra = everyModuleOff();
+    extra.insert(extra.end(), {"--block", "100"});
+    const AudioData out = render(dir, dir.file("in.wav"), "out.wav", extra);
+    EXPECT_EQ(out.channels, 1);
+    EXPECT_EQ(out.sampleRate, 44100);
+    EXPECT_LE(largestDifference(out, readAudio(dir.file("in.wav"))), 1e-7);
+}
+
+TEST(PluginRender, PresetRenderEqualsTheSameParametersSetOneByOne)
+{
+    TempDir dir;
+    writeAudio(dir.file("in.wav"), testProgramme(48000, 2, 3.0), SF_FORMAT_FLOAT);
+    const AudioData preset = render(dir, dir.file("in.wav"), "preset.wav", {"--preset", "podcast"});
+    const AudioData byHand = render(dir, dir.file("in.wav"), "byhand.wav", podcastOneByOne());
+    expectSameSamples(preset, byHand, "Podcast preset against its values set one by one");
+    EXPECT_GT(largestDifference(preset, readAudio(dir.file("in.wav"))), 1e-3)
+        << "the preset must change the sound, or this comparison proves nothing";
+}
+
+TEST(PluginRender, SavedStateRendersLikeTheSettingsItWasSavedFrom)
+{
+    TempDir dir;
+    writeAudio(dir.file("in.wav"), testProgramme(48000, 1, 2.0), SF_FORMAT_FLOAT);
+    const std::vector<std::string> settings{
+        "--preset",          "Gentle",  "--set",
+        "Delay Feel=Dotted", "--order", "REVERB,DELAY,CLIP,COMP,LEVEL,TREM,PHASER,DIST,EQ,S CLEAR,POP"};
+    std::vector<std::string> saving = settings;
+    saving.insert(saving.end(), {"--save-state", dir.file("gentle.state")});
+    const AudioData direct = render(dir, dir.file("in.wav"), "direct.wav", saving);
+    const AudioData loaded =
+        render(dir, dir.file("in.wav"), "loaded.wav", {"--state", dir.file("gentle.state")});
+    expectSameSamples(direct, loaded, "state saved from settings against those settings");
+}
+
+TEST(PluginRender, SavesTheComponentStateAsChunkAndBypassWord)
+{
+    TempDir dir;
+    const ToolRun run = runTool({"--order", "POP,S CLEAR,EQ,COMP,LEVEL,CLIP,DIST,PHASER,TREM,DELAY,REVERB",
+                                 "--save-state", dir.file("s.state")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::vector<std::uint8_t> bytes = readBinaryFile(dir.file("s.state"));
+    ASSERT_EQ(bytes.size(), 2186u + 4u);
+    EXPECT_EQ(std::memcmp(bytes.data(), "4REP", 4), 0);
+    // The current order follows the 13-byte header, both compare slots and the module count.
+    const std::size_t orderAt = 13 + 2 * 89 * 8 + 4;
+    const std::uint8_t expected[11] = {0, 1, 2, 7, 6, 8, 3, 4, 5, 9, 10};
+    EXPECT_EQ(std::memcmp(bytes.data() + orderAt, expected, 11), 0);
+}
+
+TEST(PluginRender, RefusesAStateFileThatIsNotOne)
+{
+    TempDir dir;
+    writeAudio(dir.file("in.wav"), testProgramme(48000, 1, 0.5), SF_FORMAT_FLOAT);
+    writeBinaryFileAtomically(dir.file("bad.state"), {'5', 'R', 'E', 'P', 0, 0, 0, 0});
+    const ToolRun run = runTool({dir.file("in.wav"), dir.file("out.wav"), "--state", dir.file("bad.state")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("not a state this plug-in can load"), std::string::npos) << run.err;
+    EXPECT_FALSE(fileExists(dir.file("out.wav")));
+}
