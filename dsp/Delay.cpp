@@ -20,6 +20,18 @@ double delayTimeMs(const RackSettings& s, int channel) noexcept
 
 void RackEngine::prepareDelayBlock() noexcept
 {
+    const RackSettings& s = settings;
+    block.delayCross = s.delayStereo ? s.delayCrossFeedback / 100.0 : 0.0;
+    block.delayWidth = s.delayWidth / 100.0;
+    for (int ch = 0; ch < 2; ++ch)
+    {
+        block.delayFeedback[ch] =
+            (s.delayStereo ? (ch == 0 ? s.delayLeftFeedback : s.delayRightFeedback) : s.delayFeedback) /
+            100.0;
+        block.delayMix[ch] =
+            (s.delayStereo ? (ch == 0 ? s.delayLeftMix : s.delayRightMix) : s.delayWet) / 100.0;
+    }
+
     // Times are not smoothed: a change moves the read position at the next block.
     for (int ch = 0; ch < 2; ++ch)
     {

@@ -62,10 +62,9 @@ inline void RackEngine::delayStep(double* w) noexcept
     for (int ch = 0; ch < channels; ++ch)
     {
         const int other = channels == 1 ? ch : 1 - ch;
-        const double cross = s.delayStereo ? s.delayCrossFeedback / 100.0 : 0.0;
-        const double feedback =
-            s.delayStereo ? (ch == 0 ? s.delayLeftFeedback : s.delayRightFeedback) : s.delayFeedback;
-        const double f = s.delayOn ? ((1.0 - cross) * d[ch] + cross * d[other]) * feedback / 100.0 : 0.0;
+        const double cross = block.delayCross;
+        const double f =
+            s.delayOn ? ((1.0 - cross) * d[ch] + cross * d[other]) * block.delayFeedback[ch] : 0.0;
         if (!delayLine[ch].empty())
             delayLine[ch][delayWrite] = w[ch] + f;
 
@@ -76,11 +75,10 @@ inline void RackEngine::delayStep(double* w) noexcept
             {
                 // Width acts on the echoes heard only; the feedback above uses the plain returns.
                 const double mid = (d[0] + d[1]) / 2.0;
-                const double side = (d[0] - d[1]) / 2.0 * s.delayWidth / 100.0;
+                const double side = (d[0] - d[1]) / 2.0 * block.delayWidth;
                 echo = ch == 0 ? mid + side : mid - side;
             }
-            const double k =
-                (s.delayStereo ? (ch == 0 ? s.delayLeftMix : s.delayRightMix) : s.delayWet) / 100.0;
+            const double k = block.delayMix[ch];
             w[ch] = (1.0 - k) * w[ch] + k * echo;
         }
     }

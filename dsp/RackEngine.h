@@ -98,6 +98,11 @@ private:
         double distortionFinalDrive = 1.0, distortionFinalLevel = 1.0, distortionMix = 0.0;
         double clipCeiling = 1.0, clipAmount = 0.0;
         double phaserMix = 0.0;
+        double tremoloDepth = 0.0; // fraction
+        double delayCross = 0.0, delayWidth = 1.0;
+        double delayFeedback[2] = {0.0, 0.0}, delayMix[2] = {0.0, 0.0}; // fractions per channel
+        double reverbWet = 0.0;
+        double levelerCorrectionDb = 0.0, levelerTargetGain = 1.0; // last exp, reused while unchanged
         double tremoloRate = 0.0, tremoloCos = 1.0, tremoloSin = 0.0;
         double tremoloS = 0.0, tremoloC = 1.0; // rotating oscillator at the current sample
         std::size_t delayInt[2] = {0, 0};

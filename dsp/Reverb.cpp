@@ -12,6 +12,7 @@ void RackEngine::prepareReverbBlock() noexcept
     double samples = std::floor(sampleRate * settings.reverbPreDelayMs / 1000.0);
     samples = samples > 0.0 ? std::min(samples, static_cast<double>(length > 0 ? length - 1 : 0)) : 0.0;
     block.preDelay = static_cast<std::size_t>(samples);
+    block.reverbWet = settings.reverbWet / 100.0;
     block.combFeedback = reverbCombFeedback(settings.reverbSize, settings.reverbDecay);
 }
 

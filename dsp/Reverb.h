@@ -91,7 +91,7 @@ inline void RackEngine::reverbStep(double* w) noexcept
         if (on)
         {
             const double y = reverbToneFilter[ch].tick(0.25 * sum);
-            const double m = settings.reverbWet / 100.0;
+            const double m = block.reverbWet;
             w[ch] = (1.0 - m) * w[ch] + m * y;
         }
     }

@@ -25,6 +25,7 @@ void RackEngine::prepareTremoloBlock() noexcept
     const double rate = tremoloRateHz(settings, sampleRate);
     const double omega = 2.0 * std::numbers::pi * rate / sampleRate;
     block.tremoloRate = rate;
+    block.tremoloDepth = settings.tremoloDepth / 100.0;
     block.tremoloCos = std::cos(omega);
     block.tremoloSin = std::sin(omega);
     block.tremoloS = std::sin(2.0 * std::numbers::pi * tremoloPhase);

@@ -20,7 +20,7 @@ inline double RackEngine::tremoloStep(double w) const noexcept
 {
     if (!settings.tremoloOn)
         return w;
-    return (1.0 - (0.5 * block.tremoloS + 0.5) * settings.tremoloDepth / 100.0) * w;
+    return (1.0 - (0.5 * block.tremoloS + 0.5) * block.tremoloDepth) * w;
 }
 
 inline void RackEngine::stepTremoloOscillator(int sampleIndex) noexcept
