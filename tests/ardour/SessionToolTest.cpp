@@ -184,6 +184,21 @@ TEST(StateLayout, FillCompareSlotsActivatesSlotBHoldingTheCurrentSettings)
     EXPECT_EQ(slotOrder(state, 1), currentOrder(state));
 }
 
+TEST(StateLayout, SetLiveValueAlsoWritesTheActiveSlotOnceCaptured)
+{
+    auto state = makeState();
+    setLiveValue(state, 21, 4.5);
+    EXPECT_EQ(currentValue(state, 21), 4.5);
+    EXPECT_EQ(slotValue(state, 0, 21), 0.0);
+    EXPECT_EQ(slotValue(state, 1, 21), 0.0);
+
+    fillCompareSlots(state, makeState(), *parseOrder("0,2,1,3,7,6,5,4,8,10,9"));
+    setLiveValue(state, 21, 6.0);
+    EXPECT_EQ(currentValue(state, 21), 6.0);
+    EXPECT_EQ(slotValue(state, 0, 21), 21.0);
+    EXPECT_EQ(slotValue(state, 1, 21), 6.0);
+}
+
 TEST(StateLayout, DescribesEachDifferingField)
 {
     const auto before = makeState();
@@ -197,6 +212,23 @@ TEST(StateLayout, DescribesEachDifferingField)
     EXPECT_EQ(lines[1], "slot A value 17: 0 -> -18");
     EXPECT_EQ(lines[2].rfind("current order: 0,1,", 0), 0u) << lines[2];
     EXPECT_TRUE(describeDifferences(before, before).empty());
+}
+
+TEST(StateLayout, ToleratesHostRoundTripsInLiveValuesOnly)
+{
+    auto before = makeState();
+    fillCompareSlots(before, makeState(), *parseOrder("0,2,1,3,7,6,5,4,8,10,9"));
+    auto after = before;
+    const double moved = 55.000000000000007; // 0.55 from the host, times 100
+    std::memcpy(after.data() + kCurrentValuesPos + 55 * 8, &moved, 8);
+    setSlotValue(after, 1, 55, moved); // slot B is active: the writer copies the current values there
+    EXPECT_TRUE(describeDifferences(before, after, 1e-12).empty());
+    EXPECT_EQ(describeDifferences(before, after).size(), 2u);
+
+    setSlotValue(after, 0, 55, moved); // slot A is stored only: no tolerance
+    const auto lines = describeDifferences(before, after, 1e-12);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("slot A value 55:", 0), 0u) << lines[0];
 }
 
 TEST(StateLayout, ParseOrderTakesElevenDistinctIdsOnly)

@@ -36,6 +36,10 @@ void setSlotValue(std::vector<std::uint8_t>& state, int slot, int param, double 
 Order currentOrder(const std::vector<std::uint8_t>& state);
 Order slotOrder(const std::vector<std::uint8_t>& state, int slot);
 
+// Sets a current parameter value as the plug-in would write it after a host change: in the current
+// values and, once the slots are captured, in the active slot's copy.
+void setLiveValue(std::vector<std::uint8_t>& state, int param, double value);
+
 // Writes `order` as the current order and as both slots' orders, as loading a version 3 state would.
 void setOrders(std::vector<std::uint8_t>& state, const Order& order);
 
@@ -46,8 +50,13 @@ void fillCompareSlots(std::vector<std::uint8_t>& state, const std::vector<std::u
                       const Order& slotAOrder);
 
 // One line per differing field ("slot A value 17: -27 -> -18"), empty when the states are equal.
+// A host hands parameter values back through its normalised representation, which can move a value
+// by a few ulps: current values, and the active slot's values that the writer copies from them, may
+// differ by up to `liveTolerance` (relative to the value, absolute below 1). Everything else must be
+// identical.
 std::vector<std::string> describeDifferences(const std::vector<std::uint8_t>& before,
-                                             const std::vector<std::uint8_t>& after);
+                                             const std::vector<std::uint8_t>& after,
+                                             double liveTolerance = 0.0);
 
 // "8,7,6,..." -> Order; nullopt unless it names 0..10 once each.
 std::optional<Order> parseOrder(const std::string& text);

@@ -70,11 +70,14 @@ scan_bundle() {
 }
 
 # run_lua SCRIPT LOG: runs an ardour7-lua script, keeping its output in LOG; fails with the log shown.
+# A normal run takes a few seconds; a run that hangs is stopped after LUA_TIMEOUT seconds.
+LUA_TIMEOUT=40
 run_lua() {
     local script="$1" log="$2" status=0
-    timeout 120 ardour7-lua "$HERE/$script" >"$log" 2>&1 || status=$?
+    timeout -k 5 $LUA_TIMEOUT ardour7-lua "$HERE/$script" >"$log" 2>&1 || status=$?
     if [ "$status" -ne 0 ]; then
         grep -v -e '^MIDI Clock' -e '^MTC in' "$log" | tail -n 40
+        [ "$status" -ne 124 ] || fail "$script hung (stopped after $LUA_TIMEOUT s); its last step is above"
         fail "$script exited with status $status"
     fi
 }

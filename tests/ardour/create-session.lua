@@ -54,6 +54,7 @@ end
 local function recall(label)
     local record = plugin:preset_by_label(label)
     if record == nil or not record.valid then die("no preset \"" .. label .. "\" in Ardour's list") end
+    print("recalling preset " .. label .. " (" .. record.uri .. ")")
     if not plugin:load_preset(record) then die("Ardour could not load preset \"" .. label .. "\"") end
     settle()
     print("recalled preset " .. label)

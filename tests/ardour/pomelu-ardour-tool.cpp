@@ -5,8 +5,10 @@
 //   state-put SESSION.ardour IN.state         replace it (component, and the controller copy if any)
 //   set-order IN.state OUT.state ORDER        ORDER: eleven module ids, "8,7,6,2,1,0,3,4,5,9,10"
 //   fill-slots IN.state SLOT_A.state ORDER_A OUT.state
+//   set-value IN.state OUT.state INDEX VALUE  a parameter value as the plug-in writes it after a change
 //   show IN.state                             print active slot, flag, orders and current values
-//   diff BEFORE.state AFTER.state             exit 0 when equal, 1 listing the differing fields
+//   diff BEFORE.state AFTER.state [TOL]       exit 0 when equal, 1 listing the differing fields; current
+//                                             values may differ by the relative tolerance TOL
 //   compare TEST.wav REF.wav FROM_FRAME TOLERANCE          exit 0 when every sample is within TOLERANCE
 //   compare-differs TEST.wav REF.wav FROM_FRAME MIN_DIFF   exit 0 when some sample differs by MIN_DIFF
 //
@@ -190,6 +192,24 @@ int fillSlots(const std::string& inPath, const std::string& slotAPath, const std
     return writeBinary(outPath, state, error) ? 0 : fail(error);
 }
 
+int setValue(const std::string& inPath, const std::string& outPath, const std::string& indexText,
+             const std::string& valueText)
+{
+    std::vector<std::uint8_t> state;
+    std::string error;
+    if (!readState(inPath, state, error))
+        return fail(error);
+    char* end = nullptr;
+    const long index = std::strtol(indexText.c_str(), &end, 10);
+    if (*end != '\0' || index < 0 || index >= kParamCount)
+        return fail("'" + indexText + "' is not a parameter index 0..88");
+    const double value = std::strtod(valueText.c_str(), &end);
+    if (*end != '\0')
+        return fail("'" + valueText + "' is not a number");
+    setLiveValue(state, static_cast<int>(index), value);
+    return writeBinary(outPath, state, error) ? 0 : fail(error);
+}
+
 int show(const std::string& inPath)
 {
     std::vector<std::uint8_t> state;
@@ -208,18 +228,28 @@ int show(const std::string& inPath)
     return 0;
 }
 
-int diff(const std::string& beforePath, const std::string& afterPath)
+int diff(const std::string& beforePath, const std::string& afterPath, const std::string& toleranceText)
 {
     std::vector<std::uint8_t> before, after;
     std::string error;
     if (!readState(beforePath, before, error) || !readState(afterPath, after, error))
         return fail(error);
-    const auto lines = describeDifferences(before, after);
+    char* end = nullptr;
+    const double tolerance = std::strtod(toleranceText.c_str(), &end);
+    if (*end != '\0' || !(tolerance >= 0.0))
+        return fail("'" + toleranceText + "' is not a tolerance");
+    const auto lines = describeDifferences(before, after, tolerance);
     for (const auto& line : lines)
         std::cout << line << "\n";
-    if (lines.empty())
+    if (!lines.empty())
+        return 1;
+    const auto strict = describeDifferences(before, after);
+    if (strict.empty())
         std::cout << "states are identical (" << before.size() << " bytes)\n";
-    return lines.empty() ? 0 : 1;
+    else
+        std::cout << "states agree; " << strict.size() << " live values moved within " << tolerance
+                  << " (relative), e.g. " << strict.front() << "\n";
+    return 0;
 }
 
 int compare(const std::string& testPath, const std::string& referencePath, const std::string& fromText,
@@ -272,12 +302,15 @@ int main(int argc, char** argv)
         return setOrder(args[1], args[2], args[3]);
     if (command == "fill-slots" && args.size() == 5)
         return fillSlots(args[1], args[2], args[3], args[4]);
+    if (command == "set-value" && args.size() == 5)
+        return setValue(args[1], args[2], args[3], args[4]);
     if (command == "show" && args.size() == 2)
         return show(args[1]);
-    if (command == "diff" && args.size() == 3)
-        return diff(args[1], args[2]);
+    if (command == "diff" && (args.size() == 3 || args.size() == 4))
+        return diff(args[1], args[2], args.size() == 4 ? args[3] : "0");
     if ((command == "compare" || command == "compare-differs") && args.size() == 5)
         return compare(args[1], args[2], args[3], args[4], command == "compare-differs");
-    return fail("usage: state-get|state-put|set-order|fill-slots|show|diff|compare|compare-differs ... "
-                "(see the comment at the top of pomelu-ardour-tool.cpp)");
+    return fail(
+        "usage: state-get|state-put|set-order|fill-slots|set-value|show|diff|compare|compare-differs ... "
+        "(see the comment at the top of pomelu-ardour-tool.cpp)");
 }

@@ -1,5 +1,6 @@
 -- Loads a saved session with the Dummy backend and, depending on the environment:
 --   POMELU_SESSION_DIR, POMELU_SESSION_NAME  the session (and snapshot) to load
+--   POMELU_SET          optional: parameter settings "index=value,..." applied after the load
 --   POMELU_SAVE_AS      optional: save the reloaded session as this snapshot
 --   POMELU_EXPORT_DIR   optional: export [0, POMELU_FRAMES) of the master bus as float WAV
 --   POMELU_EXPORT_NAME  file name of the export, without extension
@@ -43,6 +44,15 @@ for i = 0, plugin:parameter_count() - 1 do
     local value = ARDOUR.LuaAPI.get_processor_param(proc, i)
     print(string.format("param %d %s = %.9g", i, plugin:parameter_label(i), value))
 end
+
+local settings = env("POMELU_SET", "")
+for index, value in string.gmatch(settings, "(%d+)=([-%d.]+)") do
+    if not ARDOUR.LuaAPI.set_processor_param(proc, tonumber(index), tonumber(value)) then
+        die("cannot set parameter " .. index)
+    end
+    print("set param " .. index .. " = " .. value)
+end
+if settings ~= "" then ARDOUR.LuaAPI.wait_for_process_callback(4, 2000) end
 
 if saveAs ~= "" then
     if Session:save_state(saveAs, false, false, false, false, false) ~= 0 then die("cannot save " .. saveAs) end
