@@ -64,7 +64,13 @@ inline double RackEngine::compStep(double w) const noexcept
         return w;
     const double magnitude = std::abs(w);
     if (settings.compExpander > 0.0 && magnitude < kExpanderKnee)
-        w = std::copysign(kExpanderKnee * std::pow(magnitude / kExpanderKnee, block.compExpanderExponent), w);
+    {
+        // (|w| / knee)^e as exp(e ln(|w| / knee)): the C library's pow costs a third more and
+        // agrees to about 1e-15 relative. A zero sample stays zero.
+        const double ratio = magnitude / kExpanderKnee;
+        const double shaped = ratio > 0.0 ? std::exp(block.compExpanderExponent * std::log(ratio)) : 0.0;
+        w = std::copysign(kExpanderKnee * shaped, w);
+    }
     const double m = block.compMix;
     return w * compGain * m + (1.0 - m) * w;
 }

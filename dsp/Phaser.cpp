@@ -8,6 +8,7 @@ namespace pomelu::dsp
 
 void RackEngine::preparePhaserBlock() noexcept
 {
+    block.phaserIncrement = settings.phaserRate / sampleRate; // the same quotient every sample
     block.phaserMix = std::clamp(settings.phaserMix / 100.0, 0.0, 1.0);
 }
 

@@ -15,7 +15,7 @@ inline constexpr int kPhaserUpdateInterval = 16;
 
 inline void RackEngine::sweepPhaser(int sampleIndex) noexcept
 {
-    phaserPhase += settings.phaserRate / sampleRate;
+    phaserPhase += block.phaserIncrement;
     if (phaserPhase >= 1.0)
         phaserPhase -= 1.0;
     if (sampleIndex % kPhaserUpdateInterval != 0 || !settings.phaserOn)

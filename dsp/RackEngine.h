@@ -97,7 +97,7 @@ private:
         double distortionDrive = 1.0;
         double distortionFinalDrive = 1.0, distortionFinalLevel = 1.0, distortionMix = 0.0;
         double clipCeiling = 1.0, clipAmount = 0.0;
-        double phaserMix = 0.0;
+        double phaserMix = 0.0, phaserIncrement = 0.0;
         double tremoloDepth = 0.0; // fraction
         double delayCross = 0.0, delayWidth = 1.0;
         double delayFeedback[2] = {0.0, 0.0}, delayMix[2] = {0.0, 0.0}; // fractions per channel
