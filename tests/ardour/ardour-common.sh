@@ -77,7 +77,15 @@ run_lua() {
     timeout -k 5 $LUA_TIMEOUT ardour7-lua "$HERE/$script" >"$log" 2>&1 || status=$?
     if [ "$status" -ne 0 ]; then
         grep -v -e '^MIDI Clock' -e '^MTC in' "$log" | tail -n 40
-        [ "$status" -ne 124 ] || fail "$script hung (stopped after $LUA_TIMEOUT s); its last step is above"
+        if [ "$status" -eq 124 ]; then
+            if tail -n 1 "$log" | grep -q '^recalling preset'; then
+                echo "Ardour's VST3Plugin::load_preset holds the plug-in's process lock while it calls"
+                echo "setParamNormalized on the program-change parameter (setState for a user preset), and its"
+                echo "restartComponent(kParamValuesChanged) takes that same lock when called outside the process"
+                echo "thread: a plug-in that calls restartComponent from inside those calls deadlocks here."
+            fi
+            fail "$script hung (stopped after $LUA_TIMEOUT s); its last step is above"
+        fi
         fail "$script exited with status $status"
     fi
 }
