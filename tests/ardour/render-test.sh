@@ -31,7 +31,7 @@ if [ -f "${POMELU_VOICE:-}" ]; then
 else
     echo "no example voice: using a generated signal"
     sox -n -r $RATE -c 1 -e floating-point -b 32 "$material/voice.wav" \
-        synth $VOICE_SECONDS sine 180 sine 2400 pinknoise tremolo 3 90 vol 0.5
+        synth $VOICE_SECONDS sine 180 pinknoise mix sine mix 2400 tremolo 3 90 vol 0.5
 fi
 sox -n -r $RATE -c 1 -e floating-point -b 32 "$material/lead.wav" trim 0 $PREROLL"s"
 sox -n -r $RATE -c 1 -e floating-point -b 32 "$material/end.wav" trim 0 0.25
