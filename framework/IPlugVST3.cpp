@@ -42,6 +42,7 @@ IPlugVST3::IPlugVST3(const InstanceInfo& info, const Config& config)
 IPlugVST3::~IPlugVST3()
 {
     stopIdleTimer();
+    std::lock_guard lock(mUiMutex);
     if (mComponentHandler != nullptr)
         mComponentHandler->release();
     if (mHostContext != nullptr)
@@ -206,17 +207,19 @@ tresult PLUGIN_API IPlugVST3::setState(IBStream* state)
         if (numRead < static_cast<int32>(sizeof buffer))
             break;
     }
-    std::lock_guard lock(mUiMutex);
-    const int pos = StateChunkEnd(UnserializeState(chunk, 0));
-    if (pos >= 0)
+    int pos = -1;
     {
-        uint32 bypass = 0;
-        if (chunk.Get(&bypass, pos) >= 0)
-            mHostBypass.store(bypass != 0, std::memory_order_relaxed);
+        std::lock_guard lock(mUiMutex);
+        pos = StateChunkEnd(UnserializeState(chunk, 0));
+        if (pos >= 0)
+        {
+            uint32 bypass = 0;
+            if (chunk.Get(&bypass, pos) >= 0)
+                mHostBypass.store(bypass != 0, std::memory_order_relaxed);
+        }
+        OnRestoreState();
     }
-    OnRestoreState();
-    if (mComponentHandler != nullptr)
-        mComponentHandler->restartComponent(kParamValuesChanged);
+    notifyHostValuesChanged();
     return pos >= 0 ? kResultOk : kResultFalse;
 }
 
@@ -294,6 +297,17 @@ tresult PLUGIN_API IPlugVST3::setProcessing(TBool /*state*/)
     return kResultOk;
 }
 
+void IPlugVST3::setFromHost(int idx, double normalized)
+{
+    IParam* p = GetParam(idx);
+    // Hosts that keep normalised values as 32-bit floats send back the float nearest to what they
+    // read; taking that would nudge a restored value such as Q 1.0 to 1.000000035.
+    const double current = p->GetNormalized();
+    if (normalized == static_cast<double>(static_cast<float>(current)))
+        return;
+    p->SetNormalized(normalized);
+}
+
 void IPlugVST3::applyParameterChanges(IParameterChanges* changes)
 {
     if (changes == nullptr)
@@ -313,7 +327,7 @@ void IPlugVST3::applyParameterChanges(IParameterChanges* changes)
         const ParamID id = queue->getParameterId();
         if (id < static_cast<ParamID>(NParams()))
         {
-            GetParam(static_cast<int>(id))->SetNormalized(value);
+            setFromHost(static_cast<int>(id), value);
             OnParamChange(static_cast<int>(id));
         }
         else if (id == BypassParamId())
@@ -560,13 +574,11 @@ ParamValue PLUGIN_API IPlugVST3::getParamNormalized(ParamID id)
     return 0.0;
 }
 
-void IPlugVST3::recallPresetOnUiThread(int idx)
+void IPlugVST3::notifyHostValuesChanged()
 {
-    if (!RestorePreset(idx))
-        return;
-    OnRestoreState();
-    if (mComponentHandler != nullptr)
-        mComponentHandler->restartComponent(kParamValuesChanged);
+    // Hosts may hold their own locks around setState and program changes and take them again in
+    // restartComponent, so the news goes out from the next idle tick, never from inside the call.
+    mHostNotifyPending.store(true, std::memory_order_release);
 }
 
 tresult PLUGIN_API IPlugVST3::setParamNormalized(ParamID id, ParamValue value)
@@ -575,7 +587,7 @@ tresult PLUGIN_API IPlugVST3::setParamNormalized(ParamID id, ParamValue value)
         return kInvalidArgument;
     if (id < static_cast<ParamID>(NParams()))
     {
-        GetParam(static_cast<int>(id))->SetNormalized(value);
+        setFromHost(static_cast<int>(id), value);
         return kResultOk;
     }
     if (id == BypassParamId())
@@ -585,9 +597,16 @@ tresult PLUGIN_API IPlugVST3::setParamNormalized(ParamID id, ParamValue value)
     }
     if (id == ProgramParamId())
     {
-        std::lock_guard lock(mUiMutex);
-        mProgramValue.store(std::clamp(value, 0.0, 1.0), std::memory_order_relaxed);
-        recallPresetOnUiThread(PresetIndexFromNormalized(value));
+        bool recalled = false;
+        {
+            std::lock_guard lock(mUiMutex);
+            mProgramValue.store(std::clamp(value, 0.0, 1.0), std::memory_order_relaxed);
+            recalled = RestorePreset(PresetIndexFromNormalized(value));
+            if (recalled)
+                OnRestoreState();
+        }
+        if (recalled)
+            notifyHostValuesChanged();
         return kResultOk;
     }
     return kInvalidArgument;
@@ -704,10 +723,23 @@ tresult PLUGIN_API IPlugVST3::setUnitProgramData(int32, int32, IBStream*)
 
 void IPlugVST3::RunIdleTick()
 {
-    std::lock_guard lock(mUiMutex);
-    if (mPresetRecalledOnAudioThread.exchange(false, std::memory_order_acquire))
-        OnRestoreState();
-    OnIdle();
+    IComponentHandler* handler = nullptr;
+    {
+        std::lock_guard lock(mUiMutex);
+        if (mPresetRecalledOnAudioThread.exchange(false, std::memory_order_acquire))
+            OnRestoreState();
+        OnIdle();
+        if (mHostNotifyPending.exchange(false, std::memory_order_acquire) && mComponentHandler != nullptr)
+        {
+            handler = mComponentHandler;
+            handler->addRef();
+        }
+    }
+    if (handler != nullptr)
+    {
+        handler->restartComponent(kParamValuesChanged);
+        handler->release();
+    }
 }
 
 void IPlugVST3::startIdleTimer()

@@ -27,7 +27,8 @@ namespace iplug
 //
 // Threads: process() runs on the audio thread and only reads and writes atomics and buffers made in
 // setupProcessing(). Every other call comes from the host's UI thread; those that change plug-in
-// state, and the idle timer, hold the UI mutex, which the audio thread never takes.
+// state, and the idle timer, hold the UI mutex, which the audio thread never takes; calls into the
+// host are made with it released.
 class IPlugVST3 : public IPlugBase,
                   public Steinberg::Vst::IComponent,
                   public Steinberg::Vst::IAudioProcessor,
@@ -50,9 +51,11 @@ public:
     // Preset index for a normalised program value: round(n * (presets - 1)), halves away from zero.
     int PresetIndexFromNormalized(double normalized) const;
 
-    // UI thread: one idle tick (the timer thread runs the same under the UI mutex).
+    // UI thread: one idle tick (the timer thread runs the same): refreshes the editor after a preset
+    // recalled on the audio thread, runs OnIdle, then tells the host about values changed by a
+    // state or preset recall.
     void RunIdleTick();
-    std::mutex& GetUiMutex() { return mUiMutex; }
+    std::recursive_mutex& GetUiMutex() { return mUiMutex; }
 
     // --- FUnknown
     Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
@@ -157,7 +160,9 @@ protected:
 
 private:
     void applyParameterChanges(Steinberg::Vst::IParameterChanges* changes);
-    void recallPresetOnUiThread(int idx);
+    // A host write of a parameter's normalised value; lock-free, callable from the audio thread.
+    void setFromHost(int idx, double normalized);
+    void notifyHostValuesChanged();
     void startIdleTimer();
     void stopIdleTimer();
     template <class Sample> void passThrough(Sample** in, Sample** out, int nIn, int nOut, int frames);
@@ -174,12 +179,13 @@ private:
     std::atomic<bool> mHostBypass{false};
     std::atomic<double> mProgramValue{0.0};
     std::atomic<bool> mPresetRecalledOnAudioThread{false};
+    std::atomic<bool> mHostNotifyPending{false};
 
     // 32-bit processing converts through these; sized in setupProcessing, never in process.
     std::vector<double> mConvIn[2];
     std::vector<double> mConvOut[2];
 
-    std::mutex mUiMutex;
+    std::recursive_mutex mUiMutex; // a host may call back in from inside a locked call
     std::mutex mTimerMutex;
     std::condition_variable mTimerWake;
     bool mTimerStop = false;

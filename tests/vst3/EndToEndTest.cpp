@@ -15,6 +15,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace Steinberg;
@@ -317,6 +318,21 @@ TEST_F(EndToEnd, ZeroFrameBlocksAndMissingBuffersAreHarmless)
     EXPECT_EQ(host.process64(none, none, 2, 2, 256), kResultOk);
 }
 
+TEST_F(EndToEnd, AHostEchoingAValueAsA32BitFloatDoesNotNudgeIt)
+{
+    ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
+    IEditController* c = host.controller;
+    const double exact = c->getParamNormalized(pomelu::kEqLowMidQ); // Q 1.0
+    const double echoed = static_cast<float>(exact);
+    ASSERT_NE(echoed, exact);
+    c->setParamNormalized(pomelu::kEqLowMidQ, echoed);
+    EXPECT_EQ(c->getParamNormalized(pomelu::kEqLowMidQ), exact);
+    ASSERT_EQ(host.process64(nullptr, nullptr, 0, 0, 0, {{pomelu::kEqLowMidQ, echoed, 0}}), kResultOk);
+    EXPECT_EQ(c->normalizedParamToPlain(pomelu::kEqLowMidQ, c->getParamNormalized(pomelu::kEqLowMidQ)), 1.0);
+    c->setParamNormalized(pomelu::kEqLowMidQ, 0.5); // a real change is taken
+    EXPECT_EQ(c->getParamNormalized(pomelu::kEqLowMidQ), 0.5);
+}
+
 TEST_F(EndToEnd, HostBypassPassesTheInputThrough)
 {
     ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
@@ -365,7 +381,8 @@ TEST_F(EndToEnd, StateGoesOutAndBackInWithTheBypassWordBehindTheChunk)
     ASSERT_TRUE(second.setState(state));
     for (ParamID id = 0; id < 90; ++id)
         EXPECT_DOUBLE_EQ(second.controller->getParamNormalized(id), c->getParamNormalized(id)) << id;
-    EXPECT_FALSE(second.componentHandler.restarts.empty()) << "the host hears that the values changed";
+    for (const auto& r : second.componentHandler.restartsSoFar())
+        EXPECT_NE(r.thread, std::this_thread::get_id()) << "no call back into the host from inside setState";
 
     std::vector<std::uint8_t> corrupt(state.begin(), state.begin() + 6);
     EXPECT_FALSE(second.setState(corrupt));
@@ -391,6 +408,8 @@ TEST_F(EndToEnd, ProgramChangeFromTheControllerRecallsTheFactoryPreset)
         c->normalizedParamToPlain(pomelu::kSClearFocus, c->getParamNormalized(pomelu::kSClearFocus)), 7600.0);
     ASSERT_EQ(c->setParamNormalized(kProgramId, 0.0), kResultOk);
     EXPECT_EQ(c->getParamNormalized(pomelu::kLeveler), 0.0) << "Natural leaves the leveler off";
+    for (const auto& r : host.componentHandler.restartsSoFar())
+        EXPECT_NE(r.thread, std::this_thread::get_id()) << "no call back into the host from inside a recall";
 }
 
 TEST_F(EndToEnd, ProgramChangeInTheProcessQueueRecallsWithoutAllocating)

@@ -13,7 +13,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace pomelu::test
@@ -101,13 +103,28 @@ public:
         return Steinberg::kResultOk;
     }
     Steinberg::tresult PLUGIN_API endEdit(Steinberg::Vst::ParamID) override { return Steinberg::kResultOk; }
+    // May come from the plug-in's idle thread.
     Steinberg::tresult PLUGIN_API restartComponent(Steinberg::int32 flags) override
     {
-        restarts.push_back(flags);
+        std::lock_guard lock(mutex);
+        restarts.push_back({flags, std::this_thread::get_id()});
         return Steinberg::kResultOk;
     }
+    struct Restart
+    {
+        Steinberg::int32 flags;
+        std::thread::id thread;
+    };
+    std::vector<Restart> restartsSoFar()
+    {
+        std::lock_guard lock(mutex);
+        return restarts;
+    }
     std::vector<ParamChange> edits;
-    std::vector<Steinberg::int32> restarts;
+
+private:
+    std::mutex mutex;
+    std::vector<Restart> restarts;
 };
 
 // The host context handed to initialize().
