@@ -26,6 +26,11 @@ namespace
 // Largest block converted in one go when the host gives no usable maximum.
 constexpr int32 kFallbackBlockSize = 1024;
 constexpr int32 kLargestConversionBlock = 1 << 16;
+// Engine memory grows with the announced maximum block; a host announcing more than this gets this,
+// and longer blocks are still processed whole (64 bit) or in pieces (32 bit).
+constexpr int32 kLargestAnnouncedBlock = 1 << 16;
+// Far beyond any state this plug-in writes: a stream that goes on past it is not one of ours.
+constexpr int kLargestStateBytes = 16 << 20;
 
 void copyString(const char* utf8, String128 dst)
 {
@@ -184,6 +189,9 @@ tresult PLUGIN_API IPlugVST3::setActive(TBool state)
 {
     if (state)
     {
+        // Hosts may activate without setupProcessing: the defaults need their 32-bit buffers too.
+        if (mConvIn[0].empty())
+            sizeConversionBuffers(GetBlockSize());
         OnReset();
         mActive.store(true, std::memory_order_release);
     }
@@ -200,12 +208,17 @@ tresult PLUGIN_API IPlugVST3::setState(IBStream* state)
     char buffer[4096];
     for (;;)
     {
+        // A short read is not the end (streams may hand out pieces); an empty one is. A failing
+        // stream applies nothing: what it gave so far cannot be trusted to be the host's state.
         int32 numRead = 0;
-        if (state->read(buffer, static_cast<int32>(sizeof buffer), &numRead) != kResultOk || numRead <= 0)
+        if (state->read(buffer, static_cast<int32>(sizeof buffer), &numRead) != kResultOk)
+            return kResultFalse;
+        if (numRead <= 0)
             break;
+        numRead = std::min(numRead, static_cast<int32>(sizeof buffer));
+        if (chunk.Size() > kLargestStateBytes - numRead)
+            return kResultFalse;
         chunk.PutBytes(buffer, numRead);
-        if (numRead < static_cast<int32>(sizeof buffer))
-            break;
     }
     int pos = -1;
     {
@@ -235,9 +248,15 @@ tresult PLUGIN_API IPlugVST3::getState(IBStream* state)
     }
     const uint32 bypass = mHostBypass.load(std::memory_order_relaxed) ? 1u : 0u;
     chunk.Put(&bypass);
-    int32 written = 0;
-    if (state->write(chunk.GetData(), chunk.Size(), &written) != kResultOk || written != chunk.Size())
-        return kResultFalse;
+    // Streams may take the bytes in pieces; one that takes none or fails ends the write.
+    int32 done = 0;
+    while (done < chunk.Size())
+    {
+        int32 written = 0;
+        if (state->write(chunk.GetData() + done, chunk.Size() - done, &written) != kResultOk || written <= 0)
+            return kResultFalse;
+        done += std::min(written, chunk.Size() - done);
+    }
     return kResultOk;
 }
 
@@ -280,16 +299,23 @@ tresult PLUGIN_API IPlugVST3::setupProcessing(ProcessSetup& setup)
     if (canProcessSampleSize(setup.symbolicSampleSize) != kResultTrue)
         return kResultFalse;
     mSampleSize = setup.symbolicSampleSize;
-    const int32 block = setup.maxSamplesPerBlock > 0 ? setup.maxSamplesPerBlock : kFallbackBlockSize;
+    const int32 block = setup.maxSamplesPerBlock > 0
+                            ? std::min(setup.maxSamplesPerBlock, kLargestAnnouncedBlock)
+                            : kFallbackBlockSize;
     SetSampleRate(setup.sampleRate);
     SetBlockSize(block);
-    const auto convSize = static_cast<std::size_t>(std::min(block, kLargestConversionBlock));
+    sizeConversionBuffers(block);
+    return kResultOk;
+}
+
+void IPlugVST3::sizeConversionBuffers(int block)
+{
+    const auto convSize = static_cast<std::size_t>(std::clamp(block, 1, kLargestConversionBlock));
     for (int c = 0; c < 2; ++c)
     {
         mConvIn[c].assign(convSize, 0.0);
         mConvOut[c].assign(convSize, 0.0);
     }
-    return kResultOk;
 }
 
 tresult PLUGIN_API IPlugVST3::setProcessing(TBool /*state*/)
@@ -321,8 +347,8 @@ void IPlugVST3::applyParameterChanges(IParameterChanges* changes)
         const int32 points = queue->getPointCount();
         int32 offset = 0;
         ParamValue value = 0.0;
-        // Changes take effect for the whole block: the last point wins.
-        if (points <= 0 || queue->getPoint(points - 1, offset, value) != kResultOk)
+        // Changes take effect for the whole block: the last point wins. NaN means nothing.
+        if (points <= 0 || queue->getPoint(points - 1, offset, value) != kResultOk || std::isnan(value))
             continue;
         const ParamID id = queue->getParameterId();
         if (id < static_cast<ParamID>(NParams()))
@@ -334,7 +360,7 @@ void IPlugVST3::applyParameterChanges(IParameterChanges* changes)
             mHostBypass.store(value >= 0.5, std::memory_order_relaxed);
         else if (id == ProgramParamId())
         {
-            mProgramValue.store(value, std::memory_order_relaxed);
+            mProgramValue.store(std::clamp(value, 0.0, 1.0), std::memory_order_relaxed);
             if (RestorePreset(PresetIndexFromNormalized(value)))
                 mPresetRecalledOnAudioThread.store(true, std::memory_order_release);
         }
@@ -407,7 +433,10 @@ tresult PLUGIN_API IPlugVST3::process(ProcessData& data)
     }
     const int chunk = static_cast<int>(mConvIn[0].size());
     if (chunk <= 0)
+    {
+        passThrough<float>(nullptr, out32, 0, nOut, frames);
         return kNotInitialized;
+    }
     double* inPtrs[2] = {mConvIn[0].data(), mConvIn[1].data()};
     double* outPtrs[2] = {mConvOut[0].data(), mConvOut[1].data()};
     int done = 0;
@@ -551,13 +580,15 @@ ParamValue PLUGIN_API IPlugVST3::normalizedParamToPlain(ParamID id, ParamValue v
         return GetParam(static_cast<int>(id))->FromNormalized(valueNormalized);
     if (id == ProgramParamId())
         return PresetIndexFromNormalized(valueNormalized);
-    return valueNormalized;
+    return std::isnan(valueNormalized) ? 0.0 : std::clamp(valueNormalized, 0.0, 1.0);
 }
 
 ParamValue PLUGIN_API IPlugVST3::plainParamToNormalized(ParamID id, ParamValue plainValue)
 {
     if (id < static_cast<ParamID>(NParams()))
         return GetParam(static_cast<int>(id))->ToNormalized(plainValue);
+    if (std::isnan(plainValue))
+        return 0.0;
     if (id == ProgramParamId() && NPresets() > 1)
         return std::clamp(plainValue / (NPresets() - 1), 0.0, 1.0);
     return std::clamp(plainValue, 0.0, 1.0);

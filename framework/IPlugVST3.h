@@ -160,6 +160,7 @@ protected:
 
 private:
     void applyParameterChanges(Steinberg::Vst::IParameterChanges* changes);
+    void sizeConversionBuffers(int block); // not on the audio thread: allocates
     // A host write of a parameter's normalised value; lock-free, callable from the audio thread.
     void setFromHost(int idx, double normalized);
     void notifyHostValuesChanged();
