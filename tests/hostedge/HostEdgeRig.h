@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "AllocationCounter.h"
+#include "Vst3TestHost.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace pomelu::test
+{
+
+inline constexpr Steinberg::Vst::ParamID kHostBypassId = 89;
+inline constexpr Steinberg::Vst::ParamID kProgramId = 90;
+inline constexpr int kHostParameterCount = 91;
+
+// Channel buffers with guard samples on both sides of every block, so that a write outside the
+// block shows. Pointers are to the first sample of each block.
+template <class T> class GuardedBuffers
+{
+public:
+    static constexpr int kGuard = 64;
+    static constexpr T kGuardValue = static_cast<T>(4321.0);
+
+    GuardedBuffers(int channels, int frames, T fill = T(0));
+
+    T** pointers() { return ptrs.data(); }
+    T* channel(int c) { return ptrs[static_cast<std::size_t>(c)]; }
+    const T* channel(int c) const { return ptrs[static_cast<std::size_t>(c)]; }
+    int frames() const { return nFrames; }
+    int channels() const { return static_cast<int>(ptrs.size()); }
+
+    void fill(T value);
+    // A 220 Hz sine at 48 kHz of the given amplitude on every channel.
+    void fillSine(T amplitude);
+    bool guardsIntact() const;
+    bool allFinite() const;
+    bool allEqual(int c, T value) const;
+    double peak(int c, int from = 0) const;
+
+private:
+    int nFrames;
+    std::vector<std::vector<T>> storage;
+    std::vector<T*> ptrs;
+};
+
+extern template class GuardedBuffers<double>;
+extern template class GuardedBuffers<float>;
+
+// What the calling thread allocates and locks while the probe lives.
+class RealTimeProbe
+{
+public:
+    RealTimeProbe();
+    std::size_t allocations() const { return scope.allocations(); }
+    std::size_t locks() const;
+
+private:
+    AllocationScope scope;
+    std::size_t locksAtStart;
+};
+
+// One process call with the buses exactly as a test shapes them; built before the call, so running
+// it allocates nothing on the caller's side.
+struct RawBlock
+{
+    RawBlock(Steinberg::int32 sampleSize, Steinberg::int32 frames);
+    // A bus per non-null pointer array; numChannels as given (0 means no bus at all when ptrs is null).
+    void setInput(void** channelPtrs, Steinberg::int32 numChannels);
+    void setOutput(void** channelPtrs, Steinberg::int32 numChannels);
+    Steinberg::tresult run(Steinberg::Vst::IAudioProcessor* processor);
+
+    Steinberg::Vst::AudioBusBuffers in{};
+    Steinberg::Vst::AudioBusBuffers out{};
+    Steinberg::Vst::ProcessContext context{};
+    Steinberg::Vst::ProcessData data{};
+};
+
+// A loaded bundle with one initialised instance (not yet set up).
+class HostEdge : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    // Every module on, with wet delay and reverb, through the controller (UI thread).
+    void switchEverythingOn();
+    std::vector<double> normalizedValues();
+
+    Vst3TestHost host;
+};
+
+} // namespace pomelu::test

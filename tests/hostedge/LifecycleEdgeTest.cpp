@@ -1,0 +1,227 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Host call orders the standard does not promise: processing before setup or activation, double
+// activation, deactivation mid-stream, odd sample rates and block sizes.
+#include "HostEdgeRig.h"
+
+#include <climits>
+#include <cmath>
+#include <limits>
+#include <string>
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+using namespace pomelu::test;
+
+namespace
+{
+
+// Runs `blocks` blocks of a sine through 64 and 32 bit and checks the real-time rules and the output.
+void processSineBlocks(Vst3TestHost& host, int frames, int blocks, int32 sampleSize)
+{
+    GuardedBuffers<double> in64(2, frames), out64(2, frames, std::numeric_limits<double>::quiet_NaN());
+    GuardedBuffers<float> in32(2, frames), out32(2, frames, std::numeric_limits<float>::quiet_NaN());
+    in64.fillSine(0.5);
+    in32.fillSine(0.5f);
+    RawBlock block(sampleSize, frames);
+    if (sampleSize == kSample64)
+    {
+        block.setInput(reinterpret_cast<void**>(in64.pointers()), 2);
+        block.setOutput(reinterpret_cast<void**>(out64.pointers()), 2);
+    }
+    else
+    {
+        block.setInput(reinterpret_cast<void**>(in32.pointers()), 2);
+        block.setOutput(reinterpret_cast<void**>(out32.pointers()), 2);
+    }
+    RealTimeProbe probe;
+    for (int b = 0; b < blocks; ++b)
+        ASSERT_EQ(block.run(host.processor), kResultOk) << "block " << b;
+    EXPECT_EQ(probe.allocations(), 0u);
+    EXPECT_EQ(probe.locks(), 0u);
+    if (sampleSize == kSample64)
+    {
+        EXPECT_TRUE(out64.allFinite()) << "every sample of the block is written, none is NaN or infinite";
+        EXPECT_TRUE(out64.guardsIntact());
+        if (frames >= 64) // a 220 Hz sine needs a few samples to rise
+        {
+            EXPECT_GT(out64.peak(0), 1e-3);
+        }
+    }
+    else
+    {
+        EXPECT_TRUE(out32.allFinite()) << "every sample of the block is written, none is NaN or infinite";
+        EXPECT_TRUE(out32.guardsIntact());
+        if (frames >= 64)
+        {
+            EXPECT_GT(out32.peak(0), 1e-3);
+        }
+    }
+}
+
+bool setupOnly(Vst3TestHost& host, double sampleRate, int32 maxBlock, int32 sampleSize)
+{
+    SpeakerArrangement in = SpeakerArr::kStereo, out = SpeakerArr::kStereo;
+    if (host.processor->setBusArrangements(&in, 1, &out, 1) != kResultTrue)
+        return false;
+    ProcessSetup setup{kRealtime, sampleSize, maxBlock, sampleRate};
+    return host.processor->setupProcessing(setup) == kResultOk;
+}
+
+} // namespace
+
+TEST_F(HostEdge, ProcessingBeforeSetupOrActivationSilencesTheOutputsAndSaysSo)
+{
+    GuardedBuffers<double> in64(2, 256), out64(2, 256, 0.7);
+    GuardedBuffers<float> in32(2, 256), out32(2, 256, 0.7f);
+    in64.fillSine(0.5);
+    in32.fillSine(0.5f);
+    RawBlock b64(kSample64, 256), b32(kSample32, 256);
+    b64.setInput(reinterpret_cast<void**>(in64.pointers()), 2);
+    b64.setOutput(reinterpret_cast<void**>(out64.pointers()), 2);
+    b32.setInput(reinterpret_cast<void**>(in32.pointers()), 2);
+    b32.setOutput(reinterpret_cast<void**>(out32.pointers()), 2);
+
+    for (bool setUp : {false, true})
+    {
+        if (setUp)
+        {
+            ASSERT_TRUE(setupOnly(host, 48000.0, 256, kSample64)); // set up, still inactive
+        }
+        out64.fill(0.7);
+        out32.fill(0.7f);
+        RealTimeProbe probe;
+        EXPECT_NE(b64.run(host.processor), kResultOk);
+        EXPECT_NE(b32.run(host.processor), kResultOk);
+        EXPECT_EQ(probe.allocations(), 0u);
+        EXPECT_EQ(probe.locks(), 0u);
+        for (int c = 0; c < 2; ++c)
+        {
+            EXPECT_TRUE(out64.allEqual(c, 0.0)) << "set up: " << setUp;
+            EXPECT_TRUE(out32.allEqual(c, 0.0f)) << "set up: " << setUp;
+        }
+        EXPECT_TRUE(out64.guardsIntact());
+        EXPECT_TRUE(out32.guardsIntact());
+    }
+}
+
+TEST_F(HostEdge, ActivationWithoutSetupProcessesBothSampleSizes)
+{
+    // Some hosts activate straight away: the defaults must carry a working 32-bit path too.
+    ASSERT_EQ(host.component->setActive(true), kResultOk);
+    processSineBlocks(host, 512, 4, kSample64);
+    processSineBlocks(host, 512, 4, kSample32);
+}
+
+TEST_F(HostEdge, ActivatingTwiceKeepsTheInstanceWorking)
+{
+    ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
+    switchEverythingOn();
+    processSineBlocks(host, 256, 10, kSample64);
+    ASSERT_EQ(host.component->setActive(true), kResultOk);
+    ASSERT_EQ(host.component->setActive(true), kResultOk);
+    processSineBlocks(host, 256, 10, kSample64);
+    processSineBlocks(host, 256, 10, kSample32);
+}
+
+TEST_F(HostEdge, DeactivationMidStreamSilencesAndReactivationStartsFromCleanMemories)
+{
+    ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
+    switchEverythingOn();
+    processSineBlocks(host, 256, 40, kSample64); // the delay and reverb are full now
+
+    ASSERT_EQ(host.processor->setProcessing(false), kResultOk);
+    ASSERT_EQ(host.component->setActive(false), kResultOk);
+    GuardedBuffers<double> in(2, 256), out(2, 256, 0.7);
+    in.fillSine(0.5);
+    RawBlock block(kSample64, 256);
+    block.setInput(reinterpret_cast<void**>(in.pointers()), 2);
+    block.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
+    EXPECT_NE(block.run(host.processor), kResultOk);
+    EXPECT_TRUE(out.allEqual(0, 0.0));
+    EXPECT_TRUE(out.allEqual(1, 0.0));
+
+    ASSERT_EQ(host.component->setActive(true), kResultOk);
+    ASSERT_EQ(host.processor->setProcessing(true), kResultOk);
+    ASSERT_EQ(block.run(host.processor), kResultOk);
+
+    // A fresh instance with the same settings hears exactly the same first block.
+    Vst3TestHost fresh;
+    std::string error;
+    ASSERT_TRUE(fresh.load(POMELU_VST3_BUNDLE_DIR, error)) << error;
+    ASSERT_TRUE(fresh.createInstance(error)) << error;
+    std::vector<std::uint8_t> state;
+    ASSERT_TRUE(host.getState(state));
+    ASSERT_TRUE(fresh.setState(state));
+    ASSERT_TRUE(fresh.setup(48000.0, 256, kSample64));
+    GuardedBuffers<double> freshOut(2, 256, 0.7);
+    RawBlock freshBlock(kSample64, 256);
+    freshBlock.setInput(reinterpret_cast<void**>(in.pointers()), 2);
+    freshBlock.setOutput(reinterpret_cast<void**>(freshOut.pointers()), 2);
+    ASSERT_EQ(freshBlock.run(fresh.processor), kResultOk);
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < 256; ++i)
+            ASSERT_EQ(out.channel(c)[i], freshOut.channel(c)[i]) << "channel " << c << " sample " << i;
+}
+
+class OddSampleRate : public HostEdge, public ::testing::WithParamInterface<double>
+{
+};
+
+TEST_P(OddSampleRate, ProcessesFiniteAudioAndReportsAFiniteTail)
+{
+    const double rate = GetParam();
+    ASSERT_TRUE(host.setup(rate, 512, kSample64));
+    switchEverythingOn();
+    processSineBlocks(host, 512, 8, kSample64);
+    processSineBlocks(host, 512, 8, kSample32);
+    const uint32 tail = host.processor->getTailSamples();
+    if (!(rate >= 8000.0))
+        EXPECT_EQ(tail, 64000u) << "rates below 8000 Hz run at 8000 Hz";
+    else if (std::isfinite(rate))
+        EXPECT_EQ(tail, static_cast<uint32>(8.0 * rate));
+    else
+        EXPECT_GT(tail, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(HostEdge, OddSampleRate,
+                         ::testing::Values(0.0, 1.0, 1000000.0, -44100.0,
+                                           std::numeric_limits<double>::quiet_NaN(),
+                                           std::numeric_limits<double>::infinity()));
+
+TEST_F(HostEdge, BlockSizeChangesBetweenSetupsAreFollowed)
+{
+    ASSERT_TRUE(host.setup(48000.0, 32, kSample64));
+    switchEverythingOn();
+    processSineBlocks(host, 32, 20, kSample64);
+    for (int32 maxBlock : {8192, 16, 1, 4096})
+    {
+        ASSERT_EQ(host.processor->setProcessing(false), kResultOk);
+        ASSERT_EQ(host.component->setActive(false), kResultOk);
+        ASSERT_TRUE(setupOnly(host, 48000.0, maxBlock, kSample32));
+        ASSERT_EQ(host.component->setActive(true), kResultOk);
+        ASSERT_EQ(host.processor->setProcessing(true), kResultOk);
+        processSineBlocks(host, maxBlock, 3, kSample32);
+        processSineBlocks(host, maxBlock, 3, kSample64);
+    }
+}
+
+TEST_F(HostEdge, BlocksLargerThanTheAnnouncedMaximumStayInsideTheirBuffers)
+{
+    ASSERT_TRUE(host.setup(48000.0, 64, kSample32));
+    switchEverythingOn();
+    processSineBlocks(host, 5000, 3, kSample32);
+    processSineBlocks(host, 5000, 3, kSample64);
+    processSineBlocks(host, 70000, 1, kSample32);
+}
+
+TEST_F(HostEdge, NonsenseMaximumBlockSizesStillGiveAWorkingInstance)
+{
+    for (int32 maxBlock : {0, -512, INT_MAX, 1 << 24})
+    {
+        ASSERT_TRUE(setupOnly(host, 48000.0, maxBlock, kSample32)) << maxBlock;
+        ASSERT_EQ(host.component->setActive(true), kResultOk) << maxBlock;
+        processSineBlocks(host, 1024, 2, kSample32);
+        processSineBlocks(host, 1024, 2, kSample64);
+        ASSERT_EQ(host.component->setActive(false), kResultOk);
+    }
+}
