@@ -1,0 +1,185 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The plug-in class with its audio thread and its UI thread at work at the same time: analyzer
+// options, module order, A/B switch, preset recall and the idle drain of the senders.
+#include "ThreadRig.h"
+
+#include "Presets.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+using namespace pomelu;
+using namespace pomelu::test;
+
+namespace
+{
+
+constexpr int kBlock = 128;
+constexpr int kBlocks = 600;
+
+void message(PomeluRarorudIzad& plug, int msgTag, std::int32_t value)
+{
+    plug.OnMessage(msgTag, kCtrlTagSpectrum, static_cast<int>(sizeof value), &value);
+}
+
+} // namespace
+
+TEST(PluginThreads, AnalyzerOptionsResizeTheSpectrumWhileTheAudioThreadFeedsIt)
+{
+    ThreadPlug plug = makeRunningPlug(kBlock);
+    CheckingEditor editor;
+    plug->AttachEditor(&editor);
+    // Accepted and refused sizes and overlaps alike; the sender falls back on the refused ones.
+    const std::int32_t sizes[] = {128, 4096, 256, 3, 2048, 16384, 512, 1024, -1};
+    const std::int32_t overlaps[] = {1, 2, 4, 8, 0, 100000, 16, 1};
+    const RaceResult race = raceAudioAgainstUi(*plug, kBlocks, kBlock, 200,
+                                               [&](int round)
+                                               {
+                                                   message(*plug, kMsgTagFFTSize, sizes[round % 9]);
+                                                   message(*plug, kMsgTagOverlap, overlaps[round % 8]);
+                                                   message(*plug, kMsgTagWindowType, round % 6);
+                                                   if (round % 4 == 0)
+                                                       plug->OnIdle();
+                                               });
+    EXPECT_TRUE(race.outputsFinite);
+    EXPECT_EQ(race.blocks, kBlocks);
+
+    // Settled: the next frames are made with the last setting, and all that came were sound.
+    message(*plug, kMsgTagFFTSize, 512);
+    message(*plug, kMsgTagOverlap, 2);
+    EXPECT_EQ(plug->spectrumSender.GetFFTSize(), 512);
+    EXPECT_EQ(plug->spectrumSender.GetOverlap(), 2);
+    plug->OnIdle(); // empties the queue of older frames
+    std::vector<double> in(kBlock, 0.25), l(kBlock), r(kBlock);
+    double* ins[2] = {in.data(), in.data()};
+    double* outs[2] = {l.data(), r.data()};
+    for (int b = 0; b < 16; ++b)
+        plug->ProcessBlock(ins, outs, kBlock);
+    const int before = editor.spectrumFrames;
+    plug->OnIdle();
+    EXPECT_GT(editor.spectrumFrames, before);
+    EXPECT_EQ(editor.lastFFTSize, 512);
+    EXPECT_EQ(editor.badMessages, 0);
+    plug->AttachEditor(nullptr);
+}
+
+TEST(PluginThreads, ModuleOrderChangesUndoAndResetWhileBlocksRun)
+{
+    ThreadPlug plug = makeRunningPlug(kBlock);
+    std::mt19937 random(7);
+    // The UI thread is the only writer, so a model of current and undo order must match exactly.
+    dsp::ModuleOrder current = dsp::defaultModuleOrder();
+    dsp::ModuleOrder undo = dsp::defaultModuleOrder();
+    const RaceResult race = raceAudioAgainstUi(*plug, kBlocks, kBlock, 300,
+                                               [&](int round)
+                                               {
+                                                   switch (round % 4)
+                                                   {
+                                                   case 0:
+                                                   case 1:
+                                                   {
+                                                       dsp::ModuleOrder next = current;
+                                                       std::shuffle(next.begin(), next.end(), random);
+                                                       plug->setModuleOrder(next, true);
+                                                       undo = current;
+                                                       current = next;
+                                                       break;
+                                                   }
+                                                   case 2:
+                                                       plug->undoModuleOrder();
+                                                       std::swap(current, undo);
+                                                       break;
+                                                   default:
+                                                       plug->resetModuleOrder();
+                                                       undo = current;
+                                                       current = dsp::defaultModuleOrder();
+                                                       break;
+                                                   }
+                                               });
+    EXPECT_TRUE(race.outputsFinite);
+    EXPECT_EQ(race.blocks, kBlocks);
+    EXPECT_EQ(plug->getModuleOrder(), current);
+    EXPECT_EQ(plug->undoOrder, undo);
+    EXPECT_TRUE(isPermutation(plug->getModuleOrder()));
+    EXPECT_TRUE(isPermutation(plug->undoOrder));
+}
+
+TEST(PluginThreads, CompareSwitchAndPresetRecallWhileBlocksRun)
+{
+    ThreadPlug plug = makeRunningPlug(kBlock);
+    CheckingEditor editor;
+    plug->AttachEditor(&editor);
+    int switches = 0;
+    const RaceResult race =
+        raceAudioAgainstUi(*plug, kBlocks, kBlock, 150,
+                           [&](int round)
+                           {
+                               switch (round % 3)
+                               {
+                               case 0:
+                                   plug->switchCompareSlot();
+                                   ++switches;
+                                   break;
+                               case 1:
+                                   plug->RestorePreset(round % kNumPresets);
+                                   break;
+                               default:
+                                   plug->SetParameterValueFromPlugin(kCompThreshold, (round % 10) / 10.0);
+                                   plug->OnIdle();
+                                   break;
+                               }
+                           });
+    EXPECT_TRUE(race.outputsFinite);
+    EXPECT_TRUE(plug->getSlotsCaptured());
+    EXPECT_EQ(plug->getActiveSlot(), switches % 2) << switches << " switches";
+    for (int i = 0; i < kNumParams; ++i)
+    {
+        const iplug::IParam* p = plug->GetParam(i);
+        EXPECT_TRUE(p->Value() >= p->GetMin() && p->Value() <= p->GetMax()) << p->GetName();
+    }
+    EXPECT_TRUE(isPermutation(plug->getModuleOrder()));
+
+    // One more switch and back: the live values survive the round trip exactly.
+    std::vector<double> live;
+    for (int i = 0; i < kNumParams; ++i)
+        live.push_back(plug->GetParam(i)->Value());
+    plug->switchCompareSlot();
+    plug->switchCompareSlot();
+    for (int i = 0; i < kNumParams; ++i)
+        EXPECT_EQ(plug->GetParam(i)->Value(), live[static_cast<std::size_t>(i)])
+            << plug->GetParam(i)->GetName();
+    EXPECT_EQ(editor.badMessages, 0);
+    plug->AttachEditor(nullptr);
+}
+
+TEST(PluginThreads, IdleDrainsTheSendersWhileAudioRuns)
+{
+    ThreadPlug plug = makeRunningPlug(kBlock);
+    CheckingEditor editor;
+    plug->AttachEditor(&editor);
+    const RaceResult race = raceAudioAgainstUi(*plug, kBlocks, kBlock, 100,
+                                               [&](int round)
+                                               {
+                                                   plug->OnIdle();
+                                                   if (round % 16 == 0)
+                                                       plug->requestRebuild();
+                                               });
+    EXPECT_TRUE(race.outputsFinite);
+    plug->OnIdle();
+    // Queues of 64 may drop records when the UI falls behind, never deliver broken ones; at least
+    // the records of the last 64 blocks and whatever the idle calls caught on the way arrive.
+    EXPECT_GE(editor.meterRecords, 64);
+    EXPECT_LE(editor.meterRecords, kBlocks);
+    EXPECT_GT(editor.spectrumFrames, 0);
+    EXPECT_EQ(editor.badMessages, 0);
+    EXPECT_GE(editor.removals, 1) << "requested rebuilds ran";
+
+    // Nothing is left behind: a further idle call delivers nothing new.
+    const int meters = editor.meterRecords, frames = editor.spectrumFrames;
+    plug->OnIdle();
+    EXPECT_EQ(editor.meterRecords, meters);
+    EXPECT_EQ(editor.spectrumFrames, frames);
+    plug->AttachEditor(nullptr);
+}
