@@ -8,4 +8,5 @@ for info in ARDOUR.LuaAPI.list_plugins():iter() do
         print("vst3: " .. info.name .. " | " .. info.creator)
     end
 end
+AudioEngine:stop(false)
 os.exit(0)

@@ -69,5 +69,7 @@ if exportDir ~= "" then
     if not export:run_export() then die("export failed") end
     print("exported " .. exportDir)
 end
--- Closing the session after an export can crash this Ardour version: leave at once.
+-- Closing the session after an export can crash this Ardour version: stop the process cycles so
+-- none runs while exit() tears down Ardour's statics, and leave at once.
+AudioEngine:stop(false)
 os.exit(0)
