@@ -2,6 +2,7 @@
 // Silence after a loud burst: the reverb, delay and filter tails decay through the subnormal range,
 // where x86 arithmetic can cost a hundred times more. The engine flushes them to zero while it
 // processes; this compares a block of that decaying silence with the same block fed with noise.
+#include "BenchSupport.h"
 #include "dsp/RackEngine.h"
 
 #include <benchmark/benchmark.h>
@@ -14,17 +15,11 @@ using pomelu::dsp::RackSettings;
 
 namespace
 {
-constexpr double kSampleRate = 48000.0;
-constexpr int kBlock = 512;
+using namespace pomelu::bench;
 
 RackSettings tailSettings()
 {
-    RackSettings s;
-    s.sClearOn = s.levelerOn = s.compOn = s.clipGuardOn = s.distortionOn = true;
-    s.phaserOn = s.tremoloOn = s.delayOn = s.reverbOn = true;
-    s.delayWet = s.reverbWet = 30.0;
-    s.distortionMix = 50.0;
-    s.tremoloDepth = 50.0;
+    RackSettings s = fullRack();
     // Short feedback so the tails reach the subnormal range within a couple of minutes of audio.
     s.reverbSize = s.reverbDecay = 0.0;
     s.delayFeedback = 20.0;
@@ -76,8 +71,7 @@ void run(benchmark::State& state, bool silenceAfterBurst)
         engine.process(ins, outs, 2, 2, kBlock);
         benchmark::DoNotOptimize(outL.data());
     }
-    state.counters["x_realtime"] = benchmark::Counter(
-        static_cast<double>(state.iterations()) * kBlock / kSampleRate, benchmark::Counter::kIsRate);
+    reportRealTimeFactor(state);
 }
 } // namespace
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Engine speed at 48 kHz stereo, 512-sample blocks. "x_realtime" is seconds of audio processed per
 // CPU second; "us_per_block" the CPU time of one block.
+#include "BenchSupport.h"
 #include "dsp/RackEngine.h"
 
 #include <benchmark/benchmark.h>
@@ -15,16 +16,7 @@ using pomelu::dsp::RackSettings;
 
 namespace
 {
-constexpr double kSampleRate = 48000.0;
-constexpr int kBlock = 512;
-
-RackSettings allOff()
-{
-    RackSettings s;
-    s.popCutOn = s.sClearOn = s.eqOn = s.levelerOn = s.compOn = s.clipGuardOn = false;
-    s.distortionOn = s.phaserOn = s.tremoloOn = s.delayOn = s.reverbOn = false;
-    return s;
-}
+using namespace pomelu::bench;
 
 // Voice-like test material: a few harmonics under noise, at a speaking level.
 struct Material
@@ -60,8 +52,7 @@ void runEngine(benchmark::State& state, const RackSettings& settings, const Mate
         benchmark::DoNotOptimize(outL.data());
         offset = (offset + kBlock) % material.left.size();
     }
-    state.counters["x_realtime"] = benchmark::Counter(
-        static_cast<double>(state.iterations()) * kBlock / kSampleRate, benchmark::Counter::kIsRate);
+    reportRealTimeFactor(state);
     state.counters["us_per_block"] =
         benchmark::Counter(static_cast<double>(state.iterations()) * 1e-6,
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
@@ -71,20 +62,11 @@ void registerCase(const char* name, std::function<void(RackSettings&)> configure
                   bool startFromDefaults = false)
 {
     static const Material material;
-    RackSettings settings = startFromDefaults ? RackSettings{} : allOff();
+    RackSettings settings = startFromDefaults ? RackSettings{} : allModulesOff();
     configure(settings);
     benchmark::RegisterBenchmark(name, [settings](benchmark::State& state)
                                  { runEngine(state, settings, material); })
         ->Unit(benchmark::kMicrosecond);
-}
-
-void fullRack(RackSettings& s)
-{
-    s.popCutOn = s.sClearOn = s.eqOn = s.levelerOn = s.compOn = s.clipGuardOn = true;
-    s.distortionOn = s.phaserOn = s.tremoloOn = s.delayOn = s.reverbOn = true;
-    s.delayWet = s.reverbWet = 30.0;
-    s.distortionMix = 50.0;
-    s.tremoloDepth = 50.0;
 }
 
 int registerAll()
@@ -130,7 +112,7 @@ int registerAll()
                  });
     registerCase("CoreModulesOn", [](RackSettings& s)
                  { s.popCutOn = s.sClearOn = s.eqOn = s.levelerOn = s.compOn = s.clipGuardOn = true; });
-    registerCase("FullRack", fullRack);
+    registerCase("FullRack", [](RackSettings& s) { s = fullRack(); });
     return 0;
 }
 
