@@ -41,11 +41,13 @@ FUnknown* createPomeluRarorudIzad()
 
 iplug::Vst3Factory& factory()
 {
-    static iplug::Vst3Factory* instance = []
+    // A static object, not a heap one: it lives as long as the module is loaded and is freed when a
+    // host unloads the module (a heap factory would be lost at every unload).
+    static const iplug::Config config = pomelu::makePluginConfig();
+    static iplug::Vst3Factory instance(config.mfrName, "https://pomelu.example/", "info@pomelu.example",
+                                       PFactoryInfo::kUnicode);
+    static const bool described = []
     {
-        const iplug::Config config = pomelu::makePluginConfig();
-        auto* f = new iplug::Vst3Factory(config.mfrName, "https://pomelu.example/", "info@pomelu.example",
-                                         PFactoryInfo::kUnicode);
         iplug::Vst3ClassDescription d;
         const FUID cid(kClassIdWord1, kClassIdWord2, config.mfrID, config.uniqueID);
         cid.toTUID(d.cid);
@@ -58,10 +60,11 @@ iplug::Vst3Factory& factory()
         d.version = "1.0.0";
         d.sdkVersion = "VST 3.8.1";
         d.create = &createPomeluRarorudIzad;
-        f->AddClass(d);
-        return f;
+        instance.AddClass(d);
+        return true;
     }();
-    return *instance;
+    (void)described;
+    return instance;
 }
 
 } // namespace
