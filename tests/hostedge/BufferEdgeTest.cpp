@@ -196,3 +196,22 @@ TYPED_TEST(BufferEdge, NonFiniteInputSamplesNeverReachTheOutput)
         this->runChecked(block);
     EXPECT_TRUE(out.allFinite());
 }
+
+TEST_F(HostEdge, AMonoArrangementHandedTwoChannelsStaysFinite)
+{
+    ASSERT_TRUE(host.setup(48000.0, kFrames, kSample64, SpeakerArr::kMono));
+    switchEverythingOn();
+    GuardedBuffers<double> in(2, kFrames), out(2, kFrames, std::numeric_limits<double>::quiet_NaN());
+    in.fillSine(0.5);
+    RawBlock block(kSample64, kFrames);
+    block.setInput(reinterpret_cast<void**>(in.pointers()), 2);
+    block.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
+    RealTimeProbe probe;
+    for (int b = 0; b < 8; ++b)
+        ASSERT_EQ(block.run(host.processor), kResultOk);
+    EXPECT_EQ(probe.allocations(), 0u);
+    EXPECT_EQ(probe.locks(), 0u);
+    EXPECT_TRUE(out.allFinite());
+    EXPECT_TRUE(out.guardsIntact());
+    EXPECT_GT(out.peak(0), 1e-3);
+}
