@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "IPlugBase.h"
 
+#include "AudioBuffers.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -135,18 +137,7 @@ bool IPlugBase::RestorePreset(int idx)
 
 void IPlugBase::ProcessBlock(double** inputs, double** outputs, int nFrames)
 {
-    if (outputs == nullptr || nFrames <= 0)
-        return;
-    for (int c = 0; c < mOutChansConnected; ++c)
-    {
-        if (outputs[c] == nullptr)
-            continue;
-        const double* in = inputs != nullptr && c < mInChansConnected ? inputs[c] : nullptr;
-        if (in == nullptr)
-            std::memset(outputs[c], 0, sizeof(double) * static_cast<std::size_t>(nFrames));
-        else if (in != outputs[c])
-            std::memcpy(outputs[c], in, sizeof(double) * static_cast<std::size_t>(nFrames));
-    }
+    CopyOrSilence(inputs, outputs, mInChansConnected, mOutChansConnected, nFrames);
 }
 
 void IPlugBase::OnRestoreState()

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "IPlugVST3.h"
 
+#include "AudioBuffers.h"
+
 #include "Utf16.h"
 
 #include "pluginterfaces/base/ustring.h"
@@ -367,22 +369,6 @@ void IPlugVST3::applyParameterChanges(IParameterChanges* changes)
     }
 }
 
-template <class Sample> void IPlugVST3::passThrough(Sample** in, Sample** out, int nIn, int nOut, int frames)
-{
-    if (out == nullptr || frames <= 0)
-        return;
-    for (int c = 0; c < nOut; ++c)
-    {
-        if (out[c] == nullptr)
-            continue;
-        const Sample* src = in != nullptr && c < nIn ? in[c] : nullptr;
-        if (src == nullptr)
-            std::memset(out[c], 0, sizeof(Sample) * static_cast<std::size_t>(frames));
-        else if (src != out[c])
-            std::memcpy(out[c], src, sizeof(Sample) * static_cast<std::size_t>(frames));
-    }
-}
-
 tresult PLUGIN_API IPlugVST3::process(ProcessData& data)
 {
     applyParameterChanges(data.inputParameterChanges);
@@ -405,10 +391,11 @@ tresult PLUGIN_API IPlugVST3::process(ProcessData& data)
     {
         // Not prepared: silence rather than touching an unprepared plug-in.
         if (is64)
-            passThrough<double>(nullptr, hasOut ? data.outputs[0].channelBuffers64 : nullptr, 0, nOut,
-                                frames);
+            CopyOrSilence<double>(nullptr, hasOut ? data.outputs[0].channelBuffers64 : nullptr, 0, nOut,
+                                  frames);
         else
-            passThrough<float>(nullptr, hasOut ? data.outputs[0].channelBuffers32 : nullptr, 0, nOut, frames);
+            CopyOrSilence<float>(nullptr, hasOut ? data.outputs[0].channelBuffers32 : nullptr, 0, nOut,
+                                 frames);
         return kNotInitialized;
     }
     const bool bypassed = mHostBypass.load(std::memory_order_relaxed);
@@ -418,7 +405,7 @@ tresult PLUGIN_API IPlugVST3::process(ProcessData& data)
         double** in = hasIn ? data.inputs[0].channelBuffers64 : nullptr;
         double** out = hasOut ? data.outputs[0].channelBuffers64 : nullptr;
         if (bypassed)
-            passThrough(in, out, nIn, nOut, frames);
+            CopyOrSilence(in, out, nIn, nOut, frames);
         else
             ProcessBlock(nIn > 0 ? in : nullptr, nOut > 0 ? out : nullptr, frames);
         return kResultOk;
@@ -428,13 +415,13 @@ tresult PLUGIN_API IPlugVST3::process(ProcessData& data)
     float** out32 = hasOut ? data.outputs[0].channelBuffers32 : nullptr;
     if (bypassed)
     {
-        passThrough(in32, out32, nIn, nOut, frames);
+        CopyOrSilence(in32, out32, nIn, nOut, frames);
         return kResultOk;
     }
     const int chunk = static_cast<int>(mConvIn[0].size());
     if (chunk <= 0)
     {
-        passThrough<float>(nullptr, out32, 0, nOut, frames);
+        CopyOrSilence<float>(nullptr, out32, 0, nOut, frames);
         return kNotInitialized;
     }
     double* inPtrs[2] = {mConvIn[0].data(), mConvIn[1].data()};

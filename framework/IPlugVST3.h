@@ -166,7 +166,6 @@ private:
     void notifyHostValuesChanged();
     void startIdleTimer();
     void stopIdleTimer();
-    template <class Sample> void passThrough(Sample** in, Sample** out, int nIn, int nOut, int frames);
 
     std::atomic<Steinberg::uint32> mRefCount{1};
     const bool mRunIdleTimer;

@@ -14,16 +14,37 @@ using namespace Steinberg;
 namespace
 {
 
-template <std::size_t N> void copyAscii(const std::string& src, char8 (&dst)[N])
+// ASCII fields of the class information take the text as it is, UTF-16 fields convert it.
+template <std::size_t N> void copyText(const std::string& src, char8 (&dst)[N])
 {
     const std::size_t n = std::min(src.size(), N - 1);
     std::memcpy(dst, src.data(), n);
     dst[n] = 0;
 }
 
-template <std::size_t N> void copyWide(const std::string& src, char16 (&dst)[N])
+template <std::size_t N> void copyText(const std::string& src, char16 (&dst)[N])
 {
     Utf8ToUtf16(src.c_str(), reinterpret_cast<char16_t*>(dst), static_cast<int>(N));
+}
+
+template <class Info> void fillClassInfo(const Vst3ClassDescription& d, Info& info)
+{
+    info = {};
+    std::memcpy(info.cid, d.cid, sizeof(TUID));
+    info.cardinality = d.cardinality;
+    copyText(d.category, info.category);
+    copyText(d.name, info.name);
+}
+
+// PClassInfo2 and PClassInfoW: the same fields, ASCII or UTF-16.
+template <class Info> void fillClassInfo2(const Vst3ClassDescription& d, Info& info)
+{
+    fillClassInfo(d, info);
+    info.classFlags = d.classFlags;
+    copyText(d.subCategories, info.subCategories);
+    copyText(d.vendor, info.vendor);
+    copyText(d.version, info.version);
+    copyText(d.sdkVersion, info.sdkVersion);
 }
 
 } // namespace
@@ -55,9 +76,9 @@ tresult PLUGIN_API Vst3Factory::getFactoryInfo(PFactoryInfo* info)
     if (info == nullptr)
         return kInvalidArgument;
     *info = {};
-    copyAscii(mVendor, info->vendor);
-    copyAscii(mUrl, info->url);
-    copyAscii(mEmail, info->email);
+    copyText(mVendor, info->vendor);
+    copyText(mUrl, info->url);
+    copyText(mEmail, info->email);
     info->flags = mFlags;
     return kResultOk;
 }
@@ -74,11 +95,7 @@ tresult PLUGIN_API Vst3Factory::getClassInfo(int32 index, PClassInfo* info)
     const Vst3ClassDescription* d = find(index);
     if (d == nullptr || info == nullptr)
         return kInvalidArgument;
-    *info = {};
-    std::memcpy(info->cid, d->cid, sizeof(TUID));
-    info->cardinality = d->cardinality;
-    copyAscii(d->category, info->category);
-    copyAscii(d->name, info->name);
+    fillClassInfo(*d, *info);
     return kResultOk;
 }
 
@@ -87,16 +104,7 @@ tresult PLUGIN_API Vst3Factory::getClassInfo2(int32 index, PClassInfo2* info)
     const Vst3ClassDescription* d = find(index);
     if (d == nullptr || info == nullptr)
         return kInvalidArgument;
-    *info = {};
-    std::memcpy(info->cid, d->cid, sizeof(TUID));
-    info->cardinality = d->cardinality;
-    copyAscii(d->category, info->category);
-    copyAscii(d->name, info->name);
-    info->classFlags = d->classFlags;
-    copyAscii(d->subCategories, info->subCategories);
-    copyAscii(d->vendor, info->vendor);
-    copyAscii(d->version, info->version);
-    copyAscii(d->sdkVersion, info->sdkVersion);
+    fillClassInfo2(*d, *info);
     return kResultOk;
 }
 
@@ -105,16 +113,7 @@ tresult PLUGIN_API Vst3Factory::getClassInfoUnicode(int32 index, PClassInfoW* in
     const Vst3ClassDescription* d = find(index);
     if (d == nullptr || info == nullptr)
         return kInvalidArgument;
-    *info = {};
-    std::memcpy(info->cid, d->cid, sizeof(TUID));
-    info->cardinality = d->cardinality;
-    copyAscii(d->category, info->category);
-    copyWide(d->name, info->name);
-    info->classFlags = d->classFlags;
-    copyAscii(d->subCategories, info->subCategories);
-    copyWide(d->vendor, info->vendor);
-    copyWide(d->version, info->version);
-    copyWide(d->sdkVersion, info->sdkVersion);
+    fillClassInfo2(*d, *info);
     return kResultOk;
 }
 
