@@ -27,29 +27,16 @@ LoudnessFigures measure(const AudioData& audio)
 }
 } // namespace
 
-// A 1 kHz sine at -23 dBFS in both channels of a stereo file is the reference level of -23 LUFS.
-TEST(LoudnessMeasurement, StereoSineAtMinus23DbfsMeasuresMinus23Lufs)
+// A 1 kHz sine at L dBFS in both channels of a stereo file reads L LUFS; one channel alone is 3 dB less.
+TEST(LoudnessMeasurement, StereoSinesAtMinus23AndMinus33DbfsMeasureTheirLevelInLufs)
 {
     const LoudnessFigures f = measure(sine(48000, 2, 1000.0, -23.0, 20.0));
     EXPECT_NEAR(f.integratedLufs, -23.0, 0.1);
     EXPECT_NEAR(f.loudnessRangeLu, 0.0, 0.1) << "a steady tone has no loudness range";
     EXPECT_NEAR(f.truePeakDbtp, -23.0, 0.1);
-}
-
-TEST(LoudnessMeasurement, StereoSineAtMinus33DbfsMeasuresMinus33Lufs)
-{
-    const LoudnessFigures f = measure(sine(48000, 2, 1000.0, -33.0, 20.0));
-    EXPECT_NEAR(f.integratedLufs, -33.0, 0.1);
-}
-
-TEST(LoudnessMeasurement, GivesTheSameFigureAt44100Hz)
-{
-    EXPECT_NEAR(measure(sine(44100, 2, 1000.0, -23.0, 20.0)).integratedLufs, -23.0, 0.1);
-}
-
-TEST(LoudnessMeasurement, CountsAMonoFileAsOneChannelThreeDecibelsBelowStereo)
-{
-    EXPECT_NEAR(measure(sine(48000, 1, 1000.0, -23.0, 20.0)).integratedLufs, -26.0, 0.1);
+    EXPECT_NEAR(measure(sine(48000, 2, 1000.0, -33.0, 20.0)).integratedLufs, -33.0, 0.1);
+    EXPECT_NEAR(measure(sine(44100, 2, 1000.0, -23.0, 20.0)).integratedLufs, -23.0, 0.1) << "at 44.1 kHz";
+    EXPECT_NEAR(measure(sine(48000, 1, 1000.0, -23.0, 20.0)).integratedLufs, -26.0, 0.1) << "mono";
 }
 
 TEST(LoudnessMeasurement, AlternatingLevelsGiveTheirDifferenceAsLoudnessRange)

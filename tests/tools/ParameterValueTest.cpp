@@ -36,14 +36,10 @@ std::string errorFor(const std::string& name, const std::string& text)
 }
 } // namespace
 
-TEST(ParameterLookup, FindsParametersByDisplayNameIgnoringCase)
+TEST(ParameterLookup, FindsParametersByDisplayNameIgnoringCaseAndRefusesUnknownNames)
 {
     EXPECT_EQ(findParameter(table(), "delay feel").index, FakeEffect::kFeel);
     EXPECT_EQ(findParameter(table(), "  GAIN ").index, FakeEffect::kGain);
-}
-
-TEST(ParameterLookup, RefusesAnUnknownNameAndPointsToTheList)
-{
     try
     {
         findParameter(table(), "Gain Knob");
@@ -56,7 +52,7 @@ TEST(ParameterLookup, RefusesAnUnknownNameAndPointsToTheList)
     }
 }
 
-TEST(ParameterValueParsing, ReadsPlainNumbersWithOrWithoutTheUnit)
+TEST(ParameterValueParsing, ReadsNumbersWithOrWithoutTheUnitAndValueTextsInEitherLanguage)
 {
     EXPECT_EQ(valueFor("Gain", "-12.5"), -12.5);
     EXPECT_EQ(valueFor("Gain", "+3"), 3.0);
@@ -64,6 +60,14 @@ TEST(ParameterValueParsing, ReadsPlainNumbersWithOrWithoutTheUnit)
     EXPECT_EQ(valueFor("Gain", "4.2db"), 4.2);
     EXPECT_EQ(valueFor("Gain", "18"), 18.0);
     EXPECT_EQ(valueFor("Gain", "-18"), -18.0);
+    EXPECT_EQ(valueFor("Mute", "on"), 1.0);
+    EXPECT_EQ(valueFor("Mute", "OFF"), 0.0);
+    EXPECT_EQ(valueFor("Mute", "1"), 1.0);
+    EXPECT_EQ(valueFor("Delay Feel", "dotted"), 1.0);
+    EXPECT_EQ(valueFor("Delay Feel", "Triplet"), 2.0);
+    EXPECT_EQ(valueFor("Delay Feel", "2"), 2.0);
+    EXPECT_EQ(valueFor("Style", "warm bite"), 1.0) << "English half of a two-language text";
+    EXPECT_EQ(valueFor("Style", "Soft Bloom / ふんわり"), 0.0);
 }
 
 TEST(ParameterValueParsing, RefusesValuesOutsideTheRangeInsteadOfClamping)
@@ -83,23 +87,7 @@ TEST(ParameterValueParsing, RefusesTextThatIsNoNumberAndNoValueText)
     EXPECT_EQ(errorFor("Delay Feel", "Swing"),
               "--set \"Delay Feel=Swing\": expected one of 0=Straight | 1=Dotted | 2=Triplet");
     EXPECT_NE(errorFor("Mute", "maybe").find("expected one of 0=off | 1=on"), std::string::npos);
-}
-
-TEST(ParameterValueParsing, ReadsBoolAndEnumValueTextsOrWholeNumbers)
-{
-    EXPECT_EQ(valueFor("Mute", "on"), 1.0);
-    EXPECT_EQ(valueFor("Mute", "OFF"), 0.0);
-    EXPECT_EQ(valueFor("Mute", "1"), 1.0);
-    EXPECT_EQ(valueFor("Delay Feel", "dotted"), 1.0);
-    EXPECT_EQ(valueFor("Delay Feel", "Triplet"), 2.0);
-    EXPECT_EQ(valueFor("Delay Feel", "2"), 2.0);
     EXPECT_NE(errorFor("Delay Feel", "1.5").find("expected a whole number"), std::string::npos);
-}
-
-TEST(ParameterValueParsing, MatchesTwoLanguageTextsByTheirEnglishHalfOrWhole)
-{
-    EXPECT_EQ(valueFor("Style", "warm bite"), 1.0);
-    EXPECT_EQ(valueFor("Style", "Soft Bloom / ふんわり"), 0.0);
 }
 
 TEST(ParameterList, ShowsIndexNameRangeDefaultAndUnitForEveryParameter)
@@ -110,13 +98,10 @@ TEST(ParameterList, ShowsIndexNameRangeDefaultAndUnitForEveryParameter)
     EXPECT_NE(list.find("0.0  dB"), std::string::npos) << list;
     EXPECT_NE(list.find("0=Straight | 1=Dotted | 2=Triplet"), std::string::npos) << list;
     EXPECT_NE(list.find("    1  Mute"), std::string::npos) << list;
-}
 
-TEST(ParameterList, ShowsDecimalsThatFollowTheStep)
-{
     ParameterDescription rate{0, "Rate", ParameterDescription::Kind::Double, 0.05, 8.0, 0.01, 0.35, "Hz", {}};
     ParameterDescription focus{1,    "Focus", ParameterDescription::Kind::Double, 4000, 12000, 10, 7205,
                                "Hz", {}};
-    EXPECT_EQ(formatParameterValue(rate, 0.35), "0.35");
+    EXPECT_EQ(formatParameterValue(rate, 0.35), "0.35") << "decimals follow the step";
     EXPECT_EQ(formatParameterValue(focus, 7205), "7205");
 }

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <sstream>
+#include <tuple>
 
 using namespace pomelu::tools;
 using namespace pomelu::tools::test;
@@ -66,51 +67,20 @@ std::vector<std::string> everyModuleOff()
 // The "Podcast" preset's values, given one by one.
 std::vector<std::string> podcastOneByOne()
 {
-    const char* values[] = {"Bypass=off",
-                            "Pop Cut=on",
-                            "Pop Cut Frequency=105",
-                            "S Clear=on",
-                            "S Clear Amount=42",
-                            "S Clear Focus=6500",
-                            "EQ=on",
-                            "EQ Low=-2.5",
-                            "EQ Low Mid=0",
-                            "EQ Mid=2.5",
-                            "EQ High Mid=0",
-                            "EQ High=-0.5",
-                            "Leveler=on",
-                            "Level Target=-19",
-                            "Level Range=8",
-                            "Comp=on",
-                            "Comp Threshold=-27",
-                            "Comp Ratio=3.8",
-                            "Comp Attack=6",
-                            "Comp Release=110",
-                            "Comp Makeup=3",
-                            "Comp Mix=100",
-                            "Clip Guard=on",
-                            "Ceiling=-1",
-                            "Distortion=off",
-                            "Drive=10",
-                            "Phaser=off",
-                            "Phaser Rate=0.35",
-                            "Phaser Depth=20",
-                            "Tremolo=off",
-                            "Tremolo Rate=4",
-                            "Tremolo Depth=0",
-                            "Delay=off",
-                            "Delay Time=110",
-                            "Delay Feedback=7",
-                            "Delay Wet=4",
-                            "Reverb=off",
-                            "Reverb Size=30",
-                            "Reverb Wet=0",
-                            "Output=0"};
+    const std::string values =
+        "Bypass=off;Pop Cut=on;Pop Cut Frequency=105;S Clear=on;S Clear Amount=42;S Clear Focus=6500;EQ=on;"
+        "EQ Low=-2.5;EQ Low Mid=0;EQ Mid=2.5;EQ High Mid=0;EQ High=-0.5;Leveler=on;Level Target=-19;"
+        "Level Range=8;Comp=on;Comp Threshold=-27;Comp Ratio=3.8;Comp Attack=6;Comp Release=110;"
+        "Comp Makeup=3;Comp Mix=100;Clip Guard=on;Ceiling=-1;Distortion=off;Drive=10;Phaser=off;"
+        "Phaser Rate=0.35;Phaser Depth=20;Tremolo=off;Tremolo Rate=4;Tremolo Depth=0;Delay=off;"
+        "Delay Time=110;Delay Feedback=7;Delay Wet=4;Reverb=off;Reverb Size=30;Reverb Wet=0;Output=0";
     std::vector<std::string> arguments;
-    for (const char* value : values)
+    for (std::size_t start = 0; start < values.size();)
     {
+        const std::size_t end = std::min(values.find(';', start), values.size());
         arguments.push_back("--set");
-        arguments.push_back(value);
+        arguments.push_back(values.substr(start, end - start));
+        start = end + 1;
     }
     return arguments;
 }
@@ -132,15 +102,12 @@ double largestDifference(const AudioData& a, const AudioData& b)
 }
 } // namespace
 
-TEST(PluginRender, ListsTheFiveFactoryPresetsInOrder)
+TEST(PluginRender, ListsTheFiveFactoryPresetsAndAll89ParametersWithRangesAndUnits)
 {
-    const ToolRun run = runTool({"--list-presets"});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "Natural\nSinging\nNarration\nPodcast\nGentle\n");
-}
+    const ToolRun presets = runTool({"--list-presets"});
+    EXPECT_EQ(presets.exitCode, 0) << presets.err;
+    EXPECT_EQ(presets.out, "Natural\nSinging\nNarration\nPodcast\nGentle\n");
 
-TEST(PluginRender, ListsAll89ParametersWithRangesAndUnits)
-{
     const ToolRun run = runTool({"--list-params"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 90) << "a header and 89 parameters";
@@ -149,28 +116,22 @@ TEST(PluginRender, ListsAll89ParametersWithRangesAndUnits)
     EXPECT_NE(run.out.find("   88  Theme"), std::string::npos);
 }
 
-TEST(PluginRender, EveryModuleOffWithZeroGainsReproducesAStereoInput)
+TEST(PluginRender, EveryModuleOffWithZeroGainsReproducesStereo48kAndMono44kInputs)
 {
-    TempDir dir;
-    const AudioData source = testProgramme(48000, 2, 2.0);
-    writeAudio(dir.file("in.wav"), source, SF_FORMAT_FLOAT);
-    const AudioData out = render(dir, dir.file("in.wav"), "out.wav", everyModuleOff());
-    EXPECT_EQ(out.sampleRate, 48000);
-    ASSERT_EQ(out.samples.size(), source.samples.size());
-    const AudioData asStored = readAudio(dir.file("in.wav"));
-    EXPECT_LE(largestDifference(out, asStored), 1e-7) << "every module off must pass the input through";
-}
-
-TEST(PluginRender, EveryModuleOffWithZeroGainsReproducesAMonoInputAt44100Hz)
-{
-    TempDir dir;
-    writeAudio(dir.file("in.wav"), testProgramme(44100, 1, 1.5), SF_FORMAT_FLOAT);
-    std::vector<std::string> extra = everyModuleOff();
-    extra.insert(extra.end(), {"--block", "100"});
-    const AudioData out = render(dir, dir.file("in.wav"), "out.wav", extra);
-    EXPECT_EQ(out.channels, 1);
-    EXPECT_EQ(out.sampleRate, 44100);
-    EXPECT_LE(largestDifference(out, readAudio(dir.file("in.wav"))), 1e-7);
+    for (const auto& [rate, channels, block] : {std::tuple{48000, 2, "512"}, std::tuple{44100, 1, "100"}})
+    {
+        SCOPED_TRACE(channels == 2 ? "stereo at 48 kHz" : "mono at 44.1 kHz, blocks of 100");
+        TempDir dir;
+        writeAudio(dir.file("in.wav"), testProgramme(rate, channels, 1.5), SF_FORMAT_FLOAT);
+        std::vector<std::string> extra = everyModuleOff();
+        extra.insert(extra.end(), {"--block", block});
+        const AudioData out = render(dir, dir.file("in.wav"), "out.wav", extra);
+        const AudioData asStored = readAudio(dir.file("in.wav"));
+        EXPECT_EQ(out.sampleRate, rate);
+        EXPECT_EQ(out.channels, channels);
+        ASSERT_EQ(out.samples.size(), asStored.samples.size());
+        EXPECT_LE(largestDifference(out, asStored), 1e-7) << "every module off must pass the input through";
+    }
 }
 
 TEST(PluginRender, PresetRenderEqualsTheSameParametersSetOneByOne)
