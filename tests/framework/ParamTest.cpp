@@ -52,7 +52,7 @@ TEST(Param, EnumSnapsToTheNearestIndexAndClampsToTheList)
     EXPECT_EQ(display(p, 2.0), "Cool");
 }
 
-TEST(Param, DoubleClampsButKeepsOffStepValues)
+TEST(Param, DoubleClampsButKeepsOffStepValuesAndConstrainsItsDefault)
 {
     IParam p;
     p.InitDouble("S Clear Focus", 7200.0, 4000.0, 12000.0, 10.0, "Hz");
@@ -64,6 +64,13 @@ TEST(Param, DoubleClampsButKeepsOffStepValues)
     EXPECT_FALSE(p.GetStepped());
     EXPECT_EQ(p.GetStepCount(), 0);
     EXPECT_STREQ(p.GetLabel(), "Hz");
+
+    IParam ceiling;
+    ceiling.InitDouble("Ceiling", 3.0, -6.0, -0.1, 0.1, "dB");
+    EXPECT_EQ(ceiling.GetDefault(), -0.1) << "the default is constrained at init";
+    ceiling.Set(-5.0);
+    ceiling.SetToDefault();
+    EXPECT_EQ(ceiling.Value(), -0.1);
 }
 
 TEST(Param, DecimalsFollowTheStep)
@@ -82,7 +89,7 @@ TEST(Param, DecimalsFollowTheStep)
     EXPECT_EQ(one.GetDisplayPrecision(), 0);
 }
 
-TEST(Param, NormalisedValueIsLinearInTheRange)
+TEST(Param, NormalisedValueIsLinearInTheRangeAndSnapsForEnums)
 {
     IParam p;
     p.InitDouble("Comp Ratio", 3.0, 1.0, 20.0, 0.1, ":1");
@@ -97,26 +104,13 @@ TEST(Param, NormalisedValueIsLinearInTheRange)
     EXPECT_EQ(p.Value(), 20.0);
     p.SetNormalized(0.0);
     EXPECT_EQ(p.Value(), 1.0);
-}
 
-TEST(Param, EnumFromNormalisedSnapsToAnIndex)
-{
-    IParam p;
-    p.InitEnum("Delay Feel", 0, {"Straight", "Dotted", "Triplet"});
-    EXPECT_EQ(p.FromNormalized(0.3), 1.0);
-    EXPECT_EQ(p.FromNormalized(0.74), 1.0);
-    EXPECT_EQ(p.FromNormalized(0.76), 2.0);
-    EXPECT_DOUBLE_EQ(p.ToNormalized(1.0), 0.5);
-}
-
-TEST(Param, DefaultIsConstrainedAtInitAndRestoredBySetToDefault)
-{
-    IParam p;
-    p.InitDouble("Ceiling", 3.0, -6.0, -0.1, 0.1, "dB");
-    EXPECT_EQ(p.GetDefault(), -0.1);
-    p.Set(-5.0);
-    p.SetToDefault();
-    EXPECT_EQ(p.Value(), -0.1);
+    IParam e;
+    e.InitEnum("Delay Feel", 0, {"Straight", "Dotted", "Triplet"});
+    EXPECT_EQ(e.FromNormalized(0.3), 1.0) << "an enum snaps to an index";
+    EXPECT_EQ(e.FromNormalized(0.74), 1.0);
+    EXPECT_EQ(e.FromNormalized(0.76), 2.0);
+    EXPECT_DOUBLE_EQ(e.ToNormalized(1.0), 0.5);
 }
 
 TEST(Param, NaNIsIgnoredBySettersAndConstrainGivesTheDefault)

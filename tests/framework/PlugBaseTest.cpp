@@ -124,7 +124,7 @@ TEST(PlugBase, UnserializeParamsStopsAtAShortFieldKeepsTheRestAndStillNotifiesAl
     EXPECT_EQ(plug.changes.size(), 3u);
 }
 
-TEST(PlugBase, PresetsKeepTheirOrderAndNames)
+TEST(PlugBase, PresetsKeepTheirOrderAndRecallConstrainsValuesAndLeavesUnlistedParametersAlone)
 {
     ThreeParams plug;
     EXPECT_EQ(plug.NPresets(), 2);
@@ -132,11 +132,6 @@ TEST(PlugBase, PresetsKeepTheirOrderAndNames)
     EXPECT_STREQ(plug.GetPresetName(1), "Quiet");
     EXPECT_STREQ(plug.GetPresetName(2), "");
     EXPECT_FALSE(plug.MakePresetFromValues("Third", {0.0, 0.0, 0.0})); // only two declared
-}
-
-TEST(PlugBase, RestorePresetConstrainsValuesAndLeavesUnlistedParametersAlone)
-{
-    ThreeParams plug;
     plug.GetParam(2)->Set(0.0);
     EXPECT_TRUE(plug.RestorePreset(0));
     EXPECT_EQ(plug.GetParam(1)->Value(), 12.0);
@@ -188,11 +183,4 @@ TEST(PlugBase, DefaultBlockCopiesInputsAndSilencesOutputsWithoutOne)
     EXPECT_EQ(out0[3], 4.0);
     EXPECT_EQ(out1[0], 0.0);
     plug.ProcessBlock(ins, nullptr, 4); // tolerated
-}
-
-TEST(PlugBase, TailSizeIsStoredAsSet)
-{
-    ThreeParams plug;
-    plug.SetTailSize(352800);
-    EXPECT_EQ(plug.GetTailSize(), 352800);
 }

@@ -118,22 +118,18 @@ TEST(BlockGlue, EveryParameterReachesItsField)
     EXPECT_EQ(s.tempoBpm, 98.0);
 }
 
-TEST(BlockGlue, TempoOfOneOrLessFallsBackTo120)
+TEST(BlockGlue, TempoOfOneOrLessFallsBackTo120AndSlopeIndexOneAloneIsSteep)
 {
     auto plug = makePlug();
-    EXPECT_EQ(fillRackSettings(*plug, 0.0, dsp::defaultModuleOrder()).tempoBpm, 120.0);
-    EXPECT_EQ(fillRackSettings(*plug, -5.0, dsp::defaultModuleOrder()).tempoBpm, 120.0);
-    EXPECT_EQ(fillRackSettings(*plug, 1.0, dsp::defaultModuleOrder()).tempoBpm, 120.0);
-    EXPECT_EQ(fillRackSettings(*plug, 1.5, dsp::defaultModuleOrder()).tempoBpm, 1.5);
-}
-
-TEST(BlockGlue, SlopeIndexOneAloneSetsTheSteepFlag)
-{
-    auto plug = makePlug();
+    auto fill = [&](double tempo) { return fillRackSettings(*plug, tempo, dsp::defaultModuleOrder()); };
+    EXPECT_EQ(fill(0.0).tempoBpm, 120.0);
+    EXPECT_EQ(fill(-5.0).tempoBpm, 120.0);
+    EXPECT_EQ(fill(1.0).tempoBpm, 120.0);
+    EXPECT_EQ(fill(1.5).tempoBpm, 1.5);
     plug->GetParam(kEqHighCutSlope)->Set(1);
-    EXPECT_TRUE(fillRackSettings(*plug, 0.0, dsp::defaultModuleOrder()).highCutSteep);
+    EXPECT_TRUE(fill(0.0).highCutSteep);
     plug->GetParam(kEqHighCutSlope)->Set(0);
-    EXPECT_FALSE(fillRackSettings(*plug, 0.0, dsp::defaultModuleOrder()).highCutSteep);
+    EXPECT_FALSE(fill(0.0).highCutSteep);
 }
 
 TEST(BlockGlue, ProcessBlockMatchesTheEngineRunDirectly)
@@ -199,21 +195,15 @@ TEST(BlockGlue, NoOutputChannelsFeedNeitherSender)
     EXPECT_FALSE(plug->spectrumSender.PopFrame(frame));
 }
 
-TEST(BlockGlue, AZeroFrameBlockStillAppliesTheSettings)
+TEST(BlockGlue, AZeroFrameBlockStillAppliesTheSettingsAndTheModuleOrder)
 {
     auto plug = makePlug();
     plug->GetParam(kEqMid)->Set(7.5);
-    plug->ProcessBlock(nullptr, nullptr, 0);
-    EXPECT_EQ(plug->getEngine().currentSettings().eqGainDb[2], 7.5);
-}
-
-TEST(BlockGlue, TheModuleOrderReachesTheEngineAtTheNextBlock)
-{
-    auto plug = makePlug();
     dsp::ModuleOrder order = dsp::defaultModuleOrder();
     std::swap(order[0], order[10]);
     plug->setModuleOrder(order, true);
     plug->ProcessBlock(nullptr, nullptr, 0);
+    EXPECT_EQ(plug->getEngine().currentSettings().eqGainDb[2], 7.5);
     EXPECT_EQ(plug->getEngine().currentSettings().order, order);
 }
 

@@ -54,44 +54,30 @@ TEST(ParameterTable, OnlyPopCutEqAndTheLowCutStartOn)
     EXPECT_EQ(plug->GetParam(kEqHighCut)->Value(), 0.0);
 }
 
-TEST(ParameterTable, SettingAnEnumToTwoPointSixStoresThree)
+TEST(ParameterTable, ValuesAreConstrainedByTypeAndRangeButDoublesKeepOffStepValues)
 {
     auto plug = makePlug();
     plug->GetParam(kTremoloDivision)->Set(2.6);
-    EXPECT_EQ(plug->GetParam(kTremoloDivision)->Value(), 3.0);
+    EXPECT_EQ(plug->GetParam(kTremoloDivision)->Value(), 3.0) << "an enum snaps to the nearest index";
     EXPECT_EQ(text(*plug->GetParam(kTremoloDivision)), "1/8");
-}
-
-TEST(ParameterTable, SettingABoolToPointFourStoresZero)
-{
-    auto plug = makePlug();
     plug->GetParam(kPopCut)->Set(0.4);
-    EXPECT_EQ(plug->GetParam(kPopCut)->Value(), 0.0);
+    EXPECT_EQ(plug->GetParam(kPopCut)->Value(), 0.0) << "a bool rounds";
     EXPECT_EQ(text(*plug->GetParam(kPopCut)), "off");
-}
-
-TEST(ParameterTable, CompRatioOfTwentyFiveStoresTwenty)
-{
-    auto plug = makePlug();
     plug->GetParam(kCompRatio)->Set(25.0);
     EXPECT_EQ(plug->GetParam(kCompRatio)->Value(), 20.0);
     EXPECT_EQ(text(*plug->GetParam(kCompRatio)), "20.0");
     EXPECT_STREQ(plug->GetParam(kCompRatio)->GetLabel(), ":1");
-}
-
-TEST(ParameterTable, SClearFocusKeepsAnOffStepValueButShowsNoDecimals)
-{
-    auto plug = makePlug();
+    plug->GetParam(kCeiling)->Set(0.0);
+    EXPECT_EQ(plug->GetParam(kCeiling)->Value(), -0.1);
     plug->GetParam(kSClearFocus)->Set(7205.0);
     EXPECT_EQ(plug->GetParam(kSClearFocus)->Value(), 7205.0);
     plug->GetParam(kSClearFocus)->Set(7205.4);
     EXPECT_EQ(text(*plug->GetParam(kSClearFocus)), "7205");
 }
 
-TEST(ParameterTable, RangesEndWhereTheTableSays)
+TEST(ParameterTable, RangesDefaultsStepsAndValueTextsAreThoseOfTheTable)
 {
     auto plug = makePlug();
-    EXPECT_EQ(plug->GetParam(kCeiling)->GetMax(), -0.1);
     EXPECT_EQ(plug->GetParam(kDelayFeedback)->GetMax(), 88.0);
     EXPECT_EQ(plug->GetParam(kDelayLeftFeedback)->GetMax(), 88.0);
     EXPECT_EQ(plug->GetParam(kDelayRightFeedback)->GetMax(), 88.0);
@@ -101,22 +87,15 @@ TEST(ParameterTable, RangesEndWhereTheTableSays)
     EXPECT_EQ(plug->GetParam(kDelayLeftTime)->GetDefault(), 100.0);
     EXPECT_EQ(plug->GetParam(kDelayRightTime)->GetDefault(), 112.0);
     EXPECT_EQ(plug->GetParam(kCompAttack)->GetMin(), 0.1);
-    plug->GetParam(kCeiling)->Set(0.0);
-    EXPECT_EQ(plug->GetParam(kCeiling)->Value(), -0.1);
-}
+    EXPECT_EQ(plug->GetParam(kDelayDivision)->GetStepCount(), 4);
+    EXPECT_TRUE(plug->GetParam(kTheme)->GetStepped());
+    EXPECT_TRUE(plug->GetParam(kBypass)->GetStepped());
+    EXPECT_FALSE(plug->GetParam(kSClearFocus)->GetStepped());
+    EXPECT_EQ(plug->GetParam(kSClearFocus)->GetStep(), 10.0);
 
-TEST(ParameterTable, DivisionsDefaultToAnEighthAndFeelToStraight)
-{
-    auto plug = makePlug();
     EXPECT_EQ(text(*plug->GetParam(kTremoloDivision)), "1/8");
     EXPECT_EQ(text(*plug->GetParam(kDelayDivision)), "1/8");
     EXPECT_EQ(text(*plug->GetParam(kDelayFeel)), "Straight");
-    EXPECT_EQ(plug->GetParam(kDelayDivision)->GetStepCount(), 4);
-}
-
-TEST(ParameterTable, ValueTextsCarryTheStepsDecimals)
-{
-    auto plug = makePlug();
     EXPECT_EQ(text(*plug->GetParam(kInput)), "0.0");
     EXPECT_EQ(text(*plug->GetParam(kPhaserRate)), "0.35");
     EXPECT_EQ(text(*plug->GetParam(kEqLowCutQ)), "0.70");
@@ -125,13 +104,4 @@ TEST(ParameterTable, ValueTextsCarryTheStepsDecimals)
     EXPECT_EQ(text(*plug->GetParam(kTheme)), "Pomelu");
     plug->GetParam(kDistortionStyle)->Set(7.0);
     EXPECT_EQ(text(*plug->GetParam(kDistortionStyle)), "Chaos Ring / 大暴れ");
-}
-
-TEST(ParameterTable, OnlyBoolsAndEnumsAreStepped)
-{
-    auto plug = makePlug();
-    EXPECT_TRUE(plug->GetParam(kTheme)->GetStepped());
-    EXPECT_TRUE(plug->GetParam(kBypass)->GetStepped());
-    EXPECT_FALSE(plug->GetParam(kSClearFocus)->GetStepped());
-    EXPECT_EQ(plug->GetParam(kSClearFocus)->GetStep(), 10.0);
 }

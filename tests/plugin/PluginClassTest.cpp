@@ -17,19 +17,14 @@ TEST(PluginClass, TailIsEightSecondsAtTheSampleRate)
     EXPECT_EQ(tailSamplesFor(96000.0), 768000);
 }
 
-TEST(PluginClass, SampleRatesBelow8000AreRaised)
+TEST(PluginClass, SampleRatesBelow8000AreRaisedForTheEngineMetersTailAndAnalyzer)
 {
     auto plug = makePlug(4000.0);
     EXPECT_EQ(plug->getEngine().currentSampleRate(), 8000.0);
     EXPECT_EQ(plug->meterSender.GetSampleRate(), 8000.0);
     EXPECT_EQ(plug->GetTailSize(), 64000);
-    auto zero = makePlug(0.0, 0);
-    EXPECT_EQ(zero->getEngine().currentSampleRate(), 8000.0);
-}
+    EXPECT_EQ(makePlug(0.0, 0)->getEngine().currentSampleRate(), 8000.0);
 
-TEST(PluginClass, ResetSendsTheRaisedRateToTheAnalyzer)
-{
-    auto plug = makePlug(4000.0);
     RecordingEditor editor;
     plug->AttachEditor(&editor);
     plug->OnReset();
@@ -61,10 +56,10 @@ TEST(PluginClass, UIOpenSendsRateSizeOverlapAndWindowInOrder)
     plug->AttachEditor(nullptr);
 }
 
-TEST(PluginClass, OnMessageAcceptsAnalyzerOptions)
+TEST(PluginClass, OnMessageAcceptsAnalyzerOptionsAndFallsBackTo1024ForSizesOutOfRange)
 {
     auto plug = makePlug();
-    const std::int32_t size = 4096, overlap = 4, window = 4;
+    const std::int32_t size = 4096, overlap = 4, window = 4, big = 8192, small = 64;
     EXPECT_TRUE(plug->OnMessage(2, 100, 4, &size));
     EXPECT_EQ(plug->spectrumSender.GetFFTSize(), 4096);
     EXPECT_TRUE(plug->OnMessage(3, 100, 4, &overlap));
@@ -72,6 +67,10 @@ TEST(PluginClass, OnMessageAcceptsAnalyzerOptions)
     EXPECT_EQ(plug->spectrumSender.GetFFTSize(), 4096);
     EXPECT_TRUE(plug->OnMessage(4, 100, 4, &window));
     EXPECT_EQ(plug->spectrumSender.GetWindowType(), 4);
+    EXPECT_TRUE(plug->OnMessage(2, 100, 4, &big));
+    EXPECT_EQ(plug->spectrumSender.GetFFTSize(), 1024);
+    EXPECT_TRUE(plug->OnMessage(2, 100, 4, &small));
+    EXPECT_EQ(plug->spectrumSender.GetFFTSize(), 1024);
 }
 
 TEST(PluginClass, OnMessageRefusesWindowFiveOtherControlsAndShortData)
@@ -88,16 +87,6 @@ TEST(PluginClass, OnMessageRefusesWindowFiveOtherControlsAndShortData)
     EXPECT_EQ(plug->spectrumSender.GetFFTSize(), 1024);
 }
 
-TEST(PluginClass, FFTSizesOutsideTheSendersRangeFallBackTo1024)
-{
-    auto plug = makePlug();
-    const std::int32_t big = 8192, small = 64;
-    EXPECT_TRUE(plug->OnMessage(2, 100, 4, &big));
-    EXPECT_EQ(plug->spectrumSender.GetFFTSize(), 1024);
-    EXPECT_TRUE(plug->OnMessage(2, 100, 4, &small));
-    EXPECT_EQ(plug->spectrumSender.GetFFTSize(), 1024);
-}
-
 TEST(PluginClass, TwoRebuildRequestsBetweenIdleCallsMakeOneRebuild)
 {
     auto plug = makePlug();
@@ -110,12 +99,8 @@ TEST(PluginClass, TwoRebuildRequestsBetweenIdleCallsMakeOneRebuild)
     EXPECT_EQ(editor.removals, 1);
     EXPECT_EQ(editor.values.size(), 89u) << "a rebuild pushes every parameter value";
     plug->AttachEditor(nullptr);
-}
 
-TEST(PluginClass, ARebuildRequestWithoutAnEditorIsConsumed)
-{
-    auto plug = makePlug();
-    plug->requestRebuild();
+    plug->requestRebuild(); // without an editor the request is consumed, not kept for later
     plug->OnIdle();
     EXPECT_FALSE(plug->rebuildRequested.load());
 }
@@ -136,24 +121,6 @@ TEST(PluginClass, IdlePassesMeterRecordsToTheMeterControl)
     EXPECT_EQ(editor.messages.back().msgTag, 0);
     EXPECT_EQ(editor.messages.back().data.size(), 28u);
     plug->AttachEditor(nullptr);
-}
-
-TEST(PluginClass, StartsWithTheInitialMembers)
-{
-    auto plug = makePlug();
-    EXPECT_EQ(plug->getModuleOrder(), dsp::defaultModuleOrder());
-    EXPECT_EQ(plug->undoOrder, dsp::defaultModuleOrder());
-    EXPECT_EQ(plug->slotOrders[1], dsp::defaultModuleOrder());
-    EXPECT_EQ(plug->compareValues[1][88], 0.0);
-    EXPECT_EQ(plug->getActiveSlot(), 0);
-    EXPECT_FALSE(plug->getSlotsCaptured());
-    EXPECT_TRUE(plug->routingPage);
-    EXPECT_FALSE(plug->creativePage);
-    EXPECT_EQ(plug->detailTab, 0);
-    EXPECT_EQ(plug->selectedModule, dsp::ModuleId::Eq);
-    EXPECT_EQ(plug->spectrumSender.GetFFTSize(), 1024);
-    EXPECT_EQ(plug->spectrumSender.GetOverlap(), 1);
-    EXPECT_EQ(plug->getLatencySamples(), 0u);
 }
 
 TEST(PluginClass, UndoSwapsTheOrderAndResetRemembersTheReplacedOne)

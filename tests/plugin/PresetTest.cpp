@@ -6,20 +6,28 @@
 using namespace pomelu;
 using pomelu::test::makePlug;
 
-TEST(FactoryPresets, AreListedInOrder)
+TEST(FactoryPresets, AreListedInOrderAndOnlyNaturalLeavesTheLevelerOff)
 {
     auto plug = makePlug();
     ASSERT_EQ(plug->NPresets(), 5);
     const char* names[] = {"Natural", "Singing", "Narration", "Podcast", "Gentle"};
     for (int i = 0; i < 5; ++i)
+    {
         EXPECT_STREQ(plug->GetPresetName(i), names[i]);
+        plug->RestorePreset(i);
+        EXPECT_EQ(plug->GetParam(kLeveler)->Value(), i == 0 ? 0.0 : 1.0) << names[i];
+        EXPECT_EQ(plug->GetParam(kComp)->Value(), 1.0);
+        EXPECT_EQ(plug->GetParam(kClipGuard)->Value(), 1.0);
+        EXPECT_EQ(plug->GetParam(kCeiling)->Value(), -1.0);
+        EXPECT_EQ(plug->GetParam(kReverb)->Value(), 0.0);
+    }
 }
 
-TEST(FactoryPresets, GentleSwitchesTheDelayOnAndSetsTheCompressor)
+TEST(FactoryPresets, ValuesAreAsListed)
 {
     auto plug = makePlug();
-    ASSERT_TRUE(plug->RestorePreset(4));
     auto v = [&](int idx) { return plug->GetParam(idx)->Value(); };
+    ASSERT_TRUE(plug->RestorePreset(4)); // Gentle
     EXPECT_EQ(v(kDelay), 1.0);
     EXPECT_EQ(v(kDelayTime), 320.0);
     EXPECT_EQ(v(kDelayFeedback), 20.0);
@@ -31,37 +39,18 @@ TEST(FactoryPresets, GentleSwitchesTheDelayOnAndSetsTheCompressor)
     EXPECT_EQ(v(kCompMakeup), 0.8);
     EXPECT_EQ(v(kPopCutFrequency), 65.0);
     EXPECT_EQ(v(kSClearFocus), 8000.0);
-}
-
-TEST(FactoryPresets, NaturalAloneLeavesTheLevelerOff)
-{
-    auto plug = makePlug();
-    for (int i = 0; i < 5; ++i)
-    {
-        plug->RestorePreset(i);
-        EXPECT_EQ(plug->GetParam(kLeveler)->Value(), i == 0 ? 0.0 : 1.0) << plug->GetPresetName(i);
-        EXPECT_EQ(plug->GetParam(kComp)->Value(), 1.0);
-        EXPECT_EQ(plug->GetParam(kClipGuard)->Value(), 1.0);
-        EXPECT_EQ(plug->GetParam(kCeiling)->Value(), -1.0);
-        EXPECT_EQ(plug->GetParam(kReverb)->Value(), 0.0);
-    }
-}
-
-TEST(FactoryPresets, NarrationAndPodcastValuesAreAsListed)
-{
-    auto plug = makePlug();
-    plug->RestorePreset(2);
-    EXPECT_EQ(plug->GetParam(kPopCutFrequency)->Value(), 95.0);
-    EXPECT_EQ(plug->GetParam(kEqMid)->Value(), 2.2);
-    EXPECT_EQ(plug->GetParam(kLevelRange)->Value(), 7.0);
-    EXPECT_EQ(plug->GetParam(kReverbSize)->Value(), 30.0);
-    plug->RestorePreset(3);
-    EXPECT_EQ(plug->GetParam(kEqHigh)->Value(), -0.5);
-    EXPECT_EQ(plug->GetParam(kCompThreshold)->Value(), -27.0);
-    EXPECT_EQ(plug->GetParam(kDelayWet)->Value(), 4.0);
-    plug->RestorePreset(1);
-    EXPECT_EQ(plug->GetParam(kSClearAmount)->Value(), 24.0);
-    EXPECT_EQ(plug->GetParam(kCompRelease)->Value(), 190.0);
+    plug->RestorePreset(2); // Narration
+    EXPECT_EQ(v(kPopCutFrequency), 95.0);
+    EXPECT_EQ(v(kEqMid), 2.2);
+    EXPECT_EQ(v(kLevelRange), 7.0);
+    EXPECT_EQ(v(kReverbSize), 30.0);
+    plug->RestorePreset(3); // Podcast
+    EXPECT_EQ(v(kEqHigh), -0.5);
+    EXPECT_EQ(v(kCompThreshold), -27.0);
+    EXPECT_EQ(v(kDelayWet), 4.0);
+    plug->RestorePreset(1); // Singing
+    EXPECT_EQ(v(kSClearAmount), 24.0);
+    EXPECT_EQ(v(kCompRelease), 190.0);
 }
 
 TEST(FactoryPresets, UnlistedParametersReturnToDefaultsButTheThemeStays)
