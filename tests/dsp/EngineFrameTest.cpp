@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 using namespace pomelu;
 using namespace pomelu::test;
@@ -18,6 +19,29 @@ TEST(EngineFrame, WithEveryModuleOffAndUnityGainsTheOutputIsTheInput)
     const auto out = rig.run({left, right});
     EXPECT_EQ(out[0], left);
     EXPECT_EQ(out[1], right);
+}
+
+TEST(EngineFrame, EachModuleAtZeroAmountDepthOrMixPassesTheInputBitForBit)
+{
+    const auto in = sine(440.0, 48000.0, 20000, 0.9);
+    auto check = [&](const char* what, auto&& setUp)
+    {
+        auto s = allModulesOff();
+        setUp(s);
+        EngineRig rig(s);
+        EXPECT_EQ(rig.runMono(in), in) << what;
+    };
+    check("S Clear amount 0", [](dsp::RackSettings& s) { s.sClearOn = true, s.sClearAmount = 0.0; });
+    check("Tremolo depth 0", [](dsp::RackSettings& s) { s.tremoloOn = true, s.tremoloDepth = 0.0; });
+    check("Reverb wet 0", [](dsp::RackSettings& s) { s.reverbOn = true, s.reverbWet = 0.0; });
+    for (int style = 0; style < 10; ++style)
+        check(("Distortion mix 0, style " + std::to_string(style)).c_str(),
+              [&](dsp::RackSettings& s)
+              {
+                  s.distortionOn = true, s.distortionStyle = style;
+                  s.drive = s.distortionTone = 100.0;
+                  s.distortionMix = 0.0;
+              });
 }
 
 TEST(EngineFrame, GainStepsMove63PercentOfTheWayIn12Ms)

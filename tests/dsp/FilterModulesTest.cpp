@@ -27,16 +27,6 @@ TEST(SClear, FullAmountCutsTwelveDbWellAboveTheFocusAndNothingWellBelow)
     EXPECT_NEAR(measuredGainDb(s, 200.0), 0.0, 0.05);
 }
 
-TEST(SClear, ZeroAmountIsTransparentBitForBit)
-{
-    auto s = allModulesOff();
-    s.sClearOn = true;
-    s.sClearAmount = 0.0;
-    EngineRig rig(s);
-    const auto in = sine(9000.0, 48000.0, 4096, 0.5);
-    EXPECT_EQ(rig.runMono(in), in);
-}
-
 TEST(Eq, BandsBoostTheirCentresBySetGain)
 {
     auto s = allModulesOff();

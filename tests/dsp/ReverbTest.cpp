@@ -69,15 +69,6 @@ TEST(Reverb, FeedbackComesFromSizeAndDecayAndStopsAtPoint97)
     EXPECT_EQ(dsp::reverbCombFeedback(0.0, 0.0), 0.38);
 }
 
-TEST(Reverb, ZeroWetIsTransparent)
-{
-    auto s = reverbOnly();
-    s.reverbWet = 0.0;
-    EngineRig rig(s);
-    const auto in = sine(500.0, 48000.0, 20000, 0.5);
-    EXPECT_EQ(rig.runMono(in), in);
-}
-
 TEST(Reverb, SwitchingOffStopsItAtOnceButKeepsPartOfTheTail)
 {
     EngineRig rig(reverbOnly());

@@ -15,47 +15,33 @@ using namespace pomelu::test;
 namespace
 {
 
-// Runs `blocks` blocks of a sine through 64 and 32 bit and checks the real-time rules and the output.
-void processSineBlocks(Vst3TestHost& host, int frames, int blocks, int32 sampleSize)
+template <class T> void processSineBlocksOf(Vst3TestHost& host, int frames, int blocks, int32 sampleSize)
 {
-    GuardedBuffers<double> in64(2, frames), out64(2, frames, std::numeric_limits<double>::quiet_NaN());
-    GuardedBuffers<float> in32(2, frames), out32(2, frames, std::numeric_limits<float>::quiet_NaN());
-    in64.fillSine(0.5);
-    in32.fillSine(0.5f);
+    GuardedBuffers<T> in(2, frames), out(2, frames, std::numeric_limits<T>::quiet_NaN());
+    in.fillSine(T(0.5));
     RawBlock block(sampleSize, frames);
-    if (sampleSize == kSample64)
-    {
-        block.setInput(reinterpret_cast<void**>(in64.pointers()), 2);
-        block.setOutput(reinterpret_cast<void**>(out64.pointers()), 2);
-    }
-    else
-    {
-        block.setInput(reinterpret_cast<void**>(in32.pointers()), 2);
-        block.setOutput(reinterpret_cast<void**>(out32.pointers()), 2);
-    }
+    block.setInput(reinterpret_cast<void**>(in.pointers()), 2);
+    block.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
     RealTimeProbe probe;
     for (int b = 0; b < blocks; ++b)
         ASSERT_EQ(block.run(host.processor), kResultOk) << "block " << b;
     EXPECT_EQ(probe.allocations(), 0u);
     EXPECT_EQ(probe.locks(), 0u);
+    EXPECT_TRUE(out.allFinite()) << "every sample of the block is written, none is NaN or infinite";
+    EXPECT_TRUE(out.guardsIntact());
+    if (frames >= 64) // a 220 Hz sine needs a few samples to rise
+    {
+        EXPECT_GT(out.peak(0), 1e-3);
+    }
+}
+
+// Runs `blocks` blocks of a sine through 64 or 32 bit and checks the real-time rules and the output.
+void processSineBlocks(Vst3TestHost& host, int frames, int blocks, int32 sampleSize)
+{
     if (sampleSize == kSample64)
-    {
-        EXPECT_TRUE(out64.allFinite()) << "every sample of the block is written, none is NaN or infinite";
-        EXPECT_TRUE(out64.guardsIntact());
-        if (frames >= 64) // a 220 Hz sine needs a few samples to rise
-        {
-            EXPECT_GT(out64.peak(0), 1e-3);
-        }
-    }
+        processSineBlocksOf<double>(host, frames, blocks, sampleSize);
     else
-    {
-        EXPECT_TRUE(out32.allFinite()) << "every sample of the block is written, none is NaN or infinite";
-        EXPECT_TRUE(out32.guardsIntact());
-        if (frames >= 64)
-        {
-            EXPECT_GT(out32.peak(0), 1e-3);
-        }
-    }
+        processSineBlocksOf<float>(host, frames, blocks, sampleSize);
 }
 
 bool setupOnly(Vst3TestHost& host, double sampleRate, int32 maxBlock, int32 sampleSize)

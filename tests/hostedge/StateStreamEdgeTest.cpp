@@ -170,17 +170,37 @@ protected:
 
 } // namespace
 
-TEST_F(StateEdge, NullStreamsAreInvalidArguments)
+TEST_F(StateEdge, NullEmptyGarbageHugeEndlessAndFailingStreamsAreRefusedAndChangeNothing)
 {
     EXPECT_EQ(host.component->setState(nullptr), kInvalidArgument);
     EXPECT_EQ(host.component->getState(nullptr), kInvalidArgument);
+    EXPECT_NE(setState(std::vector<std::uint8_t>{}), kResultOk) << "empty";
     expectUnchangedAndUsable();
-}
 
-TEST_F(StateEdge, AnEmptyStateIsRefusedAndChangesNothing)
-{
-    EXPECT_NE(setState(std::vector<std::uint8_t>{}), kResultOk);
+    std::mt19937 random(20261206);
+    for (std::size_t size : {2u, 5u, 2190u, 70000u})
+    {
+        std::vector<std::uint8_t> junk(size);
+        for (auto& b : junk)
+            b = static_cast<std::uint8_t>(random());
+        junk[0] = 'X'; // never a valid magic
+        EXPECT_NE(setState(junk), kResultOk) << size << " bytes of garbage";
+        expectUnchangedAndUsable();
+    }
+
+    EXPECT_NE(setState(std::vector<std::uint8_t>(50u * 1024u * 1024u, 0xA5)), kResultOk) << "50 MB";
+    EndlessStream endless;
+    EXPECT_NE(setState(&endless), kResultOk);
+    EXPECT_LE(endless.total, 256ll * 1024 * 1024) << "reading stops at a sane size";
     expectUnchangedAndUsable();
+
+    for (long failAfter : {0l, 100l, 1500l})
+    {
+        PieceStream stream(other, 100);
+        stream.failAfter = failAfter;
+        EXPECT_NE(setState(&stream), kResultOk) << "read failing after " << failAfter << " bytes";
+        expectUnchangedAndUsable();
+    }
 }
 
 TEST_F(StateEdge, TruncatedStatesAreRefusedAndLeaveTheInstanceUsable)
@@ -195,36 +215,7 @@ TEST_F(StateEdge, TruncatedStatesAreRefusedAndLeaveTheInstanceUsable)
     }
 }
 
-TEST_F(StateEdge, GarbageIsRefusedAndChangesNothing)
-{
-    std::mt19937 random(20261206);
-    for (std::size_t size : {2u, 5u, 2190u, 70000u})
-    {
-        std::vector<std::uint8_t> junk(size);
-        for (auto& b : junk)
-            b = static_cast<std::uint8_t>(random());
-        junk[0] = 'X'; // never a valid magic
-        EXPECT_NE(setState(junk), kResultOk) << size << " bytes";
-        expectUnchangedAndUsable();
-    }
-}
-
-TEST_F(StateEdge, AHugeStreamIsRefusedAndChangesNothing)
-{
-    std::vector<std::uint8_t> huge(50u * 1024u * 1024u, 0xA5);
-    EXPECT_NE(setState(std::move(huge)), kResultOk);
-    expectUnchangedAndUsable();
-}
-
-TEST_F(StateEdge, AnEndlessStreamIsRefusedInsteadOfReadForever)
-{
-    EndlessStream endless;
-    EXPECT_NE(setState(&endless), kResultOk);
-    EXPECT_LE(endless.total, 256ll * 1024 * 1024) << "reading stops at a sane size";
-    expectUnchangedAndUsable();
-}
-
-TEST_F(StateEdge, AStateDeliveredInSmallPiecesIsReadWhole)
+TEST_F(StateEdge, StatesMovedInSmallPiecesArriveWholeAndAFailedWriteIsReported)
 {
     for (int piece : {1, 100, 2189})
     {
@@ -235,17 +226,20 @@ TEST_F(StateEdge, AStateDeliveredInSmallPiecesIsReadWhole)
         EXPECT_EQ(now, other) << piece << "-byte reads";
         ASSERT_EQ(setState(before), kResultOk);
     }
-}
-
-TEST_F(StateEdge, AReadThatFailsIsReportedAndChangesNothing)
-{
-    for (long failAfter : {0l, 100l, 1500l})
+    for (int piece : {1, 7, 1000})
     {
-        PieceStream stream(other, 100);
-        stream.failAfter = failAfter;
-        EXPECT_NE(setState(&stream), kResultOk) << "failing after " << failAfter << " bytes";
-        expectUnchangedAndUsable();
+        PieceStream stream({}, piece);
+        EXPECT_EQ(host.component->getState(&stream), kResultOk) << piece << "-byte writes";
+        EXPECT_EQ(stream.inner.data, before) << piece << "-byte writes";
     }
+    for (long failAfter : {0l, 1000l, 2189l})
+    {
+        PieceStream stream({}, 1 << 20);
+        stream.failAfter = failAfter;
+        EXPECT_NE(host.component->getState(&stream), kResultOk)
+            << "write failing after " << failAfter << " bytes";
+    }
+    expectUnchangedAndUsable();
 }
 
 TEST_F(StateEdge, NonFiniteValuesInsideAStateBecomeValidValues)
@@ -265,25 +259,4 @@ TEST_F(StateEdge, NonFiniteValuesInsideAStateBecomeValidValues)
         ASSERT_EQ(host.process64(in.pointers(), out.pointers(), 2, 2, 256), kResultOk);
     EXPECT_TRUE(out.allFinite());
     expectUsable();
-}
-
-TEST_F(StateEdge, AWriteThatFailsIsReported)
-{
-    for (long failAfter : {0l, 1000l, 2189l})
-    {
-        PieceStream stream({}, 1 << 20);
-        stream.failAfter = failAfter;
-        EXPECT_NE(host.component->getState(&stream), kResultOk) << "failing after " << failAfter << " bytes";
-    }
-    expectUnchangedAndUsable();
-}
-
-TEST_F(StateEdge, AStreamThatTakesSmallPiecesGetsTheWholeState)
-{
-    for (int piece : {1, 7, 1000})
-    {
-        PieceStream stream({}, piece);
-        EXPECT_EQ(host.component->getState(&stream), kResultOk) << piece << "-byte writes";
-        EXPECT_EQ(stream.inner.data, before) << piece << "-byte writes";
-    }
 }

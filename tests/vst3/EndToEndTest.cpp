@@ -347,15 +347,6 @@ TEST_F(EndToEnd, HostBypassPassesTheInputThrough)
     EXPECT_EQ(host.controller->getParamNormalized(kBypassId), 1.0);
 }
 
-TEST_F(EndToEnd, ProcessingBeforeActivationGivesSilence)
-{
-    std::vector<double> x(64, 0.5), o(64, 9.0);
-    double* ins[1] = {x.data()};
-    double* outs[1] = {o.data()};
-    EXPECT_NE(host.process64(ins, outs, 1, 1, 64), kResultOk);
-    EXPECT_EQ(o[0], 0.0);
-}
-
 TEST_F(EndToEnd, StateGoesOutAndBackInWithTheBypassWordBehindTheChunk)
 {
     ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
