@@ -79,21 +79,6 @@ TEST(ChannelIO, ParsesMonoAndStereoPairs)
     EXPECT_TRUE(ParseChannelIO("").empty());
 }
 
-TEST(PlugBase, SerializeParamsWritesOneDoublePerParameterInIndexOrder)
-{
-    ThreeParams plug;
-    plug.GetParam(1)->Set(-6.5);
-    IByteChunk chunk;
-    EXPECT_TRUE(plug.SerializeParams(chunk));
-    ASSERT_EQ(chunk.Size(), 24);
-    double v[3] = {};
-    for (int i = 0; i < 3; ++i)
-        chunk.Get(&v[i], i * 8);
-    EXPECT_EQ(v[0], 1.0);
-    EXPECT_EQ(v[1], -6.5);
-    EXPECT_EQ(v[2], 1.0);
-}
-
 TEST(PlugBase, UnserializeParamsConstrainsAndReturnsThePositionBehind)
 {
     ThreeParams plug;

@@ -90,18 +90,11 @@ TEST(ParameterValueParsing, RefusesTextThatIsNoNumberAndNoValueText)
     EXPECT_NE(errorFor("Delay Feel", "1.5").find("expected a whole number"), std::string::npos);
 }
 
-TEST(ParameterList, ShowsIndexNameRangeDefaultAndUnitForEveryParameter)
+TEST(ParameterList, ShowsDecimalsThatFollowTheStep)
 {
-    const std::string list = formatParameterList(table());
-    EXPECT_NE(list.find("    0  Gain"), std::string::npos) << list;
-    EXPECT_NE(list.find("-18 .. 18"), std::string::npos) << list;
-    EXPECT_NE(list.find("0.0  dB"), std::string::npos) << list;
-    EXPECT_NE(list.find("0=Straight | 1=Dotted | 2=Triplet"), std::string::npos) << list;
-    EXPECT_NE(list.find("    1  Mute"), std::string::npos) << list;
-
     ParameterDescription rate{0, "Rate", ParameterDescription::Kind::Double, 0.05, 8.0, 0.01, 0.35, "Hz", {}};
     ParameterDescription focus{1,    "Focus", ParameterDescription::Kind::Double, 4000, 12000, 10, 7205,
                                "Hz", {}};
-    EXPECT_EQ(formatParameterValue(rate, 0.35), "0.35") << "decimals follow the step";
+    EXPECT_EQ(formatParameterValue(rate, 0.35), "0.35");
     EXPECT_EQ(formatParameterValue(focus, 7205), "7205");
 }
