@@ -67,7 +67,7 @@ inline double RackEngine::compStep(double w) const noexcept
     {
         // (|w| / knee)^e as exp(e ln(|w| / knee)): the C library's pow costs a third more and
         // agrees to about 1e-15 relative. A zero sample stays zero.
-        const double ratio = magnitude / kExpanderKnee;
+        const double ratio = magnitude * (1.0 / kExpanderKnee);
         const double shaped = ratio > 0.0 ? std::exp(block.compExpanderExponent * std::log(ratio)) : 0.0;
         w = std::copysign(kExpanderKnee * shaped, w);
     }

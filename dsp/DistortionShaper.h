@@ -27,8 +27,8 @@ struct DistortionShaper
 {
     int style = 0;
     double drive = 0.0;
-    double softNorm = 1.0;  // max(tanh(gain), 0.15)
-    double biteNorm = 1.0;  // atan(max(gain, 1))
+    double softScale = 1.0; // 1 / max(tanh(gain), 0.15)
+    double biteScale = 1.0; // 1 / atan(max(gain, 1))
     double steps = 64.0;    // Pixel Crush levels per unit
     double chaosRate = 1.5; // Chaos Ring frequency in y
 
@@ -38,8 +38,8 @@ struct DistortionShaper
         s.style = style;
         s.drive = drive;
         const double gain = 1.0 + 0.25 * drive;
-        s.softNorm = std::max(tanhFast(gain), 0.15);
-        s.biteNorm = std::atan(std::max(gain, 1.0));
+        s.softScale = 1.0 / std::max(tanhFast(gain), 0.15);
+        s.biteScale = 1.0 / std::atan(std::max(gain, 1.0));
         s.steps = std::max(64.0 - 0.58 * drive, 4.0);
         s.chaosRate = 1.5 + 0.035 * drive;
         return s;
@@ -50,7 +50,7 @@ struct DistortionShaper
         switch (static_cast<DistortionStyle>(style))
         {
         case DistortionStyle::WarmBite:
-            return std::atan(1.25 * y) / biteNorm + 0.12 * std::max(tanhFast(y), 0.0);
+            return std::atan(1.25 * y) * biteScale + 0.12 * std::max(tanhFast(y), 0.0);
         case DistortionStyle::HardEdge:
             return std::clamp(y, -1.0, 1.0);
         case DistortionStyle::VelvetFuzz:
@@ -71,7 +71,7 @@ struct DistortionShaper
             return 0.72 * std::sin(chaosRate * y) + 0.28 * tanhFast(2.0 * y);
         case DistortionStyle::SoftBloom:
         default: // any other index shapes like Soft Bloom
-            return tanhFast(y) / softNorm;
+            return tanhFast(y) * softScale;
         }
     }
 };

@@ -96,7 +96,7 @@ private:
         DistortionShaper distortionShaper;
         double distortionDrive = 1.0;
         double distortionFinalDrive = 1.0, distortionFinalLevel = 1.0, distortionMix = 0.0;
-        double clipCeiling = 1.0, clipAmount = 0.0;
+        double clipCeiling = 1.0, clipCeilingInverse = 1.0, clipAmount = 0.0;
         double phaserMix = 0.0, phaserIncrement = 0.0;
         double tremoloDepth = 0.0; // fraction
         double delayCross = 0.0, delayWidth = 1.0;
