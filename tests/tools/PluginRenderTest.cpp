@@ -18,22 +18,9 @@ using namespace pomelu::tools::test;
 
 namespace
 {
-struct ToolRun
-{
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
 ToolRun runTool(const std::vector<std::string>& arguments)
 {
-    std::ostringstream out, err;
-    ToolEnvironment environment{out, err, nullptr, false, makePomeluEffect};
-    ToolRun run;
-    run.exitCode = runRenderTool(arguments, environment);
-    run.out = out.str();
-    run.err = err.str();
-    return run;
+    return pomelu::tools::test::runTool(arguments, makePomeluEffect);
 }
 
 // Renders in into dir/name with the extra arguments and returns what was written.

@@ -15,23 +15,10 @@ using namespace pomelu::tools::test;
 
 namespace
 {
-struct ToolRun
-{
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
 ToolRun runTool(const std::vector<std::string>& arguments)
 {
-    std::ostringstream out, err;
-    ToolEnvironment environment{out, err, nullptr, false,
-                                []() -> std::unique_ptr<Effect> { return std::make_unique<FakeEffect>(); }};
-    ToolRun run;
-    run.exitCode = runRenderTool(arguments, environment);
-    run.out = out.str();
-    run.err = err.str();
-    return run;
+    return pomelu::tools::test::runTool(
+        arguments, []() -> std::unique_ptr<Effect> { return std::make_unique<FakeEffect>(); });
 }
 
 // The number that follows key in text, NaN when the key is missing.

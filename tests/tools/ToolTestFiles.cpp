@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <filesystem>
 #include <numbers>
+#include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
 
@@ -119,6 +120,17 @@ bool fileExists(const std::string& path)
     {
     };
     return ::stat(path.c_str(), &st) == 0;
+}
+
+ToolRun runTool(const std::vector<std::string>& arguments, EffectFactory makeEffect)
+{
+    std::ostringstream out, err;
+    const ToolEnvironment environment{out, err, nullptr, false, std::move(makeEffect)};
+    ToolRun run;
+    run.exitCode = runRenderTool(arguments, environment);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
 }
 
 } // namespace pomelu::tools::test

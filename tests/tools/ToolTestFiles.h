@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "RenderSession.h"
+
 #include <string>
 #include <vector>
 
@@ -44,5 +46,16 @@ AudioData sine(int sampleRate, int channels, double frequencyHz, double amplitud
 AudioData testProgramme(int sampleRate, int channels, double seconds);
 
 bool fileExists(const std::string& path);
+
+// What one run of the whole tool printed and returned.
+struct ToolRun
+{
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs pomelu-render with these arguments (no argv[0]) against effects made by makeEffect.
+ToolRun runTool(const std::vector<std::string>& arguments, EffectFactory makeEffect);
 
 } // namespace pomelu::tools::test
