@@ -114,13 +114,21 @@ TEST(Comp, ZeroMixLeavesOnlyTheExpanderShapingQuietSamples)
     EXPECT_EQ(out[4], 0.0);
 }
 
-TEST(ClipGuard, FullAmountKeepsAFullScaleSineUnderTheCeiling)
+namespace
+{
+dsp::RackSettings clipGuardOnly(double ceilingDb)
 {
     auto s = allModulesOff();
     s.clipGuardOn = true;
     s.clipGuardAmount = 100.0;
-    s.clipCeilingDb = -1.0;
-    EngineRig rig(s);
+    s.clipCeilingDb = ceilingDb;
+    return s;
+}
+} // namespace
+
+TEST(ClipGuard, FullAmountKeepsAFullScaleSineUnderTheCeiling)
+{
+    EngineRig rig(clipGuardOnly(-1.0));
     const auto in = sine(997.0, 48000.0, 48000, 1.0);
     const auto out = rig.runMono(in);
     EXPECT_LT(peakAbs(out.data(), out.size()), std::pow(10.0, -1.0 / 20.0));
@@ -132,11 +140,7 @@ TEST(ClipGuard, FullAmountKeepsAFullScaleSineUnderTheCeiling)
 
 TEST(ClipGuard, ConstantInputSettlesAtCeilingTimesTanh)
 {
-    auto s = allModulesOff();
-    s.clipGuardOn = true;
-    s.clipGuardAmount = 100.0;
-    s.clipCeilingDb = -6.0;
-    EngineRig rig(s);
+    EngineRig rig(clipGuardOnly(-6.0));
     const auto out = rig.runMono(std::vector<double>(16, 0.7));
     const double c = std::exp(-6.0 * dsp::kDbToLinear);
     EXPECT_NEAR(out.back(), c * std::tanh(0.7 / c), 1e-15);
