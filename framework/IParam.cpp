@@ -72,6 +72,11 @@ double IParam::Constrain(double plain) const
     return std::clamp(v, mMin, mMax);
 }
 
+double IParam::FiniteOrDefault(double plain) const
+{
+    return std::isfinite(plain) ? plain : mDefault;
+}
+
 void IParam::Set(double plain)
 {
     if (std::isnan(plain))

@@ -46,6 +46,9 @@ public:
     // Stepped (bool, enum): round to the nearest multiple of the step; then every kind clamps to
     // [min, max]. NaN gives the default.
     double Constrain(double plain) const;
+    // A stored value (a saved state, a compare slot) that is not a finite number must never reach
+    // the plug-in: it reads as the default. Finite values pass unchanged.
+    double FiniteOrDefault(double plain) const;
 
     double ToNormalized(double plain) const;        // clamped to 0..1
     double FromNormalized(double normalized) const; // constrained plain value

@@ -3,7 +3,6 @@
 
 #include "AudioBuffers.h"
 
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -95,8 +94,7 @@ int IPlugBase::UnserializeParams(const IByteChunk& chunk, int startPos)
         pos = chunk.Get(&v, pos);
         if (pos < 0)
             break;
-        // A value that is not a number (a damaged chunk) must never reach the plug-in: default.
-        param->Set(std::isfinite(v) ? v : param->GetDefault());
+        param->Set(param->FiniteOrDefault(v));
     }
     for (int i = 0; i < NParams(); ++i)
         OnParamChange(i);

@@ -3,7 +3,6 @@
 #include "PomeluRarorudIzad.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace pomelu
 {
@@ -34,7 +33,7 @@ void PomeluRarorudIzad::switchCompareSlot()
     {
         const iplug::IParam& param = *GetParam(i);
         const double stored = incoming[static_cast<std::size_t>(i)];
-        const double plain = param.Constrain(std::isfinite(stored) ? stored : param.GetDefault());
+        const double plain = param.Constrain(param.FiniteOrDefault(stored));
         SetParameterValueFromPlugin(i, std::clamp(param.ToNormalized(plain), 0.0, 1.0));
     }
     // Each entry is written atomically on its own; a block that overlaps may run a mixed order for

@@ -11,19 +11,9 @@
 #include "StateChunk.h"
 #include "PomeluRarorudIzad.h"
 
-#include <cmath>
 
 namespace pomelu
 {
-
-namespace
-{
-// A value from a chunk that is not a number must never reach a parameter or the engine.
-double finiteOrDefault(double value, const iplug::IParam& param)
-{
-    return std::isfinite(value) ? value : param.GetDefault();
-}
-} // namespace
 
 int stateVersionFromMagic(std::uint32_t magic)
 {
@@ -109,7 +99,7 @@ int PomeluRarorudIzad::UnserializeState(const iplug::IByteChunk& chunk, int star
             double v = 0.0;
             if ((pos = chunk.Get(&v, pos)) < 0)
                 return -1;
-            slot[i] = finiteOrDefault(v, *GetParam(static_cast<int>(i)));
+            slot[i] = GetParam(static_cast<int>(i))->FiniteOrDefault(v);
         }
     }
 
