@@ -3,6 +3,7 @@
 
 #include "AudioBuffers.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
