@@ -157,6 +157,7 @@ private:
     void recordDelayLines(const double* w) noexcept;
     void recordPreDelayLines(const double* w) noexcept;
     void idleCombs() noexcept;
+    double stepCombs(int ch, bool fed, double u) noexcept;
 
     void walkModules(double* w) noexcept;
 };

@@ -39,20 +39,31 @@ inline void RackEngine::recordPreDelayLines(const double* w) noexcept
             preDelayLine[ch][preDelayWrite] = w[ch];
 }
 
+// One step of every comb of channel ch: returns the sum of what the combs give back. Fed (the
+// reverb on), a comb stores its output times the feedback plus u; idle, it keeps 0.92 of its tail.
+inline double RackEngine::stepCombs(int ch, bool fed, double u) noexcept
+{
+    double sum = 0.0;
+    for (int k = 0; k < 4; ++k)
+    {
+        std::vector<double>& comb = combs[ch][k];
+        const std::size_t length = comb.size();
+        if (length == 0) // not prepared yet: nothing to keep
+            continue;
+        const std::size_t i = combIndex[ch][k];
+        const std::size_t next = i + 1 == length ? 0 : i + 1;
+        const double o = comb[next];
+        comb[i] = fed ? o * block.combFeedback + u : kCombIdleDecay * o;
+        combIndex[ch][k] = next;
+        sum += o;
+    }
+    return sum;
+}
+
 inline void RackEngine::idleCombs() noexcept
 {
     for (int ch = 0; ch < block.channels; ++ch)
-        for (int k = 0; k < 4; ++k)
-        {
-            std::vector<double>& comb = combs[ch][k];
-            const std::size_t length = comb.size();
-            if (length == 0) // not prepared yet: nothing to keep
-                continue;
-            const std::size_t i = combIndex[ch][k];
-            const std::size_t next = i + 1 == length ? 0 : i + 1;
-            comb[i] = kCombIdleDecay * comb[next];
-            combIndex[ch][k] = next;
-        }
+        stepCombs(ch, false, 0.0);
 }
 
 inline void RackEngine::reverbStep(double* w) noexcept
@@ -73,20 +84,7 @@ inline void RackEngine::reverbStep(double* w) noexcept
             u = line[r];
         }
 
-        double sum = 0.0;
-        for (int k = 0; k < 4; ++k)
-        {
-            std::vector<double>& comb = combs[ch][k];
-            const std::size_t length = comb.size();
-            if (length == 0)
-                continue;
-            const std::size_t i = combIndex[ch][k];
-            const std::size_t next = i + 1 == length ? 0 : i + 1;
-            const double o = comb[next];
-            comb[i] = on ? o * block.combFeedback + u : kCombIdleDecay * o;
-            combIndex[ch][k] = next;
-            sum += o;
-        }
+        const double sum = stepCombs(ch, on, u);
 
         if (on)
         {
