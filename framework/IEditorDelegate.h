@@ -17,6 +17,21 @@ public:
 
     // Plug-in to every control bound to parameter idx.
     virtual void SendParameterValueFromDelegate(int idx, double normalized) = 0;
+
+    // Editor to plug-in, UI thread. One gesture on a bound control is Begin, one Send per change,
+    // End (a knob drag: Begin at mouse-down, End at mouse-up). Send stores the value at once, so the
+    // audio thread runs with it from its next block; the host hears of the gesture as
+    // beginEdit / performEdit / endEdit, delivered on its UI thread.
+    virtual void BeginInformHostOfParamChangeFromUI(int /*idx*/) {}
+    virtual void SendParameterValueFromUI(int /*idx*/, double /*normalized*/) {}
+    virtual void EndInformHostOfParamChangeFromUI(int /*idx*/) {}
+
+    // An editor control's message to the plug-in (message tag, control tag, byte size, data);
+    // true when the plug-in handled it.
+    virtual bool SendMessageFromUI(int /*msgTag*/, int /*ctrlTag*/, int /*dataSize*/, const void* /*pData*/)
+    {
+        return false;
+    }
 };
 
 // What the framework needs of an open editor. The editor implementation derives from this; the

@@ -76,6 +76,16 @@ void IPlugBase::SetParameterValueFromPlugin(int idx, double normalized)
     SendParameterValueFromDelegate(idx, stored);
 }
 
+void IPlugBase::SendParameterValueFromUI(int idx, double normalized)
+{
+    IParam* param = GetParam(idx);
+    if (param == nullptr)
+        return;
+    param->SetNormalized(normalized);
+    OnParamChange(idx);
+    InformHostOfParamChangeFromUI(idx, param->GetNormalized());
+}
+
 bool IPlugBase::SerializeParams(IByteChunk& chunk) const
 {
     for (const auto& param : mParams)

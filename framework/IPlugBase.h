@@ -160,6 +160,16 @@ public:
     void SendControlMsgFromDelegate(int ctrlTag, int msgTag, int dataSize, const void* pData) override;
     void SendParameterValueFromDelegate(int idx, double normalized) override;
 
+    // Editor gestures. Send stores the value and runs OnParamChange; the three hooks below tell
+    // the host (nothing here: a format wrapper overrides them).
+    void BeginInformHostOfParamChangeFromUI(int idx) override { BeginInformHostOfParamChange(idx); }
+    void SendParameterValueFromUI(int idx, double normalized) override;
+    void EndInformHostOfParamChangeFromUI(int idx) override { EndInformHostOfParamChange(idx); }
+    bool SendMessageFromUI(int msgTag, int ctrlTag, int dataSize, const void* pData) override
+    {
+        return OnMessage(msgTag, ctrlTag, dataSize, pData);
+    }
+
     // Set by the format wrapper before the hooks run; tools and tests that drive the class directly
     // set them the same way.
     void SetSampleRate(double sr) { mSampleRate = sr; }
@@ -174,6 +184,10 @@ public:
 protected:
     // Called by SetParameterValueFromPlugin; the format wrapper forwards it to the host.
     virtual void InformHostOfParamChange(int /*idx*/, double /*normalized*/) {}
+    // An editor gesture on parameter idx begins, changes the value, ends.
+    virtual void BeginInformHostOfParamChange(int /*idx*/) {}
+    virtual void InformHostOfParamChangeFromUI(int /*idx*/, double /*normalized*/) {}
+    virtual void EndInformHostOfParamChange(int /*idx*/) {}
 
 private:
     struct Preset

@@ -660,6 +660,10 @@ void IPlugVST3::InformHostOfParamChange(int idx, double normalized)
     mComponentHandler->endEdit(id);
 }
 
+void IPlugVST3::ViewAttached(IPlugFrame* /*frame*/) {}
+
+void IPlugVST3::ViewRemoved() {}
+
 // ------------------------------------------------------------------ IUnitInfo
 
 int32 PLUGIN_API IPlugVST3::getUnitCount()

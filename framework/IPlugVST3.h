@@ -57,6 +57,13 @@ public:
     void RunIdleTick();
     std::recursive_mutex& GetUiMutex() { return mUiMutex; }
 
+    // The editor view's attachment, UI thread. While a view is attached, this instance's idle work
+    // and its deferred calls into the host run from a timer on the host's run loop (the frame's
+    // Steinberg::Linux::IRunLoop); otherwise from the process-wide idle thread. Both return
+    // promptly whatever locks the host holds.
+    void ViewAttached(Steinberg::IPlugFrame* frame);
+    void ViewRemoved();
+
     // --- FUnknown
     Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
     Steinberg::uint32 PLUGIN_API addRef() override;
