@@ -2,14 +2,13 @@
 // The host's run loop: timers, readable descriptors, and handlers that change the loop while it
 // calls them.
 #include "RunLoop.h"
-#include "HostObject.h"
 
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
+#include <array>
 #include <functional>
-#include <string>
 #include <thread>
 
 using namespace pomelu::host;
@@ -19,9 +18,24 @@ using namespace std::chrono_literals;
 namespace
 {
 
-struct TimerProbe final : HostObject<Linux::ITimerHandler>
+// Serves as a timer and as a descriptor handler (which reads the byte that woke it).
+struct Probe final : Linux::ITimerHandler, Linux::IEventHandler
 {
-    void PLUGIN_API onTimer() override
+    tresult PLUGIN_API queryInterface(const TUID, void** obj) override
+    {
+        *obj = nullptr;
+        return kNoInterface;
+    }
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+    void PLUGIN_API onTimer() override { hit(); }
+    void PLUGIN_API onFDIsSet(Linux::FileDescriptor fd) override
+    {
+        char byte = 0;
+        EXPECT_EQ(read(fd, &byte, 1), 1) << "called for a descriptor with nothing to read";
+        hit();
+    }
+    void hit()
     {
         ++calls;
         thread = std::this_thread::get_id();
@@ -30,20 +44,6 @@ struct TimerProbe final : HostObject<Linux::ITimerHandler>
     }
     int calls = 0;
     std::thread::id thread;
-    std::function<void()> action;
-};
-
-struct FdProbe final : HostObject<Linux::IEventHandler>
-{
-    void PLUGIN_API onFDIsSet(Linux::FileDescriptor fd) override
-    {
-        ++calls;
-        char byte = 0;
-        ASSERT_EQ(read(fd, &byte, 1), 1) << "called for a descriptor with nothing to read";
-        if (action)
-            action();
-    }
-    int calls = 0;
     std::function<void()> action;
 };
 
@@ -65,7 +65,7 @@ struct Pipe
 TEST(RunLoop, TimersFireOnTheLoopThreadAtTheirOwnPeriodUntilUnregistered)
 {
     RunLoop loop;
-    TimerProbe fast, slow;
+    Probe fast, slow;
     ASSERT_EQ(loop.registerTimer(&fast, 1), kResultOk);
     ASSERT_EQ(loop.registerTimer(&slow, 3600 * 1000), kResultOk);
     ASSERT_TRUE(loop.runUntil([&] { return fast.calls >= 5; }, 10s));
@@ -79,11 +79,11 @@ TEST(RunLoop, TimersFireOnTheLoopThreadAtTheirOwnPeriodUntilUnregistered)
     EXPECT_EQ(loop.timerCount(), 1u);
 }
 
-TEST(RunLoop, AReadableDescriptorCallsItsHandlerOncePerPass)
+TEST(RunLoop, AReadableDescriptorCallsItsHandlerAndBadRegistrationsAreRefused)
 {
     RunLoop loop;
     Pipe p;
-    FdProbe probe;
+    Probe probe;
     ASSERT_EQ(loop.registerEventHandler(&probe, p.fds[0]), kResultOk);
     EXPECT_EQ(loop.runOnce(0ms), 0) << "nothing to read yet";
     p.poke();
@@ -94,68 +94,58 @@ TEST(RunLoop, AReadableDescriptorCallsItsHandlerOncePerPass)
     // A descriptor closed without unregistering is dropped instead of being reported forever.
     int closed[2];
     ASSERT_EQ(pipe(closed), 0);
-    FdProbe orphan;
+    Probe orphan;
     ASSERT_EQ(loop.registerEventHandler(&orphan, closed[0]), kResultOk);
     close(closed[0]);
     loop.runOnce(0ms);
     close(closed[1]);
     EXPECT_EQ(orphan.calls, 0);
     EXPECT_EQ(loop.eventHandlerCount(), 1u);
-}
 
-TEST(RunLoop, RefusesNullHandlersBadDescriptorsAndUnknownHandlers)
-{
-    RunLoop loop;
-    TimerProbe timer;
-    FdProbe probe;
     EXPECT_EQ(loop.registerTimer(nullptr, 10), kInvalidArgument);
     EXPECT_EQ(loop.registerEventHandler(nullptr, 0), kInvalidArgument);
-    EXPECT_EQ(loop.registerEventHandler(&probe, -1), kInvalidArgument);
-    EXPECT_EQ(loop.unregisterTimer(&timer), kInvalidArgument);
-    EXPECT_EQ(loop.unregisterEventHandler(&probe), kInvalidArgument);
-    EXPECT_EQ(loop.timerCount() + loop.eventHandlerCount(), 0u);
+    EXPECT_EQ(loop.registerEventHandler(&orphan, -1), kInvalidArgument);
+    EXPECT_EQ(loop.unregisterTimer(&orphan), kInvalidArgument);
+    EXPECT_EQ(loop.unregisterEventHandler(&orphan), kInvalidArgument);
 }
 
-// One pass with a readable descriptor (handler F) and two due timers (A, then B): what a handler does
-// to the loop from inside its call, and who is called in this pass and in the next.
+// Two passes over a readable descriptor (handler F) and two due timers (A, registered before B):
+// what one handler does to the loop from inside its call, and who is called. C is a timer that is
+// only registered from inside a call.
+struct Probes
+{
+    Probe f, a, b, c;
+};
 struct DispatchCase
 {
-    std::string name;
-    std::function<void(RunLoop&, FdProbe& f, TimerProbe& a, TimerProbe& b, TimerProbe& c)> arrange;
-    int f, a, b, c;                 // calls in the first pass
-    int fNext, aNext, bNext, cNext; // totals after a second pass with everything due again
+    const char* name;
+    void (*arrange)(RunLoop&, Probes&);
+    std::array<int, 4> afterOnePass, afterTwo; // calls of F, A, B, C
 };
 
 class RunLoopDispatch : public ::testing::TestWithParam<DispatchCase>
 {
 };
 
-TEST_P(RunLoopDispatch, ChangesMadeDuringAPassTakeEffectAtOnceForRemovalsAndNextPassForAdditions)
+TEST_P(RunLoopDispatch, RemovalsTakeEffectAtOnceAndAdditionsFromTheNextPass)
 {
-    const DispatchCase& tc = GetParam();
     RunLoop loop;
     Pipe p;
-    FdProbe f;
-    TimerProbe a, b, c;
-    ASSERT_EQ(loop.registerEventHandler(&f, p.fds[0]), kResultOk);
-    ASSERT_EQ(loop.registerTimer(&a, 1), kResultOk);
-    ASSERT_EQ(loop.registerTimer(&b, 1), kResultOk);
-    tc.arrange(loop, f, a, b, c);
-
-    for (int pass = 0; pass < 2; ++pass)
+    Probes probes;
+    ASSERT_EQ(loop.registerEventHandler(&probes.f, p.fds[0]), kResultOk);
+    ASSERT_EQ(loop.registerTimer(&probes.a, 1), kResultOk);
+    ASSERT_EQ(loop.registerTimer(&probes.b, 1), kResultOk);
+    GetParam().arrange(loop, probes);
+    for (const auto& expected : {GetParam().afterOnePass, GetParam().afterTwo})
     {
-        const int fBefore = f.calls;
+        const int fBefore = probes.f.calls;
         p.poke();
         std::this_thread::sleep_for(5ms); // every 1 ms timer is due
         loop.runOnce(0ms);
-        const int expected[2][4] = {{tc.f, tc.a, tc.b, tc.c}, {tc.fNext, tc.aNext, tc.bNext, tc.cNext}};
-        EXPECT_EQ(f.calls, expected[pass][0]) << "F, pass " << pass;
-        EXPECT_EQ(a.calls, expected[pass][1]) << "A, pass " << pass;
-        EXPECT_EQ(b.calls, expected[pass][2]) << "B, pass " << pass;
-        EXPECT_EQ(c.calls, expected[pass][3]) << "C, pass " << pass;
-        if (f.calls == fBefore)
+        EXPECT_EQ((std::array{probes.f.calls, probes.a.calls, probes.b.calls, probes.c.calls}), expected);
+        char byte;
+        if (probes.f.calls == fBefore) // F is gone: empty the pipe for it
         {
-            char byte; // F is gone: empty the pipe ourselves
             ASSERT_EQ(read(p.fds[0], &byte, 1), 1);
         }
     }
@@ -163,35 +153,30 @@ TEST_P(RunLoopDispatch, ChangesMadeDuringAPassTakeEffectAtOnceForRemovalsAndNext
 
 INSTANTIATE_TEST_SUITE_P(
     RunLoop, RunLoopDispatch,
-    ::testing::Values(DispatchCase{"Nothing",
-                                   [](RunLoop&, FdProbe&, TimerProbe&, TimerProbe&, TimerProbe&) {}, 1, 1, 1,
-                                   0, 2, 2, 2, 0},
-                      DispatchCase{"TimerRemovesItself",
-                                   [](RunLoop& l, FdProbe&, TimerProbe& a, TimerProbe&, TimerProbe&)
-                                   { a.action = [&] { l.unregisterTimer(&a); }; },
-                                   1, 1, 1, 0, 2, 1, 2, 0},
-                      DispatchCase{"TimerRemovesTheNextDueTimer",
-                                   [](RunLoop& l, FdProbe&, TimerProbe& a, TimerProbe& b, TimerProbe&)
-                                   { a.action = [&] { l.unregisterTimer(&b); }; },
-                                   1, 1, 0, 0, 2, 2, 0, 0},
-                      DispatchCase{"DescriptorHandlerRemovesItselfAndATimer",
-                                   [](RunLoop& l, FdProbe& f, TimerProbe& a, TimerProbe&, TimerProbe&)
-                                   {
-                                       f.action = [&]
-                                       {
-                                           l.unregisterEventHandler(&f);
-                                           l.unregisterTimer(&a);
-                                       };
-                                   },
-                                   1, 0, 1, 0, 1, 0, 2, 0},
-                      DispatchCase{"TimerRegistersANewTimer",
-                                   [](RunLoop& l, FdProbe&, TimerProbe& a, TimerProbe&, TimerProbe& c)
-                                   {
-                                       a.action = [&]
-                                       {
-                                           if (a.calls == 1)
-                                               l.registerTimer(&c, 1);
-                                       };
-                                   },
-                                   1, 1, 1, 0, 2, 2, 2, 1}),
-    [](const ::testing::TestParamInfo<DispatchCase>& info) { return info.param.name; });
+    ::testing::Values(
+        DispatchCase{"Nothing", [](RunLoop&, Probes&) {}, {1, 1, 1, 0}, {2, 2, 2, 0}},
+        DispatchCase{"TimerRemovesItself",
+                     [](RunLoop& l, Probes& p) { p.a.action = [&] { l.unregisterTimer(&p.a); }; },
+                     {1, 1, 1, 0},
+                     {2, 1, 2, 0}},
+        DispatchCase{"TimerRemovesTheNextDueTimer",
+                     [](RunLoop& l, Probes& p) { p.a.action = [&] { l.unregisterTimer(&p.b); }; },
+                     {1, 1, 0, 0},
+                     {2, 2, 0, 0}},
+        DispatchCase{"DescriptorHandlerRemovesItselfAndATimer",
+                     [](RunLoop& l, Probes& p)
+                     { p.f.action = [&] { l.unregisterEventHandler(&p.f), l.unregisterTimer(&p.a); }; },
+                     {1, 0, 1, 0},
+                     {1, 0, 2, 0}},
+        DispatchCase{"TimerRegistersANewTimer",
+                     [](RunLoop& l, Probes& p)
+                     {
+                         p.a.action = [&]
+                         {
+                             if (p.a.calls == 1)
+                                 l.registerTimer(&p.c, 1);
+                         };
+                     },
+                     {1, 1, 1, 0},
+                     {2, 2, 2, 1}}),
+    [](const ::testing::TestParamInfo<DispatchCase>& info) { return std::string(info.param.name); });

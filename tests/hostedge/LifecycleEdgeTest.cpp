@@ -44,15 +44,6 @@ void processSineBlocks(PluginInstance& host, int frames, int blocks, int32 sampl
         processSineBlocksOf<float>(host, frames, blocks, sampleSize);
 }
 
-bool setupOnly(PluginInstance& host, double sampleRate, int32 maxBlock, int32 sampleSize)
-{
-    SpeakerArrangement in = SpeakerArr::kStereo, out = SpeakerArr::kStereo;
-    if (host.processor()->setBusArrangements(&in, 1, &out, 1) != kResultTrue)
-        return false;
-    ProcessSetup setup{kRealtime, sampleSize, maxBlock, sampleRate};
-    return host.processor()->setupProcessing(setup) == kResultOk;
-}
-
 } // namespace
 
 TEST_F(HostEdge, ProcessingBeforeSetupOrActivationSilencesTheOutputsAndSaysSo)
@@ -69,9 +60,12 @@ TEST_F(HostEdge, ProcessingBeforeSetupOrActivationSilencesTheOutputsAndSaysSo)
 
     for (bool setUp : {false, true})
     {
-        if (setUp)
+        if (setUp) // set up, still inactive
         {
-            ASSERT_TRUE(setupOnly(host, 48000.0, 256, kSample64)); // set up, still inactive
+            SpeakerArrangement stereo = SpeakerArr::kStereo;
+            ASSERT_EQ(host.processor()->setBusArrangements(&stereo, 1, &stereo, 1), kResultTrue);
+            ProcessSetup setup{kRealtime, kSample64, 256, 48000.0};
+            ASSERT_EQ(host.processor()->setupProcessing(setup), kResultOk);
         }
         out64.fill(0.7);
         out32.fill(0.7f);
@@ -179,11 +173,7 @@ TEST_F(HostEdge, BlockSizeChangesBetweenSetupsAreFollowed)
     processSineBlocks(host, 32, 20, kSample64);
     for (int32 maxBlock : {8192, 16, 1, 4096})
     {
-        ASSERT_EQ(host.processor()->setProcessing(false), kResultOk);
-        ASSERT_EQ(host.component()->setActive(false), kResultOk);
-        ASSERT_TRUE(setupOnly(host, 48000.0, maxBlock, kSample32));
-        ASSERT_EQ(host.component()->setActive(true), kResultOk);
-        ASSERT_EQ(host.processor()->setProcessing(true), kResultOk);
+        ASSERT_TRUE(host.setup(48000.0, maxBlock, kSample32)) << host.lastError(); // stops, then starts again
         processSineBlocks(host, maxBlock, 3, kSample32);
         processSineBlocks(host, maxBlock, 3, kSample64);
     }
@@ -202,10 +192,8 @@ TEST_F(HostEdge, NonsenseMaximumBlockSizesStillGiveAWorkingInstance)
 {
     for (int32 maxBlock : {0, -512, INT_MAX, 1 << 24})
     {
-        ASSERT_TRUE(setupOnly(host, 48000.0, maxBlock, kSample32)) << maxBlock;
-        ASSERT_EQ(host.component()->setActive(true), kResultOk) << maxBlock;
+        ASSERT_TRUE(host.setup(48000.0, maxBlock, kSample32)) << maxBlock;
         processSineBlocks(host, 1024, 2, kSample32);
         processSineBlocks(host, 1024, 2, kSample64);
-        ASSERT_EQ(host.component()->setActive(false), kResultOk);
     }
 }

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The saved state through the real VST 3 interfaces: a bundle loaded with dlopen, as a host does.
 #include "ChunkBuilder.h"
-#include "MemoryStream.h"
 #include "PluginInstance.h"
 #include "StateChunk.h"
 
@@ -32,42 +31,6 @@ protected:
 
 constexpr Steinberg::Vst::ParamID kHostBypassId = kNumParams;
 } // namespace
-
-TEST_F(HostedState, AStateSavedOnSideBReopensOnSideBInAHostedInstance)
-{
-    const auto plug = makePlugin();
-    plug->GetParam(kReverbWet)->Set(10.0);
-    plug->switchCompareSlot();
-    plug->GetParam(kReverbWet)->Set(40.0);
-    host::MemoryStream saved;
-    ASSERT_EQ(static_cast<Steinberg::Vst::IComponent*>(plug.get())->getState(&saved), Steinberg::kResultOk);
-    ASSERT_EQ(saved.data.size(), 2186u + 4u);
-
-    ASSERT_TRUE(host.setState(saved.data));
-    std::vector<std::uint8_t> reopened;
-    ASSERT_TRUE(host.getState(reopened));
-    EXPECT_EQ(reopened, saved.data) << "slots, active side B, orders and values all come back";
-    EXPECT_NEAR(host.controller()->getParamNormalized(kReverbWet), 0.4, 1e-12);
-}
-
-TEST_F(HostedState, SetStateReportsRefusedAndCutShortChunksAsErrors)
-{
-    const auto plug = makePlugin();
-    iplug::IByteChunk good;
-    plug->SerializeState(good);
-    auto foreign = withBypassWord(good, 0);
-    std::memcpy(foreign.data(), "5REP", 4);
-    EXPECT_FALSE(host.setState(foreign));
-
-    ChunkBuilder zeroCount;
-    zeroCount.u32(kStateMagicV4).u32(0).u32(0).u8(0);
-    EXPECT_FALSE(host.setState(withBypassWord(zeroCount.chunk, 0)));
-
-    iplug::IByteChunk cut;
-    cut.PutBytes(good.GetData(), 2000);
-    EXPECT_FALSE(host.setState(withBypassWord(cut, 0))) << "the values its header declares are missing";
-    EXPECT_FALSE(host.setState({}));
-}
 
 TEST_F(HostedState, ACompleteOlderChunkLoadsAndItsBypassWordIsRead)
 {

@@ -304,15 +304,6 @@ TEST_F(EndToEnd, MonoBusProcessesOneChannel)
         ASSERT_EQ(out[i], expected[0][i]) << i;
 }
 
-TEST_F(EndToEnd, ZeroFrameBlocksAndMissingBuffersAreHarmless)
-{
-    ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
-    EXPECT_EQ(host.process64(nullptr, nullptr, 0, 0, 0, {{pomelu::kOutput, 0.25, 0}}), kResultOk);
-    EXPECT_NEAR(host.controller()->getParamNormalized(pomelu::kOutput), 0.25, 1e-12);
-    double* none[2] = {nullptr, nullptr};
-    EXPECT_EQ(host.process64(none, none, 2, 2, 256), kResultOk);
-}
-
 TEST_F(EndToEnd, AHostEchoingAValueAsA32BitFloatDoesNotNudgeIt)
 {
     ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
@@ -324,7 +315,8 @@ TEST_F(EndToEnd, AHostEchoingAValueAsA32BitFloatDoesNotNudgeIt)
     EXPECT_EQ(c->getParamNormalized(pomelu::kEqLowMidQ), exact);
     ASSERT_EQ(host.process64(nullptr, nullptr, 0, 0, 0, {{pomelu::kEqLowMidQ, echoed, 0}}), kResultOk);
     EXPECT_EQ(c->normalizedParamToPlain(pomelu::kEqLowMidQ, c->getParamNormalized(pomelu::kEqLowMidQ)), 1.0);
-    c->setParamNormalized(pomelu::kEqLowMidQ, 0.5); // a real change is taken
+    // A real change is taken, also from a block of no frames (hosts flush parameters that way).
+    ASSERT_EQ(host.process64(nullptr, nullptr, 0, 0, 0, {{pomelu::kEqLowMidQ, 0.5, 0}}), kResultOk);
     EXPECT_EQ(c->getParamNormalized(pomelu::kEqLowMidQ), 0.5);
 }
 
@@ -367,11 +359,6 @@ TEST_F(EndToEnd, StateGoesOutAndBackInWithTheBypassWordBehindTheChunk)
         EXPECT_DOUBLE_EQ(second.controller()->getParamNormalized(id), c->getParamNormalized(id)) << id;
     for (const auto& r : second.componentHandler().restarts())
         EXPECT_NE(r.thread, std::this_thread::get_id()) << "no call back into the host from inside setState";
-
-    std::vector<std::uint8_t> corrupt(state.begin(), state.begin() + 6);
-    EXPECT_FALSE(second.setState(corrupt));
-    EXPECT_DOUBLE_EQ(second.controller()->getParamNormalized(pomelu::kCompRatio), 0.5)
-        << "a bad state loses nothing";
 }
 
 TEST_F(EndToEnd, ProgramChangeFromTheControllerRecallsTheFactoryPreset)
@@ -443,29 +430,20 @@ TEST_F(EndToEnd, TheProcessCallNeitherAllocatesNorLocks)
         EXPECT_GT(pomelu::test::threadMutexLockCount(), locksBefore);
     }
 
+    // 32- and 64-bit blocks in turn, with and without a tempo; the first two bring every change.
+    pomelu::test::AllocationScope scope;
+    const std::size_t locksBefore = pomelu::test::threadMutexLockCount();
+    for (int i = 0; i < 80; ++i)
     {
-        pomelu::test::AllocationScope scope;
-        const std::size_t locksBefore = pomelu::test::threadMutexLockCount();
-        ASSERT_EQ(host.process32(ins, outs, 2, 2, 512, changes, 128.0), kResultOk);
-        for (int i = 0; i < 40; ++i)
-        {
-            moving[0].value = 0.3 + 0.01 * i;
-            host.process32(ins, outs, 2, 2, 512, moving, 100.0 + i);
-        }
-        EXPECT_EQ(scope.allocations(), 0u) << "32-bit blocks";
-        EXPECT_EQ(pomelu::test::threadMutexLockCount(), locksBefore) << "32-bit blocks";
+        moving[i % 2].value = 0.3 + 0.005 * i;
+        const std::vector<ParamChange>& list = i < 2 ? changes : moving;
+        const tresult result = i % 2 == 0
+                                   ? host.process32(ins, outs, 2, 2, 512, list, 100.0 + i)
+                                   : host.process64(dins, douts, 2, 2, 512, list, i < 40 ? 0.0 : 128.0);
+        ASSERT_EQ(result, kResultOk) << i;
     }
-    {
-        pomelu::test::AllocationScope scope;
-        const std::size_t locksBefore = pomelu::test::threadMutexLockCount();
-        for (int i = 0; i < 40; ++i)
-        {
-            moving[1].value = 0.2 + 0.01 * i;
-            host.process64(dins, douts, 2, 2, 512, i == 0 ? changes : moving, 0.0);
-        }
-        EXPECT_EQ(scope.allocations(), 0u) << "64-bit blocks";
-        EXPECT_EQ(pomelu::test::threadMutexLockCount(), locksBefore) << "64-bit blocks";
-    }
+    EXPECT_EQ(scope.allocations(), 0u);
+    EXPECT_EQ(pomelu::test::threadMutexLockCount(), locksBefore);
 }
 
 TEST_F(EndToEnd, TerminatesAndExitsTheModule)
