@@ -31,15 +31,7 @@ tresult PLUGIN_API RunLoop::registerEventHandler(IEventHandler* handler, FileDes
 
 tresult PLUGIN_API RunLoop::unregisterEventHandler(IEventHandler* handler)
 {
-    bool found = false;
-    for (Watch& w : watches)
-        if (handler != nullptr && w.handler == handler)
-        {
-            w.handler = nullptr;
-            found = true;
-        }
-    compact();
-    return found ? kResultOk : kInvalidArgument;
+    return unregister(watches, handler);
 }
 
 tresult PLUGIN_API RunLoop::registerTimer(ITimerHandler* handler, TimerInterval milliseconds)
@@ -53,11 +45,17 @@ tresult PLUGIN_API RunLoop::registerTimer(ITimerHandler* handler, TimerInterval 
 
 tresult PLUGIN_API RunLoop::unregisterTimer(ITimerHandler* handler)
 {
+    return unregister(timers, handler);
+}
+
+template <class Entry, class Handler>
+tresult RunLoop::unregister(std::vector<Entry>& entries, Handler* handler)
+{
     bool found = false;
-    for (Timer& t : timers)
-        if (handler != nullptr && t.handler == handler)
+    for (Entry& e : entries)
+        if (handler != nullptr && e.handler == handler)
         {
-            t.handler = nullptr;
+            e.handler = nullptr; // erased by compact(), at once or after the pass that is running
             found = true;
         }
     compact();

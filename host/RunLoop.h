@@ -72,6 +72,8 @@ private:
         Clock::time_point due;
     };
 
+    template <class Entry, class Handler>
+    Steinberg::tresult unregister(std::vector<Entry>& entries, Handler* handler);
     int dispatchDescriptors(const std::vector<pollfd>& ready, const std::vector<std::size_t>& watchIndex);
     int dispatchTimers();
     void compact();
