@@ -41,6 +41,7 @@ public:
     HostedEditor(const HostedEditor&) = delete;
     HostedEditor& operator=(const HostedEditor&) = delete;
 
+    // The view, its window and its frame, until close(); view() is nullptr afterwards.
     Steinberg::IPlugView* view() const { return plugView; }
     EditorWindow& window() { return *parent; }
     PlugFrame& frame() { return *plugFrame; }
