@@ -50,7 +50,7 @@ TEST_F(HostedState, AStateSavedOnSideBReopensOnSideBInAHostedInstance)
     plug->GetParam(kReverbWet)->Set(40.0);
     MemoryStream saved;
     ASSERT_EQ(static_cast<Steinberg::Vst::IComponent*>(plug.get())->getState(&saved), Steinberg::kResultOk);
-    ASSERT_EQ(saved.data.size(), 2186u + 4u);
+    ASSERT_EQ(saved.data.size(), 2186u + 8u);
 
     ASSERT_TRUE(host.setState(saved.data));
     std::vector<std::uint8_t> reopened;

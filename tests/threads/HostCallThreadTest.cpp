@@ -1,0 +1,413 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Which thread calls into the host, and when: restartComponent and the edit calls come from an idle
+// tick (the shared idle thread, or the view's run-loop timer on the host's UI thread), never from
+// inside a host call, and tearing an instance down never waits for a tick that waits for the host.
+#include "AllocationCounter.h"
+#include "PomeluRarorudIzad.h"
+#include "Vst3TestHost.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <future>
+#include <string>
+#include <thread>
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+using namespace pomelu;
+using namespace pomelu::test;
+
+namespace
+{
+
+constexpr ParamID kProgramId = kNumParams + 1;
+
+long threadId()
+{
+    return static_cast<long>(syscall(SYS_gettid));
+}
+
+bool threadAlive(long tid)
+{
+    return std::filesystem::exists("/proc/self/task/" + std::to_string(tid));
+}
+
+// Polls; a deadlock or a lost call fails the test instead of hanging it.
+bool waitUntil(const std::function<bool()>& done)
+{
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done())
+    {
+        if (std::chrono::steady_clock::now() > limit)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+// Every host call as text ("begin 33", "perform 33 0.2", "end 33", "restart 1") with the calling
+// thread. restartComponent may take the host's own lock, as a host that re-reads values does.
+class RecordingHandler final : public IComponentHandler
+{
+public:
+    tresult PLUGIN_API queryInterface(const TUID, void** obj) override
+    {
+        *obj = nullptr;
+        return kNoInterface;
+    }
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+    tresult PLUGIN_API beginEdit(ParamID id) override { return record("begin", id, -1.0); }
+    tresult PLUGIN_API performEdit(ParamID id, ParamValue v) override { return record("perform", id, v); }
+    tresult PLUGIN_API endEdit(ParamID id) override { return record("end", id, -1.0); }
+    tresult PLUGIN_API restartComponent(int32 flags) override
+    {
+        restartThread.store(threadId());
+        if (hostLock != nullptr)
+        {
+            std::lock_guard held(*hostLock);
+        }
+        return record("restart", static_cast<ParamID>(flags), -1.0);
+    }
+
+    std::vector<std::string> calls()
+    {
+        std::lock_guard lock(mutex);
+        return texts;
+    }
+    std::vector<long> callThreads()
+    {
+        std::lock_guard lock(mutex);
+        return threads;
+    }
+    void clear()
+    {
+        std::lock_guard lock(mutex);
+        texts.clear();
+        threads.clear();
+    }
+
+    std::mutex* hostLock = nullptr;
+    std::atomic<long> restartThread{0}; // set on entry, before the host's lock
+
+private:
+    tresult record(const char* what, ParamID id, double value)
+    {
+        char text[64];
+        if (value < 0.0)
+            std::snprintf(text, sizeof text, "%s %u", what, id);
+        else
+            std::snprintf(text, sizeof text, "%s %u %g", what, id, value);
+        std::lock_guard lock(mutex);
+        texts.emplace_back(text);
+        threads.push_back(threadId());
+        return kResultOk;
+    }
+
+    std::mutex mutex;
+    std::vector<std::string> texts;
+    std::vector<long> threads;
+};
+
+// The host's frame with its run loop; the test fires the timer itself, on its own thread.
+class FakeFrame final : public IPlugFrame, public Linux::IRunLoop
+{
+public:
+    explicit FakeFrame(bool withRunLoop) : withRunLoop(withRunLoop) {}
+    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
+    {
+        *obj = nullptr;
+        if (FUnknownPrivate::iidEqual(iid, IPlugFrame::iid))
+            *obj = static_cast<IPlugFrame*>(this);
+        else if (withRunLoop && FUnknownPrivate::iidEqual(iid, Linux::IRunLoop::iid))
+            *obj = static_cast<Linux::IRunLoop*>(this);
+        return *obj != nullptr ? kResultOk : kNoInterface;
+    }
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+    tresult PLUGIN_API resizeView(IPlugView*, ViewRect*) override { return kResultFalse; }
+    tresult PLUGIN_API registerEventHandler(Linux::IEventHandler*, Linux::FileDescriptor) override
+    {
+        return kNotImplemented;
+    }
+    tresult PLUGIN_API unregisterEventHandler(Linux::IEventHandler*) override { return kNotImplemented; }
+    tresult PLUGIN_API registerTimer(Linux::ITimerHandler* handler, Linux::TimerInterval ms) override
+    {
+        handler->addRef();
+        timer = handler;
+        intervalMs = ms;
+        return kResultOk;
+    }
+    tresult PLUGIN_API unregisterTimer(Linux::ITimerHandler* handler) override
+    {
+        if (handler != timer)
+            return kInvalidArgument;
+        timer->release();
+        timer = nullptr;
+        return kResultOk;
+    }
+    void fire()
+    {
+        if (timer != nullptr)
+            timer->onTimer();
+    }
+
+    const bool withRunLoop;
+    Linux::ITimerHandler* timer = nullptr;
+    Linux::TimerInterval intervalMs = 0;
+};
+
+// Returns once the in-process idle thread has begun and ended a whole pass over its clients: a tick
+// that was under way at the call has ended, and every client has been offered a tick since.
+bool awaitWholeIdlePass()
+{
+    struct PassCounter final : iplug::IdleThread::Client
+    {
+        bool AcquireForIdle() override { return true; }
+        void IdleTick() override { ++ticks; }
+        void ReleaseAfterIdle() override {}
+        std::atomic<int> ticks{0};
+    };
+    static PassCounter passes; // outlives any pass that still holds it after Remove
+    const int seen = passes.ticks.load();
+    iplug::IdleThread::Add(&passes);
+    // The first tick comes from a pass that began after Add, the second proves that pass ended.
+    const bool passed = waitUntil([&] { return passes.ticks.load() >= seen + 2; });
+    iplug::IdleThread::Remove(&passes);
+    return passed;
+}
+
+// An initialised in-process instance, as the factory makes it, with its handler and a frame.
+class ViewHostCalls : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        plug = new PomeluRarorudIzad(iplug::InstanceInfo{true});
+        ASSERT_EQ(plug->initialize(nullptr), kResultOk);
+        plug->setComponentHandler(&handler);
+        plug->ViewAttached(&frame);
+        ASSERT_TRUE(plug->IsServedByRunLoop());
+    }
+    void TearDown() override
+    {
+        plug->ViewRemoved();
+        plug->terminate();
+        plug->release();
+        EXPECT_TRUE(awaitWholeIdlePass()); // no tick still holds the handler
+    }
+
+    RecordingHandler handler;
+    FakeFrame frame{true};
+    PomeluRarorudIzad* plug = nullptr;
+};
+
+std::string editText(const char* what, int idx, double value = -1.0)
+{
+    char text[64];
+    if (value < 0.0)
+        std::snprintf(text, sizeof text, "%s %d", what, idx);
+    else
+        std::snprintf(text, sizeof text, "%s %d %g", what, idx, value);
+    return text;
+}
+
+} // namespace
+
+TEST(HostCalls, AProgramChangeInTheProcessQueueReachesTheHostFromTheIdleThread)
+{
+    Vst3TestHost host;
+    std::string error;
+    ASSERT_TRUE(host.load(POMELU_VST3_BUNDLE_DIR, error)) << error;
+    ASSERT_TRUE(host.createInstance(error)) << error;
+    ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
+    RecordingHandler handler;
+    host.controller->setComponentHandler(&handler);
+    ASSERT_EQ(host.process64(nullptr, nullptr, 0, 0, 0, {{kProgramId, 0.5, 0}}), kResultOk);
+    ASSERT_TRUE(waitUntil([&] { return !handler.calls().empty(); }))
+        << "the host never heard of the values a program change in the process call set";
+    EXPECT_EQ(handler.calls()[0], editText("restart", kParamValuesChanged));
+    const long idleThread = handler.callThreads()[0];
+    EXPECT_NE(idleThread, threadId());
+    host.releaseInstance();
+    EXPECT_TRUE(waitUntil([&] { return !threadAlive(idleThread); })); // before the handler goes
+}
+
+TEST(HostCalls, TerminateAndReleaseReturnWhileTheIdleTickWaitsForTheHostsLock)
+{
+    Vst3TestHost host;
+    std::string error;
+    ASSERT_TRUE(host.load(POMELU_VST3_BUNDLE_DIR, error)) << error;
+    ASSERT_TRUE(host.createInstance(error)) << error;
+    ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
+    std::mutex hostLock;
+    RecordingHandler handler;
+    handler.hostLock = &hostLock;
+    host.controller->setComponentHandler(&handler);
+
+    // The host holds its lock around a program change and then removes the plug-in, while the idle
+    // tick sits in restartComponent waiting for that lock.
+    std::unique_lock held(hostLock);
+    ASSERT_EQ(host.process64(nullptr, nullptr, 0, 0, 0, {{kProgramId, 0.75, 0}}), kResultOk);
+    ASSERT_TRUE(waitUntil([&] { return handler.restartThread.load() != 0; }))
+        << "no restartComponent after a program change in the process call";
+    const long idleThread = handler.restartThread.load();
+    auto teardown = std::async(std::launch::async, [&] { host.releaseInstance(); });
+    const bool returned = teardown.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    held.unlock();
+    teardown.wait();
+    EXPECT_TRUE(returned) << "terminate()/release() waited for an idle tick that waits for the host's lock";
+    EXPECT_TRUE(waitUntil([&] { return !threadAlive(idleThread); }))
+        << "once the lock is free the tick ends, drops the last reference, and the idle thread ends";
+    EXPECT_EQ(handler.calls(), std::vector<std::string>{editText("restart", kParamValuesChanged)});
+}
+
+TEST(HostCalls, OneIdleThreadServesEveryInstanceAndEndsWithTheLast)
+{
+    constexpr int kInstances = 3;
+    Vst3TestHost hosts[kInstances];
+    RecordingHandler handlers[kInstances];
+    std::string error;
+    for (int i = 0; i < kInstances; ++i)
+    {
+        ASSERT_TRUE(hosts[i].load(POMELU_VST3_BUNDLE_DIR, error)) << error;
+        ASSERT_TRUE(hosts[i].createInstance(error)) << error;
+        hosts[i].controller->setComponentHandler(&handlers[i]);
+        ASSERT_EQ(hosts[i].controller->setParamNormalized(kProgramId, 0.25 * (i + 1)), kResultOk);
+    }
+    for (int i = 0; i < kInstances; ++i)
+        ASSERT_TRUE(waitUntil([&] { return handlers[i].restartThread.load() != 0; })) << "instance " << i;
+    const long idleThread = handlers[0].restartThread.load();
+    EXPECT_NE(idleThread, threadId());
+    for (const RecordingHandler& h : handlers)
+        EXPECT_EQ(h.restartThread.load(), idleThread) << "one thread for all instances";
+    for (Vst3TestHost& h : hosts)
+        h.releaseInstance(); // the module stays loaded: the thread ends by itself
+    EXPECT_TRUE(waitUntil([&] { return !threadAlive(idleThread); }))
+        << "the idle thread outlived its instances";
+}
+
+TEST_F(ViewHostCalls, WhileAViewIsAttachedOnlyTheRunLoopTimerCallsTheHost)
+{
+    EXPECT_EQ(frame.intervalMs, 20u);
+    plug->setParamNormalized(kProgramId, 0.25);
+    plug->BeginInformHostOfParamChangeFromUI(pomelu::kInput);
+    plug->SendParameterValueFromUI(pomelu::kInput, 0.7);
+    plug->EndInformHostOfParamChangeFromUI(pomelu::kInput);
+    EXPECT_EQ(plug->GetParam(pomelu::kInput)->GetNormalized(), 0.7) << "the audio thread's next block has it";
+    ASSERT_TRUE(awaitWholeIdlePass());
+    EXPECT_TRUE(handler.calls().empty()) << "the shared idle thread served an instance with a view";
+
+    frame.fire();
+    const std::vector<std::string> expected = {
+        editText("begin", pomelu::kInput), editText("perform", pomelu::kInput, 0.7),
+        editText("end", pomelu::kInput), editText("restart", kParamValuesChanged)};
+    EXPECT_EQ(handler.calls(), expected);
+    for (long tid : handler.callThreads())
+        EXPECT_EQ(tid, threadId()) << "every host call on the thread that runs the loop";
+
+    // Without the view, or with a frame that has no run loop, the shared thread takes over again.
+    FakeFrame noRunLoop(false);
+    for (FakeFrame* other : {&frame, &noRunLoop})
+    {
+        plug->ViewRemoved();
+        if (other == &noRunLoop)
+            plug->ViewAttached(other);
+        EXPECT_EQ(frame.timer, nullptr) << "the timer is unregistered";
+        EXPECT_FALSE(plug->IsServedByRunLoop());
+        handler.clear();
+        plug->setParamNormalized(kProgramId, 0.5);
+        ASSERT_TRUE(waitUntil([&] { return !handler.calls().empty(); }));
+        EXPECT_NE(handler.callThreads()[0], threadId());
+    }
+}
+
+TEST_F(ViewHostCalls, EditsReachTheHostInGestureOrderAndHostSetValuesAreNotEchoed)
+{
+    MemoryStream saved;
+    ASSERT_EQ(plug->getState(&saved), kResultOk);
+    SpeakerArrangement stereo = SpeakerArr::kStereo;
+    ASSERT_EQ(plug->setBusArrangements(&stereo, 1, &stereo, 1), kResultTrue);
+    ASSERT_EQ(plug->setActive(true), kResultOk);
+    ParameterChanges changes;
+    ProcessData block;
+    block.inputParameterChanges = &changes;
+
+    struct Case
+    {
+        const char* what;
+        std::function<void()> act;
+        std::vector<std::string> expected;
+    };
+    const std::string restart = editText("restart", kParamValuesChanged);
+    const Case cases[] = {
+        {"a knob drag",
+         [&]
+         {
+             plug->BeginInformHostOfParamChangeFromUI(kCompThreshold);
+             plug->SendParameterValueFromUI(kCompThreshold, 0.25);
+             plug->SendParameterValueFromUI(kCompThreshold, 0.5);
+             plug->EndInformHostOfParamChangeFromUI(kCompThreshold);
+         },
+         {editText("begin", kCompThreshold), editText("perform", kCompThreshold, 0.25),
+          editText("perform", kCompThreshold, 0.5), editText("end", kCompThreshold)}},
+        {"a value past the range is sent as stored",
+         [&] { plug->SendParameterValueFromUI(pomelu::kInput, 1.5); },
+         {editText("perform", pomelu::kInput, 1.0)}},
+        {"a change the plug-in makes itself",
+         [&] { plug->SetParameterValueFromPlugin(kTheme, 0.5); },
+         {editText("begin", kTheme), editText("perform", kTheme, 0.5), editText("end", kTheme)}},
+        {"no parameter of ours",
+         [&]
+         {
+             plug->BeginInformHostOfParamChangeFromUI(-1);
+             plug->SendParameterValueFromUI(kNumParams, 0.5);
+             plug->EndInformHostOfParamChangeFromUI(kNumParams + 1);
+         },
+         {}},
+        {"a value the host set", [&] { plug->setParamNormalized(pomelu::kInput, 0.3); }, {}},
+        {"a state the host set",
+         [&]
+         {
+             MemoryStream in(saved.data);
+             plug->setState(&in);
+         },
+         {}},
+        {"a program the host set", [&] { plug->setParamNormalized(kProgramId, 0.75); }, {restart}},
+        {"a program in the process call",
+         [&]
+         {
+             changes.set({{kProgramId, 0.25, 0}});
+             plug->process(block);
+         },
+         {restart}},
+    };
+    for (const Case& c : cases)
+    {
+        handler.clear();
+        c.act();
+        frame.fire();
+        EXPECT_EQ(handler.calls(), c.expected) << c.what;
+    }
+}
+
+TEST_F(ViewHostCalls, QueueingAnABurstOfEveryParameterAllocatesNothing)
+{
+    for (int round = 0; round < 2; ++round)
+    {
+        AllocationScope scope;
+        for (int idx = 0; idx < kNumParams; ++idx)
+            plug->SetParameterValueFromPlugin(idx, 0.5);
+        EXPECT_EQ(scope.allocations(), 0u) << "round " << round;
+        handler.clear();
+        frame.fire();
+        EXPECT_EQ(handler.calls().size(), 3u * kNumParams);
+    }
+}
