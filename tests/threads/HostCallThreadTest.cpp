@@ -52,29 +52,34 @@ bool waitUntil(const std::function<bool()>& done)
     return true;
 }
 
-// Every host call as text ("begin 33", "perform 33 0.2", "end 33", "restart 1") with the calling
-// thread. restartComponent may take the host's own lock, as a host that re-reads values does.
+// One host call as text: "begin 33", "perform 33 0.25", "end 33", "restart 1".
+std::string call(const char* what, unsigned id, double value = -1.0)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, value < 0.0 ? "%s %u" : "%s %u %g", what, id, value);
+    return text;
+}
+
+// Records every host call and its thread. restartComponent takes the host's own lock when given
+// one, as a host that re-reads its values under its process lock does.
 class RecordingHandler final : public IComponentHandler
 {
 public:
-    tresult PLUGIN_API queryInterface(const TUID, void** obj) override
-    {
-        *obj = nullptr;
-        return kNoInterface;
-    }
+    tresult PLUGIN_API queryInterface(const TUID, void**) override { return kNoInterface; }
     uint32 PLUGIN_API addRef() override { return 1; }
     uint32 PLUGIN_API release() override { return 1; }
-    tresult PLUGIN_API beginEdit(ParamID id) override { return record("begin", id, -1.0); }
-    tresult PLUGIN_API performEdit(ParamID id, ParamValue v) override { return record("perform", id, v); }
-    tresult PLUGIN_API endEdit(ParamID id) override { return record("end", id, -1.0); }
+    tresult PLUGIN_API beginEdit(ParamID id) override { return record(call("begin", id)); }
+    tresult PLUGIN_API performEdit(ParamID id, ParamValue v) override
+    {
+        return record(call("perform", id, v));
+    }
+    tresult PLUGIN_API endEdit(ParamID id) override { return record(call("end", id)); }
     tresult PLUGIN_API restartComponent(int32 flags) override
     {
         restartThread.store(threadId());
         if (hostLock != nullptr)
-        {
             std::lock_guard held(*hostLock);
-        }
-        return record("restart", static_cast<ParamID>(flags), -1.0);
+        return record(call("restart", static_cast<unsigned>(flags)));
     }
 
     std::vector<std::string> calls()
@@ -82,61 +87,48 @@ public:
         std::lock_guard lock(mutex);
         return texts;
     }
-    std::vector<long> callThreads()
-    {
-        std::lock_guard lock(mutex);
-        return threads;
-    }
     void clear()
     {
         std::lock_guard lock(mutex);
         texts.clear();
-        threads.clear();
     }
 
     std::mutex* hostLock = nullptr;
     std::atomic<long> restartThread{0}; // set on entry, before the host's lock
+    std::atomic<long> lastCallThread{0};
+    std::atomic<int> callsOffThread{0}; // calls made on another thread than this one, when set
+    long expectedThread = 0;
 
 private:
-    tresult record(const char* what, ParamID id, double value)
+    tresult record(std::string text)
     {
-        char text[64];
-        if (value < 0.0)
-            std::snprintf(text, sizeof text, "%s %u", what, id);
-        else
-            std::snprintf(text, sizeof text, "%s %u %g", what, id, value);
+        lastCallThread.store(threadId());
+        callsOffThread += expectedThread != 0 && expectedThread != threadId() ? 1 : 0;
         std::lock_guard lock(mutex);
-        texts.emplace_back(text);
-        threads.push_back(threadId());
+        texts.push_back(std::move(text));
         return kResultOk;
     }
 
     std::mutex mutex;
     std::vector<std::string> texts;
-    std::vector<long> threads;
 };
 
-// The host's frame with its run loop; the test fires the timer itself, on its own thread.
+// The host's frame with or without its run loop; the test fires the timer itself, on its own thread.
 class FakeFrame final : public IPlugFrame, public Linux::IRunLoop
 {
 public:
     explicit FakeFrame(bool withRunLoop) : withRunLoop(withRunLoop) {}
     tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
     {
-        *obj = nullptr;
-        if (FUnknownPrivate::iidEqual(iid, IPlugFrame::iid))
-            *obj = static_cast<IPlugFrame*>(this);
-        else if (withRunLoop && FUnknownPrivate::iidEqual(iid, Linux::IRunLoop::iid))
-            *obj = static_cast<Linux::IRunLoop*>(this);
+        *obj = withRunLoop && FUnknownPrivate::iidEqual(iid, Linux::IRunLoop::iid)
+                   ? static_cast<Linux::IRunLoop*>(this)
+                   : nullptr;
         return *obj != nullptr ? kResultOk : kNoInterface;
     }
     uint32 PLUGIN_API addRef() override { return 1; }
     uint32 PLUGIN_API release() override { return 1; }
     tresult PLUGIN_API resizeView(IPlugView*, ViewRect*) override { return kResultFalse; }
-    tresult PLUGIN_API registerEventHandler(Linux::IEventHandler*, Linux::FileDescriptor) override
-    {
-        return kNotImplemented;
-    }
+    tresult PLUGIN_API registerEventHandler(Linux::IEventHandler*, int) override { return kNotImplemented; }
     tresult PLUGIN_API unregisterEventHandler(Linux::IEventHandler*) override { return kNotImplemented; }
     tresult PLUGIN_API registerTimer(Linux::ITimerHandler* handler, Linux::TimerInterval ms) override
     {
@@ -149,8 +141,7 @@ public:
     {
         if (handler != timer)
             return kInvalidArgument;
-        timer->release();
-        timer = nullptr;
+        std::exchange(timer, nullptr)->release();
         return kResultOk;
     }
     void fire()
@@ -209,16 +200,6 @@ protected:
     PomeluRarorudIzad* plug = nullptr;
 };
 
-std::string editText(const char* what, int idx, double value = -1.0)
-{
-    char text[64];
-    if (value < 0.0)
-        std::snprintf(text, sizeof text, "%s %d", what, idx);
-    else
-        std::snprintf(text, sizeof text, "%s %d %g", what, idx, value);
-    return text;
-}
-
 // The built bundle loaded as a host loads it, one instance initialised and given the handler.
 ::testing::AssertionResult startInstance(Vst3TestHost& host, RecordingHandler& handler)
 {
@@ -243,7 +224,10 @@ TEST(HostCalls, AProgramChangeInTheProcessCallReachesTheHostAndTeardownNeverWait
     // The host holds its lock around a program change and then removes the plug-in, while the idle
     // tick sits in restartComponent waiting for that lock.
     std::unique_lock held(hostLock);
-    ASSERT_EQ(host.process64(nullptr, nullptr, 0, 0, 0, {{kProgramId, 0.75, 0}}), kResultOk);
+    ASSERT_EQ(host.process64(nullptr, nullptr, 0, 0, 0, {{kProgramId, 0.5, 0}}), kResultOk); // "Narration"
+    EXPECT_DOUBLE_EQ(host.controller->normalizedParamToPlain(
+                         kPopCutFrequency, host.controller->getParamNormalized(kPopCutFrequency)),
+                     95.0);
     ASSERT_TRUE(waitUntil([&] { return handler.restartThread.load() != 0; }))
         << "the host never heard of the values a program change in the process call set";
     const long idleThread = handler.restartThread.load();
@@ -255,7 +239,7 @@ TEST(HostCalls, AProgramChangeInTheProcessCallReachesTheHostAndTeardownNeverWait
     EXPECT_TRUE(returned) << "terminate()/release() waited for an idle tick that waits for the host's lock";
     EXPECT_TRUE(waitUntil([&] { return !threadAlive(idleThread); }))
         << "once the lock is free the tick ends, drops the last reference, and the idle thread ends";
-    EXPECT_EQ(handler.calls(), std::vector<std::string>{editText("restart", kParamValuesChanged)});
+    EXPECT_EQ(handler.calls(), std::vector<std::string>{call("restart", kParamValuesChanged)});
 }
 
 TEST(HostCalls, OneIdleThreadServesEveryInstanceAndEndsWithTheLast)
@@ -280,26 +264,106 @@ TEST(HostCalls, OneIdleThreadServesEveryInstanceAndEndsWithTheLast)
         << "the idle thread outlived its instances";
 }
 
-TEST_F(ViewHostCalls, WhileAViewIsAttachedOnlyTheRunLoopTimerCallsTheHost)
+TEST_F(ViewHostCalls, WhileAViewIsAttachedOnlyItsRunLoopTimerCallsTheHostInGestureOrder)
 {
     EXPECT_EQ(frame.intervalMs, 20u);
-    plug->setParamNormalized(kProgramId, 0.25);
-    plug->BeginInformHostOfParamChangeFromUI(pomelu::kInput);
-    plug->SendParameterValueFromUI(pomelu::kInput, 0.7);
-    plug->EndInformHostOfParamChangeFromUI(pomelu::kInput);
-    EXPECT_EQ(plug->GetParam(pomelu::kInput)->GetNormalized(), 0.7) << "the audio thread's next block has it";
-    ASSERT_TRUE(awaitWholeIdlePass());
-    EXPECT_TRUE(handler.calls().empty()) << "the shared idle thread served an instance with a view";
+    handler.expectedThread = threadId(); // the one that runs the loop
+    MemoryStream saved;
+    ASSERT_EQ(plug->getState(&saved), kResultOk);
+    SpeakerArrangement stereo = SpeakerArr::kStereo;
+    ASSERT_EQ(plug->setBusArrangements(&stereo, 1, &stereo, 1), kResultTrue);
+    ASSERT_EQ(plug->setActive(true), kResultOk);
+    ParameterChanges changes;
+    ProcessData block;
+    block.inputParameterChanges = &changes;
+    std::vector<std::string> everyParameter; // an A/B switch
+    for (unsigned idx = 0; idx < kNumParams; ++idx)
+        everyParameter.insert(everyParameter.end(),
+                              {call("begin", idx), call("perform", idx, 0.0), call("end", idx)});
 
-    frame.fire();
-    const std::vector<std::string> expected = {
-        editText("begin", pomelu::kInput), editText("perform", pomelu::kInput, 0.7),
-        editText("end", pomelu::kInput), editText("restart", kParamValuesChanged)};
-    EXPECT_EQ(handler.calls(), expected);
-    for (long tid : handler.callThreads())
-        EXPECT_EQ(tid, threadId()) << "every host call on the thread that runs the loop";
+    struct Case
+    {
+        const char* what;
+        std::function<void()> act;
+        std::vector<std::string> expected;
+        bool allocationFree; // an editor gesture or a change the plug-in makes: queued into reserved room
+    };
+    const std::string restart = call("restart", kParamValuesChanged);
+    const Case cases[] = {
+        {"a knob drag",
+         [&]
+         {
+             plug->BeginInformHostOfParamChangeFromUI(kCompThreshold);
+             plug->SendParameterValueFromUI(kCompThreshold, 0.25);
+             plug->SendParameterValueFromUI(kCompThreshold, 0.5);
+             plug->EndInformHostOfParamChangeFromUI(kCompThreshold);
+         },
+         {call("begin", kCompThreshold), call("perform", kCompThreshold, 0.25),
+          call("perform", kCompThreshold, 0.5), call("end", kCompThreshold)},
+         true},
+        {"a value past the range is sent as stored",
+         [&] { plug->SendParameterValueFromUI(pomelu::kInput, 1.5); },
+         {call("perform", pomelu::kInput, 1.0)},
+         true},
+        {"every parameter changed by the plug-in itself",
+         [&]
+         {
+             for (int idx = 0; idx < kNumParams; ++idx)
+                 plug->SetParameterValueFromPlugin(idx, 0.0); // exact for stepped ones too
+         },
+         everyParameter, true},
+        {"no parameter of ours",
+         [&]
+         {
+             plug->BeginInformHostOfParamChangeFromUI(-1);
+             plug->SendParameterValueFromUI(kNumParams, 0.5);
+             plug->EndInformHostOfParamChangeFromUI(kNumParams + 1);
+         },
+         {},
+         true},
+        {"a value the host set", [&] { plug->setParamNormalized(pomelu::kInput, 0.3); }, {}, false},
+        {"a state the host set",
+         [&]
+         {
+             MemoryStream in(saved.data);
+             plug->setState(&in);
+         },
+         {},
+         false},
+        {"a program the host set", [&] { plug->setParamNormalized(kProgramId, 0.75); }, {restart}, false},
+        {"a program in the process call",
+         [&]
+         {
+             changes.set({{kProgramId, 0.25, 0}});
+             plug->process(block);
+         },
+         {restart},
+         false},
+    };
+    for (const Case& c : cases)
+    {
+        handler.clear();
+        {
+            AllocationScope scope;
+            c.act();
+            if (c.allocationFree)
+            {
+                EXPECT_EQ(scope.allocations(), 0u) << c.what;
+            }
+        }
+        ASSERT_TRUE(awaitWholeIdlePass());
+        EXPECT_TRUE(handler.calls().empty())
+            << c.what << ": the shared idle thread served an instance with a view";
+        frame.fire();
+        EXPECT_EQ(handler.calls(), c.expected) << c.what;
+        ASSERT_EQ(handler.callsOffThread.load(), 0)
+            << c.what << ": a host call off the thread that runs the loop";
+    }
+    EXPECT_EQ(plug->GetParam(kCompThreshold)->GetNormalized(), 0.5) << "stored at once, for the next block";
+}
 
-    // Without the view, or with a frame that has no run loop, the shared thread takes over again.
+TEST_F(ViewHostCalls, WithoutTheViewOrWithoutARunLoopTheIdleThreadCallsTheHostAgain)
+{
     FakeFrame noRunLoop(false);
     for (FakeFrame* other : {&frame, &noRunLoop})
     {
@@ -311,89 +375,6 @@ TEST_F(ViewHostCalls, WhileAViewIsAttachedOnlyTheRunLoopTimerCallsTheHost)
         handler.clear();
         plug->setParamNormalized(kProgramId, 0.5);
         ASSERT_TRUE(waitUntil([&] { return !handler.calls().empty(); }));
-        EXPECT_NE(handler.callThreads()[0], threadId());
-    }
-}
-
-TEST_F(ViewHostCalls, EditsReachTheHostInGestureOrderAndHostSetValuesAreNotEchoed)
-{
-    MemoryStream saved;
-    ASSERT_EQ(plug->getState(&saved), kResultOk);
-    SpeakerArrangement stereo = SpeakerArr::kStereo;
-    ASSERT_EQ(plug->setBusArrangements(&stereo, 1, &stereo, 1), kResultTrue);
-    ASSERT_EQ(plug->setActive(true), kResultOk);
-    ParameterChanges changes;
-    ProcessData block;
-    block.inputParameterChanges = &changes;
-
-    struct Case
-    {
-        const char* what;
-        std::function<void()> act;
-        std::vector<std::string> expected;
-    };
-    const std::string restart = editText("restart", kParamValuesChanged);
-    const Case cases[] = {
-        {"a knob drag",
-         [&]
-         {
-             plug->BeginInformHostOfParamChangeFromUI(kCompThreshold);
-             plug->SendParameterValueFromUI(kCompThreshold, 0.25);
-             plug->SendParameterValueFromUI(kCompThreshold, 0.5);
-             plug->EndInformHostOfParamChangeFromUI(kCompThreshold);
-         },
-         {editText("begin", kCompThreshold), editText("perform", kCompThreshold, 0.25),
-          editText("perform", kCompThreshold, 0.5), editText("end", kCompThreshold)}},
-        {"a value past the range is sent as stored",
-         [&] { plug->SendParameterValueFromUI(pomelu::kInput, 1.5); },
-         {editText("perform", pomelu::kInput, 1.0)}},
-        {"a change the plug-in makes itself",
-         [&] { plug->SetParameterValueFromPlugin(kTheme, 0.5); },
-         {editText("begin", kTheme), editText("perform", kTheme, 0.5), editText("end", kTheme)}},
-        {"no parameter of ours",
-         [&]
-         {
-             plug->BeginInformHostOfParamChangeFromUI(-1);
-             plug->SendParameterValueFromUI(kNumParams, 0.5);
-             plug->EndInformHostOfParamChangeFromUI(kNumParams + 1);
-         },
-         {}},
-        {"a value the host set", [&] { plug->setParamNormalized(pomelu::kInput, 0.3); }, {}},
-        {"a state the host set",
-         [&]
-         {
-             MemoryStream in(saved.data);
-             plug->setState(&in);
-         },
-         {}},
-        {"a program the host set", [&] { plug->setParamNormalized(kProgramId, 0.75); }, {restart}},
-        {"a program in the process call",
-         [&]
-         {
-             changes.set({{kProgramId, 0.25, 0}});
-             plug->process(block);
-         },
-         {restart}},
-    };
-    for (const Case& c : cases)
-    {
-        handler.clear();
-        c.act();
-        frame.fire();
-        EXPECT_EQ(handler.calls(), c.expected) << c.what;
-    }
-}
-
-TEST_F(ViewHostCalls, QueueingAnABurstOfEveryParameterAllocatesNothing)
-{
-    for (int round = 0; round < 2; ++round)
-    {
-        AllocationScope scope;
-        for (int idx = 0; idx < kNumParams; ++idx)
-            plug->SetParameterValueFromPlugin(idx, 0.5);
-        EXPECT_EQ(scope.allocations(), 0u) << "round " << round;
-        handler.clear();
-        frame.fire();
-        EXPECT_EQ(handler.calls().size(), 3u * kNumParams);
+        EXPECT_NE(handler.lastCallThread.load(), threadId());
     }
 }

@@ -413,22 +413,6 @@ TEST_F(EndToEnd, ProgramChangeFromTheControllerRecallsTheFactoryPreset)
     EXPECT_EQ(c->getParamNormalized(pomelu::kLeveler), 0.0) << "Natural leaves the leveler off";
 }
 
-TEST_F(EndToEnd, ProgramChangeInTheProcessQueueRecallsWithoutAllocating)
-{
-    ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
-    std::vector<double> x(256, 0.1), o0(256), o1(256);
-    double* ins[2] = {x.data(), x.data()};
-    double* outs[2] = {o0.data(), o1.data()};
-    const std::vector<ParamChange> narration = {{kProgramId, 0.5, 0}};
-    pomelu::test::AllocationScope scope;
-    ASSERT_EQ(host.process64(ins, outs, 2, 2, 256, narration), kResultOk);
-    EXPECT_EQ(scope.allocations(), 0u);
-    EXPECT_DOUBLE_EQ(
-        host.controller->normalizedParamToPlain(
-            pomelu::kPopCutFrequency, host.controller->getParamNormalized(pomelu::kPopCutFrequency)),
-        95.0);
-}
-
 TEST_F(EndToEnd, TheProcessCallNeitherAllocatesNorLocks)
 {
     ASSERT_TRUE(host.setup(44100.0, 512, kSample32));
