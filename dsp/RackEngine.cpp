@@ -324,9 +324,9 @@ void RackEngine::process(const double* const* inputs, double* const* outputs, in
             out[i] = in != nullptr ? in[i] : 0.0;
     }
 
-    gainReductionDb = block.grMax;
-    inputPeakDb = 20.0 * std::log10(std::max(block.inPeak, 1e-9));
-    outputPeakDb = 20.0 * std::log10(std::max(block.outPeak, 1e-9));
+    gainReductionDb.store(block.grMax, std::memory_order_relaxed);
+    inputPeakDb.store(20.0 * std::log10(std::max(block.inPeak, 1e-9)), std::memory_order_relaxed);
+    outputPeakDb.store(20.0 * std::log10(std::max(block.outPeak, 1e-9)), std::memory_order_relaxed);
 }
 
 } // namespace pomelu::dsp

@@ -6,6 +6,7 @@
 #include "ModuleId.h"
 #include "RackSettings.h"
 
+#include <atomic>
 #include <cstddef>
 #include <vector>
 
@@ -43,10 +44,10 @@ public:
     void process(const double* const* inputs, double* const* outputs, int numInputs, int numOutputs,
                  int frames) noexcept;
 
-    // Meter taps as they stood after the last block.
-    double inputPeak() const noexcept { return inputPeakDb; }
-    double outputPeak() const noexcept { return outputPeakDb; }
-    double gainReduction() const noexcept { return gainReductionDb; }
+    // Meter taps as they stood after the last block; any thread (each value is atomic on its own).
+    double inputPeak() const noexcept { return inputPeakDb.load(std::memory_order_relaxed); }
+    double outputPeak() const noexcept { return outputPeakDb.load(std::memory_order_relaxed); }
+    double gainReduction() const noexcept { return gainReductionDb.load(std::memory_order_relaxed); }
 
     const RackSettings& currentSettings() const noexcept { return settings; }
     double currentSampleRate() const noexcept { return sampleRate; }
@@ -78,9 +79,10 @@ public:
     std::size_t preDelayWrite = 0;
     std::vector<double> combs[2][4];
     std::size_t combIndex[2][4] = {};
-    double gainReductionDb = 0.0;
-    double inputPeakDb = -60.0;
-    double outputPeakDb = -60.0;
+    // Written by the audio thread at the end of a block, read by the editor on the UI thread.
+    std::atomic<double> gainReductionDb{0.0};
+    std::atomic<double> inputPeakDb{-60.0};
+    std::atomic<double> outputPeakDb{-60.0};
 
 private:
     // Values worked out once per block in the preamble and read by the per-sample steps.

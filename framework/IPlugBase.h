@@ -39,8 +39,9 @@ struct Config
 // Per-instance information the host side hands to the plug-in constructor.
 struct InstanceInfo
 {
-    // Run OnIdle every 20 ms on a framework thread while the instance lives. The factory switches it
-    // on; tools and tests that construct the class directly call OnIdle themselves.
+    // Tick the instance (OnIdle, deferred host calls) on the process-wide idle thread from
+    // initialize() to terminate(). The factory switches it on; tools and tests that construct the
+    // class directly call the idle hook themselves.
     bool runIdleTimer = false;
 };
 

@@ -11,7 +11,6 @@
 #include "pluginterfaces/vst/vstspeaker.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -33,6 +32,9 @@ constexpr int32 kLargestConversionBlock = 1 << 16;
 constexpr int32 kLargestAnnouncedBlock = 1 << 16;
 // Far beyond any state this plug-in writes: a stream that goes on past it is not one of ours.
 constexpr int kLargestStateBytes = 16 << 20;
+// An A/B switch queues begin, perform and end for every parameter; room for a few such bursts
+// between two ticks.
+constexpr std::size_t kEditQueueReserve = 1024;
 
 void copyString(const char* utf8, String128 dst)
 {
@@ -41,14 +43,64 @@ void copyString(const char* utf8, String128 dst)
 
 } // namespace
 
-IPlugVST3::IPlugVST3(const InstanceInfo& info, const Config& config)
-    : IPlugBase(config), mRunIdleTimer(info.runIdleTimer), mArrangement(SpeakerArr::kStereo)
+// Our timer on the host's run loop. The host holds its own reference while the timer is registered,
+// so the owner is cut off (Detach) when the view goes, not when the object does.
+class IPlugVST3::RunLoopTimer final : public Linux::ITimerHandler
 {
+public:
+    explicit RunLoopTimer(IPlugVST3* owner) : mOwner(owner) {}
+    void Detach() { mOwner = nullptr; }
+
+    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
+    {
+        if (obj == nullptr)
+            return kInvalidArgument;
+        if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) ||
+            FUnknownPrivate::iidEqual(iid, Linux::ITimerHandler::iid))
+        {
+            addRef();
+            *obj = this;
+            return kResultOk;
+        }
+        *obj = nullptr;
+        return kNoInterface;
+    }
+    uint32 PLUGIN_API addRef() override { return ++mRefCount; }
+    uint32 PLUGIN_API release() override
+    {
+        const uint32 left = --mRefCount;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+    // The host's UI thread, as is Detach.
+    void PLUGIN_API onTimer() override
+    {
+        IPlugVST3* owner = mOwner;
+        if (owner == nullptr)
+            return;
+        // The host may remove the view, or drop the plug-in, from inside a call the tick makes.
+        owner->addRef();
+        owner->RunIdleTick();
+        owner->release();
+    }
+
+private:
+    IPlugVST3* mOwner;
+    std::atomic<uint32> mRefCount{1};
+};
+
+IPlugVST3::IPlugVST3(const InstanceInfo& info, const Config& config)
+    : IPlugBase(config), mUseIdleThread(info.runIdleTimer), mArrangement(SpeakerArr::kStereo)
+{
+    mQueuedEdits.reserve(kEditQueueReserve);
+    mEditsInDelivery.reserve(kEditQueueReserve);
 }
 
 IPlugVST3::~IPlugVST3()
 {
-    stopIdleTimer();
+    IdleThread::Remove(this);
+    ViewRemoved();
     std::lock_guard lock(mUiMutex);
     if (mComponentHandler != nullptr)
         mComponentHandler->release();
@@ -102,11 +154,24 @@ uint32 PLUGIN_API IPlugVST3::release()
     const uint32 left = --mRefCount;
     if (left == 0)
     {
-        // The timer calls virtual hooks: stop it before any destructor runs.
-        stopIdleTimer();
+        // Whoever drops the last reference deletes, the idle thread included. Out of its list first:
+        // a host that never called terminate() must not be ticked while the destructors run.
+        IdleThread::Remove(this);
         delete this;
     }
     return left;
+}
+
+bool IPlugVST3::AcquireForIdle()
+{
+    if (mServedByRunLoop.load(std::memory_order_acquire))
+        return false;
+    // A reference only while one is still held: an object on its way to deletion stays dead.
+    uint32 count = mRefCount.load();
+    while (count != 0)
+        if (mRefCount.compare_exchange_weak(count, count + 1))
+            return true;
+    return false;
 }
 
 // ------------------------------------------------------------------ IPluginBase
@@ -121,8 +186,8 @@ tresult PLUGIN_API IPlugVST3::initialize(FUnknown* context)
         mHostContext = context;
         mHostContext->addRef();
     }
-    if (mRunIdleTimer)
-        startIdleTimer();
+    if (mUseIdleThread)
+        IdleThread::Add(this);
     return kResultOk;
 }
 
@@ -132,8 +197,11 @@ tresult PLUGIN_API IPlugVST3::terminate()
         return kResultOk;
     if (--mInitCount > 0)
         return kResultOk;
-    stopIdleTimer();
+    // A tick under way may be inside a call into the host, which may hold a lock of its own around
+    // this call: it finishes on its own, holding its own references.
+    IdleThread::Remove(this);
     std::lock_guard lock(mUiMutex);
+    mHasComponentHandler.store(false, std::memory_order_relaxed);
     if (mComponentHandler != nullptr)
     {
         mComponentHandler->release();
@@ -228,13 +296,19 @@ tresult PLUGIN_API IPlugVST3::setState(IBStream* state)
         pos = StateChunkEnd(UnserializeState(chunk, 0));
         if (pos >= 0)
         {
-            uint32 bypass = 0;
-            if (chunk.Get(&bypass, pos) >= 0)
+            // Both words are missing from states of older versions: the bypass then stays as it is
+            // and the program is the first (a failed Get leaves the zero).
+            uint32 bypass = 0, program = 0;
+            const int programPos = chunk.Get(&bypass, pos);
+            if (programPos >= 0)
+            {
                 mHostBypass.store(bypass != 0, std::memory_order_relaxed);
+                chunk.Get(&program, programPos);
+            }
+            setProgramIndex(static_cast<int>(std::min<uint32>(program, static_cast<uint32>(NPresets()))));
         }
         OnRestoreState();
     }
-    notifyHostValuesChanged();
     return pos >= 0 ? kResultOk : kResultFalse;
 }
 
@@ -249,7 +323,10 @@ tresult PLUGIN_API IPlugVST3::getState(IBStream* state)
             return kResultFalse;
     }
     const uint32 bypass = mHostBypass.load(std::memory_order_relaxed) ? 1u : 0u;
+    const auto program =
+        static_cast<uint32>(PresetIndexFromNormalized(mProgramValue.load(std::memory_order_relaxed)));
     chunk.Put(&bypass);
+    chunk.Put(&program);
     // Streams may take the bytes in pieces; one that takes none or fails ends the write.
     int32 done = 0;
     while (done < chunk.Size())
@@ -592,9 +669,16 @@ ParamValue PLUGIN_API IPlugVST3::getParamNormalized(ParamID id)
     return 0.0;
 }
 
+void IPlugVST3::setProgramIndex(int idx)
+{
+    const int last = NPresets() - 1;
+    const double value = last > 0 ? static_cast<double>(std::clamp(idx, 0, last)) / last : 0.0;
+    mProgramValue.store(value, std::memory_order_relaxed);
+}
+
 void IPlugVST3::notifyHostValuesChanged()
 {
-    // Hosts may hold their own locks around setState and program changes and take them again in
+    // Hosts may hold their own locks around a program change and take them again in
     // restartComponent, so the news goes out from the next idle tick, never from inside the call.
     mHostNotifyPending.store(true, std::memory_order_release);
 }
@@ -640,6 +724,7 @@ tresult PLUGIN_API IPlugVST3::setComponentHandler(IComponentHandler* handler)
     mComponentHandler = handler;
     if (mComponentHandler != nullptr)
         mComponentHandler->addRef();
+    mHasComponentHandler.store(mComponentHandler != nullptr, std::memory_order_relaxed);
     return kResultOk;
 }
 
@@ -650,19 +735,69 @@ IPlugView* PLUGIN_API IPlugVST3::createView(FIDString name)
     return CreateEditorView();
 }
 
-void IPlugVST3::InformHostOfParamChange(int idx, double normalized)
+void IPlugVST3::queueEdit(HostEdit::Kind kind, int idx, double value)
 {
-    if (mComponentHandler == nullptr)
+    // With no handler nobody would take them; values the host set itself never come this way.
+    if (GetParam(idx) == nullptr || !mHasComponentHandler.load(std::memory_order_relaxed))
         return;
-    const auto id = static_cast<ParamID>(idx);
-    mComponentHandler->beginEdit(id);
-    mComponentHandler->performEdit(id, normalized);
-    mComponentHandler->endEdit(id);
+    std::lock_guard lock(mEditMutex);
+    mQueuedEdits.push_back({kind, static_cast<ParamID>(idx), value});
 }
 
-void IPlugVST3::ViewAttached(IPlugFrame* /*frame*/) {}
+void IPlugVST3::InformHostOfParamChange(int idx, double normalized)
+{
+    queueEdit(HostEdit::kBegin, idx, 0.0);
+    queueEdit(HostEdit::kPerform, idx, normalized);
+    queueEdit(HostEdit::kEnd, idx, 0.0);
+}
 
-void IPlugVST3::ViewRemoved() {}
+void IPlugVST3::BeginInformHostOfParamChange(int idx)
+{
+    queueEdit(HostEdit::kBegin, idx, 0.0);
+}
+
+void IPlugVST3::InformHostOfParamChangeFromUI(int idx, double normalized)
+{
+    queueEdit(HostEdit::kPerform, idx, normalized);
+}
+
+void IPlugVST3::EndInformHostOfParamChange(int idx)
+{
+    queueEdit(HostEdit::kEnd, idx, 0.0);
+}
+
+void IPlugVST3::ViewAttached(IPlugFrame* frame)
+{
+    ViewRemoved();
+    Linux::IRunLoop* loop = nullptr;
+    if (frame == nullptr ||
+        frame->queryInterface(Linux::IRunLoop::iid, reinterpret_cast<void**>(&loop)) != kResultOk ||
+        loop == nullptr)
+        return; // the idle thread goes on serving this instance
+    auto* timer = new RunLoopTimer(this);
+    if (loop->registerTimer(timer, IdleThread::kPeriodMs) != kResultOk)
+    {
+        timer->release();
+        loop->release();
+        return;
+    }
+    mRunLoop = loop;
+    mRunLoopTimer = timer;
+    mServedByRunLoop.store(true, std::memory_order_release);
+}
+
+void IPlugVST3::ViewRemoved()
+{
+    if (mRunLoop == nullptr)
+        return;
+    mRunLoop->unregisterTimer(mRunLoopTimer);
+    mRunLoopTimer->Detach();
+    mRunLoopTimer->release();
+    mRunLoop->release();
+    mRunLoopTimer = nullptr;
+    mRunLoop = nullptr;
+    mServedByRunLoop.store(false, std::memory_order_release);
+}
 
 // ------------------------------------------------------------------ IUnitInfo
 
@@ -741,60 +876,55 @@ tresult PLUGIN_API IPlugVST3::setUnitProgramData(int32, int32, IBStream*)
     return kNotImplemented;
 }
 
-// ------------------------------------------------------------------ idle timer
+// ------------------------------------------------------------------ idle tick
 
 void IPlugVST3::RunIdleTick()
 {
+    if (mTickRunning.exchange(true, std::memory_order_acquire))
+        return;
     IComponentHandler* handler = nullptr;
+    bool valuesChanged = false;
     {
         std::lock_guard lock(mUiMutex);
         if (mPresetRecalledOnAudioThread.exchange(false, std::memory_order_acquire))
-            OnRestoreState();
-        OnIdle();
-        if (mHostNotifyPending.exchange(false, std::memory_order_acquire) && mComponentHandler != nullptr)
         {
-            handler = mComponentHandler;
-            handler->addRef();
+            OnRestoreState();
+            valuesChanged = true;
         }
+        OnIdle();
+        valuesChanged = mHostNotifyPending.exchange(false, std::memory_order_acquire) || valuesChanged;
+        handler = mComponentHandler;
+        if (handler != nullptr)
+            handler->addRef();
     }
+    {
+        std::lock_guard lock(mEditMutex);
+        mEditsInDelivery.swap(mQueuedEdits);
+    }
+    // No lock of ours is held from here on: the host may take its own, and may call back in.
     if (handler != nullptr)
     {
-        handler->restartComponent(kParamValuesChanged);
+        for (const HostEdit& edit : mEditsInDelivery)
+        {
+            switch (edit.kind)
+            {
+            case HostEdit::kBegin:
+                handler->beginEdit(edit.id);
+                break;
+            case HostEdit::kPerform:
+                handler->performEdit(edit.id, edit.value);
+                break;
+            case HostEdit::kEnd:
+                handler->endEdit(edit.id);
+                break;
+            }
+        }
+        if (valuesChanged)
+            handler->restartComponent(kParamValuesChanged);
         handler->release();
     }
-}
-
-void IPlugVST3::startIdleTimer()
-{
-    if (mIdleThread.joinable())
-        return;
-    {
-        std::lock_guard lock(mTimerMutex);
-        mTimerStop = false;
-    }
-    mIdleThread = std::thread(
-        [this]
-        {
-            std::unique_lock lock(mTimerMutex);
-            while (!mTimerWake.wait_for(lock, std::chrono::milliseconds(20), [this] { return mTimerStop; }))
-            {
-                lock.unlock();
-                RunIdleTick();
-                lock.lock();
-            }
-        });
-}
-
-void IPlugVST3::stopIdleTimer()
-{
-    if (!mIdleThread.joinable())
-        return;
-    {
-        std::lock_guard lock(mTimerMutex);
-        mTimerStop = true;
-    }
-    mTimerWake.notify_all();
-    mIdleThread.join();
+    mEditsInDelivery.clear();
+    mTickRunning.store(false, std::memory_order_release);
 }
 
 } // namespace iplug

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "IPlugBase.h"
+#include "IdleThread.h"
 
 #include "pluginterfaces/base/ibstream.h"
 #include "pluginterfaces/gui/iplugview.h"
@@ -11,9 +12,8 @@
 #include "pluginterfaces/vst/ivstunits.h"
 
 #include <atomic>
-#include <condition_variable>
+#include <cstdint>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 namespace iplug
@@ -27,14 +27,17 @@ namespace iplug
 //
 // Threads: process() runs on the audio thread and only reads and writes atomics and buffers made in
 // setupProcessing(). Every other call comes from the host's UI thread; those that change plug-in
-// state, and the idle timer, hold the UI mutex, which the audio thread never takes; calls into the
-// host are made with it released.
+// state, and the idle tick, hold the UI mutex, which the audio thread never takes. Calls into the
+// host (restartComponent, beginEdit / performEdit / endEdit) are never made from inside a host's
+// call: they are queued and made by the next idle tick with no lock of ours held, on the host's UI
+// thread while a view is attached (its run loop's timer), otherwise on the process-wide idle thread.
 class IPlugVST3 : public IPlugBase,
                   public Steinberg::Vst::IComponent,
                   public Steinberg::Vst::IAudioProcessor,
                   public Steinberg::Vst::IProcessContextRequirements,
                   public Steinberg::Vst::IEditController,
-                  public Steinberg::Vst::IUnitInfo
+                  public Steinberg::Vst::IUnitInfo,
+                  private IdleThread::Client
 {
 public:
     IPlugVST3(const InstanceInfo& info, const Config& config);
@@ -51,18 +54,21 @@ public:
     // Preset index for a normalised program value: round(n * (presets - 1)), halves away from zero.
     int PresetIndexFromNormalized(double normalized) const;
 
-    // UI thread: one idle tick (the timer thread runs the same): refreshes the editor after a preset
-    // recalled on the audio thread, runs OnIdle, then tells the host about values changed by a
-    // state or preset recall.
+    // One idle tick, as the idle thread or the run loop's timer runs it: refreshes the editor after a
+    // preset recalled on the audio thread, runs OnIdle, then delivers the queued edits and the news
+    // of values changed by a program change. Any thread; a tick that finds another one under way
+    // (on another thread, or further up its own stack) returns at once, so OnIdle never runs twice
+    // at the same time.
     void RunIdleTick();
     std::recursive_mutex& GetUiMutex() { return mUiMutex; }
 
     // The editor view's attachment, UI thread. While a view is attached, this instance's idle work
     // and its deferred calls into the host run from a timer on the host's run loop (the frame's
-    // Steinberg::Linux::IRunLoop); otherwise from the process-wide idle thread. Both return
-    // promptly whatever locks the host holds.
+    // Steinberg::Linux::IRunLoop); otherwise, and with a frame that has no run loop, from the
+    // process-wide idle thread. Both return promptly whatever locks the host holds.
     void ViewAttached(Steinberg::IPlugFrame* frame);
     void ViewRemoved();
+    bool IsServedByRunLoop() const { return mServedByRunLoop.load(std::memory_order_acquire); }
 
     // --- FUnknown
     Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
@@ -86,8 +92,11 @@ public:
                                               Steinberg::Vst::BusDirection dir, Steinberg::int32 index,
                                               Steinberg::TBool state) override;
     Steinberg::tresult PLUGIN_API setActive(Steinberg::TBool state) override;
-    // Component state: the plug-in's state chunk followed by the host-bypass word (u32). The
-    // controller's setState/getState are the same calls.
+    // Component state: the plug-in's state chunk, the host-bypass word (u32, 0 or 1) and the index of
+    // the current program (u32). A state that ends before the bypass word leaves the bypass as it
+    // is; one without the program word restores the first program, an index past the last the last.
+    // The controller's setState/getState are the same calls. Loading a state sends the host no
+    // news: it has just set that state itself.
     Steinberg::tresult PLUGIN_API setState(Steinberg::IBStream* state) override;
     Steinberg::tresult PLUGIN_API getState(Steinberg::IBStream* state) override;
 
@@ -163,19 +172,43 @@ protected:
     // The editor hook: a view for the host's "editor" request, or nullptr while the plug-in has none.
     virtual Steinberg::IPlugView* CreateEditorView() { return nullptr; }
 
+    // Each queues the host call; the next idle tick makes it (see the class comment).
     void InformHostOfParamChange(int idx, double normalized) override;
+    void BeginInformHostOfParamChange(int idx) override;
+    void InformHostOfParamChangeFromUI(int idx, double normalized) override;
+    void EndInformHostOfParamChange(int idx) override;
 
 private:
+    class RunLoopTimer;
+
+    struct HostEdit
+    {
+        enum Kind : std::uint8_t
+        {
+            kBegin,
+            kPerform,
+            kEnd
+        };
+        Kind kind;
+        Steinberg::Vst::ParamID id;
+        double value;
+    };
+    void queueEdit(HostEdit::Kind kind, int idx, double value);
+
+    // --- IdleThread::Client: the shared thread skips an instance its view's run loop serves.
+    bool AcquireForIdle() override;
+    void IdleTick() override { RunIdleTick(); }
+    void ReleaseAfterIdle() override { release(); }
+
     void applyParameterChanges(Steinberg::Vst::IParameterChanges* changes);
     void sizeConversionBuffers(int block); // not on the audio thread: allocates
     // A host write of a parameter's normalised value; lock-free, callable from the audio thread.
     void setFromHost(int idx, double normalized);
     void notifyHostValuesChanged();
-    void startIdleTimer();
-    void stopIdleTimer();
+    void setProgramIndex(int idx);
 
     std::atomic<Steinberg::uint32> mRefCount{1};
-    const bool mRunIdleTimer;
+    const bool mUseIdleThread;
     int mInitCount = 0;
     Steinberg::FUnknown* mHostContext = nullptr;
     Steinberg::Vst::IComponentHandler* mComponentHandler = nullptr;
@@ -192,11 +225,20 @@ private:
     std::vector<double> mConvIn[2];
     std::vector<double> mConvOut[2];
 
-    std::recursive_mutex mUiMutex; // a host may call back in from inside a locked call
-    std::mutex mTimerMutex;
-    std::condition_variable mTimerWake;
-    bool mTimerStop = false;
-    std::thread mIdleThread;
+    std::recursive_mutex mUiMutex;         // a host may call back in from inside a locked call
+    std::atomic<bool> mTickRunning{false}; // a second tick, on any thread, skips rather than waits
+
+    // Edits for the host, UI side only (the gesture's thread and the tick; never the audio thread).
+    // Both vectors keep their reserved room, so steady use never allocates.
+    std::atomic<bool> mHasComponentHandler{false};
+    std::mutex mEditMutex;
+    std::vector<HostEdit> mQueuedEdits;     // under mEditMutex
+    std::vector<HostEdit> mEditsInDelivery; // the running tick's own
+
+    // The attached view's run loop and our timer on it; UI thread.
+    Steinberg::Linux::IRunLoop* mRunLoop = nullptr;
+    RunLoopTimer* mRunLoopTimer = nullptr;
+    std::atomic<bool> mServedByRunLoop{false};
 };
 
 } // namespace iplug

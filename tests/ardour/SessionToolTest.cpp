@@ -21,7 +21,8 @@ void appendLe(std::vector<std::uint8_t>& out, std::uint64_t value, int size)
         out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
-// A version 4 state with current value i for parameter i, default order, no slots, bypass word 0.
+// A version 4 state with current value i for parameter i, default order, no slots, bypass and
+// program words 0.
 std::vector<std::uint8_t> makeState()
 {
     std::vector<std::uint8_t> state{'4', 'R', 'E', 'P'};
@@ -35,7 +36,7 @@ std::vector<std::uint8_t> makeState()
             state.push_back(static_cast<std::uint8_t>(id));
     for (int param = 0; param < kParamCount; ++param)
         appendLe(state, std::bit_cast<std::uint64_t>(static_cast<double>(param)), 8);
-    appendLe(state, 0, 4);
+    appendLe(state, 0, 8);
     return state;
 }
 } // namespace

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <sstream>
+#include <utility>
 
 namespace pomelu::ardour
 {
@@ -175,9 +176,10 @@ std::vector<std::string> describeDifferences(const std::vector<std::uint8_t>& be
                             formatDouble(currentValue(before, param)) + " -> " +
                             formatDouble(currentValue(after, param)));
     }
-    if (readU32(before, kChunkSize) != readU32(after, kChunkSize))
-        lines.push_back("bypass word: " + std::to_string(readU32(before, kChunkSize)) + " -> " +
-                        std::to_string(readU32(after, kChunkSize)));
+    for (const auto& [pos, name] : {std::pair{kChunkSize, "bypass"}, std::pair{kProgramWordPos, "program"}})
+        if (readU32(before, pos) != readU32(after, pos))
+            lines.push_back(std::string(name) + " word: " + std::to_string(readU32(before, pos)) + " -> " +
+                            std::to_string(readU32(after, pos)));
     // Anything else (magic, counts) would be caught here.
     if (lines.empty() && std::memcmp(before.data(), after.data(), kSlotValuesPos) != 0)
         lines.push_back("header bytes differ");

@@ -1,6 +1,6 @@
 // Field access to the plug-in's component state (format version 4) as a host stores it: the 2186-byte
-// state chunk followed by the wrapper's u32 host-bypass word. Used to give a session a module order
-// and filled A/B compare slots, and to say which fields differ between two saved states.
+// state chunk followed by the wrapper's u32 host-bypass and program words. Used to give a session a module
+// order and filled A/B compare slots, and to say which fields differ between two saved states.
 #pragma once
 
 #include <array>
@@ -23,7 +23,8 @@ constexpr std::size_t kCurrentOrderPos = kModuleCountPos + 4;
 constexpr std::size_t kSlotOrdersPos = kCurrentOrderPos + kModuleCount; // slot A, then slot B
 constexpr std::size_t kCurrentValuesPos = kSlotOrdersPos + 2 * kModuleCount;
 constexpr std::size_t kChunkSize = kCurrentValuesPos + kParamCount * 8; // 2186
-constexpr std::size_t kStateSize = kChunkSize + 4;                      // with the bypass word
+constexpr std::size_t kProgramWordPos = kChunkSize + 4;                 // behind the bypass word
+constexpr std::size_t kStateSize = kChunkSize + 8;
 
 using Order = std::array<std::uint8_t, kModuleCount>;
 

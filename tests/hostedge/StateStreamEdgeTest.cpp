@@ -151,7 +151,7 @@ protected:
     {
         std::vector<std::uint8_t> now;
         ASSERT_TRUE(host.getState(now));
-        EXPECT_EQ(now.size(), 2190u);
+        EXPECT_EQ(now.size(), 2194u);
         GuardedBuffers<double> in(2, 256), out(2, 256);
         in.fillSine(0.5);
         ASSERT_EQ(host.process64(in.pointers(), out.pointers(), 2, 2, 256), kResultOk);
@@ -178,7 +178,7 @@ TEST_F(StateEdge, NullEmptyGarbageHugeEndlessAndFailingStreamsAreRefusedAndChang
     expectUnchangedAndUsable();
 
     std::mt19937 random(20261206);
-    for (std::size_t size : {2u, 5u, 2190u, 70000u})
+    for (std::size_t size : {2u, 5u, 2194u, 70000u})
     {
         std::vector<std::uint8_t> junk(size);
         for (auto& b : junk)
@@ -217,7 +217,7 @@ TEST_F(StateEdge, TruncatedStatesAreRefusedAndLeaveTheInstanceUsable)
 
 TEST_F(StateEdge, StatesMovedInSmallPiecesArriveWholeAndAFailedWriteIsReported)
 {
-    for (int piece : {1, 100, 2189})
+    for (int piece : {1, 100, 2193})
     {
         PieceStream stream(other, piece);
         EXPECT_EQ(setState(&stream), kResultOk) << piece << "-byte reads";
@@ -232,7 +232,7 @@ TEST_F(StateEdge, StatesMovedInSmallPiecesArriveWholeAndAFailedWriteIsReported)
         EXPECT_EQ(host.component()->getState(&stream), kResultOk) << piece << "-byte writes";
         EXPECT_EQ(stream.inner.data, before) << piece << "-byte writes";
     }
-    for (long failAfter : {0l, 1000l, 2189l})
+    for (long failAfter : {0l, 1000l, 2193l})
     {
         PieceStream stream({}, 1 << 20);
         stream.failAfter = failAfter;

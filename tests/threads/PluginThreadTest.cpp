@@ -158,19 +158,26 @@ TEST(PluginThreads, CompareSwitchAndPresetRecallWhileBlocksRun)
     plug->AttachEditor(nullptr);
 }
 
-TEST(PluginThreads, IdleDrainsTheSendersWhileAudioRuns)
+TEST(PluginThreads, IdleDrainsTheSendersAndTheEditorReadsTheMetersWhileAudioRuns)
 {
     ThreadPlug plug = makeRunningPlug(kBlock);
     CheckingEditor editor;
     plug->AttachEditor(&editor);
+    // The compressor display reads the engine's meter taps on the UI thread as the engine writes them.
+    bool metersSound = true;
     const RaceResult race = raceAudioAgainstUi(*plug, kBlocks, kBlock, 100,
                                                [&](int round)
                                                {
                                                    plug->OnIdle();
                                                    if (round % 16 == 0)
                                                        plug->requestRebuild();
+                                                   const dsp::RackEngine& e = plug->getEngine();
+                                                   metersSound = metersSound && e.gainReduction() >= 0.0 &&
+                                                                 e.inputPeak() >= -180.0 &&
+                                                                 e.outputPeak() >= -180.0;
                                                });
     EXPECT_TRUE(race.outputsFinite);
+    EXPECT_TRUE(metersSound);
     plug->OnIdle();
     // Queues of 64 may drop records when the UI falls behind, never deliver broken ones; at least
     // the records of the last 64 blocks and whatever the idle calls caught on the way arrive.

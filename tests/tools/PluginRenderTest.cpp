@@ -147,14 +147,14 @@ TEST(PluginRender, SavedStateRendersLikeTheSettingsItWasSavedFrom)
     expectSameSamples(direct, loaded, "state saved from settings against those settings");
 }
 
-TEST(PluginRender, SavesTheComponentStateAsChunkAndBypassWord)
+TEST(PluginRender, SavesTheComponentStateAsChunkBypassAndProgramWords)
 {
     TempDir dir;
     const ToolRun run = runTool({"--order", "POP,S CLEAR,EQ,COMP,LEVEL,CLIP,DIST,PHASER,TREM,DELAY,REVERB",
                                  "--save-state", dir.file("s.state")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const std::vector<std::uint8_t> bytes = readBinaryFile(dir.file("s.state"));
-    ASSERT_EQ(bytes.size(), 2186u + 4u);
+    ASSERT_EQ(bytes.size(), 2186u + 8u);
     EXPECT_EQ(std::memcmp(bytes.data(), "4REP", 4), 0);
     // The current order follows the 13-byte header, both compare slots and the module count.
     const std::size_t orderAt = 13 + 2 * 89 * 8 + 4;

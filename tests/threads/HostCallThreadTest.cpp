@@ -1,0 +1,386 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Which thread calls into the host, and when: restartComponent and the edit calls come from an idle
+// tick (the shared idle thread, or the view's run-loop timer on the host's UI thread), never from
+// inside a host call, and tearing an instance down never waits for a tick that waits for the host.
+#include "AllocationCounter.h"
+#include "MemoryStream.h"
+#include "ParameterChanges.h"
+#include "PluginInstance.h"
+#include "PomeluRarorudIzad.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <future>
+#include <string>
+#include <thread>
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+using namespace pomelu;
+using namespace pomelu::test;
+using pomelu::host::MemoryStream;
+using pomelu::host::ParamChange;
+using pomelu::host::ParameterChanges;
+using pomelu::host::PluginInstance;
+
+namespace
+{
+
+constexpr ParamID kProgramId = kNumParams + 1;
+
+long threadId()
+{
+    return static_cast<long>(syscall(SYS_gettid));
+}
+
+bool threadAlive(long tid)
+{
+    return std::filesystem::exists("/proc/self/task/" + std::to_string(tid));
+}
+
+// Polls; a deadlock or a lost call fails the test instead of hanging it.
+bool waitUntil(const std::function<bool()>& done)
+{
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done())
+    {
+        if (std::chrono::steady_clock::now() > limit)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+// One host call as text: "begin 33", "perform 33 0.25", "end 33", "restart 1".
+std::string call(const char* what, unsigned id, double value = -1.0)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, value < 0.0 ? "%s %u" : "%s %u %g", what, id, value);
+    return text;
+}
+
+// Records every host call and its thread. restartComponent takes the host's own lock when given
+// one, as a host that re-reads its values under its process lock does.
+class RecordingHandler final : public IComponentHandler
+{
+public:
+    tresult PLUGIN_API queryInterface(const TUID, void**) override { return kNoInterface; }
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+    tresult PLUGIN_API beginEdit(ParamID id) override { return record(call("begin", id)); }
+    tresult PLUGIN_API performEdit(ParamID id, ParamValue v) override
+    {
+        return record(call("perform", id, v));
+    }
+    tresult PLUGIN_API endEdit(ParamID id) override { return record(call("end", id)); }
+    tresult PLUGIN_API restartComponent(int32 flags) override
+    {
+        restartThread.store(threadId());
+        if (hostLock != nullptr)
+            std::lock_guard held(*hostLock);
+        return record(call("restart", static_cast<unsigned>(flags)));
+    }
+
+    std::vector<std::string> calls()
+    {
+        std::lock_guard lock(mutex);
+        return texts;
+    }
+    void clear()
+    {
+        std::lock_guard lock(mutex);
+        texts.clear();
+    }
+
+    std::mutex* hostLock = nullptr;
+    std::atomic<long> restartThread{0}; // set on entry, before the host's lock
+    std::atomic<long> lastCallThread{0};
+    std::atomic<int> callsOffThread{0}; // calls made on another thread than this one, when set
+    long expectedThread = 0;
+
+private:
+    tresult record(std::string text)
+    {
+        lastCallThread.store(threadId());
+        callsOffThread += expectedThread != 0 && expectedThread != threadId() ? 1 : 0;
+        std::lock_guard lock(mutex);
+        texts.push_back(std::move(text));
+        return kResultOk;
+    }
+
+    std::mutex mutex;
+    std::vector<std::string> texts;
+};
+
+// The host's frame with or without its run loop; the test fires the timer itself, on its own thread.
+class FakeFrame final : public IPlugFrame, public Linux::IRunLoop
+{
+public:
+    explicit FakeFrame(bool withRunLoop) : withRunLoop(withRunLoop) {}
+    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
+    {
+        *obj = withRunLoop && FUnknownPrivate::iidEqual(iid, Linux::IRunLoop::iid)
+                   ? static_cast<Linux::IRunLoop*>(this)
+                   : nullptr;
+        return *obj != nullptr ? kResultOk : kNoInterface;
+    }
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+    tresult PLUGIN_API resizeView(IPlugView*, ViewRect*) override { return kResultFalse; }
+    tresult PLUGIN_API registerEventHandler(Linux::IEventHandler*, int) override { return kNotImplemented; }
+    tresult PLUGIN_API unregisterEventHandler(Linux::IEventHandler*) override { return kNotImplemented; }
+    tresult PLUGIN_API registerTimer(Linux::ITimerHandler* handler, Linux::TimerInterval ms) override
+    {
+        handler->addRef();
+        timer = handler;
+        intervalMs = ms;
+        return kResultOk;
+    }
+    tresult PLUGIN_API unregisterTimer(Linux::ITimerHandler* handler) override
+    {
+        if (handler != timer)
+            return kInvalidArgument;
+        std::exchange(timer, nullptr)->release();
+        return kResultOk;
+    }
+    void fire()
+    {
+        if (timer != nullptr)
+            timer->onTimer();
+    }
+
+    const bool withRunLoop;
+    Linux::ITimerHandler* timer = nullptr;
+    Linux::TimerInterval intervalMs = 0;
+};
+
+// Returns once the in-process idle thread has begun and ended a whole pass over its clients: a tick
+// that was under way at the call has ended, and every client has been offered a tick since.
+bool awaitWholeIdlePass()
+{
+    struct PassCounter final : iplug::IdleThread::Client
+    {
+        bool AcquireForIdle() override { return true; }
+        void IdleTick() override { ++ticks; }
+        void ReleaseAfterIdle() override {}
+        std::atomic<int> ticks{0};
+    };
+    static PassCounter passes; // outlives any pass that still holds it after Remove
+    const int seen = passes.ticks.load();
+    iplug::IdleThread::Add(&passes);
+    // The first tick comes from a pass that began after Add, the second proves that pass ended.
+    const bool passed = waitUntil([&] { return passes.ticks.load() >= seen + 2; });
+    iplug::IdleThread::Remove(&passes);
+    return passed;
+}
+
+// An initialised in-process instance, as the factory makes it, with its handler and a frame.
+class ViewHostCalls : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        plug = new PomeluRarorudIzad(iplug::InstanceInfo{true});
+        ASSERT_EQ(plug->initialize(nullptr), kResultOk);
+        plug->setComponentHandler(&handler);
+        plug->ViewAttached(&frame);
+        ASSERT_TRUE(plug->IsServedByRunLoop());
+    }
+    void TearDown() override
+    {
+        plug->ViewRemoved();
+        plug->terminate();
+        plug->release();
+        EXPECT_TRUE(awaitWholeIdlePass()); // no tick still holds the handler
+    }
+
+    RecordingHandler handler;
+    FakeFrame frame{true};
+    PomeluRarorudIzad* plug = nullptr;
+};
+
+// The built bundle loaded as a host loads it, one instance initialised and given the handler.
+::testing::AssertionResult startInstance(PluginInstance& host, RecordingHandler& handler)
+{
+    if (!host.open(POMELU_VST3_BUNDLE_DIR))
+        return ::testing::AssertionFailure() << host.lastError();
+    host.controller()->setComponentHandler(&handler);
+    return ::testing::AssertionSuccess();
+}
+
+} // namespace
+
+TEST(HostCalls, AProgramChangeInTheProcessCallReachesTheHostAndTeardownNeverWaitsForTheTick)
+{
+    PluginInstance host;
+    std::mutex hostLock;
+    RecordingHandler handler;
+    handler.hostLock = &hostLock;
+    ASSERT_TRUE(startInstance(host, handler));
+    ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
+
+    // The host holds its lock around a program change and then removes the plug-in, while the idle
+    // tick sits in restartComponent waiting for that lock.
+    std::unique_lock held(hostLock);
+    ASSERT_EQ(host.process64(nullptr, nullptr, 0, 0, 0, {{kProgramId, 0.5, 0}}), kResultOk); // "Narration"
+    EXPECT_DOUBLE_EQ(host.controller()->normalizedParamToPlain(
+                         kPopCutFrequency, host.controller()->getParamNormalized(kPopCutFrequency)),
+                     95.0);
+    ASSERT_TRUE(waitUntil([&] { return handler.restartThread.load() != 0; }))
+        << "the host never heard of the values a program change in the process call set";
+    const long idleThread = handler.restartThread.load();
+    EXPECT_NE(idleThread, threadId());
+    auto teardown = std::async(std::launch::async, [&] { host.releaseInstance(); });
+    const bool returned = teardown.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    held.unlock();
+    teardown.wait();
+    EXPECT_TRUE(returned) << "terminate()/release() waited for an idle tick that waits for the host's lock";
+    EXPECT_TRUE(waitUntil([&] { return !threadAlive(idleThread); }))
+        << "once the lock is free the tick ends, drops the last reference, and the idle thread ends";
+    EXPECT_EQ(handler.calls(), std::vector<std::string>{call("restart", kParamValuesChanged)});
+}
+
+TEST(HostCalls, OneIdleThreadServesEveryInstanceAndEndsWithTheLast)
+{
+    constexpr int kInstances = 3;
+    PluginInstance hosts[kInstances];
+    RecordingHandler handlers[kInstances];
+    for (int i = 0; i < kInstances; ++i)
+    {
+        ASSERT_TRUE(startInstance(hosts[i], handlers[i]));
+        ASSERT_EQ(hosts[i].controller()->setParamNormalized(kProgramId, 0.25 * (i + 1)), kResultOk);
+    }
+    for (int i = 0; i < kInstances; ++i)
+        ASSERT_TRUE(waitUntil([&] { return handlers[i].restartThread.load() != 0; })) << "instance " << i;
+    const long idleThread = handlers[0].restartThread.load();
+    EXPECT_NE(idleThread, threadId());
+    for (const RecordingHandler& h : handlers)
+        EXPECT_EQ(h.restartThread.load(), idleThread) << "one thread for all instances";
+    for (PluginInstance& h : hosts)
+        h.releaseInstance(); // the module stays loaded: the thread ends by itself
+    EXPECT_TRUE(waitUntil([&] { return !threadAlive(idleThread); }))
+        << "the idle thread outlived its instances";
+}
+
+TEST_F(ViewHostCalls, WhileAViewIsAttachedOnlyItsRunLoopTimerCallsTheHostInGestureOrder)
+{
+    EXPECT_EQ(frame.intervalMs, 20u);
+    handler.expectedThread = threadId(); // the one that runs the loop
+    MemoryStream saved;
+    ASSERT_EQ(plug->getState(&saved), kResultOk);
+    SpeakerArrangement stereo = SpeakerArr::kStereo;
+    ASSERT_EQ(plug->setBusArrangements(&stereo, 1, &stereo, 1), kResultTrue);
+    ASSERT_EQ(plug->setActive(true), kResultOk);
+    ParameterChanges changes;
+    ProcessData block;
+    block.inputParameterChanges = &changes;
+    std::vector<std::string> everyParameter; // an A/B switch
+    for (unsigned idx = 0; idx < kNumParams; ++idx)
+        everyParameter.insert(everyParameter.end(),
+                              {call("begin", idx), call("perform", idx, 0.0), call("end", idx)});
+
+    struct Case
+    {
+        const char* what;
+        std::function<void()> act;
+        std::vector<std::string> expected;
+        bool allocationFree; // an editor gesture or a change the plug-in makes: queued into reserved room
+    };
+    const std::string restart = call("restart", kParamValuesChanged);
+    const Case cases[] = {
+        {"a knob drag",
+         [&]
+         {
+             plug->BeginInformHostOfParamChangeFromUI(kCompThreshold);
+             plug->SendParameterValueFromUI(kCompThreshold, 0.25);
+             plug->SendParameterValueFromUI(kCompThreshold, 0.5);
+             plug->EndInformHostOfParamChangeFromUI(kCompThreshold);
+         },
+         {call("begin", kCompThreshold), call("perform", kCompThreshold, 0.25),
+          call("perform", kCompThreshold, 0.5), call("end", kCompThreshold)},
+         true},
+        {"a value past the range is sent as stored",
+         [&] { plug->SendParameterValueFromUI(pomelu::kInput, 1.5); },
+         {call("perform", pomelu::kInput, 1.0)},
+         true},
+        {"every parameter changed by the plug-in itself",
+         [&]
+         {
+             for (int idx = 0; idx < kNumParams; ++idx)
+                 plug->SetParameterValueFromPlugin(idx, 0.0); // exact for stepped ones too
+         },
+         everyParameter, true},
+        {"no parameter of ours",
+         [&]
+         {
+             plug->BeginInformHostOfParamChangeFromUI(-1);
+             plug->SendParameterValueFromUI(kNumParams, 0.5);
+             plug->EndInformHostOfParamChangeFromUI(kNumParams + 1);
+         },
+         {},
+         true},
+        {"a value the host set", [&] { plug->setParamNormalized(pomelu::kInput, 0.3); }, {}, false},
+        {"a state the host set",
+         [&]
+         {
+             MemoryStream in(saved.data);
+             plug->setState(&in);
+         },
+         {},
+         false},
+        {"a program the host set", [&] { plug->setParamNormalized(kProgramId, 0.75); }, {restart}, false},
+        {"a program in the process call",
+         [&]
+         {
+             const ParamChange program[] = {{kProgramId, 0.25, 0}};
+             changes.set(program);
+             plug->process(block);
+         },
+         {restart},
+         false},
+    };
+    for (const Case& c : cases)
+    {
+        handler.clear();
+        {
+            AllocationScope scope;
+            c.act();
+            if (c.allocationFree)
+            {
+                EXPECT_EQ(scope.allocations(), 0u) << c.what;
+            }
+        }
+        ASSERT_TRUE(awaitWholeIdlePass());
+        EXPECT_TRUE(handler.calls().empty())
+            << c.what << ": the shared idle thread served an instance with a view";
+        frame.fire();
+        EXPECT_EQ(handler.calls(), c.expected) << c.what;
+        ASSERT_EQ(handler.callsOffThread.load(), 0)
+            << c.what << ": a host call off the thread that runs the loop";
+    }
+    EXPECT_EQ(plug->GetParam(kCompThreshold)->GetNormalized(), 0.5) << "stored at once, for the next block";
+}
+
+TEST_F(ViewHostCalls, WithoutTheViewOrWithoutARunLoopTheIdleThreadCallsTheHostAgain)
+{
+    FakeFrame noRunLoop(false);
+    for (FakeFrame* other : {&frame, &noRunLoop})
+    {
+        plug->ViewRemoved();
+        if (other == &noRunLoop)
+            plug->ViewAttached(other);
+        EXPECT_EQ(frame.timer, nullptr) << "the timer is unregistered";
+        EXPECT_FALSE(plug->IsServedByRunLoop());
+        handler.clear();
+        plug->setParamNormalized(kProgramId, 0.5);
+        ASSERT_TRUE(waitUntil([&] { return !handler.calls().empty(); }));
+        EXPECT_NE(handler.lastCallThread.load(), threadId());
+    }
+}
