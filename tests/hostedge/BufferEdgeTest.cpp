@@ -38,20 +38,20 @@ protected:
         // Fill the delay and reverb so that silence in still gives sound out.
         GuardedBuffers<T> in(2, kFrames), out(2, kFrames);
         in.fillSine(static_cast<T>(0.5));
-        RawBlock block = makeBlock();
+        BlockData block = makeBlock();
         block.setInput(reinterpret_cast<void**>(in.pointers()), 2);
         block.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
         for (int b = 0; b < 20; ++b)
-            ASSERT_EQ(block.run(host.processor), kResultOk);
+            ASSERT_EQ(block.run(host.processor()), kResultOk);
     }
 
-    RawBlock makeBlock(int32 frames = kFrames) { return RawBlock(SampleSizeOf<T>::value, frames); }
+    BlockData makeBlock(int32 frames = kFrames) { return BlockData(SampleSizeOf<T>::value, frames); }
 
     // Runs the block under the real-time probe and checks the call's own promises.
-    void runChecked(RawBlock& block)
+    void runChecked(BlockData& block)
     {
         RealTimeProbe probe;
-        EXPECT_EQ(block.run(host.processor), kResultOk);
+        EXPECT_EQ(block.run(host.processor()), kResultOk);
         EXPECT_EQ(probe.allocations(), 0u);
         EXPECT_EQ(probe.locks(), 0u);
     }
@@ -68,7 +68,7 @@ TYPED_TEST(BufferEdge, NullPointerArraysAreSilenceInAndNothingOut)
     GuardedBuffers<T> in(2, kFrames), out(2, kFrames, std::numeric_limits<T>::quiet_NaN());
     in.fillSine(static_cast<T>(0.5));
 
-    RawBlock noInputArray = this->makeBlock();
+    BlockData noInputArray = this->makeBlock();
     noInputArray.setInput(nullptr, 2);
     noInputArray.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
     this->runChecked(noInputArray);
@@ -76,12 +76,12 @@ TYPED_TEST(BufferEdge, NullPointerArraysAreSilenceInAndNothingOut)
     EXPECT_GT(out.peak(0), 1e-4);
     EXPECT_TRUE(out.guardsIntact());
 
-    RawBlock noOutputArray = this->makeBlock();
+    BlockData noOutputArray = this->makeBlock();
     noOutputArray.setInput(reinterpret_cast<void**>(in.pointers()), 2);
     noOutputArray.setOutput(nullptr, 2);
     this->runChecked(noOutputArray);
 
-    RawBlock neither = this->makeBlock();
+    BlockData neither = this->makeBlock();
     neither.setInput(nullptr, 2);
     neither.setOutput(nullptr, 2);
     this->runChecked(neither);
@@ -95,7 +95,7 @@ TYPED_TEST(BufferEdge, NullChannelPointersAreSkipped)
     in.fillSine(static_cast<T>(0.5));
     T* ins[2] = {in.channel(0), nullptr};
     T* outs[2] = {nullptr, out.channel(1)};
-    RawBlock block = this->makeBlock();
+    BlockData block = this->makeBlock();
     block.setInput(reinterpret_cast<void**>(ins), 2);
     block.setOutput(reinterpret_cast<void**>(outs), 2);
     this->runChecked(block);
@@ -109,9 +109,9 @@ TYPED_TEST(BufferEdge, NoInputBusStillRendersTheTail)
 {
     using T = TypeParam;
     GuardedBuffers<T> out(2, kFrames, std::numeric_limits<T>::quiet_NaN());
-    RawBlock block = this->makeBlock();
+    BlockData block = this->makeBlock();
     block.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
-    ASSERT_EQ(block.data.numInputs, 0);
+    ASSERT_EQ(block.data().numInputs, 0);
     this->runChecked(block);
     EXPECT_TRUE(out.allFinite());
     EXPECT_GT(out.peak(0), 1e-4) << "the delay and reverb tails keep sounding";
@@ -119,14 +119,14 @@ TYPED_TEST(BufferEdge, NoInputBusStillRendersTheTail)
 
     // An input bus with zero channels is the same.
     GuardedBuffers<T> in(2, kFrames);
-    RawBlock empty = this->makeBlock();
+    BlockData empty = this->makeBlock();
     empty.setInput(reinterpret_cast<void**>(in.pointers()), 0);
     empty.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
     this->runChecked(empty);
     EXPECT_TRUE(out.allFinite());
 
     // No output bus either: nothing to write, nothing to break.
-    RawBlock none = this->makeBlock();
+    BlockData none = this->makeBlock();
     this->runChecked(none);
 }
 
@@ -137,7 +137,7 @@ TYPED_TEST(BufferEdge, ZeroAndNegativeFrameCountsTouchNoSample)
     in.fillSine(static_cast<T>(0.5));
     for (int32 frames : {0, -1, -100000})
     {
-        RawBlock block = this->makeBlock(frames);
+        BlockData block = this->makeBlock(frames);
         block.setInput(reinterpret_cast<void**>(in.pointers()), 2);
         block.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
         this->runChecked(block);
@@ -152,7 +152,7 @@ TYPED_TEST(BufferEdge, MoreChannelsThanTheArrangementUseOnlyTheFirstTwo)
     using T = TypeParam;
     GuardedBuffers<T> in(8, kFrames), out(8, kFrames, static_cast<T>(0.25));
     in.fillSine(static_cast<T>(0.5));
-    RawBlock block = this->makeBlock();
+    BlockData block = this->makeBlock();
     block.setInput(reinterpret_cast<void**>(in.pointers()), 8);
     block.setOutput(reinterpret_cast<void**>(out.pointers()), 8);
     this->runChecked(block);
@@ -172,7 +172,7 @@ TYPED_TEST(BufferEdge, FewerChannelsThanTheArrangementReadOnlyWhatIsThere)
     GuardedBuffers<T> in(1, kFrames), out(1, kFrames, std::numeric_limits<T>::quiet_NaN());
     in.fillSine(static_cast<T>(0.5));
     std::vector<T*> ins = {in.channel(0)}, outs = {out.channel(0)};
-    RawBlock block = this->makeBlock();
+    BlockData block = this->makeBlock();
     block.setInput(reinterpret_cast<void**>(ins.data()), 1);
     block.setOutput(reinterpret_cast<void**>(outs.data()), 1);
     this->runChecked(block);
@@ -189,7 +189,7 @@ TYPED_TEST(BufferEdge, NonFiniteInputSamplesNeverReachTheOutput)
     in.channel(0)[3] = std::numeric_limits<T>::quiet_NaN();
     in.channel(1)[7] = std::numeric_limits<T>::infinity();
     in.channel(0)[100] = -std::numeric_limits<T>::infinity();
-    RawBlock block = this->makeBlock();
+    BlockData block = this->makeBlock();
     block.setInput(reinterpret_cast<void**>(in.pointers()), 2);
     block.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
     for (int b = 0; b < 5; ++b)
@@ -203,12 +203,12 @@ TEST_F(HostEdge, AMonoArrangementHandedTwoChannelsStaysFinite)
     switchEverythingOn();
     GuardedBuffers<double> in(2, kFrames), out(2, kFrames, std::numeric_limits<double>::quiet_NaN());
     in.fillSine(0.5);
-    RawBlock block(kSample64, kFrames);
+    BlockData block(kSample64, kFrames);
     block.setInput(reinterpret_cast<void**>(in.pointers()), 2);
     block.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
     RealTimeProbe probe;
     for (int b = 0; b < 8; ++b)
-        ASSERT_EQ(block.run(host.processor), kResultOk);
+        ASSERT_EQ(block.run(host.processor()), kResultOk);
     EXPECT_EQ(probe.allocations(), 0u);
     EXPECT_EQ(probe.locks(), 0u);
     EXPECT_TRUE(out.allFinite());

@@ -84,59 +84,25 @@ std::size_t RealTimeProbe::locks() const
     return threadMutexLockCount() - locksAtStart;
 }
 
-RawBlock::RawBlock(int32 sampleSize, int32 frames)
-{
-    context.sampleRate = 48000.0;
-    context.state = ProcessContext::kTempoValid;
-    context.tempo = 110.0;
-    data.processMode = kRealtime;
-    data.symbolicSampleSize = sampleSize;
-    data.numSamples = frames;
-    data.processContext = &context;
-}
-
-void RawBlock::setInput(void** channelPtrs, int32 numChannels)
-{
-    in.numChannels = numChannels;
-    in.channelBuffers32 = reinterpret_cast<Sample32**>(channelPtrs); // the same union member for 64 bit
-    data.numInputs = channelPtrs != nullptr || numChannels > 0 ? 1 : 0;
-    data.inputs = data.numInputs > 0 ? &in : nullptr;
-}
-
-void RawBlock::setOutput(void** channelPtrs, int32 numChannels)
-{
-    out.numChannels = numChannels;
-    out.channelBuffers32 = reinterpret_cast<Sample32**>(channelPtrs);
-    data.numOutputs = channelPtrs != nullptr || numChannels > 0 ? 1 : 0;
-    data.outputs = data.numOutputs > 0 ? &out : nullptr;
-}
-
-tresult RawBlock::run(IAudioProcessor* processor)
-{
-    return processor->process(data);
-}
-
 void HostEdge::SetUp()
 {
-    std::string error;
-    ASSERT_TRUE(host.load(POMELU_VST3_BUNDLE_DIR, error)) << error;
-    ASSERT_TRUE(host.createInstance(error)) << error;
+    ASSERT_TRUE(host.open(POMELU_VST3_BUNDLE_DIR)) << host.lastError();
 }
 
 void HostEdge::switchEverythingOn()
 {
     for (int id : {kPopCut, kSClear, kEq, kLeveler, kComp, kClipGuard, kDistortion, kPhaser, kTremolo, kDelay,
                    kReverb, kEqLowCut, kEqHighCut})
-        ASSERT_EQ(host.controller->setParamNormalized(static_cast<ParamID>(id), 1.0), kResultOk);
+        ASSERT_EQ(host.controller()->setParamNormalized(static_cast<ParamID>(id), 1.0), kResultOk);
     for (int id : {kDelayWet, kReverbWet, kDistortionMix, kPhaserMix})
-        ASSERT_EQ(host.controller->setParamNormalized(static_cast<ParamID>(id), 0.5), kResultOk);
+        ASSERT_EQ(host.controller()->setParamNormalized(static_cast<ParamID>(id), 0.5), kResultOk);
 }
 
 std::vector<double> HostEdge::normalizedValues()
 {
     std::vector<double> values;
     for (int id = 0; id < kHostParameterCount; ++id)
-        values.push_back(host.controller->getParamNormalized(static_cast<ParamID>(id)));
+        values.push_back(host.controller()->getParamNormalized(static_cast<ParamID>(id)));
     return values;
 }
 

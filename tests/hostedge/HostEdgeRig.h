@@ -2,7 +2,9 @@
 #pragma once
 
 #include "AllocationCounter.h"
-#include "Vst3TestHost.h"
+#include "BlockData.h"
+#include "MemoryStream.h"
+#include "PluginInstance.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +14,11 @@
 
 namespace pomelu::test
 {
+
+using host::BlockData;
+using host::MemoryStream;
+using host::ParamChange;
+using host::PluginInstance;
 
 inline constexpr Steinberg::Vst::ParamID kHostBypassId = 89;
 inline constexpr Steinberg::Vst::ParamID kProgramId = 90;
@@ -63,22 +70,6 @@ private:
     std::size_t locksAtStart;
 };
 
-// One process call with the buses exactly as a test shapes them; built before the call, so running
-// it allocates nothing on the caller's side.
-struct RawBlock
-{
-    RawBlock(Steinberg::int32 sampleSize, Steinberg::int32 frames);
-    // A bus per non-null pointer array; numChannels as given (0 means no bus at all when ptrs is null).
-    void setInput(void** channelPtrs, Steinberg::int32 numChannels);
-    void setOutput(void** channelPtrs, Steinberg::int32 numChannels);
-    Steinberg::tresult run(Steinberg::Vst::IAudioProcessor* processor);
-
-    Steinberg::Vst::AudioBusBuffers in{};
-    Steinberg::Vst::AudioBusBuffers out{};
-    Steinberg::Vst::ProcessContext context{};
-    Steinberg::Vst::ProcessData data{};
-};
-
 // A loaded bundle with one initialised instance (not yet set up).
 class HostEdge : public ::testing::Test
 {
@@ -88,7 +79,7 @@ protected:
     void switchEverythingOn();
     std::vector<double> normalizedValues();
 
-    Vst3TestHost host;
+    PluginInstance host;
 };
 
 } // namespace pomelu::test

@@ -15,16 +15,16 @@ using namespace pomelu::test;
 namespace
 {
 
-template <class T> void processSineBlocksOf(Vst3TestHost& host, int frames, int blocks, int32 sampleSize)
+template <class T> void processSineBlocksOf(PluginInstance& host, int frames, int blocks, int32 sampleSize)
 {
     GuardedBuffers<T> in(2, frames), out(2, frames, std::numeric_limits<T>::quiet_NaN());
     in.fillSine(T(0.5));
-    RawBlock block(sampleSize, frames);
+    BlockData block(sampleSize, frames);
     block.setInput(reinterpret_cast<void**>(in.pointers()), 2);
     block.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
     RealTimeProbe probe;
     for (int b = 0; b < blocks; ++b)
-        ASSERT_EQ(block.run(host.processor), kResultOk) << "block " << b;
+        ASSERT_EQ(block.run(host.processor()), kResultOk) << "block " << b;
     EXPECT_EQ(probe.allocations(), 0u);
     EXPECT_EQ(probe.locks(), 0u);
     EXPECT_TRUE(out.allFinite()) << "every sample of the block is written, none is NaN or infinite";
@@ -36,7 +36,7 @@ template <class T> void processSineBlocksOf(Vst3TestHost& host, int frames, int 
 }
 
 // Runs `blocks` blocks of a sine through 64 or 32 bit and checks the real-time rules and the output.
-void processSineBlocks(Vst3TestHost& host, int frames, int blocks, int32 sampleSize)
+void processSineBlocks(PluginInstance& host, int frames, int blocks, int32 sampleSize)
 {
     if (sampleSize == kSample64)
         processSineBlocksOf<double>(host, frames, blocks, sampleSize);
@@ -44,13 +44,13 @@ void processSineBlocks(Vst3TestHost& host, int frames, int blocks, int32 sampleS
         processSineBlocksOf<float>(host, frames, blocks, sampleSize);
 }
 
-bool setupOnly(Vst3TestHost& host, double sampleRate, int32 maxBlock, int32 sampleSize)
+bool setupOnly(PluginInstance& host, double sampleRate, int32 maxBlock, int32 sampleSize)
 {
     SpeakerArrangement in = SpeakerArr::kStereo, out = SpeakerArr::kStereo;
-    if (host.processor->setBusArrangements(&in, 1, &out, 1) != kResultTrue)
+    if (host.processor()->setBusArrangements(&in, 1, &out, 1) != kResultTrue)
         return false;
     ProcessSetup setup{kRealtime, sampleSize, maxBlock, sampleRate};
-    return host.processor->setupProcessing(setup) == kResultOk;
+    return host.processor()->setupProcessing(setup) == kResultOk;
 }
 
 } // namespace
@@ -61,7 +61,7 @@ TEST_F(HostEdge, ProcessingBeforeSetupOrActivationSilencesTheOutputsAndSaysSo)
     GuardedBuffers<float> in32(2, 256), out32(2, 256, 0.7f);
     in64.fillSine(0.5);
     in32.fillSine(0.5f);
-    RawBlock b64(kSample64, 256), b32(kSample32, 256);
+    BlockData b64(kSample64, 256), b32(kSample32, 256);
     b64.setInput(reinterpret_cast<void**>(in64.pointers()), 2);
     b64.setOutput(reinterpret_cast<void**>(out64.pointers()), 2);
     b32.setInput(reinterpret_cast<void**>(in32.pointers()), 2);
@@ -76,8 +76,8 @@ TEST_F(HostEdge, ProcessingBeforeSetupOrActivationSilencesTheOutputsAndSaysSo)
         out64.fill(0.7);
         out32.fill(0.7f);
         RealTimeProbe probe;
-        EXPECT_NE(b64.run(host.processor), kResultOk);
-        EXPECT_NE(b32.run(host.processor), kResultOk);
+        EXPECT_NE(b64.run(host.processor()), kResultOk);
+        EXPECT_NE(b32.run(host.processor()), kResultOk);
         EXPECT_EQ(probe.allocations(), 0u);
         EXPECT_EQ(probe.locks(), 0u);
         for (int c = 0; c < 2; ++c)
@@ -93,7 +93,7 @@ TEST_F(HostEdge, ProcessingBeforeSetupOrActivationSilencesTheOutputsAndSaysSo)
 TEST_F(HostEdge, ActivationWithoutSetupProcessesBothSampleSizes)
 {
     // Some hosts activate straight away: the defaults must carry a working 32-bit path too.
-    ASSERT_EQ(host.component->setActive(true), kResultOk);
+    ASSERT_EQ(host.component()->setActive(true), kResultOk);
     processSineBlocks(host, 512, 4, kSample64);
     processSineBlocks(host, 512, 4, kSample32);
 }
@@ -103,8 +103,8 @@ TEST_F(HostEdge, ActivatingTwiceKeepsTheInstanceWorking)
     ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
     switchEverythingOn();
     processSineBlocks(host, 256, 10, kSample64);
-    ASSERT_EQ(host.component->setActive(true), kResultOk);
-    ASSERT_EQ(host.component->setActive(true), kResultOk);
+    ASSERT_EQ(host.component()->setActive(true), kResultOk);
+    ASSERT_EQ(host.component()->setActive(true), kResultOk);
     processSineBlocks(host, 256, 10, kSample64);
     processSineBlocks(host, 256, 10, kSample32);
 }
@@ -115,35 +115,33 @@ TEST_F(HostEdge, DeactivationMidStreamSilencesAndReactivationStartsFromCleanMemo
     switchEverythingOn();
     processSineBlocks(host, 256, 40, kSample64); // the delay and reverb are full now
 
-    ASSERT_EQ(host.processor->setProcessing(false), kResultOk);
-    ASSERT_EQ(host.component->setActive(false), kResultOk);
+    ASSERT_EQ(host.processor()->setProcessing(false), kResultOk);
+    ASSERT_EQ(host.component()->setActive(false), kResultOk);
     GuardedBuffers<double> in(2, 256), out(2, 256, 0.7);
     in.fillSine(0.5);
-    RawBlock block(kSample64, 256);
+    BlockData block(kSample64, 256);
     block.setInput(reinterpret_cast<void**>(in.pointers()), 2);
     block.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
-    EXPECT_NE(block.run(host.processor), kResultOk);
+    EXPECT_NE(block.run(host.processor()), kResultOk);
     EXPECT_TRUE(out.allEqual(0, 0.0));
     EXPECT_TRUE(out.allEqual(1, 0.0));
 
-    ASSERT_EQ(host.component->setActive(true), kResultOk);
-    ASSERT_EQ(host.processor->setProcessing(true), kResultOk);
-    ASSERT_EQ(block.run(host.processor), kResultOk);
+    ASSERT_EQ(host.component()->setActive(true), kResultOk);
+    ASSERT_EQ(host.processor()->setProcessing(true), kResultOk);
+    ASSERT_EQ(block.run(host.processor()), kResultOk);
 
     // A fresh instance with the same settings hears exactly the same first block.
-    Vst3TestHost fresh;
-    std::string error;
-    ASSERT_TRUE(fresh.load(POMELU_VST3_BUNDLE_DIR, error)) << error;
-    ASSERT_TRUE(fresh.createInstance(error)) << error;
+    PluginInstance fresh;
+    ASSERT_TRUE(fresh.open(POMELU_VST3_BUNDLE_DIR)) << fresh.lastError();
     std::vector<std::uint8_t> state;
     ASSERT_TRUE(host.getState(state));
     ASSERT_TRUE(fresh.setState(state));
     ASSERT_TRUE(fresh.setup(48000.0, 256, kSample64));
     GuardedBuffers<double> freshOut(2, 256, 0.7);
-    RawBlock freshBlock(kSample64, 256);
+    BlockData freshBlock(kSample64, 256);
     freshBlock.setInput(reinterpret_cast<void**>(in.pointers()), 2);
     freshBlock.setOutput(reinterpret_cast<void**>(freshOut.pointers()), 2);
-    ASSERT_EQ(freshBlock.run(fresh.processor), kResultOk);
+    ASSERT_EQ(freshBlock.run(fresh.processor()), kResultOk);
     for (int c = 0; c < 2; ++c)
         for (int i = 0; i < 256; ++i)
             ASSERT_EQ(out.channel(c)[i], freshOut.channel(c)[i]) << "channel " << c << " sample " << i;
@@ -160,7 +158,7 @@ TEST_P(OddSampleRate, ProcessesFiniteAudioAndReportsAFiniteTail)
     switchEverythingOn();
     processSineBlocks(host, 512, 8, kSample64);
     processSineBlocks(host, 512, 8, kSample32);
-    const uint32 tail = host.processor->getTailSamples();
+    const uint32 tail = host.processor()->getTailSamples();
     if (!(rate >= 8000.0))
         EXPECT_EQ(tail, 64000u) << "rates below 8000 Hz run at 8000 Hz";
     else if (std::isfinite(rate))
@@ -181,11 +179,11 @@ TEST_F(HostEdge, BlockSizeChangesBetweenSetupsAreFollowed)
     processSineBlocks(host, 32, 20, kSample64);
     for (int32 maxBlock : {8192, 16, 1, 4096})
     {
-        ASSERT_EQ(host.processor->setProcessing(false), kResultOk);
-        ASSERT_EQ(host.component->setActive(false), kResultOk);
+        ASSERT_EQ(host.processor()->setProcessing(false), kResultOk);
+        ASSERT_EQ(host.component()->setActive(false), kResultOk);
         ASSERT_TRUE(setupOnly(host, 48000.0, maxBlock, kSample32));
-        ASSERT_EQ(host.component->setActive(true), kResultOk);
-        ASSERT_EQ(host.processor->setProcessing(true), kResultOk);
+        ASSERT_EQ(host.component()->setActive(true), kResultOk);
+        ASSERT_EQ(host.processor()->setProcessing(true), kResultOk);
         processSineBlocks(host, maxBlock, 3, kSample32);
         processSineBlocks(host, maxBlock, 3, kSample64);
     }
@@ -205,9 +203,9 @@ TEST_F(HostEdge, NonsenseMaximumBlockSizesStillGiveAWorkingInstance)
     for (int32 maxBlock : {0, -512, INT_MAX, 1 << 24})
     {
         ASSERT_TRUE(setupOnly(host, 48000.0, maxBlock, kSample32)) << maxBlock;
-        ASSERT_EQ(host.component->setActive(true), kResultOk) << maxBlock;
+        ASSERT_EQ(host.component()->setActive(true), kResultOk) << maxBlock;
         processSineBlocks(host, 1024, 2, kSample32);
         processSineBlocks(host, 1024, 2, kSample64);
-        ASSERT_EQ(host.component->setActive(false), kResultOk);
+        ASSERT_EQ(host.component()->setActive(false), kResultOk);
     }
 }

@@ -25,18 +25,18 @@ TEST_F(HostEdge, UnknownParameterIndicesAndIdsAreRefused)
 {
     ParameterInfo info{};
     for (int32 index : {-1, 91, 1000, INT_MAX, INT_MIN})
-        EXPECT_EQ(host.controller->getParameterInfo(index, info), kInvalidArgument) << index;
+        EXPECT_EQ(host.controller()->getParameterInfo(index, info), kInvalidArgument) << index;
     String128 text{};
     TChar input[4] = {'1', 0};
     ParamValue value = 0.5;
     for (ParamID id : kUnknownIds)
     {
-        EXPECT_EQ(host.controller->setParamNormalized(id, 0.5), kInvalidArgument) << id;
-        EXPECT_EQ(host.controller->getParamNormalized(id), 0.0) << id;
-        EXPECT_EQ(host.controller->getParamStringByValue(id, 0.5, text), kInvalidArgument) << id;
-        EXPECT_EQ(host.controller->getParamValueByString(id, input, value), kInvalidArgument) << id;
-        EXPECT_TRUE(std::isfinite(host.controller->normalizedParamToPlain(id, 0.5))) << id;
-        EXPECT_TRUE(std::isfinite(host.controller->plainParamToNormalized(id, 0.5))) << id;
+        EXPECT_EQ(host.controller()->setParamNormalized(id, 0.5), kInvalidArgument) << id;
+        EXPECT_EQ(host.controller()->getParamNormalized(id), 0.0) << id;
+        EXPECT_EQ(host.controller()->getParamStringByValue(id, 0.5, text), kInvalidArgument) << id;
+        EXPECT_EQ(host.controller()->getParamValueByString(id, input, value), kInvalidArgument) << id;
+        EXPECT_TRUE(std::isfinite(host.controller()->normalizedParamToPlain(id, 0.5))) << id;
+        EXPECT_TRUE(std::isfinite(host.controller()->plainParamToNormalized(id, 0.5))) << id;
     }
 }
 
@@ -46,38 +46,38 @@ TEST_F(HostEdge, ControllerValuesOutsideZeroToOneAreClampedAndNaNIsRefused)
     {
         if (id == pomelu::kBypass)
             continue; // checked last: it would mute nothing here but keeps the loop simple
-        const double before = host.controller->getParamNormalized(id);
-        EXPECT_EQ(host.controller->setParamNormalized(id, kNaN), kInvalidArgument) << id;
-        EXPECT_EQ(host.controller->getParamNormalized(id), before) << id;
-        EXPECT_EQ(host.controller->setParamNormalized(id, 1.5), kResultOk);
-        EXPECT_EQ(host.controller->getParamNormalized(id), 1.0) << id;
-        EXPECT_EQ(host.controller->setParamNormalized(id, -0.5), kResultOk);
-        EXPECT_EQ(host.controller->getParamNormalized(id), 0.0) << id;
-        EXPECT_EQ(host.controller->setParamNormalized(id, kInf), kResultOk);
-        EXPECT_EQ(host.controller->getParamNormalized(id), 1.0) << id;
-        EXPECT_EQ(host.controller->setParamNormalized(id, -kInf), kResultOk);
-        EXPECT_EQ(host.controller->getParamNormalized(id), 0.0) << id;
+        const double before = host.controller()->getParamNormalized(id);
+        EXPECT_EQ(host.controller()->setParamNormalized(id, kNaN), kInvalidArgument) << id;
+        EXPECT_EQ(host.controller()->getParamNormalized(id), before) << id;
+        EXPECT_EQ(host.controller()->setParamNormalized(id, 1.5), kResultOk);
+        EXPECT_EQ(host.controller()->getParamNormalized(id), 1.0) << id;
+        EXPECT_EQ(host.controller()->setParamNormalized(id, -0.5), kResultOk);
+        EXPECT_EQ(host.controller()->getParamNormalized(id), 0.0) << id;
+        EXPECT_EQ(host.controller()->setParamNormalized(id, kInf), kResultOk);
+        EXPECT_EQ(host.controller()->getParamNormalized(id), 1.0) << id;
+        EXPECT_EQ(host.controller()->setParamNormalized(id, -kInf), kResultOk);
+        EXPECT_EQ(host.controller()->getParamNormalized(id), 0.0) << id;
     }
 
-    EXPECT_EQ(host.controller->setParamNormalized(kHostBypassId, 7.0), kResultOk);
-    EXPECT_EQ(host.controller->getParamNormalized(kHostBypassId), 1.0);
-    EXPECT_EQ(host.controller->setParamNormalized(kHostBypassId, kNaN), kInvalidArgument);
-    EXPECT_EQ(host.controller->getParamNormalized(kHostBypassId), 1.0);
-    EXPECT_EQ(host.controller->setParamNormalized(kHostBypassId, -kInf), kResultOk);
-    EXPECT_EQ(host.controller->getParamNormalized(kHostBypassId), 0.0);
+    EXPECT_EQ(host.controller()->setParamNormalized(kHostBypassId, 7.0), kResultOk);
+    EXPECT_EQ(host.controller()->getParamNormalized(kHostBypassId), 1.0);
+    EXPECT_EQ(host.controller()->setParamNormalized(kHostBypassId, kNaN), kInvalidArgument);
+    EXPECT_EQ(host.controller()->getParamNormalized(kHostBypassId), 1.0);
+    EXPECT_EQ(host.controller()->setParamNormalized(kHostBypassId, -kInf), kResultOk);
+    EXPECT_EQ(host.controller()->getParamNormalized(kHostBypassId), 0.0);
 
     // A program value past the end picks the last preset ("Gentle"), before the start the first.
-    EXPECT_EQ(host.controller->setParamNormalized(kProgramId, kInf), kResultOk);
-    EXPECT_EQ(host.controller->getParamNormalized(kProgramId), 1.0);
+    EXPECT_EQ(host.controller()->setParamNormalized(kProgramId, kInf), kResultOk);
+    EXPECT_EQ(host.controller()->getParamNormalized(kProgramId), 1.0);
     String128 name{};
-    ASSERT_EQ(host.controller->getParamStringByValue(kProgramId,
-                                                     host.controller->getParamNormalized(kProgramId), name),
+    ASSERT_EQ(host.controller()->getParamStringByValue(
+                  kProgramId, host.controller()->getParamNormalized(kProgramId), name),
               kResultOk);
     EXPECT_EQ(name[0], 'G');
-    EXPECT_EQ(host.controller->setParamNormalized(kProgramId, kNaN), kInvalidArgument);
-    EXPECT_EQ(host.controller->getParamNormalized(kProgramId), 1.0);
-    EXPECT_EQ(host.controller->setParamNormalized(kProgramId, -3.0), kResultOk);
-    EXPECT_EQ(host.controller->getParamNormalized(kProgramId), 0.0);
+    EXPECT_EQ(host.controller()->setParamNormalized(kProgramId, kNaN), kInvalidArgument);
+    EXPECT_EQ(host.controller()->getParamNormalized(kProgramId), 1.0);
+    EXPECT_EQ(host.controller()->setParamNormalized(kProgramId, -3.0), kResultOk);
+    EXPECT_EQ(host.controller()->getParamNormalized(kProgramId), 0.0);
 }
 
 TEST_F(HostEdge, ValueConversionsNeverAnswerWithNaN)
@@ -86,20 +86,20 @@ TEST_F(HostEdge, ValueConversionsNeverAnswerWithNaN)
     for (ParamID id = 0; id < static_cast<ParamID>(kHostParameterCount); ++id)
         for (double v : {kNaN, kInf, -kInf, 2.0, -1.0})
         {
-            EXPECT_TRUE(std::isfinite(host.controller->normalizedParamToPlain(id, v))) << id << " " << v;
-            EXPECT_TRUE(std::isfinite(host.controller->plainParamToNormalized(id, v))) << id << " " << v;
-            EXPECT_EQ(host.controller->getParamStringByValue(id, v, text), kResultOk) << id << " " << v;
+            EXPECT_TRUE(std::isfinite(host.controller()->normalizedParamToPlain(id, v))) << id << " " << v;
+            EXPECT_TRUE(std::isfinite(host.controller()->plainParamToNormalized(id, v))) << id << " " << v;
+            EXPECT_EQ(host.controller()->getParamStringByValue(id, v, text), kResultOk) << id << " " << v;
         }
 }
 
 TEST_F(HostEdge, ProcessQueueIgnoresUnknownIdsAndNaNAndClampsTheRest)
 {
     ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
-    ASSERT_EQ(host.controller->setParamNormalized(kProgramId, 0.25), kResultOk); // a preset, then changes
+    ASSERT_EQ(host.controller()->setParamNormalized(kProgramId, 0.25), kResultOk); // a preset, then changes
     switchEverythingOn();
-    ASSERT_EQ(host.controller->setParamNormalized(pomelu::kInput, 0.6), kResultOk);
-    const double programBefore = host.controller->getParamNormalized(kProgramId);
-    const double reverbSizeBefore = host.controller->getParamNormalized(pomelu::kReverbSize);
+    ASSERT_EQ(host.controller()->setParamNormalized(pomelu::kInput, 0.6), kResultOk);
+    const double programBefore = host.controller()->getParamNormalized(kProgramId);
+    const double reverbSizeBefore = host.controller()->getParamNormalized(pomelu::kReverbSize);
 
     std::vector<ParamChange> changes = {
         {pomelu::kInput, kNaN, 0},      {pomelu::kOutput, kInf, 0},     {pomelu::kDrive, -kInf, 10},
@@ -126,21 +126,21 @@ TEST_F(HostEdge, ProcessQueueIgnoresUnknownIdsAndNaNAndClampsTheRest)
     EXPECT_TRUE(out32.allFinite());
     EXPECT_GT(out.peak(0), 1e-3) << "a NaN for the host bypass must not switch the sound off";
 
-    EXPECT_EQ(host.controller->getParamNormalized(pomelu::kInput), 0.6) << "NaN is ignored";
-    EXPECT_EQ(host.controller->getParamNormalized(pomelu::kOutput), 1.0);
-    EXPECT_EQ(host.controller->getParamNormalized(pomelu::kDrive), 0.0);
-    EXPECT_EQ(host.controller->getParamNormalized(pomelu::kCompRatio), 1.0);
-    EXPECT_EQ(host.controller->getParamNormalized(pomelu::kDelayWet), 0.0);
-    EXPECT_EQ(host.controller->getParamNormalized(kHostBypassId), 0.0) << "NaN is ignored";
-    EXPECT_EQ(host.controller->getParamNormalized(kProgramId), programBefore) << "NaN is ignored";
-    EXPECT_NE(host.controller->getParamNormalized(pomelu::kReverbSize), reverbSizeBefore)
+    EXPECT_EQ(host.controller()->getParamNormalized(pomelu::kInput), 0.6) << "NaN is ignored";
+    EXPECT_EQ(host.controller()->getParamNormalized(pomelu::kOutput), 1.0);
+    EXPECT_EQ(host.controller()->getParamNormalized(pomelu::kDrive), 0.0);
+    EXPECT_EQ(host.controller()->getParamNormalized(pomelu::kCompRatio), 1.0);
+    EXPECT_EQ(host.controller()->getParamNormalized(pomelu::kDelayWet), 0.0);
+    EXPECT_EQ(host.controller()->getParamNormalized(kHostBypassId), 0.0) << "NaN is ignored";
+    EXPECT_EQ(host.controller()->getParamNormalized(kProgramId), programBefore) << "NaN is ignored";
+    EXPECT_NE(host.controller()->getParamNormalized(pomelu::kReverbSize), reverbSizeBefore)
         << "odd sample offsets still deliver the value";
 
     // And the other way round: a NaN must not switch an engaged host bypass off either.
-    ASSERT_EQ(host.controller->setParamNormalized(kHostBypassId, 1.0), kResultOk);
+    ASSERT_EQ(host.controller()->setParamNormalized(kHostBypassId, 1.0), kResultOk);
     const std::vector<ParamChange> nanBypass = {{kHostBypassId, kNaN, 0}};
     ASSERT_EQ(host.process64(in.pointers(), out.pointers(), 2, 2, 256, nanBypass), kResultOk);
-    EXPECT_EQ(host.controller->getParamNormalized(kHostBypassId), 1.0);
+    EXPECT_EQ(host.controller()->getParamNormalized(kHostBypassId), 1.0);
     for (int i = 0; i < 256; ++i)
         ASSERT_EQ(out.channel(0)[i], in.channel(0)[i]) << "bypassed: the input passes unchanged";
 }

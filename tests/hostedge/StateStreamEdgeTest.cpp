@@ -103,9 +103,9 @@ protected:
         HostEdge::SetUp();
         ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
         // A state that differs from a new instance's in values, bypass and order of nothing else.
-        ASSERT_EQ(host.controller->setParamNormalized(pomelu::kInput, 0.8), kResultOk);
-        ASSERT_EQ(host.controller->setParamNormalized(pomelu::kReverb, 1.0), kResultOk);
-        ASSERT_EQ(host.controller->setParamNormalized(pomelu::kReverbWet, 0.4), kResultOk);
+        ASSERT_EQ(host.controller()->setParamNormalized(pomelu::kInput, 0.8), kResultOk);
+        ASSERT_EQ(host.controller()->setParamNormalized(pomelu::kReverb, 1.0), kResultOk);
+        ASSERT_EQ(host.controller()->setParamNormalized(pomelu::kReverbWet, 0.4), kResultOk);
         ASSERT_TRUE(host.getState(before));
         valuesBefore = normalizedValues();
 
@@ -130,7 +130,7 @@ protected:
         ASSERT_NE(other, before);
     }
 
-    tresult setState(IBStream* stream) { return host.component->setState(stream); }
+    tresult setState(IBStream* stream) { return host.component()->setState(stream); }
     tresult setState(std::vector<std::uint8_t> bytes)
     {
         MemoryStream stream(std::move(bytes));
@@ -172,8 +172,8 @@ protected:
 
 TEST_F(StateEdge, NullEmptyGarbageHugeEndlessAndFailingStreamsAreRefusedAndChangeNothing)
 {
-    EXPECT_EQ(host.component->setState(nullptr), kInvalidArgument);
-    EXPECT_EQ(host.component->getState(nullptr), kInvalidArgument);
+    EXPECT_EQ(host.component()->setState(nullptr), kInvalidArgument);
+    EXPECT_EQ(host.component()->getState(nullptr), kInvalidArgument);
     EXPECT_NE(setState(std::vector<std::uint8_t>{}), kResultOk) << "empty";
     expectUnchangedAndUsable();
 
@@ -229,14 +229,14 @@ TEST_F(StateEdge, StatesMovedInSmallPiecesArriveWholeAndAFailedWriteIsReported)
     for (int piece : {1, 7, 1000})
     {
         PieceStream stream({}, piece);
-        EXPECT_EQ(host.component->getState(&stream), kResultOk) << piece << "-byte writes";
+        EXPECT_EQ(host.component()->getState(&stream), kResultOk) << piece << "-byte writes";
         EXPECT_EQ(stream.inner.data, before) << piece << "-byte writes";
     }
     for (long failAfter : {0l, 1000l, 2189l})
     {
         PieceStream stream({}, 1 << 20);
         stream.failAfter = failAfter;
-        EXPECT_NE(host.component->getState(&stream), kResultOk)
+        EXPECT_NE(host.component()->getState(&stream), kResultOk)
             << "write failing after " << failAfter << " bytes";
     }
     expectUnchangedAndUsable();

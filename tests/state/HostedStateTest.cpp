@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The saved state through the real VST 3 interfaces: a bundle loaded with dlopen, as a host does.
 #include "ChunkBuilder.h"
+#include "MemoryStream.h"
+#include "PluginInstance.h"
 #include "StateChunk.h"
-#include "Vst3TestHost.h"
 
 #include <gtest/gtest.h>
 
@@ -16,17 +17,7 @@ namespace
 class HostedState : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        std::string error;
-        ASSERT_TRUE(host.load(POMELU_VST3_BUNDLE_DIR, error)) << error;
-        ASSERT_TRUE(host.createInstance(error)) << error;
-    }
-    void TearDown() override
-    {
-        host.releaseInstance();
-        host.unload();
-    }
+    void SetUp() override { ASSERT_TRUE(host.open(POMELU_VST3_BUNDLE_DIR)) << host.lastError(); }
 
     std::vector<std::uint8_t> withBypassWord(const iplug::IByteChunk& chunk, std::uint32_t bypass)
     {
@@ -36,7 +27,7 @@ protected:
         return bytes;
     }
 
-    Vst3TestHost host;
+    host::PluginInstance host;
 };
 
 constexpr Steinberg::Vst::ParamID kHostBypassId = kNumParams;
@@ -48,7 +39,7 @@ TEST_F(HostedState, AStateSavedOnSideBReopensOnSideBInAHostedInstance)
     plug->GetParam(kReverbWet)->Set(10.0);
     plug->switchCompareSlot();
     plug->GetParam(kReverbWet)->Set(40.0);
-    MemoryStream saved;
+    host::MemoryStream saved;
     ASSERT_EQ(static_cast<Steinberg::Vst::IComponent*>(plug.get())->getState(&saved), Steinberg::kResultOk);
     ASSERT_EQ(saved.data.size(), 2186u + 4u);
 
@@ -56,7 +47,7 @@ TEST_F(HostedState, AStateSavedOnSideBReopensOnSideBInAHostedInstance)
     std::vector<std::uint8_t> reopened;
     ASSERT_TRUE(host.getState(reopened));
     EXPECT_EQ(reopened, saved.data) << "slots, active side B, orders and values all come back";
-    EXPECT_NEAR(host.controller->getParamNormalized(kReverbWet), 0.4, 1e-12);
+    EXPECT_NEAR(host.controller()->getParamNormalized(kReverbWet), 0.4, 1e-12);
 }
 
 TEST_F(HostedState, SetStateReportsRefusedAndCutShortChunksAsErrors)
@@ -84,12 +75,13 @@ TEST_F(HostedState, ACompleteOlderChunkLoadsAndItsBypassWordIsRead)
     v1.u32(kStateMagicV1).u32(1).u8(1);
     v1.values(defaultsWith(41)).values(defaultsWith(41)).values(defaultsWith(41, {{kDrive, 64.0}}));
     EXPECT_TRUE(host.setState(withBypassWord(v1.chunk, 1)));
-    EXPECT_NEAR(host.controller->getParamNormalized(kDrive), 0.64, 1e-12);
-    EXPECT_EQ(host.controller->getParamNormalized(kHostBypassId), 1.0) << "the bypass word behind the chunk";
+    EXPECT_NEAR(host.controller()->getParamNormalized(kDrive), 0.64, 1e-12);
+    EXPECT_EQ(host.controller()->getParamNormalized(kHostBypassId), 1.0)
+        << "the bypass word behind the chunk";
 
     ChunkBuilder v3;
     v3.u32(kStateMagicV3).u32(89).u32(0).u8(0).values(defaultsWith(89)).values(defaultsWith(89));
     v3.u32(11).order(kReversedOrder).values(defaultsWith(89));
     EXPECT_TRUE(host.setState(withBypassWord(v3.chunk, 0)));
-    EXPECT_EQ(host.controller->getParamNormalized(kHostBypassId), 0.0);
+    EXPECT_EQ(host.controller()->getParamNormalized(kHostBypassId), 0.0);
 }

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // pomelu-render against a host: the built bundle loaded with dlopen and driven through VST 3.
+#include "PluginInstance.h"
 #include "PomeluEffect.h"
 #include "RenderSession.h"
 #include "ToolTestFiles.h"
-#include "Vst3TestHost.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -22,16 +22,16 @@ constexpr double kTempo = 120.0;
 // The input rendered by a host that picks the preset through the program-change parameter.
 std::vector<double> renderThroughHost(const AudioData& input, double programValue)
 {
-    pomelu::test::Vst3TestHost host;
-    std::string error;
-    EXPECT_TRUE(host.load(POMELU_VST3_BUNDLE_DIR, error)) << error;
-    EXPECT_TRUE(host.createInstance(error)) << error;
-    if (host.controller == nullptr)
+    pomelu::host::PluginInstance host;
+    if (!host.open(POMELU_VST3_BUNDLE_DIR))
+    {
+        ADD_FAILURE() << host.lastError();
         return {};
+    }
     // The program-change parameter follows the plug-in's parameters and the host bypass.
     const Steinberg::Vst::ParamID programId =
-        static_cast<Steinberg::Vst::ParamID>(host.controller->getParameterCount() - 1);
-    EXPECT_EQ(host.controller->setParamNormalized(programId, programValue), Steinberg::kResultOk);
+        static_cast<Steinberg::Vst::ParamID>(host.controller()->getParameterCount() - 1);
+    EXPECT_EQ(host.controller()->setParamNormalized(programId, programValue), Steinberg::kResultOk);
     EXPECT_TRUE(host.setup(input.sampleRate, kBlock, Steinberg::Vst::kSample64,
                            input.channels == 1 ? Steinberg::Vst::SpeakerArr::kMono
                                                : Steinberg::Vst::SpeakerArr::kStereo));
@@ -54,8 +54,6 @@ std::vector<double> renderThroughHost(const AudioData& input, double programValu
             for (int c = 0; c < channels; ++c)
                 result[static_cast<std::size_t>((start + i) * channels + c)] = out[c][i];
     }
-    host.releaseInstance();
-    host.unload();
     return result;
 }
 } // namespace

@@ -2,10 +2,10 @@
 // The built bundle, loaded and driven as a host drives it, checked against the engine run directly.
 #include "AllocationCounter.h"
 #include "LockCounter.h"
+#include "PluginInstance.h"
 #include "PomeluRarorudIzad.h"
 #include "Signals.h"
 #include "Utf16.h"
-#include "Vst3TestHost.h"
 
 #include "pluginterfaces/vst/ivstunits.h"
 
@@ -20,8 +20,8 @@
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
-using pomelu::test::ParamChange;
-using pomelu::test::Vst3TestHost;
+using pomelu::host::ParamChange;
+using pomelu::host::PluginInstance;
 
 namespace
 {
@@ -45,12 +45,7 @@ struct Reference
 class EndToEnd : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        std::string error;
-        ASSERT_TRUE(host.load(POMELU_VST3_BUNDLE_DIR, error)) << error;
-        ASSERT_TRUE(host.createInstance(error)) << error;
-    }
+    void SetUp() override { ASSERT_TRUE(host.open(POMELU_VST3_BUNDLE_DIR)) << host.lastError(); }
 
     double normalized(int idx, double plain) { return ref.plug->GetParam(idx)->ToNormalized(plain); }
 
@@ -72,7 +67,7 @@ protected:
         return out;
     }
 
-    Vst3TestHost host;
+    PluginInstance host;
     Reference ref;
 };
 
@@ -115,7 +110,7 @@ TEST_F(EndToEnd, FactoryDescribesOneAudioEffectClass)
 
 TEST_F(EndToEnd, PublishesNinetyOneParametersWithNamesUnitsStepsAndDefaults)
 {
-    IEditController* c = host.controller;
+    IEditController* c = host.controller();
     ASSERT_EQ(c->getParameterCount(), 91);
     for (int i = 0; i < 89; ++i)
     {
@@ -153,7 +148,7 @@ TEST_F(EndToEnd, PublishesNinetyOneParametersWithNamesUnitsStepsAndDefaults)
 
 TEST_F(EndToEnd, ValueTextsComeFromTheParameters)
 {
-    IEditController* c = host.controller;
+    IEditController* c = host.controller();
     String128 s;
     ASSERT_EQ(c->getParamStringByValue(pomelu::kSClearFocus, normalized(pomelu::kSClearFocus, 7205.0), s),
               kResultOk);
@@ -172,7 +167,7 @@ TEST_F(EndToEnd, ValueTextsComeFromTheParameters)
 TEST_F(EndToEnd, ProgramListNamesTheFivePresetsInOrder)
 {
     IUnitInfo* units = nullptr;
-    ASSERT_EQ(host.component->queryInterface(IUnitInfo::iid, reinterpret_cast<void**>(&units)), kResultOk);
+    ASSERT_EQ(host.component()->queryInterface(IUnitInfo::iid, reinterpret_cast<void**>(&units)), kResultOk);
     ASSERT_EQ(units->getProgramListCount(), 1);
     ProgramListInfo list;
     ASSERT_EQ(units->getProgramListInfo(0, list), kResultOk);
@@ -189,7 +184,7 @@ TEST_F(EndToEnd, ProgramListNamesTheFivePresetsInOrder)
 
 TEST_F(EndToEnd, AcceptsMonoAndStereoBusesAndRefusesEverythingElse)
 {
-    IAudioProcessor* p = host.processor;
+    IAudioProcessor* p = host.processor();
     SpeakerArrangement mono = SpeakerArr::kMono, stereo = SpeakerArr::kStereo, surround = SpeakerArr::k51;
     EXPECT_EQ(p->setBusArrangements(&mono, 1, &mono, 1), kResultTrue);
     SpeakerArrangement arr = 0;
@@ -209,10 +204,10 @@ TEST_F(EndToEnd, AcceptsMonoAndStereoBusesAndRefusesEverythingElse)
 TEST_F(EndToEnd, ReportsNoLatencyAndAnEightSecondTail)
 {
     ASSERT_TRUE(host.setup(48000.0, 512, kSample64));
-    EXPECT_EQ(host.processor->getLatencySamples(), 0u);
-    EXPECT_EQ(host.processor->getTailSamples(), 384000u);
-    EXPECT_EQ(host.processor->canProcessSampleSize(kSample32), kResultTrue);
-    EXPECT_EQ(host.processor->canProcessSampleSize(kSample64), kResultTrue);
+    EXPECT_EQ(host.processor()->getLatencySamples(), 0u);
+    EXPECT_EQ(host.processor()->getTailSamples(), 384000u);
+    EXPECT_EQ(host.processor()->canProcessSampleSize(kSample32), kResultTrue);
+    EXPECT_EQ(host.processor()->canProcessSampleSize(kSample64), kResultTrue);
 }
 
 TEST_F(EndToEnd, SixtyFourBitBlocksMatchTheEngineWithParameterChangesAndTempo)
@@ -313,7 +308,7 @@ TEST_F(EndToEnd, ZeroFrameBlocksAndMissingBuffersAreHarmless)
 {
     ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
     EXPECT_EQ(host.process64(nullptr, nullptr, 0, 0, 0, {{pomelu::kOutput, 0.25, 0}}), kResultOk);
-    EXPECT_NEAR(host.controller->getParamNormalized(pomelu::kOutput), 0.25, 1e-12);
+    EXPECT_NEAR(host.controller()->getParamNormalized(pomelu::kOutput), 0.25, 1e-12);
     double* none[2] = {nullptr, nullptr};
     EXPECT_EQ(host.process64(none, none, 2, 2, 256), kResultOk);
 }
@@ -321,7 +316,7 @@ TEST_F(EndToEnd, ZeroFrameBlocksAndMissingBuffersAreHarmless)
 TEST_F(EndToEnd, AHostEchoingAValueAsA32BitFloatDoesNotNudgeIt)
 {
     ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
-    IEditController* c = host.controller;
+    IEditController* c = host.controller();
     const double exact = c->getParamNormalized(pomelu::kEqLowMidQ); // Q 1.0
     const double echoed = static_cast<float>(exact);
     ASSERT_NE(echoed, exact);
@@ -344,13 +339,13 @@ TEST_F(EndToEnd, HostBypassPassesTheInputThrough)
               kResultOk);
     for (int i = 0; i < 256; ++i)
         ASSERT_EQ(o0[i], x[i]) << i;
-    EXPECT_EQ(host.controller->getParamNormalized(kBypassId), 1.0);
+    EXPECT_EQ(host.controller()->getParamNormalized(kBypassId), 1.0);
 }
 
 TEST_F(EndToEnd, StateGoesOutAndBackInWithTheBypassWordBehindTheChunk)
 {
     ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
-    IEditController* c = host.controller;
+    IEditController* c = host.controller();
     c->setParamNormalized(pomelu::kCompRatio, 0.5);
     c->setParamNormalized(pomelu::kTheme, 1.0);
     c->setParamNormalized(pomelu::kDelayFeel, 0.5);
@@ -365,25 +360,23 @@ TEST_F(EndToEnd, StateGoesOutAndBackInWithTheBypassWordBehindTheChunk)
     std::memcpy(&bypassWord, state.data() + state.size() - 4, 4);
     EXPECT_EQ(bypassWord, 1u);
 
-    Vst3TestHost second;
-    std::string error;
-    ASSERT_TRUE(second.load(POMELU_VST3_BUNDLE_DIR, error)) << error;
-    ASSERT_TRUE(second.createInstance(error)) << error;
+    PluginInstance second;
+    ASSERT_TRUE(second.open(POMELU_VST3_BUNDLE_DIR)) << second.lastError();
     ASSERT_TRUE(second.setState(state));
     for (ParamID id = 0; id < 90; ++id)
-        EXPECT_DOUBLE_EQ(second.controller->getParamNormalized(id), c->getParamNormalized(id)) << id;
-    for (const auto& r : second.componentHandler.restartsSoFar())
+        EXPECT_DOUBLE_EQ(second.controller()->getParamNormalized(id), c->getParamNormalized(id)) << id;
+    for (const auto& r : second.componentHandler().restarts())
         EXPECT_NE(r.thread, std::this_thread::get_id()) << "no call back into the host from inside setState";
 
     std::vector<std::uint8_t> corrupt(state.begin(), state.begin() + 6);
     EXPECT_FALSE(second.setState(corrupt));
-    EXPECT_DOUBLE_EQ(second.controller->getParamNormalized(pomelu::kCompRatio), 0.5)
+    EXPECT_DOUBLE_EQ(second.controller()->getParamNormalized(pomelu::kCompRatio), 0.5)
         << "a bad state loses nothing";
 }
 
 TEST_F(EndToEnd, ProgramChangeFromTheControllerRecallsTheFactoryPreset)
 {
-    IEditController* c = host.controller;
+    IEditController* c = host.controller();
     c->setParamNormalized(pomelu::kTheme, 1.0);
     ASSERT_EQ(c->setParamNormalized(kProgramId, 1.0), kResultOk); // round(1 * 4) = 4: "Gentle"
     EXPECT_EQ(c->getParamNormalized(pomelu::kDelay), 1.0);
@@ -399,7 +392,7 @@ TEST_F(EndToEnd, ProgramChangeFromTheControllerRecallsTheFactoryPreset)
         c->normalizedParamToPlain(pomelu::kSClearFocus, c->getParamNormalized(pomelu::kSClearFocus)), 7600.0);
     ASSERT_EQ(c->setParamNormalized(kProgramId, 0.0), kResultOk);
     EXPECT_EQ(c->getParamNormalized(pomelu::kLeveler), 0.0) << "Natural leaves the leveler off";
-    for (const auto& r : host.componentHandler.restartsSoFar())
+    for (const auto& r : host.componentHandler().restarts())
         EXPECT_NE(r.thread, std::this_thread::get_id()) << "no call back into the host from inside a recall";
 }
 
@@ -414,8 +407,8 @@ TEST_F(EndToEnd, ProgramChangeInTheProcessQueueRecallsWithoutAllocating)
     ASSERT_EQ(host.process64(ins, outs, 2, 2, 256, narration), kResultOk);
     EXPECT_EQ(scope.allocations(), 0u);
     EXPECT_DOUBLE_EQ(
-        host.controller->normalizedParamToPlain(
-            pomelu::kPopCutFrequency, host.controller->getParamNormalized(pomelu::kPopCutFrequency)),
+        host.controller()->normalizedParamToPlain(
+            pomelu::kPopCutFrequency, host.controller()->getParamNormalized(pomelu::kPopCutFrequency)),
         95.0);
 }
 
@@ -445,10 +438,8 @@ TEST_F(EndToEnd, TheProcessCallNeitherAllocatesNorLocks)
         std::vector<std::uint8_t> state;
         ASSERT_TRUE(host.getState(state));
         EXPECT_GT(control.allocations(), 0u);
-        Vst3TestHost other;
-        std::string error;
-        ASSERT_TRUE(other.load(POMELU_VST3_BUNDLE_DIR, error));
-        ASSERT_TRUE(other.createInstance(error));
+        PluginInstance other;
+        ASSERT_TRUE(other.open(POMELU_VST3_BUNDLE_DIR)) << other.lastError();
         EXPECT_GT(pomelu::test::threadMutexLockCount(), locksBefore);
     }
 
