@@ -78,15 +78,22 @@ void IControl::sendValue(int valIdx)
 void IControl::beginGesture()
 {
     mInGesture = true;
+}
+
+void IControl::BeginGestureEdits(int valIdx)
+{
     iplug::IPlugBase* plug = GetDelegate();
-    if (plug == nullptr || mGestureOnChange)
+    if (plug == nullptr || !mInGesture)
         return;
-    for (Val& v : mVals)
-        if (plug->GetParam(v.paramIdx) != nullptr && !v.editOpen)
+    for (int i = 0; i < NVals(); ++i)
+    {
+        Val& v = mVals[static_cast<std::size_t>(i)];
+        if ((valIdx == kNoValIdx || valIdx == i) && !v.editOpen && plug->GetParam(v.paramIdx) != nullptr)
         {
             plug->BeginInformHostOfParamChangeFromUI(v.paramIdx);
             v.editOpen = true;
         }
+    }
 }
 
 void IControl::endGesture()

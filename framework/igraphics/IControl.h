@@ -7,10 +7,12 @@
 //
 // Edits: a user change goes through SetDirty(true, valIdx) (or SetValueFromUserInput), which sends
 // the value to the plug-in (SendParameterValueFromUI: the audio thread has it at its next block)
-// and runs the action. While the mouse is captured (down .. up) the change is part of one gesture:
-// the host hears beginEdit at mouse-down, performEdit per change and endEdit at mouse-up. Outside
-// a gesture (wheel notch, double-click, text entry, menu choice) each change is a complete
-// begin/perform/end. Values arriving from the plug-in (SetValueFromDelegate) are never sent back.
+// and runs the action. While the mouse is captured (down .. up) the changes form one gesture per
+// value: the host hears beginEdit before the value's first change (or at mouse-down, for controls
+// that call BeginGestureEdits there, as knobs do), performEdit per change and endEdit at mouse-up;
+// a multi-value control only opens the values it touches. Outside a gesture (wheel notch,
+// double-click, text entry, menu choice) each change is a complete begin/perform/end. Values
+// arriving from the plug-in (SetValueFromDelegate) are never sent back.
 //
 // Threads: UI thread only.
 #pragma once
@@ -117,9 +119,6 @@ public:
     const IActionFunction& GetActionFunction() const { return mActionFunc; }
     void SetBlend(const IBlend& blend) { mBlend = blend; }
     const IBlend& GetBlend() const { return mBlend; }
-    // Multi-value controls that touch only some of their values per drag open a value's host edit
-    // at its first change instead of at mouse-down (the EQ curve with 23 parameters).
-    void SetGestureBeginsOnChange(bool onChange) { mGestureOnChange = onChange; }
 
     IGraphics* GetUI() const { return mGraphics; }
     iplug::IPlugBase* GetDelegate() const;
@@ -129,6 +128,10 @@ public:
     void PromptUserInput(const IRECT& r, int valIdx = 0);
 
 protected:
+    // Inside OnMouseDown: opens the host edit of value valIdx (every bound value for kNoValIdx) now,
+    // so the host sees the touch before the first change.
+    void BeginGestureEdits(int valIdx = kNoValIdx);
+
     bool mMouseIsOver = false;
     IBlend mBlend;
 
@@ -154,7 +157,6 @@ private:
     bool mHidden = false;
     bool mDisabled = false;
     bool mInGesture = false;
-    bool mGestureOnChange = false;
     std::string mTooltip;
 };
 

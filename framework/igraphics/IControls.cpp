@@ -194,6 +194,7 @@ IKnobControlBase::IKnobControlBase(const IRECT& bounds, int paramIdx, EDirection
 
 void IKnobControlBase::OnMouseDown(float, float, const IMouseMod&)
 {
+    BeginGestureEdits();
     mMouseDragValue = GetValue();
     mDragging = true;
     SetDirty(false);

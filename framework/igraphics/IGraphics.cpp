@@ -760,14 +760,16 @@ bool IGraphics::DrawFrame(std::vector<IRECT>* pixelRects)
         return false;
 
     ++mTintPhase;
-    for (const IRECT& r : mDirty)
+    // Taken out first: a control that marks something dirty while drawing gets it next frame.
+    const std::vector<IRECT> regions = std::move(mDirty);
+    mDirty.clear();
+    for (const IRECT& r : regions)
     {
         drawRegion(r);
         if (pixelRects != nullptr)
             pixelRects->push_back(r.GetScaled(mScale).GetPixelAligned().Intersect(
                 {0.0f, 0.0f, static_cast<float>(mWindowW), static_cast<float>(mWindowH)}));
     }
-    mDirty.clear();
     forEachControl([](IControl& c) { c.SetClean(); });
     cairo_surface_flush(mBackBuffer);
 
