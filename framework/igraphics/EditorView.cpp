@@ -26,22 +26,7 @@ namespace igraphics
 namespace
 {
 
-// The VST 3 virtual key codes the editor understands (pluginterfaces/base/keycodes.h).
-enum Vst3Key
-{
-    kKeyBack = 1,
-    kKeyTab = 2,
-    kKeyReturn = 4,
-    kKeyEscape = 6,
-    kKeyEnd = 9,
-    kKeyHome = 10,
-    kKeyLeft = 11,
-    kKeyUp = 12,
-    kKeyRight = 13,
-    kKeyDown = 14,
-    kKeyEnter = 19,
-    kKeyDelete = 22
-};
+// VST 3 modifier bits (pluginterfaces/base/keycodes.h).
 enum Vst3Modifier
 {
     kModShift = 1 << 0,
@@ -53,75 +38,50 @@ enum Vst3Modifier
 constexpr unsigned long kDoubleClickMs = 400;
 constexpr int kDoubleClickPx = 4;
 
-EVirtualKey keyFromKeysym(KeySym sym)
+struct KeyMap
 {
-    switch (sym)
-    {
-    case XK_BackSpace:
-        return EVirtualKey::Backspace;
-    case XK_Delete:
-    case XK_KP_Delete:
-        return EVirtualKey::Delete;
-    case XK_Return:
-    case XK_KP_Enter:
-        return EVirtualKey::Return;
-    case XK_Escape:
-        return EVirtualKey::Escape;
-    case XK_Tab:
-        return EVirtualKey::Tab;
-    case XK_Left:
-    case XK_KP_Left:
-        return EVirtualKey::Left;
-    case XK_Right:
-    case XK_KP_Right:
-        return EVirtualKey::Right;
-    case XK_Up:
-    case XK_KP_Up:
-        return EVirtualKey::Up;
-    case XK_Down:
-    case XK_KP_Down:
-        return EVirtualKey::Down;
-    case XK_Home:
-    case XK_KP_Home:
-        return EVirtualKey::Home;
-    case XK_End:
-    case XK_KP_End:
-        return EVirtualKey::End;
-    default:
-        return EVirtualKey::Text;
-    }
-}
+    long code;
+    EVirtualKey vk;
+};
 
-EVirtualKey keyFromVst3(int16 keyCode)
+// X keysyms the editor understands besides text.
+constexpr KeyMap kXKeys[] = {
+    {XK_BackSpace, EVirtualKey::Backspace},
+    {XK_Delete, EVirtualKey::Delete},
+    {XK_KP_Delete, EVirtualKey::Delete},
+    {XK_Return, EVirtualKey::Return},
+    {XK_KP_Enter, EVirtualKey::Return},
+    {XK_Escape, EVirtualKey::Escape},
+    {XK_Tab, EVirtualKey::Tab},
+    {XK_Left, EVirtualKey::Left},
+    {XK_KP_Left, EVirtualKey::Left},
+    {XK_Right, EVirtualKey::Right},
+    {XK_KP_Right, EVirtualKey::Right},
+    {XK_Up, EVirtualKey::Up},
+    {XK_KP_Up, EVirtualKey::Up},
+    {XK_Down, EVirtualKey::Down},
+    {XK_KP_Down, EVirtualKey::Down},
+    {XK_Home, EVirtualKey::Home},
+    {XK_KP_Home, EVirtualKey::Home},
+    {XK_End, EVirtualKey::End},
+    {XK_KP_End, EVirtualKey::End},
+};
+
+// VST 3 virtual key codes (KEY_BACK 1, KEY_TAB 2, KEY_RETURN 4, KEY_ESCAPE 6, KEY_END 9, KEY_HOME 10,
+// KEY_LEFT 11, KEY_UP 12, KEY_RIGHT 13, KEY_DOWN 14, KEY_ENTER 19, KEY_DELETE 22).
+constexpr KeyMap kVst3Keys[] = {
+    {1, EVirtualKey::Backspace}, {2, EVirtualKey::Tab},     {4, EVirtualKey::Return},
+    {6, EVirtualKey::Escape},    {9, EVirtualKey::End},     {10, EVirtualKey::Home},
+    {11, EVirtualKey::Left},     {12, EVirtualKey::Up},     {13, EVirtualKey::Right},
+    {14, EVirtualKey::Down},     {19, EVirtualKey::Return}, {22, EVirtualKey::Delete},
+};
+
+template <std::size_t N> EVirtualKey lookUp(const KeyMap (&table)[N], long code, EVirtualKey otherwise)
 {
-    switch (keyCode)
-    {
-    case kKeyBack:
-        return EVirtualKey::Backspace;
-    case kKeyTab:
-        return EVirtualKey::Tab;
-    case kKeyReturn:
-    case kKeyEnter:
-        return EVirtualKey::Return;
-    case kKeyEscape:
-        return EVirtualKey::Escape;
-    case kKeyEnd:
-        return EVirtualKey::End;
-    case kKeyHome:
-        return EVirtualKey::Home;
-    case kKeyLeft:
-        return EVirtualKey::Left;
-    case kKeyUp:
-        return EVirtualKey::Up;
-    case kKeyRight:
-        return EVirtualKey::Right;
-    case kKeyDown:
-        return EVirtualKey::Down;
-    case kKeyDelete:
-        return EVirtualKey::Delete;
-    default:
-        return EVirtualKey::Other;
-    }
+    for (const KeyMap& k : table)
+        if (k.code == code)
+            return k.vk;
+    return otherwise;
 }
 
 void appendUtf8(std::string& out, char32_t cp)
@@ -236,6 +196,11 @@ tresult PLUGIN_API EditorView::attached(void* parent, FIDString type)
         std::fprintf(stderr,
                      "pomelu: the host's frame offers no Steinberg::Linux::IRunLoop; the editor cannot "
                      "run without one and stays closed\n");
+        return kResultFalse;
+    }
+    if (mPlug.GetEditor() != nullptr)
+    {
+        std::fprintf(stderr, "pomelu: this instance's editor is open in another view already\n");
         return kResultFalse;
     }
     auto x = std::make_unique<X>();
@@ -454,7 +419,7 @@ tresult PLUGIN_API EditorView::onKeyDown(char16 key, int16 keyCode, int16 modifi
     k.C = (modifiers & (kModControl | kModCommand)) != 0;
     k.A = (modifiers & kModAlt) != 0;
     if (keyCode != 0)
-        k.vk = keyFromVst3(keyCode);
+        k.vk = lookUp(kVst3Keys, keyCode, EVirtualKey::Other);
     else if (key >= 0x20 && (key < 0xD800 || key > 0xDFFF))
         appendUtf8(k.utf8, static_cast<char32_t>(key));
     else
@@ -561,7 +526,7 @@ void EditorView::drainEvents()
             else
                 n = XLookupString(&e.xkey, buf, sizeof buf - 1, &sym, nullptr);
             IKeyPress k;
-            k.vk = keyFromKeysym(sym);
+            k.vk = lookUp(kXKeys, static_cast<long>(sym), EVirtualKey::Text);
             k.S = (e.xkey.state & ShiftMask) != 0;
             k.C = (e.xkey.state & ControlMask) != 0;
             k.A = (e.xkey.state & Mod1Mask) != 0;
@@ -621,7 +586,10 @@ void EditorView::tick()
             {
                 if (children != nullptr)
                     XFree(children);
-                XSetInputFocus(mX->display, parent, RevertToParent, CurrentTime);
+                // Focus can only go to a viewable window; a host closing its window keeps its own.
+                XWindowAttributes wa{};
+                if (XGetWindowAttributes(mX->display, parent, &wa) != 0 && wa.map_state == IsViewable)
+                    XSetInputFocus(mX->display, parent, RevertToParent, CurrentTime);
             }
             mX->focused = wantFocus;
         }

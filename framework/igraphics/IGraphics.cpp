@@ -459,16 +459,22 @@ void IGraphics::DrawCircle(const IColor& color, float cx, float cy, float r, con
     finishPath(false, color, pBlend, thickness, nullptr);
 }
 
+void IGraphics::PathEllipse(const IRECT& r)
+{
+    cairo_save(mCr);
+    cairo_translate(mCr, r.MW(), r.MH());
+    cairo_scale(mCr, 0.5 * r.W(), 0.5 * r.H());
+    cairo_new_sub_path(mCr);
+    cairo_arc(mCr, 0.0, 0.0, 1.0, 0.0, 2.0 * kPi);
+    cairo_restore(mCr); // the path keeps its shape; a stroke gets an unscaled pen
+}
+
 void IGraphics::FillEllipse(const IColor& color, const IRECT& r, const IBlend* pBlend)
 {
     if (r.Empty())
         return;
     cairo_new_path(mCr);
-    cairo_save(mCr);
-    cairo_translate(mCr, r.MW(), r.MH());
-    cairo_scale(mCr, 0.5 * r.W(), 0.5 * r.H());
-    cairo_arc(mCr, 0.0, 0.0, 1.0, 0.0, 2.0 * kPi);
-    cairo_restore(mCr);
+    PathEllipse(r);
     finishPath(true, color, pBlend, 0.0f, nullptr);
 }
 
@@ -477,11 +483,7 @@ void IGraphics::DrawEllipse(const IColor& color, const IRECT& r, const IBlend* p
     if (r.Empty())
         return;
     cairo_new_path(mCr);
-    cairo_save(mCr);
-    cairo_translate(mCr, r.MW(), r.MH());
-    cairo_scale(mCr, 0.5 * r.W(), 0.5 * r.H());
-    cairo_arc(mCr, 0.0, 0.0, 1.0, 0.0, 2.0 * kPi);
-    cairo_restore(mCr); // stroke with an unscaled pen
+    PathEllipse(r);
     finishPath(false, color, pBlend, thickness, nullptr);
 }
 

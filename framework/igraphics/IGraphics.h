@@ -182,6 +182,7 @@ public:
     void PathArc(float cx, float cy, float r, float a1, float a2);
     void PathRect(const IRECT& r);
     void PathRoundRect(const IRECT& r, float cornerRadius);
+    void PathEllipse(const IRECT& r);
     void PathClose();
     void PathStroke(const IColor& color, float thickness = 1.0f, const IStrokeOptions& options = {},
                     const IBlend* pBlend = nullptr);

@@ -48,7 +48,7 @@ GestureRecordingPlug::GestureRecordingPlug() : IPlugBase(testConfig())
     GetParam(kFreq)->InitDouble("Freq", 1000.0, 20.0, 20000.0, 1.0, "Hz");
     GetParam(kPower)->InitBool("Power", false);
     for (int i = kFirstBusy; i < kNumTestParams; ++i)
-        GetParam(i)->InitDouble(("Busy " + std::to_string(i)).c_str(), 50.0, 0.0, 100.0, 0.1, "%");
+        GetParam(i)->InitDouble(fmt("Busy %d", i).c_str(), 50.0, 0.0, 100.0, 0.1, "%");
 }
 
 bool GestureRecordingPlug::OnMessage(int msgTag, int ctrlTag, int dataSize, const void* pData)
@@ -56,7 +56,9 @@ bool GestureRecordingPlug::OnMessage(int msgTag, int ctrlTag, int dataSize, cons
     int v = 0;
     if (dataSize >= 4)
         std::memcpy(&v, pData, 4);
-    log.push_back("M" + std::to_string(msgTag) + ":" + std::to_string(ctrlTag) + "=" + std::to_string(v));
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "M%d:%d=%d", msgTag, ctrlTag, v);
+    log.push_back(buf);
     return true;
 }
 
