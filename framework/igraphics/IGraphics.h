@@ -209,7 +209,8 @@ public:
 
     // --- text entry and menus
     // Opens the text entry over r with str, for caller's value valIdx; Return hands the text to
-    // caller.OnTextEntryCompletion, which may refuse it (the entry then stays open).
+    // caller.OnTextEntryCompletion, which may refuse it (the entry then stays open). A press
+    // elsewhere commits text the caller accepts and closes the entry either way.
     void CreateTextEntry(IControl& caller, const IText& text, const IRECT& r, const char* str,
                          int valIdx = 0);
     // Text entry for the value of a bound parameter, showing its current text.
