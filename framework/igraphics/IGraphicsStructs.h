@@ -272,58 +272,11 @@ struct IVStyle
     IText valueText{12.0f, COLOR_BLACK, "Roboto", EAlign::Center, EVAlign::Bottom};
 
     const IColor& GetColor(EVColor slot) const { return colorSpec[slot]; }
+    // Styles are plain records: copy one and set fields (`IVStyle knob = base; knob.widgetFrac = 0.78f;`).
     IVStyle WithColor(EVColor slot, const IColor& c) const
     {
         IVStyle s = *this;
         s.colorSpec[slot] = c;
-        return s;
-    }
-    IVStyle WithColors(const IVColorSpec& spec) const
-    {
-        IVStyle s = *this;
-        s.colorSpec = spec;
-        return s;
-    }
-    IVStyle WithLabelText(const IText& t) const
-    {
-        IVStyle s = *this;
-        s.labelText = t;
-        return s;
-    }
-    IVStyle WithValueText(const IText& t) const
-    {
-        IVStyle s = *this;
-        s.valueText = t;
-        return s;
-    }
-    IVStyle WithWidgetFrac(float f) const
-    {
-        IVStyle s = *this;
-        s.widgetFrac = f;
-        return s;
-    }
-    IVStyle WithShowLabel(bool b) const
-    {
-        IVStyle s = *this;
-        s.showLabel = b;
-        return s;
-    }
-    IVStyle WithShowValue(bool b) const
-    {
-        IVStyle s = *this;
-        s.showValue = b;
-        return s;
-    }
-    IVStyle WithRoundness(float r) const
-    {
-        IVStyle s = *this;
-        s.roundness = r;
-        return s;
-    }
-    IVStyle WithDrawShadows(bool b) const
-    {
-        IVStyle s = *this;
-        s.drawShadows = b;
         return s;
     }
 };
