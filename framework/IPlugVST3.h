@@ -169,8 +169,9 @@ public:
                                                      Steinberg::IBStream* data) override;
 
 protected:
-    // The editor hook: a view for the host's "editor" request, or nullptr while the plug-in has none.
-    virtual Steinberg::IPlugView* CreateEditorView() { return nullptr; }
+    // The editor hook: a view for the host's "editor" request (igraphics::EditorView, an X11 child
+    // window) when the plug-in has an editor factory, else nullptr.
+    virtual Steinberg::IPlugView* CreateEditorView();
 
     // Each queues the host call; the next idle tick makes it (see the class comment).
     void InformHostOfParamChange(int idx, double normalized) override;

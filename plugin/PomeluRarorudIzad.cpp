@@ -3,6 +3,8 @@
 
 #include "Presets.h"
 
+#include "IGraphics.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -40,8 +42,10 @@ PomeluRarorudIzad::PomeluRarorudIzad(const iplug::InstanceInfo& info) : IPlugVST
     initParameters(*this);
     makeFactoryPresets(*this);
 
-    // The editor arrives with its own issue; until then the host gets no view.
-    SetEditorFactory([]() -> iplug::IEditorView* { return nullptr; });
+    // The editor: a 980 x 680 page drawn at 60 frames per second, scale 1. The layout is built by the
+    // editor library; until it is installed the page stays empty.
+    SetEditorFactory([this]() -> iplug::IEditorView*
+                     { return new igraphics::IGraphics(*this, 980, 680, 60, 1.0f); });
     SetLayoutFunc([](iplug::IEditorView&) {});
 }
 

@@ -27,6 +27,7 @@ run_asan() {
     # Every report ends the process with an error, which fails its test.
     ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1" \
     UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" \
+    LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan-suppressions.txt" \
         ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE ardour -E '^(Ardour|StateFuzzer)'
 }
 

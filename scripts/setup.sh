@@ -7,13 +7,15 @@ packages=(
     build-essential cmake ninja-build pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     juce-modules-source-data
-    libcairo2-dev libfreetype-dev libx11-dev libxcb1-dev libpng-dev libfftw3-dev
+    libcairo2-dev libfreetype-dev libx11-dev libxcb1-dev libxtst-dev libpng-dev libfftw3-dev fonts-dejavu-core
     libsndfile1-dev libebur128-dev
     clang-14 libclang-rt-14-dev
     espeak-ng sox xvfb xdotool
     ardour
 )
 packages+=("$@")
+# npm fetches the editor's typefaces; a machine whose Node.js already brings it keeps that one.
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -27,3 +29,6 @@ if [ ${#missing[@]} -gt 0 ]; then
     $sudo_cmd apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+# The editor's typefaces, into a cache outside the repository.
+"$(dirname "$0")/fetch-fonts.sh"

@@ -451,8 +451,3 @@ TEST_F(EndToEnd, TerminatesAndExitsTheModule)
     host.releaseInstance();
     EXPECT_TRUE(host.unload());
 }
-
-TEST_F(EndToEnd, EditorViewIsNotOfferedYet)
-{
-    EXPECT_EQ(host.controller()->createView(ViewType::kEditor), nullptr);
-}

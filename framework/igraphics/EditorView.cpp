@@ -1,0 +1,644 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "EditorView.h"
+
+#include "IControls.h"
+#include "IGraphics.h"
+#include "ITextEntryControl.h"
+
+#include "IPlugVST3.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <cairo.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+using namespace Steinberg;
+
+namespace igraphics
+{
+
+namespace
+{
+
+// VST 3 modifier bits (pluginterfaces/base/keycodes.h).
+enum Vst3Modifier
+{
+    kModShift = 1 << 0,
+    kModAlt = 1 << 1,
+    kModCommand = 1 << 2,
+    kModControl = 1 << 3
+};
+
+constexpr unsigned long kDoubleClickMs = 400;
+constexpr int kDoubleClickPx = 4;
+
+struct KeyMap
+{
+    long code;
+    EVirtualKey vk;
+};
+
+// X keysyms the editor understands besides text.
+constexpr KeyMap kXKeys[] = {
+    {XK_BackSpace, EVirtualKey::Backspace},
+    {XK_Delete, EVirtualKey::Delete},
+    {XK_KP_Delete, EVirtualKey::Delete},
+    {XK_Return, EVirtualKey::Return},
+    {XK_KP_Enter, EVirtualKey::Return},
+    {XK_Escape, EVirtualKey::Escape},
+    {XK_Tab, EVirtualKey::Tab},
+    {XK_Left, EVirtualKey::Left},
+    {XK_KP_Left, EVirtualKey::Left},
+    {XK_Right, EVirtualKey::Right},
+    {XK_KP_Right, EVirtualKey::Right},
+    {XK_Up, EVirtualKey::Up},
+    {XK_KP_Up, EVirtualKey::Up},
+    {XK_Down, EVirtualKey::Down},
+    {XK_KP_Down, EVirtualKey::Down},
+    {XK_Home, EVirtualKey::Home},
+    {XK_KP_Home, EVirtualKey::Home},
+    {XK_End, EVirtualKey::End},
+    {XK_KP_End, EVirtualKey::End},
+};
+
+// VST 3 virtual key codes (KEY_BACK 1, KEY_TAB 2, KEY_RETURN 4, KEY_ESCAPE 6, KEY_END 9, KEY_HOME 10,
+// KEY_LEFT 11, KEY_UP 12, KEY_RIGHT 13, KEY_DOWN 14, KEY_ENTER 19, KEY_DELETE 22).
+constexpr KeyMap kVst3Keys[] = {
+    {1, EVirtualKey::Backspace}, {2, EVirtualKey::Tab},     {4, EVirtualKey::Return},
+    {6, EVirtualKey::Escape},    {9, EVirtualKey::End},     {10, EVirtualKey::Home},
+    {11, EVirtualKey::Left},     {12, EVirtualKey::Up},     {13, EVirtualKey::Right},
+    {14, EVirtualKey::Down},     {19, EVirtualKey::Return}, {22, EVirtualKey::Delete},
+};
+
+template <std::size_t N> EVirtualKey lookUp(const KeyMap (&table)[N], long code, EVirtualKey otherwise)
+{
+    for (const KeyMap& k : table)
+        if (k.code == code)
+            return k.vk;
+    return otherwise;
+}
+
+void appendUtf8(std::string& out, char32_t cp)
+{
+    if (cp < 0x80)
+        out += static_cast<char>(cp);
+    else if (cp < 0x800)
+    {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    else
+    {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+IMouseMod modFromState(unsigned int state, unsigned int button)
+{
+    IMouseMod m;
+    m.L = button == Button1 || (state & Button1Mask) != 0;
+    m.R = button == Button3 || (state & Button3Mask) != 0;
+    m.S = (state & ShiftMask) != 0;
+    m.C = (state & ControlMask) != 0;
+    m.A = (state & Mod1Mask) != 0;
+    return m;
+}
+
+} // namespace
+
+struct EditorView::X
+{
+    Display* display = nullptr;
+    Visual* visual = nullptr;
+    Colormap colormap = 0;
+    GC gc = nullptr;
+    XIM im = nullptr;
+    XIC ic = nullptr;
+    bool focused = false; // we took the keyboard focus for the text entry
+    // Double-click detection.
+    unsigned long lastPressTime = 0;
+    unsigned int lastPressButton = 0;
+    int lastPressX = -100, lastPressY = -100;
+};
+
+EditorView::EditorView(iplug::IPlugVST3& plug) : mPlug(plug)
+{
+    mPlug.addRef();
+    const iplug::Config& c = mPlug.GetConfig();
+    mWidth = c.editorWidth > 0 ? c.editorWidth : 980;
+    mHeight = c.editorHeight > 0 ? c.editorHeight : 680;
+}
+
+EditorView::~EditorView()
+{
+    if (mAttached)
+        removed();
+    setFrame(nullptr);
+    mPlug.release();
+}
+
+// ------------------------------------------------------------------ FUnknown
+
+tresult PLUGIN_API EditorView::queryInterface(const TUID iid, void** obj)
+{
+    if (obj == nullptr)
+        return kInvalidArgument;
+    if (FUnknownPrivate::iidEqual(iid, IPlugView::iid) || FUnknownPrivate::iidEqual(iid, FUnknown::iid))
+        *obj = static_cast<IPlugView*>(this);
+    else if (FUnknownPrivate::iidEqual(iid, Linux::IEventHandler::iid))
+        *obj = static_cast<Linux::IEventHandler*>(this);
+    else if (FUnknownPrivate::iidEqual(iid, Linux::ITimerHandler::iid))
+        *obj = static_cast<Linux::ITimerHandler*>(this);
+    else
+    {
+        *obj = nullptr;
+        return kNoInterface;
+    }
+    addRef();
+    return kResultOk;
+}
+
+uint32 PLUGIN_API EditorView::addRef()
+{
+    return ++mRefCount;
+}
+
+uint32 PLUGIN_API EditorView::release()
+{
+    const uint32 n = --mRefCount;
+    if (n == 0)
+        delete this;
+    return n;
+}
+
+// ------------------------------------------------------------------ attach, remove
+
+tresult PLUGIN_API EditorView::isPlatformTypeSupported(FIDString type)
+{
+    return type != nullptr && std::strcmp(type, kPlatformTypeX11EmbedWindowID) == 0 ? kResultTrue
+                                                                                    : kResultFalse;
+}
+
+tresult PLUGIN_API EditorView::attached(void* parent, FIDString type)
+{
+    if (mAttached || parent == nullptr || isPlatformTypeSupported(type) != kResultTrue)
+        return kResultFalse;
+    if (mRunLoop == nullptr)
+    {
+        std::fprintf(stderr,
+                     "pomelu: the host's frame offers no Steinberg::Linux::IRunLoop; the editor cannot "
+                     "run without one and stays closed\n");
+        return kResultFalse;
+    }
+    if (mPlug.GetEditor() != nullptr)
+    {
+        std::fprintf(stderr, "pomelu: this instance's editor is open in another view already\n");
+        return kResultFalse;
+    }
+    auto x = std::make_unique<X>();
+    x->display = XOpenDisplay(nullptr);
+    if (x->display == nullptr)
+    {
+        std::fprintf(stderr, "pomelu: cannot open the X display \"%s\"; the editor stays closed\n",
+                     XDisplayName(nullptr));
+        return kResultFalse;
+    }
+    iplug::IEditorView* editor = mPlug.GetEditorFactory() ? mPlug.GetEditorFactory()() : nullptr;
+    IGraphics* g = editor != nullptr ? IGraphics::From(*editor) : nullptr;
+    if (g == nullptr)
+    {
+        delete editor;
+        XCloseDisplay(x->display);
+        std::fprintf(stderr, "pomelu: the plug-in made no graphics editor; the editor stays closed\n");
+        return kResultFalse;
+    }
+
+    Display* dpy = x->display;
+    const int screen = DefaultScreen(dpy);
+    XVisualInfo vi{};
+    if (XMatchVisualInfo(dpy, screen, 24, TrueColor, &vi) == 0)
+    {
+        delete g;
+        XCloseDisplay(dpy);
+        std::fprintf(stderr,
+                     "pomelu: the X server offers no 24-bit TrueColor visual; the editor stays closed\n");
+        return kResultFalse;
+    }
+    x->visual = vi.visual;
+    x->colormap = XCreateColormap(dpy, RootWindow(dpy, screen), vi.visual, AllocNone);
+    XSetWindowAttributes wa{};
+    wa.colormap = x->colormap;
+    wa.border_pixel = 0;
+    wa.background_pixmap = None; // the first frame paints everything; no flash of a background
+    wa.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | LeaveWindowMask |
+                    KeyPressMask | StructureNotifyMask | FocusChangeMask;
+    mWindow = XCreateWindow(dpy, reinterpret_cast<Window>(parent), 0, 0, static_cast<unsigned>(mWidth),
+                            static_cast<unsigned>(mHeight), 0, 24, InputOutput, vi.visual,
+                            CWColormap | CWBorderPixel | CWBackPixmap | CWEventMask, &wa);
+    // XEmbed: version 0, mapped.
+    const long xembedInfo[2] = {0, 1};
+    const Atom xembed = XInternAtom(dpy, "_XEMBED_INFO", False);
+    XChangeProperty(dpy, mWindow, xembed, xembed, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(xembedInfo), 2);
+    x->gc = XCreateGC(dpy, mWindow, 0, nullptr);
+    XSetLocaleModifiers("");
+    x->im = XOpenIM(dpy, nullptr, nullptr, nullptr);
+    if (x->im != nullptr)
+        x->ic = XCreateIC(x->im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, mWindow,
+                          XNFocusWindow, mWindow, nullptr);
+    mX = std::move(x);
+
+    {
+        std::lock_guard lock(mPlug.GetUiMutex());
+        mGraphics = g;
+        g->SetWindowSize(mWidth, mHeight);
+        mPlug.AttachEditor(g);
+        mPlug.LayoutEditor();
+        mPlug.OnUIOpen();
+    }
+    XMapWindow(dpy, mWindow);
+    XFlush(dpy);
+
+    mRunLoop->registerEventHandler(this, ConnectionNumber(dpy));
+    mRunLoop->registerTimer(this, kTimerMs);
+    mAttached = true;
+    mPlug.ViewAttached(mFrame);
+    return kResultTrue;
+}
+
+tresult PLUGIN_API EditorView::removed()
+{
+    if (!mAttached)
+        return kResultFalse;
+    mAttached = false; // a tick that still arrives finds nothing to do
+    mPlug.ViewRemoved();
+    if (mRunLoop != nullptr)
+    {
+        mRunLoop->unregisterTimer(this);
+        mRunLoop->unregisterEventHandler(this);
+    }
+    {
+        std::lock_guard lock(mPlug.GetUiMutex());
+        mPlug.OnUIClose();
+        mPlug.AttachEditor(nullptr);
+        delete mGraphics;
+        mGraphics = nullptr;
+    }
+    closeAll();
+    return kResultOk;
+}
+
+void EditorView::closeAll()
+{
+    if (!mX)
+        return;
+    Display* dpy = mX->display;
+    if (mX->ic != nullptr)
+        XDestroyIC(mX->ic);
+    if (mX->im != nullptr)
+        XCloseIM(mX->im);
+    if (mX->gc != nullptr)
+        XFreeGC(dpy, mX->gc);
+    if (mWindow != 0)
+        XDestroyWindow(dpy, mWindow);
+    if (mX->colormap != 0)
+        XFreeColormap(dpy, mX->colormap);
+    XCloseDisplay(dpy);
+    mX.reset();
+    mWindow = 0;
+}
+
+tresult PLUGIN_API EditorView::setFrame(IPlugFrame* frame)
+{
+    if (mRunLoop != nullptr)
+    {
+        mRunLoop->release();
+        mRunLoop = nullptr;
+    }
+    mFrame = frame;
+    if (frame != nullptr)
+    {
+        void* rl = nullptr;
+        if (frame->queryInterface(Linux::IRunLoop::iid, &rl) == kResultOk)
+            mRunLoop = static_cast<Linux::IRunLoop*>(rl);
+    }
+    return kResultOk;
+}
+
+// ------------------------------------------------------------------ size
+
+tresult PLUGIN_API EditorView::getSize(ViewRect* size)
+{
+    if (size == nullptr)
+        return kInvalidArgument;
+    *size = ViewRect(0, 0, mWidth, mHeight);
+    return kResultOk;
+}
+
+tresult PLUGIN_API EditorView::canResize()
+{
+    return kResultTrue;
+}
+
+tresult PLUGIN_API EditorView::checkSizeConstraint(ViewRect* rect)
+{
+    if (rect == nullptr)
+        return kInvalidArgument;
+    const iplug::Config& c = mPlug.GetConfig();
+    const double baseW = c.editorWidth > 0 ? c.editorWidth : 980,
+                 baseH = c.editorHeight > 0 ? c.editorHeight : 680;
+    // The dimension the host changed more decides the scale; the other follows the aspect.
+    const double cur = mWidth / baseW;
+    const double sW = rect->getWidth() / baseW, sH = rect->getHeight() / baseH;
+    double s = std::abs(sW - cur) >= std::abs(sH - cur) ? sW : sH;
+    const double lo = std::max(c.minWidth > 0 ? c.minWidth / baseW : 1.0 / 3.0,
+                               c.minHeight > 0 ? c.minHeight / baseH : 0.0);
+    const double hi =
+        std::min(c.maxWidth > 0 ? c.maxWidth / baseW : 3.0, c.maxHeight > 0 ? c.maxHeight / baseH : 3.0);
+    s = std::clamp(std::isfinite(s) ? s : 1.0, lo, hi);
+    rect->right = rect->left + static_cast<int32>(std::lround(baseW * s));
+    rect->bottom = rect->top + static_cast<int32>(std::lround(baseH * s));
+    return kResultTrue;
+}
+
+tresult PLUGIN_API EditorView::onSize(ViewRect* newSize)
+{
+    if (newSize == nullptr)
+        return kInvalidArgument;
+    ViewRect r = *newSize;
+    checkSizeConstraint(&r);
+    mWidth = r.getWidth();
+    mHeight = r.getHeight();
+    if (mAttached && mX)
+    {
+        XResizeWindow(mX->display, mWindow, static_cast<unsigned>(mWidth), static_cast<unsigned>(mHeight));
+        std::lock_guard lock(mPlug.GetUiMutex());
+        mGraphics->SetWindowSize(mWidth, mHeight);
+        // The layout hook runs after a resize when the resizer asks for it; a layout that keeps its
+        // controls (the product's) returns at once, so nothing moves.
+        if (const ICornerResizerControl* rz = mGraphics->GetCornerResizer();
+            rz != nullptr && rz->GetLayoutOnResize())
+            mPlug.LayoutEditor();
+        XFlush(mX->display);
+    }
+    return kResultTrue;
+}
+
+// ------------------------------------------------------------------ input
+
+tresult PLUGIN_API EditorView::onWheel(float)
+{
+    return kResultFalse; // wheel events arrive on the window itself
+}
+
+tresult PLUGIN_API EditorView::onFocus(TBool)
+{
+    return kResultOk;
+}
+
+bool EditorView::handleKey(const IKeyPress& key)
+{
+    if (mGraphics == nullptr || key.vk == EVirtualKey::Other)
+        return false;
+    std::lock_guard lock(mPlug.GetUiMutex());
+    return mGraphics->OnKeyDown(key);
+}
+
+tresult PLUGIN_API EditorView::onKeyDown(char16 key, int16 keyCode, int16 modifiers)
+{
+    IKeyPress k;
+    k.S = (modifiers & kModShift) != 0;
+    k.C = (modifiers & (kModControl | kModCommand)) != 0;
+    k.A = (modifiers & kModAlt) != 0;
+    if (keyCode != 0)
+        k.vk = lookUp(kVst3Keys, keyCode, EVirtualKey::Other);
+    else if (key >= 0x20 && (key < 0xD800 || key > 0xDFFF))
+        appendUtf8(k.utf8, static_cast<char32_t>(key));
+    else
+        k.vk = EVirtualKey::Other;
+    return handleKey(k) ? kResultTrue : kResultFalse;
+}
+
+tresult PLUGIN_API EditorView::onKeyUp(char16, int16, int16)
+{
+    return kResultFalse;
+}
+
+void PLUGIN_API EditorView::onFDIsSet(Linux::FileDescriptor)
+{
+    drainEvents();
+}
+
+void PLUGIN_API EditorView::onTimer()
+{
+    tick();
+}
+
+void EditorView::drainEvents()
+{
+    if (!mAttached || !mX)
+        return;
+    Display* dpy = mX->display;
+    std::lock_guard lock(mPlug.GetUiMutex());
+    while (XPending(dpy) > 0)
+    {
+        XEvent e;
+        XNextEvent(dpy, &e);
+        if (XFilterEvent(&e, None))
+            continue;
+        if (mGraphics == nullptr)
+            continue;
+        const float s = mGraphics->GetDrawScale();
+        switch (e.type)
+        {
+        case Expose:
+        {
+            if (mGraphics->GetFrameStats().count == 0)
+                mGraphics->DrawFrame();
+            const IRECT r(static_cast<float>(e.xexpose.x), static_cast<float>(e.xexpose.y),
+                          static_cast<float>(e.xexpose.x + e.xexpose.width),
+                          static_cast<float>(e.xexpose.y + e.xexpose.height));
+            pushRects({r});
+            break;
+        }
+        case ButtonPress:
+        {
+            const XButtonEvent& b = e.xbutton;
+            const float x = b.x / s, y = b.y / s;
+            const IMouseMod mod = modFromState(b.state, b.button);
+            if (b.button == Button4 || b.button == Button5)
+                mGraphics->OnMouseWheel(x, y, mod, b.button == Button4 ? 1.0f : -1.0f);
+            else if (b.button == Button1 || b.button == Button3)
+            {
+                const bool dbl = b.button == mX->lastPressButton &&
+                                 b.time - mX->lastPressTime <= kDoubleClickMs &&
+                                 std::abs(b.x - mX->lastPressX) <= kDoubleClickPx &&
+                                 std::abs(b.y - mX->lastPressY) <= kDoubleClickPx;
+                if (dbl)
+                {
+                    mX->lastPressTime = 0;
+                    mX->lastPressButton = 0;
+                    mGraphics->OnMouseDblClick(x, y, mod);
+                }
+                else
+                {
+                    mX->lastPressTime = b.time;
+                    mX->lastPressButton = b.button;
+                    mX->lastPressX = b.x;
+                    mX->lastPressY = b.y;
+                    mGraphics->OnMouseDown(x, y, mod);
+                }
+            }
+            break;
+        }
+        case ButtonRelease:
+            if (e.xbutton.button == Button1 || e.xbutton.button == Button3)
+                mGraphics->OnMouseUp(e.xbutton.x / s, e.xbutton.y / s,
+                                     modFromState(e.xbutton.state, e.xbutton.button));
+            break;
+        case MotionNotify:
+            mGraphics->OnMouseMove(e.xmotion.x / s, e.xmotion.y / s, modFromState(e.xmotion.state, 0));
+            break;
+        case LeaveNotify:
+            if ((e.xcrossing.state & (Button1Mask | Button3Mask)) == 0)
+                mGraphics->OnMouseOut();
+            break;
+        case KeyPress:
+        {
+            char buf[64] = {};
+            KeySym sym = NoSymbol;
+            int n = 0;
+            if (mX->ic != nullptr)
+            {
+                Status status = 0;
+                n = Xutf8LookupString(mX->ic, &e.xkey, buf, sizeof buf - 1, &sym, &status);
+                if (status == XBufferOverflow)
+                    n = 0;
+            }
+            else
+                n = XLookupString(&e.xkey, buf, sizeof buf - 1, &sym, nullptr);
+            IKeyPress k;
+            k.vk = lookUp(kXKeys, static_cast<long>(sym), EVirtualKey::Text);
+            k.S = (e.xkey.state & ShiftMask) != 0;
+            k.C = (e.xkey.state & ControlMask) != 0;
+            k.A = (e.xkey.state & Mod1Mask) != 0;
+            if (k.vk == EVirtualKey::Text)
+            {
+                if (n > 0 && static_cast<unsigned char>(buf[0]) >= 0x20 && buf[0] != 0x7F)
+                    k.utf8.assign(buf, static_cast<std::size_t>(n));
+                else
+                    k.vk = EVirtualKey::Other;
+            }
+            if (k.vk != EVirtualKey::Other)
+                mGraphics->OnKeyDown(k);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+}
+
+void EditorView::tick()
+{
+    if (!mAttached || !mX)
+        return;
+    drainEvents();
+    int w = 0, h = 0;
+    bool resize = false;
+    {
+        std::lock_guard lock(mPlug.GetUiMutex());
+        resize = mGraphics->TakeResizeRequest(w, h);
+    }
+    if (resize)
+    {
+        ViewRect r(0, 0, w, h);
+        checkSizeConstraint(&r);
+        if (r.getWidth() != mWidth || r.getHeight() != mHeight)
+        {
+            if (mFrame == nullptr || mFrame->resizeView(this, &r) != kResultTrue)
+                onSize(&r);
+        }
+    }
+    if (!mAttached || !mX)
+        return;
+    std::vector<IRECT> rects;
+    {
+        std::lock_guard lock(mPlug.GetUiMutex());
+        // The text entry needs the keyboard: take the focus while it is open, give it back after.
+        const ITextEntryControl* te = mGraphics->GetTextEntryControl();
+        const bool wantFocus = te != nullptr && te->IsOpen();
+        if (wantFocus != mX->focused)
+        {
+            Window parent = 0, root = 0, *children = nullptr;
+            unsigned int n = 0;
+            if (wantFocus)
+                XSetInputFocus(mX->display, mWindow, RevertToParent, CurrentTime);
+            else if (XQueryTree(mX->display, mWindow, &root, &parent, &children, &n) != 0)
+            {
+                if (children != nullptr)
+                    XFree(children);
+                // Focus can only go to a viewable window; a host closing its window keeps its own.
+                XWindowAttributes wa{};
+                if (XGetWindowAttributes(mX->display, parent, &wa) != 0 && wa.map_state == IsViewable)
+                    XSetInputFocus(mX->display, parent, RevertToParent, CurrentTime);
+            }
+            mX->focused = wantFocus;
+        }
+        mGraphics->DrawFrame(&rects);
+    }
+    pushRects(rects);
+}
+
+void EditorView::pushRects(const std::vector<IRECT>& pixelRects)
+{
+    if (pixelRects.empty() || !mX || mGraphics == nullptr)
+        return;
+    cairo_surface_t* bb = mGraphics->GetBackBuffer();
+    cairo_surface_flush(bb);
+    const int bw = cairo_image_surface_get_width(bb), bh = cairo_image_surface_get_height(bb);
+    // The back buffer's ARGB32 pixels are what a 24-bit TrueColor ZPixmap with 32 bits per pixel
+    // expects; the image only borrows them.
+    XImage* img = XCreateImage(
+        mX->display, mX->visual, 24, ZPixmap, 0, reinterpret_cast<char*>(cairo_image_surface_get_data(bb)),
+        static_cast<unsigned>(bw), static_cast<unsigned>(bh), 32, cairo_image_surface_get_stride(bb));
+    if (img == nullptr)
+        return;
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    img->byte_order = LSBFirst;
+#else
+    img->byte_order = MSBFirst;
+#endif
+    for (const IRECT& r : pixelRects)
+    {
+        const IRECT c = r.Intersect({0.0f, 0.0f, static_cast<float>(std::min(bw, mWidth)),
+                                     static_cast<float>(std::min(bh, mHeight))});
+        if (c.Empty())
+            continue;
+        const int x = static_cast<int>(c.L), y = static_cast<int>(c.T);
+        XPutImage(mX->display, mWindow, mX->gc, img, x, y, x, y, static_cast<unsigned>(c.W()),
+                  static_cast<unsigned>(c.H()));
+    }
+    img->data = nullptr; // not ours to free
+    XDestroyImage(img);
+    XFlush(mX->display);
+}
+
+} // namespace igraphics
+
+// The wrapper's view hook lives beside the view, so the wrapper itself needs no X11: a view for
+// every plug-in that has an editor factory.
+Steinberg::IPlugView* iplug::IPlugVST3::CreateEditorView()
+{
+    if (!GetConfig().plugHasUI || !GetEditorFactory())
+        return nullptr;
+    return new igraphics::EditorView(*this);
+}

@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The editor as a VST 3 view on Linux: a child X11 window of the host's window, driven by the
+// host's run loop (Steinberg::Linux::IRunLoop, taken from the frame).
+//
+// attached(): opens its own X connection, creates the graphics context through the plug-in's
+// editor factory, attaches it (AttachEditor), runs the layout hook and OnUIOpen, creates and maps
+// the window, registers the connection's descriptor and a 16 ms timer with the run loop, and hands
+// the frame to the wrapper (ViewAttached) so its idle work runs on the same loop. removed(): the
+// reverse (ViewRemoved, unregister, OnUIClose, detach, destroy), promptly.
+//
+// Every tick drains the X events, takes a resize the corner resizer asked for (and asks the host
+// through IPlugFrame::resizeView: never from inside an X event), draws the dirty regions into the
+// back buffer and copies only those rectangles to the window. A tick with nothing dirty draws
+// nothing. Sizes: the default is the plug-in's editor size; the host may resize within the
+// plug-in's limits, the aspect kept (checkSizeConstraint); a resize scales the drawing and never
+// re-lays controls out.
+//
+// Threads: the host's UI thread (the one running its run loop). No X error handler is installed;
+// X errors stay visible to the host and to tests.
+#pragma once
+
+#include "IGraphicsStructs.h"
+
+#include "pluginterfaces/gui/iplugview.h"
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+namespace iplug
+{
+class IPlugVST3;
+}
+
+namespace igraphics
+{
+
+class IGraphics;
+
+class EditorView : public Steinberg::IPlugView,
+                   public Steinberg::Linux::IEventHandler,
+                   public Steinberg::Linux::ITimerHandler
+{
+public:
+    // Holds a reference to plug for its lifetime. Created with a reference count of 1.
+    explicit EditorView(iplug::IPlugVST3& plug);
+    virtual ~EditorView();
+
+    static constexpr Steinberg::Linux::TimerInterval kTimerMs = 16; // ~60 frames per second
+
+    // The open editor's graphics, or nullptr while not attached (tests and tools).
+    IGraphics* GetGraphics() const { return mGraphics; }
+    // The X window id of the editor's child window, 0 while not attached.
+    unsigned long GetWindow() const { return mWindow; }
+
+    // --- FUnknown
+    Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
+    Steinberg::uint32 PLUGIN_API addRef() override;
+    Steinberg::uint32 PLUGIN_API release() override;
+
+    // --- IPlugView
+    Steinberg::tresult PLUGIN_API isPlatformTypeSupported(Steinberg::FIDString type) override;
+    Steinberg::tresult PLUGIN_API attached(void* parent, Steinberg::FIDString type) override;
+    Steinberg::tresult PLUGIN_API removed() override;
+    Steinberg::tresult PLUGIN_API onWheel(float distance) override;
+    // Keys from the host reach the same handler as the window's X key events; a key the editor does
+    // not use answers kResultFalse so the host keeps its shortcuts.
+    Steinberg::tresult PLUGIN_API onKeyDown(Steinberg::char16 key, Steinberg::int16 keyCode,
+                                            Steinberg::int16 modifiers) override;
+    Steinberg::tresult PLUGIN_API onKeyUp(Steinberg::char16 key, Steinberg::int16 keyCode,
+                                          Steinberg::int16 modifiers) override;
+    Steinberg::tresult PLUGIN_API getSize(Steinberg::ViewRect* size) override;
+    Steinberg::tresult PLUGIN_API onSize(Steinberg::ViewRect* newSize) override;
+    Steinberg::tresult PLUGIN_API onFocus(Steinberg::TBool state) override;
+    Steinberg::tresult PLUGIN_API setFrame(Steinberg::IPlugFrame* frame) override;
+    Steinberg::tresult PLUGIN_API canResize() override;
+    Steinberg::tresult PLUGIN_API checkSizeConstraint(Steinberg::ViewRect* rect) override;
+
+    // --- IEventHandler, ITimerHandler (the host's run loop)
+    void PLUGIN_API onFDIsSet(Steinberg::Linux::FileDescriptor fd) override;
+    void PLUGIN_API onTimer() override;
+
+private:
+    struct X; // Xlib state, kept out of this header
+    bool handleKey(const IKeyPress& key);
+    void drainEvents();
+    void tick();
+    void pushRects(const std::vector<IRECT>& pixelRects);
+    void closeAll();
+
+    std::atomic<Steinberg::uint32> mRefCount{1};
+    iplug::IPlugVST3& mPlug;
+    Steinberg::IPlugFrame* mFrame = nullptr;
+    Steinberg::Linux::IRunLoop* mRunLoop = nullptr;
+    IGraphics* mGraphics = nullptr;
+    std::unique_ptr<X> mX;
+    unsigned long mWindow = 0;
+    int mWidth, mHeight; // window pixels
+    bool mAttached = false;
+};
+
+} // namespace igraphics

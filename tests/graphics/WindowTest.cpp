@@ -1,0 +1,349 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The editor as a VST 3 view in a real X11 window, through the host library's window, frame and run
+// loop, under a private Xvfb: pointer input injected with XTest reaches the host as edits, keys
+// reach the text entry, resizes keep the aspect, and opening and closing leaks nothing and raises
+// no X error. Every X connection of the process is synchronous (_Xdebug), so an error surfaces at
+// the request that caused it and the host window's handler counts it.
+#include "GraphicsRig.h"
+
+#include <gtest/gtest.h> // before Xlib, whose None macro it would meet
+
+#include "EditorView.h"
+#include "IControls.h"
+#include "ITextEntryControl.h"
+#include "PomeluRarorudIzad.h"
+
+#include "EditorWindow.h"
+#include "HostedEditor.h"
+#include "PlugFrame.h"
+#include "PluginInstance.h"
+#include "RunLoop.h"
+#include "XvfbServer.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <dirent.h>
+
+#include <chrono>
+#include <cstdlib>
+
+extern "C" int _Xdebug; // Xlib: every connection opened afterwards is synchronous
+
+namespace pomelu::test
+{
+namespace
+{
+
+using namespace igraphics;
+using namespace std::chrono_literals;
+using Edit = host::ComponentHandler::Edit;
+
+const IRECT kKnobRect(100, 100, 300, 300);
+
+// The layout of these tests: a knob on "Input" (-18 .. 18 dB) with an editable value box, and the
+// corner resizer with layout-on-resize, as the product attaches it.
+void testLayout(iplug::IEditorView& view)
+{
+    IGraphics* g = IGraphics::From(view);
+    if (g == nullptr || g->NControls() > 0)
+        return;
+    g->AttachCornerResizer(new ICornerResizerControl(g->GetBounds(), 20.0f, COLOR_TRANSLUCENT, COLOR_BLACK,
+                                                     COLOR_BLACK, EUIResizerMode::Scale, true));
+    g->EnableTooltips(true);
+    g->AttachTextEntryControl();
+    LoadTestFonts(*g);
+    g->AttachPanelBackground(IColor(255, 253, 247, 252));
+    IVStyle style;
+    style.showLabel = false;
+    style.colorSpec[kFG] = IColor(255, 255, 92, 145);
+    g->AttachControl(new IVKnobControl(kKnobRect, kInput, "INPUT", style, true));
+}
+
+int openDescriptors()
+{
+    int n = 0;
+    if (DIR* d = opendir("/proc/self/fd"))
+    {
+        while (readdir(d) != nullptr)
+            ++n;
+        closedir(d);
+    }
+    return n;
+}
+
+class EditorWindowTest : public testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        server = new XvfbServer;
+        if (server->running())
+            setenv("DISPLAY", server->display().c_str(), 1);
+        _Xdebug = 1;
+    }
+    static void TearDownTestSuite()
+    {
+        delete server;
+        server = nullptr;
+    }
+
+    void SetUp() override
+    {
+        if (!server->running())
+            GTEST_SKIP() << "no Xvfb: " << server->error();
+        plug = new PomeluRarorudIzad(iplug::InstanceInfo{});
+        plug->SetLayoutFunc(testLayout);
+        ASSERT_TRUE(instance.adopt(static_cast<Steinberg::Vst::IComponent*>(plug))) << instance.lastError();
+        ASSERT_TRUE(instance.setup(48000.0, 256));
+        xtest = XOpenDisplay(nullptr);
+        ASSERT_NE(xtest, nullptr);
+    }
+    void TearDown() override
+    {
+        editor.reset();
+        if (xtest != nullptr)
+            XCloseDisplay(xtest);
+        EXPECT_EQ(host::EditorWindow::xErrorCount(), 0u) << "X errors";
+    }
+
+    bool open()
+    {
+        std::string error;
+        editor = host::HostedEditor::open(instance.controller(), loop, "Pomelu Rarorud Izad", error);
+        EXPECT_TRUE(editor) << error;
+        if (editor)
+            loop.runFor(60ms); // mapped, exposed, first frame drawn
+        return editor != nullptr;
+    }
+    EditorView& view() { return *dynamic_cast<EditorView*>(editor->view()); }
+    IGraphics& graphics() { return *view().GetGraphics(); }
+
+    // Moves the pointer to a logical point of the page (through the current scale) and runs the loop.
+    void moveTo(float x, float y)
+    {
+        const float s = graphics().GetDrawScale();
+        int rx = 0, ry = 0;
+        Window child = 0;
+        XTranslateCoordinates(xtest, view().GetWindow(), DefaultRootWindow(xtest), static_cast<int>(x * s),
+                              static_cast<int>(y * s), &rx, &ry, &child);
+        XTestFakeMotionEvent(xtest, -1, rx, ry, CurrentTime);
+        XFlush(xtest);
+        loop.runFor(20ms);
+    }
+    void button(bool press)
+    {
+        XTestFakeButtonEvent(xtest, 1, press ? True : False, CurrentTime);
+        XFlush(xtest);
+        loop.runFor(20ms);
+    }
+    void key(KeySym sym)
+    {
+        const KeyCode code = XKeysymToKeycode(xtest, sym);
+        XTestFakeKeyEvent(xtest, code, True, CurrentTime);
+        XTestFakeKeyEvent(xtest, code, False, CurrentTime);
+        XFlush(xtest);
+        loop.runFor(20ms);
+    }
+    double inputDb() { return plug->GetParam(kInput)->Value(); }
+    bool edited(Edit::Kind kind)
+    {
+        for (const Edit& e : instance.componentHandler().edits())
+            if (e.kind == kind)
+                return true;
+        return false;
+    }
+
+    static XvfbServer* server;
+    PomeluRarorudIzad* plug = nullptr; // owned by the instance
+    host::PluginInstance instance;
+    host::RunLoop loop;
+    std::unique_ptr<host::HostedEditor> editor;
+    Display* xtest = nullptr;
+};
+
+XvfbServer* EditorWindowTest::server = nullptr;
+
+TEST_F(EditorWindowTest, EmbedsInTheHostWindowAndRunsOnItsLoop)
+{
+    const std::size_t fdsBefore = loop.eventHandlerCount();
+    ASSERT_TRUE(open());
+    EXPECT_EQ(loop.eventHandlerCount(), fdsBefore + 2) << "the host window's and the view's connections";
+    EXPECT_GE(loop.timerCount(), 1u) << "the view's frame timer";
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int n = 0;
+    ASSERT_TRUE(XQueryTree(xtest, view().GetWindow(), &root, &parent, &children, &n));
+    if (children != nullptr)
+        XFree(children);
+    EXPECT_EQ(parent, editor->window().id());
+    XWindowAttributes wa{};
+    XGetWindowAttributes(xtest, view().GetWindow(), &wa);
+    EXPECT_EQ(wa.map_state, IsViewable);
+    EXPECT_EQ(wa.width, 980);
+    EXPECT_EQ(wa.height, 680);
+
+    // What the window shows is the back buffer: the knob's body colour at its centre.
+    XImage* shot = XGetImage(xtest, view().GetWindow(), 0, 0, 980, 680, AllPlanes, ZPixmap);
+    ASSERT_NE(shot, nullptr);
+    const unsigned long centre =
+        XGetPixel(shot, static_cast<int>(kKnobRect.MW()), static_cast<int>(kKnobRect.MH()));
+    EXPECT_EQ(centre & 0xFFFFFF, 0xFF5C91u) << std::hex << centre;
+    XDestroyImage(shot);
+}
+
+TEST_F(EditorWindowTest, AClickAndADragReachTheHostAsOneEdit)
+{
+    ASSERT_TRUE(open());
+    moveTo(kKnobRect.MW(), kKnobRect.MH() - 30);
+    button(true);
+    for (int i = 1; i <= 4; ++i)
+        moveTo(kKnobRect.MW(), kKnobRect.MH() - 30 - 10.0f * i);
+    button(false);
+    loop.runUntil([&] { return edited(Edit::Kind::End); }, 2000ms);
+
+    // 40 units up over a 200-unit knob at gearing 4: 5 % of 36 dB.
+    EXPECT_NEAR(inputDb(), 1.8, 0.1);
+    const auto edits = instance.componentHandler().edits();
+    ASSERT_GE(edits.size(), 3u);
+    EXPECT_EQ(edits.front().kind, Edit::Kind::Begin);
+    EXPECT_EQ(edits.back().kind, Edit::Kind::End);
+    double last = 0.5;
+    for (std::size_t i = 1; i + 1 < edits.size(); ++i)
+    {
+        EXPECT_EQ(edits[i].kind, Edit::Kind::Perform) << i;
+        EXPECT_GT(edits[i].value, last) << i << ": dragging up raises the value step by step";
+        last = edits[i].value;
+    }
+    for (const Edit& e : edits)
+    {
+        EXPECT_EQ(e.id, static_cast<Steinberg::Vst::ParamID>(kInput));
+        EXPECT_EQ(e.thread, std::this_thread::get_id()) << "edits arrive on the loop's thread";
+    }
+    EXPECT_DOUBLE_EQ(instance.controller()->getParamNormalized(kInput), last);
+}
+
+TEST_F(EditorWindowTest, KeysFromTheHostAndFromTheWindowReachTheTextEntry)
+{
+    ASSERT_TRUE(open());
+    EXPECT_EQ(view().onKeyDown('x', 0, 0), Steinberg::kResultFalse)
+        << "no entry open: the host keeps the key";
+    const IRECT box = static_cast<IVKnobControl*>(graphics().GetControl(1))->GetValueBounds();
+    moveTo(box.MW(), box.MH());
+    button(true);
+    button(false);
+    ASSERT_TRUE(graphics().GetTextEntryControl()->IsOpen());
+    EXPECT_EQ(view().onKeyDown('-', 0, 0), Steinberg::kResultTrue);
+    view().onKeyDown('6', 0, 0);
+    view().onKeyDown(0, 4 /* return */, 0);
+    EXPECT_DOUBLE_EQ(inputDb(), -6.0);
+
+    // The same through X key events: the entry took the keyboard focus. (Wait out the double-click
+    // time first, or the second press would reset the knob.)
+    loop.runFor(450ms);
+    button(true);
+    button(false);
+    ASSERT_TRUE(graphics().GetTextEntryControl()->IsOpen());
+    key(XK_3);
+    key(XK_Return);
+    EXPECT_DOUBLE_EQ(inputDb(), 3.0);
+}
+
+TEST_F(EditorWindowTest, ResizingKeepsTheAspectWithinTheLimits)
+{
+    ASSERT_TRUE(open());
+    struct Case
+    {
+        int askW, askH, w, h;
+    };
+    // The dimension the user changed more decides; the other follows.
+    const Case cases[] = {
+        {1960, 1200, 1960, 1360}, {1960, 1000, 1441, 1000}, {100, 100, 326, 226}, {5000, 5000, 2940, 2040}};
+    for (const Case& c : cases)
+    {
+        editor->resize(c.askW, c.askH);
+        loop.runFor(30ms);
+        Steinberg::ViewRect r;
+        view().getSize(&r);
+        EXPECT_EQ(r.getWidth(), c.w) << c.askW << " x " << c.askH;
+        EXPECT_EQ(r.getHeight(), c.h) << c.askW << " x " << c.askH;
+        EXPECT_EQ(editor->window().width(), c.w);
+        EXPECT_NEAR(graphics().GetDrawScale(), c.w / 980.0f, 1e-3f);
+        EXPECT_EQ(graphics().GetControl(1)->GetRECT(), kKnobRect) << "controls never move";
+    }
+
+    // Dragging the corner resizer asks the host, from the loop's tick, for a larger window.
+    editor->resize(980, 680);
+    loop.runFor(30ms);
+    const int asked = editor->frame().resizeCount();
+    moveTo(970, 670);
+    button(true);
+    moveTo(1019, 704);
+    button(false);
+    loop.runFor(40ms);
+    EXPECT_GT(editor->frame().resizeCount(), asked);
+    Steinberg::ViewRect r;
+    view().getSize(&r);
+    EXPECT_GT(r.getWidth(), 1000);
+    EXPECT_NEAR(r.getWidth() / static_cast<double>(r.getHeight()), 980.0 / 680.0, 0.005);
+}
+
+TEST_F(EditorWindowTest, OpensAndClosesTwentyTimesLeavingNothingBehind)
+{
+    const int fds = openDescriptors();
+    const std::size_t handlers = loop.eventHandlerCount(), timers = loop.timerCount();
+    for (int i = 0; i < 20; ++i)
+    {
+        ASSERT_TRUE(open()) << i;
+        EXPECT_NE(plug->GetEditor(), nullptr);
+        editor->close();
+        editor.reset();
+        EXPECT_EQ(plug->GetEditor(), nullptr) << i;
+        EXPECT_EQ(loop.eventHandlerCount(), handlers) << i;
+        EXPECT_EQ(loop.timerCount(), timers) << i;
+    }
+    EXPECT_EQ(openDescriptors(), fds) << "every X connection closed";
+}
+
+// A frame that offers no run loop: the view has no clock and refuses to open.
+class FrameWithoutRunLoop : public Steinberg::IPlugFrame
+{
+public:
+    Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID, void** obj) override
+    {
+        *obj = nullptr;
+        return Steinberg::kNoInterface;
+    }
+    Steinberg::uint32 PLUGIN_API addRef() override { return 1; }
+    Steinberg::uint32 PLUGIN_API release() override { return 1; }
+    Steinberg::tresult PLUGIN_API resizeView(Steinberg::IPlugView*, Steinberg::ViewRect*) override
+    {
+        return Steinberg::kResultFalse;
+    }
+};
+
+TEST(EditorView, RefusesAFrameWithoutARunLoopAndSaysWhy)
+{
+    auto* plug = new PomeluRarorudIzad(iplug::InstanceInfo{});
+    Steinberg::IPlugView* view = plug->createView("editor");
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->isPlatformTypeSupported(Steinberg::kPlatformTypeX11EmbedWindowID),
+              Steinberg::kResultTrue);
+    EXPECT_EQ(view->isPlatformTypeSupported(Steinberg::kPlatformTypeHWND), Steinberg::kResultFalse);
+    Steinberg::ViewRect r;
+    view->getSize(&r);
+    EXPECT_EQ(r.getWidth(), 980);
+    EXPECT_EQ(r.getHeight(), 680);
+    FrameWithoutRunLoop frame;
+    view->setFrame(&frame);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(view->attached(reinterpret_cast<void*>(1), Steinberg::kPlatformTypeX11EmbedWindowID),
+              Steinberg::kResultFalse);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("IRunLoop"), std::string::npos);
+    view->setFrame(nullptr);
+    view->release();
+    plug->release();
+}
+
+} // namespace
+} // namespace pomelu::test
