@@ -38,6 +38,17 @@ struct IColor
     }
 };
 
+// The one colour that paints like `top` painted over `bottom` (Porter-Duff "over").
+inline IColor Over(const IColor& top, const IColor& bottom)
+{
+    const double at = top.A / 255.0, ab = bottom.A / 255.0 * (1.0 - top.A / 255.0), a = at + ab;
+    if (a <= 0.0)
+        return {0, 0, 0, 0};
+    auto mix = [&](int t, int b) { return static_cast<int>(std::lround((t * at + b * ab) / a)); };
+    return {static_cast<int>(std::lround(255.0 * a)), mix(top.R, bottom.R), mix(top.G, bottom.G),
+            mix(top.B, bottom.B)};
+}
+
 inline constexpr IColor COLOR_TRANSPARENT{0, 0, 0, 0};
 inline constexpr IColor COLOR_BLACK{255, 0, 0, 0};
 inline constexpr IColor COLOR_WHITE{255, 255, 255, 255};

@@ -4,6 +4,8 @@
 #include "IPlugBase.h"
 #include "ISender.h"
 
+#include <cairo.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -225,10 +227,27 @@ void IVSpectrumAnalyzerControl::OnPopupMenuSelection(IPopupMenu* pSelectedMenu, 
 
 void IVSpectrumAnalyzerControl::Draw(IGraphics& g)
 {
-    const IRECT& r = GetRECT();
-    g.FillRect(GetColor(kBG), r, &mBlend);
     const FreqAxis fx = GetFreqAxis();
     const DbAxis dy = GetDbAxis();
+    auto packed = [](const IColor& c)
+    { return static_cast<double>((c.A << 24 | c.R << 16 | c.G << 8 | c.B) & 0xFFFFFFFFu); };
+    // Background, grid, axis labels and title change with the axes and the style only.
+    const double key[] = {fx.lo,
+                          fx.hi,
+                          fx.log ? 1.0 : 0.0,
+                          dy.lo,
+                          dy.hi,
+                          packed(GetColor(kBG)),
+                          packed(mStyle.labelText.fgColor),
+                          mBlend.weight};
+    mAxesLayer.Paint(g, GetRECT(), key, [&] { drawAxes(g, fx, dy); });
+    drawSpectra(g, fx, dy);
+    mNewData = false;
+}
+
+void IVSpectrumAnalyzerControl::drawAxes(IGraphics& g, const FreqAxis& fx, const DbAxis& dy)
+{
+    g.FillRect(GetColor(kBG), GetRECT(), &mBlend);
     const IColor ink = mStyle.labelText.fgColor;
     const IColor grid = ink.WithAlpha(38);
     const IText axisText = mStyle.labelText.WithSize(9.0f).WithFGColor(ink.WithAlpha(170));
@@ -272,55 +291,79 @@ void IVSpectrumAnalyzerControl::Draw(IGraphics& g)
         g.DrawText(axisText, text, box);
         lastLabelRight = box.R;
     }
-
-    // Spectra: one point per two logical units of width (the loudest bin there), filled below;
-    // finer points cost stroking time without showing more.
-    if (mDataFFTSize > 0)
-    {
-        const int nBins = mDataFFTSize / 2 + 1;
-        const double binHz = mSampleRate / mDataFFTSize;
-        for (int ch = 0; ch < kMaxChannels; ++ch)
-        {
-            if ((ch == 0 && mChannels == EChannels::Right) || (ch == 1 && mChannels == EChannels::Left))
-                continue;
-            const float* bins = mBins[static_cast<std::size_t>(ch)].data();
-            mX.clear();
-            mY.clear();
-            float colX = -1e9f, colMax = 0.0f;
-            auto flush = [&]
-            {
-                if (colX > -1e8f)
-                {
-                    mX.push_back(colX);
-                    mY.push_back(static_cast<float>(dy.ToY(AmpToDb(colMax, mLowDb))));
-                }
-            };
-            for (int i = 1; i < nBins; ++i)
-            {
-                const float x = std::clamp(static_cast<float>(fx.ToX(i * binHz)), mPlot.L, mPlot.R);
-                if (x - colX >= 2.0f)
-                {
-                    flush();
-                    colX = x;
-                    colMax = 0.0f;
-                }
-                colMax = std::max(colMax, bins[i]);
-            }
-            flush();
-            if (mX.size() < 2)
-                continue;
-            mX.push_back(mX.back());
-            mY.push_back(mPlot.B);
-            mX.push_back(mX.front());
-            mY.push_back(mPlot.B);
-            g.FillPolygon(mChannelColors[static_cast<std::size_t>(ch)].WithOpacity(mFillOpacity), mX.data(),
-                          mY.data(), static_cast<int>(mX.size()));
-            g.DrawPolyline(mChannelColors[static_cast<std::size_t>(ch)], mX.data(), mY.data(),
-                           static_cast<int>(mX.size()) - 2, nullptr, mCurveThickness);
-        }
-    }
     DrawLabel(g);
-    mNewData = false;
+}
+
+void IVSpectrumAnalyzerControl::drawSpectra(IGraphics& g, const FreqAxis& fx, const DbAxis& dy)
+{
+    // Spectra: one point per two logical units of width (the loudest bin there), filled below;
+    // finer points cost stroking time without showing more. Redrawn with every spectrum, they are
+    // the editor's costliest drawing while audio runs: Cairo's fast antialiasing (4 x 4 samples per
+    // pixel) and bevelled joins draw them in about half the time, with no visible loss on a line
+    // that moves 40 times a second.
+    if (mDataFFTSize <= 0)
+        return;
+    const int nBins = mDataFFTSize / 2 + 1;
+    const bool both = mChannels == EChannels::LeftAndRight;
+    // A mono source in a stereo track gives two equal spectra: the second curve covers the first,
+    // so one curve is drawn, its fill in the colour the two fills make on top of each other.
+    const bool equal = both && std::equal(mBins[0].begin(), mBins[0].begin() + nBins, mBins[1].begin());
+    cairo_t* cr = g.GetDrawContext();
+    cairo_save(cr);
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_FAST);
+    for (int ch = 0; ch < kMaxChannels; ++ch)
+    {
+        if ((ch == 0 && (mChannels == EChannels::Right || equal)) ||
+            (ch == 1 && mChannels == EChannels::Left))
+            continue;
+        const IColor fill = mChannelColors[static_cast<std::size_t>(ch)].WithOpacity(mFillOpacity);
+        drawSpectrum(g, fx, dy, ch, equal ? Over(fill, mChannelColors[0].WithOpacity(mFillOpacity)) : fill);
+    }
+    cairo_restore(cr);
+}
+
+void IVSpectrumAnalyzerControl::drawSpectrum(IGraphics& g, const FreqAxis& fx, const DbAxis& dy, int ch,
+                                             const IColor& fill)
+{
+    const int nBins = mDataFFTSize / 2 + 1;
+    const double binHz = mSampleRate / mDataFFTSize;
+    const float* bins = mBins[static_cast<std::size_t>(ch)].data();
+    mX.clear();
+    mY.clear();
+    float colX = -1e9f, colMax = 0.0f;
+    auto flush = [&]
+    {
+        if (colX > -1e8f)
+        {
+            mX.push_back(colX);
+            mY.push_back(static_cast<float>(dy.ToY(AmpToDb(colMax, mLowDb))));
+        }
+    };
+    for (int i = 1; i < nBins; ++i)
+    {
+        const float x = std::clamp(static_cast<float>(fx.ToX(i * binHz)), mPlot.L, mPlot.R);
+        if (x - colX >= 2.0f)
+        {
+            flush();
+            colX = x;
+            colMax = 0.0f;
+        }
+        colMax = std::max(colMax, bins[i]);
+    }
+    flush();
+    if (mX.size() < 2)
+        return;
+    mX.push_back(mX.back());
+    mY.push_back(mPlot.B);
+    mX.push_back(mX.front());
+    mY.push_back(mPlot.B);
+    g.FillPolygon(fill, mX.data(), mY.data(), static_cast<int>(mX.size()));
+    g.PathMoveTo(mX[0], mY[0]);
+    for (std::size_t i = 1; i + 2 < mX.size(); ++i)
+        g.PathLineTo(mX[i], mY[i]);
+    IStrokeOptions bevel;
+    bevel.join = ELineJoin::Bevel;
+    g.PathStroke(mChannelColors[static_cast<std::size_t>(ch)], mCurveThickness, bevel);
 }
 
 } // namespace igraphics

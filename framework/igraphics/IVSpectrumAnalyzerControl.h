@@ -7,6 +7,7 @@
 // with messages 1 (sample rate, double), 2 (FFT size), 3 (overlap) and 4 (window index).
 #pragma once
 
+#include "ICachedLayer.h"
 #include "IControls.h"
 #include "IPopupMenu.h"
 #include "Mappings.h"
@@ -74,6 +75,9 @@ public:
     float GetSmoothedBin(int channel, int bin) const;
 
 private:
+    void drawAxes(IGraphics& g, const FreqAxis& fx, const DbAxis& dy);
+    void drawSpectra(IGraphics& g, const FreqAxis& fx, const DbAxis& dy);
+    void drawSpectrum(IGraphics& g, const FreqAxis& fx, const DbAxis& dy, int ch, const IColor& fill);
     void syncMenuChecks();
     void sendOption(int msgTag, int value);
     int shownFFTSize() const { return mDataFFTSize > 0 ? mDataFFTSize : mFFTSize; }
@@ -90,6 +94,7 @@ private:
     std::vector<float> mX, mY;                          // drawing scratch, sized once
     IRECT mPlot;
     IPopupMenu mMenu{"Options"};
+    ICachedLayer mAxesLayer; // background, grid, labels, title
 };
 
 } // namespace igraphics

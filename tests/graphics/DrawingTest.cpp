@@ -4,6 +4,8 @@
 #include "GraphicsRig.h"
 
 #include "IControls.h"
+#include "ISender.h"
+#include "IVSpectrumAnalyzerControl.h"
 #include "Mappings.h"
 
 #include <gtest/gtest.h>
@@ -324,6 +326,67 @@ TEST(Frames, OnlyDirtyControlsAreRedrawnAndAQuietFrameDrawsNothing)
     ASSERT_TRUE(g.DrawFrame(&rects));
     ASSERT_EQ(rects.size(), 1u);
     EXPECT_EQ(rects[0], IRECT(20, 20, 120, 60)) << "the control's rectangle in window pixels at 2x";
+}
+
+TEST(Analyzer, TwoEqualSpectraDrawAsTwoCurvesOnTopOfEachOtherWould)
+{
+    // Equal channels are drawn as one curve with the colour the two fills make together; a right
+    // channel a hair louder takes the path for different ones. Both pictures must agree.
+    std::vector<std::uint32_t> pictures[2];
+    for (int variant = 0; variant < 2; ++variant)
+    {
+        GestureRecordingPlug plug;
+        IGraphics g(plug, 300, 100);
+        g.AttachPanelBackground(kPaper);
+        auto* an = static_cast<IVSpectrumAnalyzerControl*>(
+            g.AttachControl(new IVSpectrumAnalyzerControl(IRECT(0, 0, 300, 100)), 100));
+        static iplug::SpectrumFrame frame;
+        frame.ctrlTag = 100;
+        frame.nChans = 2;
+        frame.fftSize = 1024;
+        for (int b = 1; b <= 512; ++b)
+            frame.bins[0][b] = frame.bins[1][b] = static_cast<float>(0.3 / b);
+        if (variant == 1)
+            frame.bins[1][200] *= 1.0001f;
+        for (int i = 0; i < 10; ++i)
+            an->OnMsgFromDelegate(0, sizeof frame, &frame);
+        g.SetAllControlsDirty();
+        g.DrawFrame();
+        pictures[variant] = Pixels(g);
+    }
+    // Away from the antialiased edges (the green stroke and two pixels around it, the fill's right
+    // end) the fills must agree.
+    auto channel = [](std::uint32_t p, int shift) { return static_cast<int>((p >> shift) & 0xFF); };
+    auto nearCurve = [&](int x, int y)
+    {
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                if (y + dy >= 0 && y + dy < 100 && x + dx >= 0 && x + dx < 300)
+                {
+                    const std::uint32_t p = pictures[0][static_cast<std::size_t>((y + dy) * 300 + x + dx)];
+                    if (channel(p, 8) > 150 && channel(p, 16) < 120)
+                        return true;
+                }
+        return false;
+    };
+    int differing = 0, compared = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 297; ++x)
+        {
+            if (nearCurve(x, y))
+                continue;
+            ++compared;
+            const std::uint32_t a = pictures[0][static_cast<std::size_t>(y * 300 + x)],
+                                b = pictures[1][static_cast<std::size_t>(y * 300 + x)];
+            for (int shift : {0, 8, 16})
+                if (std::abs(channel(a, shift) - channel(b, shift)) > 2)
+                {
+                    ++differing;
+                    break;
+                }
+        }
+    EXPECT_GT(compared, 20000);
+    EXPECT_EQ(differing, 0);
 }
 
 } // namespace
