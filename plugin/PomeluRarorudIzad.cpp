@@ -94,13 +94,22 @@ bool PomeluRarorudIzad::OnMessage(int msgTag, int ctrlTag, int dataSize, const v
         return false;
     std::int32_t v = 0;
     std::memcpy(&v, pData, sizeof v);
+    // A refused size or overlap runs at its fallback: the analyzer hears which, so its menu checks
+    // the setting the spectra are made with ("64" leaves 1024 checked).
+    auto tellAnalyzer = [this](int tag, std::int32_t requested, std::int32_t taken)
+    {
+        if (taken != requested)
+            SendControlMsgFromDelegate(kCtrlTagSpectrum, tag, sizeof taken, &taken);
+    };
     switch (msgTag)
     {
     case kMsgTagFFTSize:
         spectrumSender.SetFFTSize(v);
+        tellAnalyzer(kMsgTagFFTSize, v, spectrumSender.GetFFTSize());
         return true;
     case kMsgTagOverlap:
         spectrumSender.SetOverlap(v);
+        tellAnalyzer(kMsgTagOverlap, v, spectrumSender.GetOverlap());
         return true;
     case kMsgTagWindowType:
         if (v < 0 || v >= iplug::ISpectrumSender::kNumWindowTypes)
