@@ -205,7 +205,7 @@ TEST(RenderSessionLoop, HandsTheEffectContiguousBlocksNoLargerThanAsked)
     RenderOptions options = parseArguments({f.input, f.output, "--block", "1000", "--tempo", "90"});
     FakeEffect effect;
     ProgressBar quiet(nullptr, false, 0);
-    const RenderResult result = renderFile(effect, options, quiet);
+    const RenderResult result = renderFile(effect, options, renderJobs(options).front(), quiet);
     EXPECT_EQ(effect.preparedBlock, 1000);
     EXPECT_EQ(effect.largestBlock, 1000);
     EXPECT_EQ(effect.preparedChannels, 2);
