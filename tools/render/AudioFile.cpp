@@ -191,7 +191,7 @@ int AudioReader::read(double* interleaved, int maxFrames)
 }
 
 AudioWriter::AudioWriter(const std::string& dest, int sampleRate, int channels, SampleFormat format,
-                         const EncoderSettings& encoder)
+                         const EncoderSettings& encoder, std::int64_t expectedFrames)
     : destination(dest), channelCount(channels), sampleFormat(format)
 {
     checkOutputFormat(destination, format);
@@ -213,8 +213,9 @@ AudioWriter::AudioWriter(const std::string& dest, int sampleRate, int channels, 
         throwUsageError("output '" + destination + "': this file type cannot hold " +
                         std::to_string(channels) + " channels at " + std::to_string(sampleRate) +
                         " Hz in this sample format");
-    // Plain WAV stops at 4 GB (a 32-bit size field); RF64 goes on and shrinks back to WAV when small.
-    if (type == FileType::Wav)
+    // Plain WAV stops at 4 GB (a 32-bit size field); RF64 goes on.
+    const std::int64_t bytesPerSample = format == SampleFormat::Pcm16 ? 2 : format == SampleFormat::Pcm24 ? 3 : 4;
+    if (type == FileType::Wav && expectedFrames * channels * bytesPerSample > (std::int64_t{1} << 31))
     {
         info.format = (info.format & ~SF_FORMAT_TYPEMASK) | SF_FORMAT_RF64;
         rf64 = true;

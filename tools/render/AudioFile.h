@@ -76,8 +76,9 @@ private:
 
 // Writes an audio file under a temporary name in the destination's folder and gives it its real
 // name only in commit(), so a failed or interrupted render never leaves a half-written file (the
-// temporary name is registered for removal on SIGINT and SIGTERM). WAV is written as RF64 that
-// libsndfile downgrades to plain WAV on closing when the data stayed under 4 GB. Integer formats are
+// temporary name is registered for removal on SIGINT and SIGTERM). A WAV whose expected data comes
+// near the 4 GB that a WAV size field can count (past 2 GB) is written as RF64, which libsndfile
+// turns back into WAV on closing should it stay small after all; others are plain WAV. Integer formats are
 // quantised here: 16-bit with TPDF dither, 24-bit rounded, both clipped at full scale and counted.
 // Destroying a writer that was not committed removes the temporary file. Throws ToolError: usage
 // for an unknown extension or a format the container cannot hold, I/O when writing fails (the
@@ -86,7 +87,7 @@ class AudioWriter
 {
 public:
     AudioWriter(const std::string& destination, int sampleRate, int channels, SampleFormat format,
-                const EncoderSettings& encoder = {});
+                const EncoderSettings& encoder = {}, std::int64_t expectedFrames = 0);
     ~AudioWriter();
     AudioWriter(const AudioWriter&) = delete;
     AudioWriter& operator=(const AudioWriter&) = delete;
@@ -102,7 +103,7 @@ public:
     const std::string& temporaryPath() const { return tempPath; }
     // Samples (not frames) clipped at full scale by integer quantisation so far.
     std::int64_t clippedSamples() const { return clipped; }
-    // True when the file starts as RF64 and becomes plain WAV if it stays small.
+    // True when the file starts as RF64 (and would become WAV again if it stayed small).
     bool switchesToRf64() const { return rf64; }
 
 private:

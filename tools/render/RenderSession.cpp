@@ -145,6 +145,7 @@ RenderResult renderFile(Effect& effect, const RenderOptions& options, const Rend
     const bool report = options.report != RenderOptions::Report::None;
     const SampleFormat format = options.format.value_or(defaultSampleFormat(job.outputPath));
     const EncoderSettings encoder = encoderFor(options, type, channels);
+    const std::int64_t expectedFrames = reader.frames() + tailFrames;
     result.measured = report;
 
     // The plug-in's output is measured on the way for a target, or for the report when the file
@@ -159,7 +160,7 @@ RenderResult renderFile(Effect& effect, const RenderOptions& options, const Rend
     if (options.delivers())
         spill.emplace(job.outputPath, channels);
     else
-        writer.emplace(job.outputPath, rate, channels, format, encoder);
+        writer.emplace(job.outputPath, rate, channels, format, encoder, expectedFrames);
 
     // Every buffer is sized here, before the first block.
     std::vector<double> interleavedIn(static_cast<std::size_t>(block) * channels, 0.0);
@@ -241,7 +242,7 @@ RenderResult renderFile(Effect& effect, const RenderOptions& options, const Rend
         for (int attempt = 1;; ++attempt)
         {
             writer.reset();
-            writer.emplace(job.outputPath, rate, channels, format, encoder);
+            writer.emplace(job.outputPath, rate, channels, format, encoder, expectedFrames);
             std::optional<LoudnessMeter> stored;
             if (!lossy)
                 stored.emplace(channels, rate);
