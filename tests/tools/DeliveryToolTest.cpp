@@ -54,10 +54,15 @@ TEST(RenderRefusals, KeepTheInputAndLeaveNothingBehind)
         return d.file("in.wav");
     };
     const std::vector<Case> cases = {
-        {"OUT is IN", [&](TempDir& d) { return std::vector<std::string>{input(d, 48000), d.file("in.wav")}; },
+        {"OUT is IN",
+         [&](TempDir& d) {
+             return std::vector<std::string>{input(d, 48000), d.file("in.wav")};
+         },
          kExitUsageError, "is the input file itself"},
         {"OUT is IN by another spelling",
-         [&](TempDir& d) { return std::vector<std::string>{input(d, 48000), d.path() + "/./in.wav"}; },
+         [&](TempDir& d) {
+             return std::vector<std::string>{input(d, 48000), d.path() + "/./in.wav"};
+         },
          kExitUsageError, "is the input file itself"},
         {"OUT is a hard link to IN",
          [&](TempDir& d)
@@ -66,11 +71,17 @@ TEST(RenderRefusals, KeepTheInputAndLeaveNothingBehind)
              return std::vector<std::string>{d.file("in.wav"), d.file("link.wav")};
          },
          kExitUsageError, "is the input file itself"},
-        {"IN at 4 kHz", [&](TempDir& d) { return std::vector<std::string>{input(d, 4000), d.file("out.wav")}; },
+        {"IN at 4 kHz",
+         [&](TempDir& d) {
+             return std::vector<std::string>{input(d, 4000), d.file("out.wav")};
+         },
          kExitIoError, "is at 4000 Hz; the plug-in runs at 8000 Hz and up"},
         {"a silent render to a loudness target",
          [&](TempDir& d)
-         { return std::vector<std::string>{input(d, 48000), d.file("out.wav"), "--set", "Mute=on", "--target", "podcast"}; },
+         {
+             return std::vector<std::string>{input(d, 48000), d.file("out.wav"), "--set",
+                                             "Mute=on",       "--target",        "podcast"};
+         },
          kExitIoError, "the render is silent"},
     };
     for (const Case& c : cases)
@@ -122,11 +133,23 @@ TEST(RenderDelivery, ReachesTheTargetUnderTheCeilingAndOtherwiseOnlyScales)
     };
     const std::vector<Case> cases = {
         {"quiet speech up to -18", testProgramme(48000, 2, 6.0), {"--lufs", "-18"}, -18.0, -1.0, true},
-        {"hot sine to podcast, limited", sine(48000, 2, 1000.0, -3.0, 6.0), {"--target", "podcast", "--set", "Gain=6"},
-         -16.0, -1.0, false},
-        {"mono to broadcast at -2 dBTP", testProgramme(44100, 1, 6.0), {"--target", "broadcast", "--true-peak", "-2"},
-         -26.0, -2.0, true},
-        {"loud speech to streaming, limited", testProgramme(48000, 2, 6.0), {"--target", "streaming"}, -14.0, -1.0,
+        {"hot sine to podcast, limited",
+         sine(48000, 2, 1000.0, -3.0, 6.0),
+         {"--target", "podcast", "--set", "Gain=6"},
+         -16.0,
+         -1.0,
+         false},
+        {"mono to broadcast at -2 dBTP",
+         testProgramme(44100, 1, 6.0),
+         {"--target", "broadcast", "--true-peak", "-2"},
+         -26.0,
+         -2.0,
+         true},
+        {"loud speech to streaming, limited",
+         testProgramme(48000, 2, 6.0),
+         {"--target", "streaming"},
+         -14.0,
+         -1.0,
          false},
     };
     for (const Case& c : cases)
@@ -160,7 +183,8 @@ TEST(RenderOutput, SixteenBitIsDitheredAndCountsWhatClipsAndTheReportMeasuresThe
     TempDir dir;
     // +6 dBFS: a third of every cycle lies beyond full scale.
     writeAudio(dir.file("hot.wav"), sine(48000, 1, 997.0, 6.0, 1.0), SF_FORMAT_FLOAT);
-    const ToolRun hot = runFake({dir.file("hot.wav"), dir.file("hot16.wav"), "--format", "pcm16", "--report", "json"});
+    const ToolRun hot =
+        runFake({dir.file("hot.wav"), dir.file("hot16.wav"), "--format", "pcm16", "--report", "json"});
     ASSERT_EQ(hot.exitCode, 0) << hot.err;
     const AudioData file = readAudio(dir.file("hot16.wav"));
     long atFullScale = 0;
@@ -219,8 +243,12 @@ TEST(RenderOutput, ShortWavStaysPlainWavAndReportNoneAnalysesNothing)
         large.commit();
         EXPECT_EQ(readAudio(dir.file("large.wav")).samples, (std::vector<double>{0.25, -0.5}));
     }
-    EXPECT_TRUE(AudioWriter(dir.file("x.wav"), 48000, 2, SampleFormat::Float32, {}, threeHours).switchesToRf64());
-    EXPECT_TRUE(AudioWriter(dir.file("x.wav"), 48000, 2, SampleFormat::Pcm16, {}, threeHours * 4 / 3).switchesToRf64());
-    EXPECT_FALSE(AudioWriter(dir.file("x.wav"), 48000, 2, SampleFormat::Float32, {}, threeHours / 3).switchesToRf64());
-    EXPECT_FALSE(AudioWriter(dir.file("x.flac"), 48000, 2, SampleFormat::Pcm24, {}, threeHours).switchesToRf64());
+    EXPECT_TRUE(
+        AudioWriter(dir.file("x.wav"), 48000, 2, SampleFormat::Float32, {}, threeHours).switchesToRf64());
+    EXPECT_TRUE(AudioWriter(dir.file("x.wav"), 48000, 2, SampleFormat::Pcm16, {}, threeHours * 4 / 3)
+                    .switchesToRf64());
+    EXPECT_FALSE(
+        AudioWriter(dir.file("x.wav"), 48000, 2, SampleFormat::Float32, {}, threeHours / 3).switchesToRf64());
+    EXPECT_FALSE(
+        AudioWriter(dir.file("x.flac"), 48000, 2, SampleFormat::Pcm24, {}, threeHours).switchesToRf64());
 }

@@ -214,7 +214,9 @@ AudioWriter::AudioWriter(const std::string& dest, int sampleRate, int channels, 
                         std::to_string(channels) + " channels at " + std::to_string(sampleRate) +
                         " Hz in this sample format");
     // Plain WAV stops at 4 GB (a 32-bit size field); RF64 goes on.
-    const std::int64_t bytesPerSample = format == SampleFormat::Pcm16 ? 2 : format == SampleFormat::Pcm24 ? 3 : 4;
+    const std::int64_t bytesPerSample = format == SampleFormat::Pcm16   ? 2
+                                        : format == SampleFormat::Pcm24 ? 3
+                                                                        : 4;
     if (type == FileType::Wav && expectedFrames * channels * bytesPerSample > (std::int64_t{1} << 31))
     {
         info.format = (info.format & ~SF_FORMAT_TYPEMASK) | SF_FORMAT_RF64;

@@ -66,7 +66,7 @@ namespace
 {
 constexpr int kDeliveryBlock = 8192;
 constexpr double kLoudnessTolerance = 0.2; // LU a delivered file may miss its target by before a retry
-constexpr int kDeliveryAttempts = 4;
+constexpr int kDeliveryAttempts = 6;
 // Room under the ceiling for meters whose oversampling filters read inter-sample peaks a little
 // higher than ours: 0.1 dB.
 constexpr double kCeilingMargin = 0.1;
@@ -239,6 +239,8 @@ RenderResult renderFile(Effect& effect, const RenderOptions& options, const Rend
         delivery.gainDb = delivery.targetLufs - before.integratedLufs;
         // Encoding moves true peaks: lossy files start with half a dB more room and are checked decoded.
         double limiterCeiling = options.ceilingDbtp - kCeilingMargin - (lossy ? 0.5 : 0.0);
+        // The limiter takes back part of any gain: the next try follows the slope of the last two.
+        double lastGain = 0.0, lastLufs = before.integratedLufs, slope = 1.0;
         for (int attempt = 1;; ++attempt)
         {
             writer.reset();
@@ -262,9 +264,18 @@ RenderResult renderFile(Effect& effect, const RenderOptions& options, const Rend
                                  "': the encoder keeps true peaks above the ceiling (" +
                                  formatNumber(std::round(result.output.truePeakDbtp * 100.0) / 100.0) +
                                  " dBTP); try a higher --bitrate or --quality");
+                result.warning = "reached " +
+                                 formatNumber(std::round(result.output.integratedLufs * 10.0) / 10.0) +
+                                 " LUFS, not " + formatNumber(delivery.targetLufs) +
+                                 ": the limiter cannot hold more loudness under the ceiling";
                 break;
             }
-            delivery.gainDb += miss;
+            const double gained = result.output.integratedLufs - lastLufs;
+            if (std::fabs(gained) > 0.05)
+                slope = std::clamp((delivery.gainDb - lastGain) / gained, 1.0, 4.0);
+            lastGain = delivery.gainDb;
+            lastLufs = result.output.integratedLufs;
+            delivery.gainDb += miss * slope;
             if (over > 0.0)
                 limiterCeiling -= over + 0.1;
         }
@@ -359,8 +370,10 @@ void printReport(std::ostream& out, const RenderOptions& options, const RenderRe
         out << deliveryLine(*r.delivery) << '\n';
 }
 
-void warnAboutClipping(std::ostream& err, const RenderResult& r)
+void warn(std::ostream& err, const RenderResult& r)
 {
+    if (!r.warning.empty())
+        err << "pomelu-render: warning: '" << r.job.outputPath << "': " << r.warning << '\n';
     if (r.clippedSamples > 0)
         err << "pomelu-render: warning: '" << r.job.outputPath << "': " << r.clippedSamples
             << " samples clipped at full scale (lower Output, or deliver with --target)\n";
@@ -397,7 +410,7 @@ int renderBatch(const std::vector<RenderJob>& jobs, const RenderOptions& options
                 const RenderResult result = renderFile(*effect, options, jobs[i], silent);
                 const std::lock_guard<std::mutex> guard(lock);
                 printReport(env.out, options, result, true);
-                warnAboutClipping(env.err, result);
+                warn(env.err, result);
             }
             catch (const ToolError& failure)
             {
@@ -456,7 +469,7 @@ int run(const std::vector<std::string>& arguments, const ToolEnvironment& env)
                         probe.frames() + static_cast<std::int64_t>(options.tailSeconds * probe.sampleRate()));
         const RenderResult result = renderFile(*effect, options, job, bar);
         printReport(env.out, options, result, false);
-        warnAboutClipping(env.err, result);
+        warn(env.err, result);
     }
     if (options.saveStatePath)
         writeBinaryFileAtomically(*options.saveStatePath, state);

@@ -43,6 +43,7 @@ struct RenderResult
     std::optional<LoudnessFigures> beforeDelivery; // the plug-in's output, with a loudness target
     std::optional<DeliveryFigures> delivery;
     std::int64_t clippedSamples = 0;
+    std::string warning; // a target that could not be reached, for the user to hear of
 };
 
 // Runs job.inputPath through the effect block by block into job.outputPath, which appears only
