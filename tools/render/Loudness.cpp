@@ -97,37 +97,41 @@ void LoudnessMeter::add(const double* interleaved, int frames)
         addWeighted(interleaved, frames);
 }
 
-double LoudnessMeter::weigh(std::array<double, 4>& s, double x) const
-{
-    const double y = shelf.b0 * x + s[0];
-    s[0] = shelf.b1 * x - shelf.a1 * y + s[1];
-    s[1] = shelf.b2 * x - shelf.a2 * y;
-    const double z = highPass.b0 * y + s[2];
-    s[2] = highPass.b1 * y - highPass.a1 * z + s[3];
-    s[3] = highPass.b2 * y - highPass.a2 * z;
-    return z;
-}
-
 void LoudnessMeter::addWeighted(const double* interleaved, int frames)
 {
     if (squares.size() < static_cast<std::size_t>(frames))
         squares.resize(static_cast<std::size_t>(frames));
-    // A channel pair runs in one loop: the two filter recursions overlap instead of waiting in turn.
+    // Two channels run in one loop in the two lanes of an SSE2 register (the x86-64 baseline), so
+    // both recursions advance together. Mono runs the same loop with a silent second lane.
+    typedef double Lanes __attribute__((vector_size(16)));
+    const auto splat = [](double v) { return Lanes{v, v}; };
+    const Lanes sb0 = splat(shelf.b0), sb1 = splat(shelf.b1), sb2 = splat(shelf.b2), sa1 = splat(shelf.a1),
+                sa2 = splat(shelf.a2), hb0 = splat(highPass.b0), hb1 = splat(highPass.b1),
+                hb2 = splat(highPass.b2), ha1 = splat(highPass.a1), ha2 = splat(highPass.a2);
     for (int c = 0; c < channelCount; c += 2)
     {
         const bool pair = c + 1 < channelCount;
-        auto& s = filterState[static_cast<std::size_t>(c)];
-        auto& t = filterState[static_cast<std::size_t>(pair ? c + 1 : c)];
-        std::array<double, 4> scratch{};
-        auto& u = pair ? t : scratch;
+        auto& left = filterState[static_cast<std::size_t>(c)];
+        auto& right = filterState[static_cast<std::size_t>(pair ? c + 1 : c)];
+        Lanes s0 = {left[0], right[0]}, s1 = {left[1], right[1]}, s2 = {left[2], right[2]},
+              s3 = {left[3], right[3]};
         for (int i = 0; i < frames; ++i)
         {
             const double* frame = interleaved + static_cast<std::ptrdiff_t>(i) * channelCount + c;
-            const double z0 = weigh(s, frame[0]);
-            const double z1 = pair ? weigh(u, frame[1]) : 0.0;
+            const Lanes x = {frame[0], pair ? frame[1] : 0.0};
+            const Lanes y = sb0 * x + s0;
+            s0 = sb1 * x - sa1 * y + s1;
+            s1 = sb2 * x - sa2 * y;
+            const Lanes z = hb0 * y + s2;
+            s2 = hb1 * y - ha1 * z + s3;
+            s3 = hb2 * y - ha2 * z;
+            const Lanes zz = z * z;
             double& sum = squares[static_cast<std::size_t>(i)];
-            sum = (c == 0 ? 0.0 : sum) + (z0 * z0 + z1 * z1);
+            sum = (c == 0 ? 0.0 : sum) + (zz[0] + zz[1]);
         }
+        left = {s0[0], s1[0], s2[0], s3[0]};
+        if (pair)
+            right = {s0[1], s1[1], s2[1], s3[1]};
     }
     for (int i = 0; i < frames;)
     {

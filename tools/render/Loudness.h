@@ -47,8 +47,6 @@ private:
         double b0, b1, b2, a1, a2;
     };
 
-    // One sample through the K-weighting with the sections' states s; returns the weighted sample.
-    double weigh(std::array<double, 4>& s, double x) const;
     void addWeighted(const double* interleaved, int frames);
     void closeSubBlock();
 

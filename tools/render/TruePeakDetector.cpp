@@ -68,18 +68,20 @@ double TruePeakDetector::run(const double* interleaved, int frames, double* peak
                     chunkPeak[static_cast<std::size_t>(i)] = std::fabs(line[history + i - delay()]);
                 for (const auto& taps : phases)
                 {
-                    sum.fill(0.0);
+                    // Two outputs per SSE2 register; the chunk is padded to an even count.
+                    typedef double Lanes __attribute__((vector_size(16)));
+                    Lanes acc[kChunk / 2] = {};
                     for (int j = 0; j < tapsPerPhase; ++j)
                     {
-                        const double t = taps[static_cast<std::size_t>(j)];
+                        const Lanes t = {taps[static_cast<std::size_t>(j)],
+                                         taps[static_cast<std::size_t>(j)]};
                         const double* x = line + history - j;
-                        for (int i = 0; i < n; ++i)
-                            sum[static_cast<std::size_t>(i)] += t * x[i];
+                        for (int i = 0; i < n; i += 2)
+                            acc[i / 2] += t * Lanes{x[i], x[i + 1]};
                     }
                     for (int i = 0; i < n; ++i)
                         chunkPeak[static_cast<std::size_t>(i)] =
-                            std::max(chunkPeak[static_cast<std::size_t>(i)],
-                                     std::fabs(sum[static_cast<std::size_t>(i)]));
+                            std::max(chunkPeak[static_cast<std::size_t>(i)], std::fabs(acc[i / 2][i % 2]));
                 }
                 for (int i = 0; i < n; ++i)
                     largest = std::max(largest, chunkPeak[static_cast<std::size_t>(i)]);

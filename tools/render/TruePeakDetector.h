@@ -44,9 +44,10 @@ private:
     int tapsPerPhase;
     double largestGain = 1.0; // the largest sum of absolute taps over the phases
     std::vector<std::array<double, kMaxTapsPerPhase>> phases; // phases[p - 1] for p = 1 .. factor - 1
-    // Per channel: the last tapsPerPhase - 1 samples, then room for one chunk.
-    std::vector<std::array<double, kMaxTapsPerPhase + kChunk>> lines;
-    std::array<double, kChunk> sum{}, chunkPeak{};
+    // Per channel: the last tapsPerPhase - 1 samples, then room for one chunk and one more sample
+    // (read, never used, when a chunk has an odd length).
+    std::vector<std::array<double, kMaxTapsPerPhase + kChunk + 1>> lines;
+    std::array<double, kChunk> chunkPeak{};
 };
 
 } // namespace pomelu::tools
