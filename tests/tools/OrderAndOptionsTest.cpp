@@ -76,19 +76,6 @@ TEST(ModuleOrderParsing, RefusesRepeatedMissingUnknownAndEmptyNames)
     EXPECT_CONTAINS(orderError(""), "empty module name");
 }
 
-TEST(ArgumentParsing, DefaultsToBlocksOf512AtTempo120WithATextReport)
-{
-    const RenderOptions options = parse({"in.wav", "out.wav"});
-    EXPECT_EQ(options.inputPaths, std::vector<std::string>{"in.wav"});
-    EXPECT_EQ(options.outputPath, "out.wav");
-    EXPECT_EQ(options.blockSize, 512);
-    EXPECT_EQ(options.tempoBpm, 120.0);
-    EXPECT_EQ(options.tailSeconds, 0.0);
-    EXPECT_EQ(options.report, RenderOptions::Report::Text);
-    EXPECT_FALSE(options.format.has_value());
-    EXPECT_FALSE(options.order.has_value());
-}
-
 TEST(ArgumentParsing, TakesValuesAfterTheOptionOrAfterAnEqualsSign)
 {
     const RenderOptions options =
@@ -170,7 +157,15 @@ TEST(ArgumentParsing, ReadsDeliveryEncoderAndBatchOptionsAndNamesBatchOutputs)
     EXPECT_EQ(single.encoder.title + single.encoder.artist + single.encoder.comment, "Episode 1Mec");
     EXPECT_EQ(single.report, RenderOptions::Report::None);
     EXPECT_TRUE(single.delivers());
-    EXPECT_EQ(parse({"in.wav", "out.wav", "--lufs", "-18"}).targetLufs.value_or(0.0), -18.0);
+    const RenderOptions plain = parse({"in.wav", "out.wav", "--lufs", "-18"});
+    EXPECT_EQ(plain.targetLufs.value_or(0.0), -18.0);
+    EXPECT_EQ(plain.inputPaths, std::vector<std::string>{"in.wav"});
+    EXPECT_EQ(plain.blockSize, 512) << "defaults: blocks of 512 at 120 BPM, no tail, a text report";
+    EXPECT_EQ(plain.tempoBpm, 120.0);
+    EXPECT_EQ(plain.tailSeconds, 0.0);
+    EXPECT_EQ(plain.report, RenderOptions::Report::Text);
+    EXPECT_EQ(plain.ceilingDbtp, -1.0);
+    EXPECT_FALSE(plain.format || plain.order || plain.outDir);
 
     const RenderOptions batch = parse({"talk/ep1.flac", "ep2.wav", "noext", "--out-dir", "done", "-j", "3"});
     EXPECT_EQ(batch.jobs, 3);
