@@ -8,10 +8,12 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -51,20 +53,33 @@ std::string failureReason(sf_private_tag* file)
 }
 } // namespace
 
-int createTemporaryNextTo(const std::string& destination, std::string& tempPath)
+int createTemporaryNextTo(const std::string& destination, std::string& tempPath, int& slot)
 {
-    std::string pattern = folderOf(destination) + "/." + baseNameOf(destination) + ".tmp-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0)
-        throwIoError("cannot write in '" + folderOf(destination) + "': " + std::strerror(errno));
-    // mkstemp makes the file private; give the result the permissions a plain create would.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    tempPath.assign(name.data());
-    return fd;
+    // The name is registered before the file exists, so an interrupt can never strand it; O_EXCL
+    // makes a name another process already took fail and get drawn again.
+    static std::atomic<std::uint64_t> drawn{static_cast<std::uint64_t>(::getpid()) << 32};
+    const std::string stem = folderOf(destination) + "/." + baseNameOf(destination) + ".tmp-";
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt)
+    {
+        std::uint64_t x = (drawn++ + static_cast<std::uint64_t>(std::time(nullptr))) * 0x9E3779B97F4A7C15ull;
+        std::string name = stem;
+        for (int i = 0; i < 6; ++i, x /= 62)
+            name += kLetters[x % 62];
+        slot = registerTemporaryFile(name);
+        // 0666 less the umask: the permissions a plain create gives.
+        const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0)
+        {
+            tempPath = name;
+            return fd;
+        }
+        const int error = errno;
+        unregisterTemporaryFile(slot);
+        if (error != EEXIST)
+            throwIoError("cannot write in '" + folderOf(destination) + "': " + std::strerror(error));
+    }
+    throwIoError("cannot write in '" + folderOf(destination) + "': no free temporary name");
 }
 
 namespace
@@ -223,8 +238,7 @@ AudioWriter::AudioWriter(const std::string& dest, int sampleRate, int channels, 
         rf64 = true;
     }
 
-    const int fd = createTemporaryNextTo(destination, tempPath);
-    temporarySlot = registerTemporaryFile(tempPath);
+    const int fd = createTemporaryNextTo(destination, tempPath, temporarySlot);
     file = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
     if (file == nullptr)
     {
@@ -376,8 +390,8 @@ std::vector<std::uint8_t> readBinaryFile(const std::string& path)
 void writeBinaryFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes)
 {
     std::string tempPath;
-    const int fd = createTemporaryNextTo(path, tempPath);
-    const int slot = registerTemporaryFile(tempPath);
+    int slot = -1;
+    const int fd = createTemporaryNextTo(path, tempPath, slot);
     std::size_t done = 0;
     while (done < bytes.size())
     {

@@ -138,8 +138,9 @@ void writeBinaryFileAtomically(const std::string& path, const std::vector<std::u
 // spellings of one path included).
 bool isSameFile(const std::string& a, const std::string& b);
 
-// Creates an empty hidden file next to path; returns its descriptor and sets tempPath.
-// Throws ToolError (I/O) when the folder is not writable.
-int createTemporaryNextTo(const std::string& path, std::string& tempPath);
+// Creates an empty hidden file next to path (".NAME.tmp-XXXXXX"), registered for removal on SIGINT
+// and SIGTERM from before it exists; returns its descriptor and sets tempPath and slot (for
+// unregisterTemporaryFile). Throws ToolError (I/O) when the folder is not writable.
+int createTemporaryNextTo(const std::string& path, std::string& tempPath, int& slot);
 
 } // namespace pomelu::tools

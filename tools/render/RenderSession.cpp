@@ -67,6 +67,7 @@ namespace
 constexpr int kDeliveryBlock = 8192;
 constexpr double kLoudnessTolerance = 0.2; // LU a delivered file may miss its target by before a retry
 constexpr int kDeliveryAttempts = 6;
+constexpr double kMostExtraGainDb = 6.0;
 // Room under the ceiling for meters whose oversampling filters read inter-sample peaks a little
 // higher than ours: 0.1 dB.
 constexpr double kCeilingMargin = 0.1;
@@ -239,7 +240,9 @@ RenderResult renderFile(Effect& effect, const RenderOptions& options, const Rend
         delivery.gainDb = delivery.targetLufs - before.integratedLufs;
         // Encoding moves true peaks: lossy files start with half a dB more room and are checked decoded.
         double limiterCeiling = options.ceilingDbtp - kCeilingMargin - (lossy ? 0.5 : 0.0);
-        // The limiter takes back part of any gain: the next try follows the slope of the last two.
+        // The limiter takes back part of any gain: the next try follows the slope of the last two, but
+        // never pushes more than 6 dB into the limiter beyond the first guess.
+        const double mostGainDb = delivery.gainDb + kMostExtraGainDb;
         double lastGain = 0.0, lastLufs = before.integratedLufs, slope = 1.0;
         for (int attempt = 1;; ++attempt)
         {
@@ -257,7 +260,8 @@ RenderResult renderFile(Effect& effect, const RenderOptions& options, const Rend
             const double over = result.output.truePeakDbtp - options.ceilingDbtp;
             if (std::fabs(miss) <= kLoudnessTolerance && over <= 0.0)
                 break;
-            if (attempt == kDeliveryAttempts)
+            const bool gainSpent = delivery.gainDb >= mostGainDb && miss > 0.0 && over <= 0.0;
+            if (attempt == kDeliveryAttempts || gainSpent)
             {
                 if (over > 0.0)
                     throwIoError("'" + job.outputPath +
@@ -275,7 +279,7 @@ RenderResult renderFile(Effect& effect, const RenderOptions& options, const Rend
                 slope = std::clamp((delivery.gainDb - lastGain) / gained, 1.0, 4.0);
             lastGain = delivery.gainDb;
             lastLufs = result.output.integratedLufs;
-            delivery.gainDb += miss * slope;
+            delivery.gainDb = std::min(delivery.gainDb + miss * slope, mostGainDb);
             if (over > 0.0)
                 limiterCeiling -= over + 0.1;
         }

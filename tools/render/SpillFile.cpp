@@ -3,6 +3,7 @@
 
 #include "AudioFile.h"
 #include "Errors.h"
+#include "TemporaryFiles.h"
 
 #include <cerrno>
 #include <cstring>
@@ -14,8 +15,10 @@ namespace pomelu::tools
 SpillFile::SpillFile(const std::string& nextTo, int channels) : label(nextTo), channelCount(channels)
 {
     std::string path;
-    const int fd = createTemporaryNextTo(nextTo, path);
+    int slot = -1;
+    const int fd = createTemporaryNextTo(nextTo, path, slot);
     ::unlink(path.c_str());
+    unregisterTemporaryFile(slot);
     file = ::fdopen(fd, "w+b");
     if (file == nullptr)
     {
