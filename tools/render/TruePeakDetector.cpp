@@ -63,13 +63,21 @@ double TruePeakDetector::run(const double* interleaved, int frames, double* peak
 
             if (bound > std::max(floor, largest))
             {
-                // Newest sample last: output i sums taps[j] * line[history + i - j].
-                for (int i = 0; i < n; ++i)
-                    chunkPeak[static_cast<std::size_t>(i)] = std::fabs(line[history + i - delay()]);
+                // Two outputs per SSE2 register (the chunk is padded to an even count); output i
+                // sums taps[j] * line[history + i - j], the newest sample last.
+                typedef double Lanes __attribute__((vector_size(16)));
+                typedef long long Bits __attribute__((vector_size(16)));
+                const auto magnitude = [](Lanes v) {
+                    return reinterpret_cast<Lanes>(reinterpret_cast<Bits>(v) &
+                                                   Bits{~(1ll << 63), ~(1ll << 63)});
+                };
+                const auto larger = [](Lanes a, Lanes b) { return a > b ? a : b; };
+                Lanes top[kChunk / 2];
+                const double* centre = line + history - delay();
+                for (int i = 0; i < n; i += 2)
+                    top[i / 2] = magnitude(Lanes{centre[i], centre[i + 1]});
                 for (const auto& taps : phases)
                 {
-                    // Two outputs per SSE2 register; the chunk is padded to an even count.
-                    typedef double Lanes __attribute__((vector_size(16)));
                     Lanes acc[kChunk / 2] = {};
                     for (int j = 0; j < tapsPerPhase; ++j)
                     {
@@ -79,12 +87,14 @@ double TruePeakDetector::run(const double* interleaved, int frames, double* peak
                         for (int i = 0; i < n; i += 2)
                             acc[i / 2] += t * Lanes{x[i], x[i + 1]};
                     }
-                    for (int i = 0; i < n; ++i)
-                        chunkPeak[static_cast<std::size_t>(i)] =
-                            std::max(chunkPeak[static_cast<std::size_t>(i)], std::fabs(acc[i / 2][i % 2]));
+                    for (int i = 0; i < n; i += 2)
+                        top[i / 2] = larger(top[i / 2], magnitude(acc[i / 2]));
                 }
                 for (int i = 0; i < n; ++i)
+                {
+                    chunkPeak[static_cast<std::size_t>(i)] = top[i / 2][i % 2];
                     largest = std::max(largest, chunkPeak[static_cast<std::size_t>(i)]);
+                }
             }
             else
                 std::fill(chunkPeak.begin(), chunkPeak.begin() + n, bound);
