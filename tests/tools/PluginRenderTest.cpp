@@ -237,6 +237,7 @@ TEST(PluginDelivery, ExampleVoiceReachesEachTargetUnderMinusOneDbtpInEveryFileTy
          "bit_rate=64"},
         {"broadcast.wav", {"--target", "broadcast", "--format", "pcm24"}, -23.0, ""},
         {"streaming.opus", {"--target", "streaming", "--title", "Episode 1"}, -14.0, "Episode 1"},
+        {"own.ogg", {"--lufs", "-21", "--quality", "6", "--comment", "take 2"}, -18.0, "bit_rate="},
     };
     for (const Case& c : cases)
     {
