@@ -246,8 +246,8 @@ TEST(GraphsEndToEnd, TheExampleVoiceBringsAnalyzerMeterAndCompressorDotAlive)
     const char* dir = std::getenv("POMELU_SNAPSHOT_DIR");
     const std::string out = dir != nullptr ? dir : testing::TempDir();
     rig.editor->g().SetAllControlsDirty();
-    ASSERT_TRUE(rig.editor->g().WritePNG((out + "/graphs-page.png").c_str()));
-    writeAnalysisBand(rig.editor->g(), out + "/graphs-voice.png");
+    ASSERT_TRUE(rig.editor->g().WritePNG((out + "/analysis-page.png").c_str()));
+    writeAnalysisBand(rig.editor->g(), out + "/analysis-area.png");
 }
 
 } // namespace
