@@ -24,7 +24,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <numbers>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -56,51 +58,69 @@ double cpuSeconds(clockid_t clock)
     return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
 }
 
-double processCpuSeconds()
+// A plug-in at 48 kHz with its editor open in a real window under a private Xvfb, on the host
+// library's run loop. `error` says why not when the editor did not open.
+struct WindowedPlug
 {
-    return cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+    WindowedPlug(iplug::IPlugBase::LayoutFunc layout, int preset, int block)
+    {
+        if (!server.running())
+        {
+            error = "no Xvfb: " + server.error();
+            return;
+        }
+        setenv("DISPLAY", server.display().c_str(), 1);
+        plug = new pomelu::PomeluRarorudIzad(iplug::InstanceInfo{});
+        plug->SetLayoutFunc(std::move(layout));
+        if (preset >= 0)
+            plug->RestorePreset(preset);
+        instance.adopt(static_cast<Steinberg::Vst::IComponent*>(plug));
+        instance.setup(48000.0, block);
+        editor = pomelu::host::HostedEditor::open(instance.controller(), loop, "bench", error);
+    }
+    IGraphics& graphics() { return *dynamic_cast<igraphics::EditorView*>(editor->view())->GetGraphics(); }
+
+    pomelu::test::XvfbServer server;
+    std::string error;
+    pomelu::PomeluRarorudIzad* plug = nullptr;
+    pomelu::host::PluginInstance instance;
+    pomelu::host::RunLoop loop;
+    std::unique_ptr<pomelu::host::HostedEditor> editor;
+};
+
+// Runs the loop a second per iteration; the CPU seconds `clock` counted per second of wall time.
+double cpuShareOfRunLoop(benchmark::State& state, pomelu::host::RunLoop& loop, clockid_t clock)
+{
+    double cpu = 0.0, wall = 0.0;
+    for (auto _ : state)
+    {
+        const double c0 = cpuSeconds(clock);
+        const auto w0 = std::chrono::steady_clock::now();
+        loop.runFor(std::chrono::milliseconds(1000));
+        cpu += cpuSeconds(clock) - c0;
+        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - w0).count();
+    }
+    return wall > 0.0 ? cpu / wall : 0.0;
 }
 
 // One iteration: a second of an open editor whose page does not change (the plug-in's idle work
 // runs too). The counter is the CPU share of one core.
 void BM_OpenUnchangingEditorCpu(benchmark::State& state)
 {
-    pomelu::test::XvfbServer server;
-    if (!server.running())
-    {
-        state.SkipWithError(("no Xvfb: " + server.error()).c_str());
-        return;
-    }
-    setenv("DISPLAY", server.display().c_str(), 1);
-    auto* plug = new pomelu::PomeluRarorudIzad(iplug::InstanceInfo{});
-    plug->SetLayoutFunc(
+    WindowedPlug w(
         [](iplug::IEditorView& view)
         {
             if (IGraphics* g = IGraphics::From(view); g != nullptr && g->NControls() == 0)
                 pomelu::test::BuildBusyPage(*g);
-        });
-    pomelu::host::PluginInstance instance;
-    instance.adopt(static_cast<Steinberg::Vst::IComponent*>(plug));
-    pomelu::host::RunLoop loop;
-    std::string error;
-    auto editor = pomelu::host::HostedEditor::open(instance.controller(), loop, "bench", error);
-    if (!editor)
+        },
+        -1, 512);
+    if (!w.editor)
     {
-        state.SkipWithError(error.c_str());
+        state.SkipWithError(w.error.c_str());
         return;
     }
-    loop.runFor(std::chrono::milliseconds(300)); // first frame drawn and shown
-    double cpu = 0.0, wall = 0.0;
-    for (auto _ : state)
-    {
-        const double c0 = processCpuSeconds();
-        const auto w0 = std::chrono::steady_clock::now();
-        loop.runFor(std::chrono::milliseconds(1000));
-        cpu += processCpuSeconds() - c0;
-        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - w0).count();
-    }
-    state.counters["cpu_percent"] = 100.0 * cpu / wall;
-    editor.reset();
+    w.loop.runFor(std::chrono::milliseconds(300)); // first frame drawn and shown
+    state.counters["cpu_percent"] = 100.0 * cpuShareOfRunLoop(state, w.loop, CLOCK_PROCESS_CPUTIME_ID);
 }
 BENCHMARK(BM_OpenUnchangingEditorCpu)->Iterations(3)->Unit(benchmark::kMillisecond);
 
@@ -163,17 +183,9 @@ BENCHMARK(BM_LiveAnalysisFrame)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 // thread's, and the frames drawn per second.
 void BM_OpenEditorWithAudioCpu(benchmark::State& state)
 {
-    pomelu::test::XvfbServer server;
-    if (!server.running())
-    {
-        state.SkipWithError(("no Xvfb: " + server.error()).c_str());
-        return;
-    }
-    setenv("DISPLAY", server.display().c_str(), 1);
     constexpr double kRate = 48000.0;
     constexpr int kBlock = 512;
-    auto* plug = new pomelu::PomeluRarorudIzad(iplug::InstanceInfo{});
-    plug->SetLayoutFunc(
+    WindowedPlug w(
         [](iplug::IEditorView& view)
         {
             if (IGraphics* g = IGraphics::From(view); g != nullptr && g->NControls() == 0)
@@ -181,21 +193,13 @@ void BM_OpenEditorWithAudioCpu(benchmark::State& state)
                 pomelu::test::BuildBusyPage(*g, false);
                 pomelu::test::attachStandInAnalysisArea(*g);
             }
-        });
-    plug->RestorePreset(3);
-    pomelu::host::PluginInstance instance;
-    instance.adopt(static_cast<Steinberg::Vst::IComponent*>(plug));
-    instance.setup(kRate, kBlock);
-    pomelu::host::RunLoop loop;
-    std::string error;
-    auto editor = pomelu::host::HostedEditor::open(instance.controller(), loop, "bench", error);
-    if (!editor)
+        },
+        3, kBlock);
+    if (!w.editor)
     {
-        state.SkipWithError(error.c_str());
+        state.SkipWithError(w.error.c_str());
         return;
     }
-    IGraphics* g = dynamic_cast<igraphics::EditorView*>(editor->view())->GetGraphics();
-
     const std::vector<double> voice = voiceLike(kRate);
     std::atomic<bool> stop{false};
     std::atomic<double> audioCpu{0.0};
@@ -210,32 +214,25 @@ void BM_OpenEditorWithAudioCpu(benchmark::State& state)
             {
                 double* ins[2] = {const_cast<double*>(voice.data() + pos),
                                   const_cast<double*>(voice.data() + pos)};
-                instance.process64(ins, outs, 2, 2, kBlock);
+                w.instance.process64(ins, outs, 2, 2, kBlock);
                 audioCpu.store(cpuSeconds(CLOCK_THREAD_CPUTIME_ID) - c0);
                 next += std::chrono::microseconds(static_cast<long>(1e6 * kBlock / kRate));
                 std::this_thread::sleep_until(next);
             }
         });
 
-    loop.runFor(std::chrono::milliseconds(500)); // first frames drawn, the displays moving
-    double cpu = 0.0, wall = 0.0, audioAtStart = audioCpu.load();
-    const long framesAtStart = g->GetFrameStats().count;
-    for (auto _ : state)
-    {
-        const double c0 = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
-        const auto w0 = std::chrono::steady_clock::now();
-        loop.runFor(std::chrono::milliseconds(1000));
-        cpu += cpuSeconds(CLOCK_THREAD_CPUTIME_ID) - c0;
-        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - w0).count();
-    }
+    w.loop.runFor(std::chrono::milliseconds(500)); // first frames drawn, the displays moving
+    const double audioAtStart = audioCpu.load();
+    const long framesAtStart = w.graphics().GetFrameStats().count;
+    const auto w0 = std::chrono::steady_clock::now();
+    state.counters["ui_cpu_percent"] = 100.0 * cpuShareOfRunLoop(state, w.loop, CLOCK_THREAD_CPUTIME_ID);
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - w0).count();
     stop.store(true);
     audio.join();
-    state.counters["ui_cpu_percent"] = 100.0 * cpu / wall;
     state.counters["audio_cpu_percent"] = 100.0 * (audioCpu.load() - audioAtStart) / wall;
     state.counters["frames_per_second"] =
-        static_cast<double>(g->GetFrameStats().count - framesAtStart) / wall;
-    state.counters["worst_frame_ms"] = g->GetFrameStats().worstMs;
-    editor.reset();
+        static_cast<double>(w.graphics().GetFrameStats().count - framesAtStart) / wall;
+    state.counters["worst_frame_ms"] = w.graphics().GetFrameStats().worstMs;
 }
 BENCHMARK(BM_OpenEditorWithAudioCpu)->Iterations(3)->Unit(benchmark::kMillisecond);
 
