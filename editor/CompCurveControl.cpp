@@ -87,42 +87,44 @@ void CompCurveControl::Draw(IGraphics& g)
     const IRECT& r = GetRECT();
     const CompAxes axes = GetAxes();
     const double values[2] = {GetValue(0), GetValue(1)};
-    mLayer.Paint(
-        g, r, values,
-        [&]
-        {
-            const iplug::IParam* threshold = GetParam(0);
-            const iplug::IParam* ratio = GetParam(1);
-            const double t = threshold != nullptr ? threshold->FromNormalized(values[0]) : 0.0;
-            const double q = ratio != nullptr ? ratio->FromNormalized(values[1]) : 1.0;
+    mLayer.Paint(g, r, values,
+                 [&]
+                 {
+                     const iplug::IParam* threshold = GetParam(0);
+                     const iplug::IParam* ratio = GetParam(1);
+                     const double t = threshold != nullptr ? threshold->FromNormalized(values[0]) : 0.0;
+                     const double q = ratio != nullptr ? ratio->FromNormalized(values[1]) : 1.0;
 
-            g.FillRoundRect(kBackground, r, kCornerRadius);
-            for (double d : kCompGridDb)
-            {
-                const float x = static_cast<float>(axes.xForDb(d)), y = static_cast<float>(axes.yForDb(d));
-                g.DrawLine(mTextColor.WithAlpha(42), x, r.T, x, r.B);
-                g.DrawLine(mTextColor.WithAlpha(42), r.L, y, r.R, y);
-            }
-            g.DrawLine(mTextColor.WithAlpha(76), r.L, r.B, r.R, r.T);
+                     g.FillRoundRect(kBackground, r, kCornerRadius);
+                     for (double d : kCompGridDb)
+                     {
+                         const float x = static_cast<float>(axes.xForDb(d)),
+                                     y = static_cast<float>(axes.yForDb(d));
+                         g.DrawLine(mTextColor.WithAlpha(42), x, r.T, x, r.B);
+                         g.DrawLine(mTextColor.WithAlpha(42), r.L, y, r.R, y);
+                     }
+                     g.DrawLine(mTextColor.WithAlpha(76), r.L, r.B, r.R, r.T);
 
-            g.PathClear();
-            for (int i = 0; i < kCompCurvePoints; ++i)
-            {
-                const double in = compCurveInDb(i);
-                const float x = static_cast<float>(axes.xForDb(in));
-                const float y = static_cast<float>(axes.yForDb(compOutDb(in, t, q)));
-                if (i == 0)
-                    g.PathMoveTo(x, y);
-                else
-                    g.PathLineTo(x, y);
-            }
-            g.PathStroke(mCurveColor, kCurveThickness, IStrokeOptions{}); // mitred (limit 10), butt ends
+                     g.PathClear();
+                     for (int i = 0; i < kCompCurvePoints; ++i)
+                     {
+                         const double in = compCurveInDb(i);
+                         const float x = static_cast<float>(axes.xForDb(in));
+                         const float y = static_cast<float>(axes.yForDb(compOutDb(in, t, q)));
+                         if (i == 0)
+                             g.PathMoveTo(x, y);
+                         else
+                             g.PathLineTo(x, y);
+                     }
+                     const IStrokeOptions mitred; // limit 10, butt ends
+                     g.PathStroke(mCurveColor, kCurveThickness, mitred);
 
-            const float tx = static_cast<float>(axes.xForDb(t)), ty = static_cast<float>(axes.yForDb(t));
-            g.DrawDottedLine(mMarkerColor, tx, r.T, tx, r.B, nullptr, 2.0f, 3.0f);
-            g.FillCircle(mCurveColor.WithAlpha(85), tx, ty, kHandleHaloRadius);
-            g.FillCircle(mCurveColor, tx, ty, kHandleRadius);
-        });
+                     const float tx = static_cast<float>(axes.xForDb(t)),
+                                 ty = static_cast<float>(axes.yForDb(t));
+                     g.DrawDottedLine(mMarkerColor, tx, r.T, tx, r.B, nullptr, 2.0f, 3.0f);
+                     g.FillCircle(mCurveColor.WithAlpha(85), tx, ty, kHandleHaloRadius);
+                     g.FillCircle(mCurveColor, tx, ty, kHandleRadius);
+                 });
 
     mShown = mSampled;
     g.FillCircle(mMarkerColor, static_cast<float>(axes.xForDb(mShown.inDb)),

@@ -77,8 +77,8 @@ void EqCurveControl::Draw(IGraphics& g)
                          else
                              g.PathLineTo(x, y);
                      }
-                     g.PathStroke(kCurveColor, kCurveThickness,
-                                  IStrokeOptions{}); // mitred (limit 10), butt ends
+                     const IStrokeOptions mitred; // limit 10, butt ends
+                     g.PathStroke(kCurveColor, kCurveThickness, mitred);
 
                      const IText label(9.0f, kNodeLabelColor, "Roboto", EAlign::Center, EVAlign::Middle);
                      for (int k = 0; k < kEqBands; ++k)

@@ -12,6 +12,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace pomelu::editor
 {
@@ -171,7 +172,7 @@ inline int eqNearestBand(const EqDisplayModel& m, const EqAxes& axes, double x, 
 {
     constexpr double kTie = 1e-6;
     int nearest = 0;
-    double best = INFINITY;
+    double best = std::numeric_limits<double>::infinity();
     for (int k = 0; k < kEqBands; ++k)
     {
         const EqBand& b = m.bands[static_cast<std::size_t>(k)];
