@@ -3,6 +3,7 @@
 // per-sample downward expander for very quiet samples.
 #pragma once
 
+#include "FastMath.h"
 #include "RackEngine.h"
 
 #include <algorithm>
@@ -37,42 +38,27 @@ inline double compStaticReductionDb(double levelDb, double thresholdDb, double r
 // Below this magnitude (about -21.9 dBFS) the expander pushes samples further down.
 inline constexpr double kExpanderKnee = 0.08;
 
-inline void RackEngine::updateCompGain(double levelDb) noexcept
-{
-    double targetGain = 1.0;
-    if (settings.compOn)
-    {
-        const double over = compKneeOvershootDb(levelDb, settings.compThresholdDb, settings.compKneeDb);
-        if (over > 0.0)
-        {
-            const double gainDb = -block.compReduction * over;
-            block.grMax = std::max(block.grMax, -gainDb);
-            targetGain = std::exp((gainDb + settings.compMakeupDb) * kDbToLinear);
-        }
-        else
-        {
-            targetGain = block.compMakeupGain;
-        }
-    }
-    const double c = compGain > targetGain ? block.compAttackCoefficient : block.compReleaseCoefficient;
-    compGain = (1.0 - c) * targetGain + c * compGain;
-}
-
-inline double RackEngine::compStep(double w) const noexcept
+template <class V> V RackEngine::compStep(V w) const noexcept
 {
     if (!settings.compOn)
         return w;
-    const double magnitude = std::abs(w);
-    if (settings.compExpander > 0.0 && magnitude < kExpanderKnee)
+    if (settings.compExpander > 0.0)
     {
-        // (|w| / knee)^e as exp(e ln(|w| / knee)): the C library's pow costs a third more and
-        // agrees to about 1e-15 relative. A zero sample stays zero.
-        const double ratio = magnitude * (1.0 / kExpanderKnee);
-        const double shaped = ratio > 0.0 ? std::exp(block.compExpanderExponent * std::log(ratio)) : 0.0;
-        w = std::copysign(kExpanderKnee * shaped, w);
+        const V magnitude = abs(w);
+        const auto quiet = magnitude < V(kExpanderKnee);
+        if (anyLane(quiet))
+        {
+            // (|w| / knee)^e as exp(e ln(|w| / knee)). A zero sample stays zero (its lane takes the
+            // logarithm of 1 and is then replaced).
+            const V ratio = magnitude * V(1.0 / kExpanderKnee);
+            const auto positive = V(0.0) < ratio;
+            const V power = expFast(V(block.compExpanderExponent) * logFast(select(positive, ratio, V(1.0))));
+            const V shaped = select(positive, power, V(0.0));
+            w = select(quiet, copysign(V(kExpanderKnee) * shaped, w), w);
+        }
     }
-    const double m = block.compMix;
-    return w * compGain * m + (1.0 - m) * w;
+    const V m = block.compMix;
+    return w * V(compGain) * m + (V(1.0) - m) * w;
 }
 
 } // namespace pomelu::dsp

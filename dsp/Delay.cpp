@@ -35,7 +35,7 @@ void RackEngine::prepareDelayBlock() noexcept
     // Times are not smoothed: a change moves the read position at the next block.
     for (int ch = 0; ch < 2; ++ch)
     {
-        const std::size_t length = delayLine[ch].size();
+        const std::size_t length = delayLine.size();
         double samples = 0.0;
         if (length > 0)
         {
@@ -56,8 +56,8 @@ namespace pomelu::dsp
 
 void RackEngine::designDelayFilters(int ch) noexcept
 {
-    designSection(delayLowCutFilter[ch], FilterType::HighPass, settings.delayLowCut, kDelayReturnQ, 0.0);
-    designSection(delayHighCutFilter[ch], FilterType::LowPass, settings.delayHighCut, kDelayReturnQ, 0.0);
+    designSection(delayLowCutFilter, ch, FilterType::HighPass, settings.delayLowCut, kDelayReturnQ, 0.0);
+    designSection(delayHighCutFilter, ch, FilterType::LowPass, settings.delayHighCut, kDelayReturnQ, 0.0);
 }
 
 } // namespace pomelu::dsp

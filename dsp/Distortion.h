@@ -13,21 +13,29 @@
 namespace pomelu::dsp
 {
 
-inline double RackEngine::distortionStep(int ch, double w) noexcept
+template <class V> V RackEngine::distortionStep(V w) noexcept
 {
-    const double p = distortionPrev[ch];
-    distortionPrev[ch] = w; // remembered whether or not the module is on
+    const V p = loadPair<V>(distortionPrev);
+    storePair(distortionPrev, w); // remembered whether or not the module is on
     if (!settings.distortionOn)
         return w;
     const DistortionShaper& shape = block.distortionShaper;
-    const double g = block.distortionDrive;
-    const double direct = g * w;
-    const double averaged = g * 0.5 * (p + w);
-    const double s = 0.5 * (shape(direct) + shape(averaged));
+    const V g = block.distortionDrive;
+    const V direct = g * w;
+    const V averaged = g * V(0.5) * (p + w);
+    V s;
+    if constexpr (std::is_same_v<V, double>)
+    {
+        // One channel: both shapes in one two-lane evaluation.
+        const Lanes shaped = shape(Lanes(direct, averaged));
+        s = 0.5 * (shaped.lane0() + shaped.lane1());
+    }
+    else
+        s = V(0.5) * (shape(direct) + shape(averaged));
     // Tone raises both the drive into the final saturation and its output level.
-    const double wet = tanhFast(block.distortionFinalDrive * s) * block.distortionFinalLevel;
-    const double m = block.distortionMix;
-    return m * wet + (1.0 - m) * w;
+    const V wet = tanhFast(V(block.distortionFinalDrive) * s) * V(block.distortionFinalLevel);
+    const V m = block.distortionMix;
+    return m * wet + (V(1.0) - m) * w;
 }
 
 } // namespace pomelu::dsp

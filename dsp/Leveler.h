@@ -3,6 +3,8 @@
 // Both measure the rack input, wherever the Leveler sits in the order.
 #pragma once
 
+#include "Comp.h"
+#include "FastMath.h"
 #include "RackEngine.h"
 
 #include <algorithm>
@@ -11,50 +13,61 @@
 namespace pomelu::dsp
 {
 
-// 20 log10(x) through the natural logarithm, which the C library computes faster.
+// 20 log10(x) through the natural logarithm.
 inline double levelToDb(double linear) noexcept
 {
-    return 8.6858896380650365 * std::log(std::max(linear, 1e-9));
+    return 8.6858896380650365 * logFast(std::max(linear, 1e-9));
 }
 
-inline void RackEngine::updateLevelerAndCompressor(const double* x) noexcept
+inline void RackEngine::updateLevelerAndCompressor(double peak) noexcept
 {
-    double peak = 0.0;
-    if (block.channels > 0)
-        peak = std::abs(x[0]);
-    if (block.channels > 1)
-        peak = std::max(peak, std::abs(x[1]));
-
     const double a = peak > levelEnvelope ? block.levelerFast : block.levelerSlow;
     levelEnvelope = (1.0 - a) * peak + a * levelEnvelope;
 
-    // Only an active leveler or compressor looks at the level: skip the logarithm otherwise.
-    const bool levelNeeded = settings.levelerOn || settings.compOn;
-    const double levelDb = levelNeeded ? levelToDb(levelEnvelope) : -180.0;
-
-    double targetGain = 1.0;
-    if (settings.levelerOn)
+    // The leveler's and the compressor's target gains, both from the detector level in dB: their
+    // two exponentials are one two-lane evaluation. Only an active leveler or compressor looks at
+    // the level; otherwise both gains glide toward unity.
+    double levelerTarget = 1.0, compTarget = 1.0;
+    if (settings.levelerOn || settings.compOn)
     {
-        const double range = settings.levelRangeDb;
-        const double correctionDb = std::max(std::min(settings.levelTargetDb - levelDb, range), -range);
-        // At the ends of the range (silence, loud passages) the correction holds still: reuse its gain.
-        if (correctionDb != block.levelerCorrectionDb)
+        const double levelDb = levelToDb(levelEnvelope);
+        double levelerExponent = 0.0;
+        if (settings.levelerOn)
         {
-            block.levelerCorrectionDb = correctionDb;
-            block.levelerTargetGain = std::exp(block.levelerSensitivity * correctionDb * kDbToLinear);
+            const double range = settings.levelRangeDb;
+            const double correctionDb = std::max(std::min(settings.levelTargetDb - levelDb, range), -range);
+            levelerExponent = block.levelerSensitivity * correctionDb * kDbToLinear;
         }
-        targetGain = block.levelerTargetGain;
+        double compExponent = 0.0;
+        bool compOver = false;
+        if (settings.compOn)
+        {
+            const double over = compKneeOvershootDb(levelDb, settings.compThresholdDb, settings.compKneeDb);
+            if (over > 0.0)
+            {
+                const double gainDb = -block.compReduction * over;
+                block.grMax = std::max(block.grMax, -gainDb);
+                compExponent = (gainDb + settings.compMakeupDb) * kDbToLinear;
+                compOver = true;
+            }
+        }
+        const Lanes gains = expFast(Lanes(levelerExponent, compExponent));
+        if (settings.levelerOn)
+            levelerTarget = gains.lane0();
+        if (settings.compOn)
+            compTarget = compOver ? gains.lane1() : block.compMakeupGain;
     }
     // Rising gain follows the fast coefficient, falling gain the slow one.
-    const double g = targetGain > levelerGain ? block.levelerFast : block.levelerSlow;
-    levelerGain = (1.0 - g) * targetGain + g * levelerGain;
+    const double g = levelerTarget > levelerGain ? block.levelerFast : block.levelerSlow;
+    levelerGain = (1.0 - g) * levelerTarget + g * levelerGain;
 
-    updateCompGain(levelDb);
+    const double c = compGain > compTarget ? block.compAttackCoefficient : block.compReleaseCoefficient;
+    compGain = (1.0 - c) * compTarget + c * compGain;
 }
 
-inline double RackEngine::levelerStep(double w) const noexcept
+template <class V> V RackEngine::levelerStep(V w) const noexcept
 {
-    return settings.levelerOn ? levelerGain * w : w;
+    return settings.levelerOn ? V(levelerGain) * w : w;
 }
 
 } // namespace pomelu::dsp

@@ -24,16 +24,16 @@ inline void RackEngine::sweepPhaser(int sampleIndex) noexcept
     const double q = settings.phaserFeedback / 80.0 + 0.5; // "feedback" widens or narrows the dip
     const double gainDb = -0.12 * settings.phaserDepth;
     for (int ch = 0; ch < block.channels; ++ch)
-        phaserBell[ch].setTarget(FilterType::Peak, sampleRate, frequency, q, gainDb);
+        phaserBell.setTarget(ch, FilterType::Peak, sampleRate, frequency, q, gainDb);
 }
 
-inline double RackEngine::phaserStep(int ch, double w) noexcept
+template <class V> V RackEngine::phaserStep(V w) noexcept
 {
     if (!settings.phaserOn)
         return w;
-    const double y = phaserBell[ch].tick(w);
-    const double m = block.phaserMix;
-    return (1.0 - m) * w + m * y;
+    const V y = phaserBell.tick(w);
+    const V m = block.phaserMix;
+    return (V(1.0) - m) * w + m * y;
 }
 
 } // namespace pomelu::dsp

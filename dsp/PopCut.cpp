@@ -6,7 +6,7 @@ namespace pomelu::dsp
 
 void RackEngine::designPopCut(int ch) noexcept
 {
-    designSection(popCut[ch], FilterType::HighPass, settings.popCutFrequency, kPopCutQ, 0.0);
+    designSection(popCut, ch, FilterType::HighPass, settings.popCutFrequency, kPopCutQ, 0.0);
 }
 
 } // namespace pomelu::dsp

@@ -79,13 +79,11 @@ void RackEngine::prepare(double newSampleRate, int maxBlockSize)
         distortionPrev[ch] = clipGuardPrev[ch] = 0.0;
 
     // assign() reallocates only when the line must grow.
+    delayLine.assign(delayLineLength(sampleRate, blockSize));
+    preDelayLine.assign(preDelayLineLength(sampleRate, blockSize));
     for (int ch = 0; ch < 2; ++ch)
-    {
-        delayLine[ch].assign(delayLineLength(sampleRate, blockSize), 0.0);
-        preDelayLine[ch].assign(preDelayLineLength(sampleRate, blockSize), 0.0);
         for (int k = 0; k < 4; ++k)
             combs[ch][k].assign(combLength(sampleRate, ch, k), 0.0);
-    }
     delayWrite = preDelayWrite = 0;
     for (auto& channel : combIndex)
         for (auto& index : channel)
@@ -96,15 +94,11 @@ void RackEngine::prepare(double newSampleRate, int maxBlockSize)
 
 void RackEngine::resetFilters() noexcept
 {
-    for (int ch = 0; ch < 2; ++ch)
-    {
-        for (BiquadSection* s :
-             {&popCut[ch], &sClear[ch], &phaserBell[ch], &lowCutA[ch], &lowCutB[ch], &highCutA[ch],
-              &highCutB[ch], &delayLowCutFilter[ch], &delayHighCutFilter[ch], &reverbToneFilter[ch]})
-            s->clear();
-        for (auto& band : eqBands[ch])
-            band.clear();
-    }
+    for (StereoBiquad* s : {&popCut, &sClear, &phaserBell, &lowCutA, &lowCutB, &highCutA, &highCutB,
+                            &delayLowCutFilter, &delayHighCutFilter, &reverbToneFilter})
+        s->clear();
+    for (auto& band : eqBands)
+        band.clear();
 }
 
 void RackEngine::applySettings(const RackSettings& newSettings) noexcept
@@ -114,13 +108,13 @@ void RackEngine::applySettings(const RackSettings& newSettings) noexcept
     filtersPrimed = true;
 }
 
-void RackEngine::designSection(BiquadSection& section, FilterType type, double frequency, double q,
+void RackEngine::designSection(StereoBiquad& section, int ch, FilterType type, double frequency, double q,
                                double gainDb) noexcept
 {
     if (filtersPrimed)
-        section.setTarget(type, sampleRate, frequency, q, gainDb);
+        section.setTarget(ch, type, sampleRate, frequency, q, gainDb);
     else
-        section.prime(type, sampleRate, frequency, q, gainDb);
+        section.prime(ch, type, sampleRate, frequency, q, gainDb);
 }
 
 void RackEngine::applyFilterSettings() noexcept
@@ -137,9 +131,8 @@ void RackEngine::applyFilterSettings() noexcept
     }
 }
 
-void RackEngine::walkModules(double* w) noexcept
+template <class V> V RackEngine::walkModules(V w) noexcept
 {
-    const int channels = block.channels;
     bool sawDistortion = false, sawClipGuard = false, sawDelay = false, sawReverb = false;
 
     for (const ModuleId id : settings.order)
@@ -147,49 +140,40 @@ void RackEngine::walkModules(double* w) noexcept
         switch (id)
         {
         case ModuleId::PopCut:
-            for (int ch = 0; ch < channels; ++ch)
-                w[ch] = popCutStep(ch, w[ch]);
+            w = popCutStep(w);
             break;
         case ModuleId::SClear:
-            for (int ch = 0; ch < channels; ++ch)
-                w[ch] = sClearStep(ch, w[ch]);
+            w = sClearStep(w);
             break;
         case ModuleId::Eq:
-            for (int ch = 0; ch < channels; ++ch)
-                w[ch] = eqStep(ch, w[ch]);
+            w = eqStep(w);
             break;
         case ModuleId::Distortion:
-            for (int ch = 0; ch < channels; ++ch)
-                w[ch] = distortionStep(ch, w[ch]);
+            w = distortionStep(w);
             sawDistortion = true;
             break;
         case ModuleId::Phaser:
-            for (int ch = 0; ch < channels; ++ch)
-                w[ch] = phaserStep(ch, w[ch]);
+            w = phaserStep(w);
             break;
         case ModuleId::Tremolo:
-            for (int ch = 0; ch < channels; ++ch)
-                w[ch] = tremoloStep(w[ch]);
+            w = tremoloStep(w);
             break;
         case ModuleId::Leveler:
-            for (int ch = 0; ch < channels; ++ch)
-                w[ch] = levelerStep(w[ch]);
+            w = levelerStep(w);
             break;
         case ModuleId::Comp:
-            for (int ch = 0; ch < channels; ++ch)
-                w[ch] = compStep(w[ch]);
+            w = compStep(w);
             break;
         case ModuleId::ClipGuard:
-            for (int ch = 0; ch < channels; ++ch)
-                w[ch] = clipGuardStep(ch, w[ch]);
+            w = clipGuardStep(w);
             sawClipGuard = true;
             break;
         case ModuleId::Delay:
-            delayStep(w);
+            w = delayStep(w);
             sawDelay = true;
             break;
         case ModuleId::Reverb:
-            reverbStep(w);
+            w = reverbStep(w);
             sawReverb = true;
             break;
         default: // entries above 10 do nothing
@@ -204,15 +188,122 @@ void RackEngine::walkModules(double* w) noexcept
     if (!sawReverb)
     {
         recordPreDelayLines(w);
-        idleCombs();
+        stepCombs(false, V(0.0));
     }
-    for (int ch = 0; ch < channels; ++ch)
+    if (!sawDistortion)
+        storePair(distortionPrev, w);
+    if (!sawClipGuard)
+        storePair(clipGuardPrev, w);
+    return w;
+}
+
+namespace
+{
+// One frame of the processed channels from per-channel pointers; a null pointer reads as silence.
+template <class V> V readFrame(const double* const* source, int i) noexcept
+{
+    const double left = source[0] != nullptr ? source[0][i] : 0.0;
+    if constexpr (std::is_same_v<V, double>)
+        return left;
+    else
+        return V(left, source[1] != nullptr ? source[1][i] : 0.0);
+}
+
+template <class V> void writeFrame(double* const* sink, int i, V y) noexcept
+{
+    if constexpr (std::is_same_v<V, double>)
     {
-        if (!sawDistortion)
-            distortionPrev[ch] = w[ch];
-        if (!sawClipGuard)
-            clipGuardPrev[ch] = w[ch];
+        if (sink[0] != nullptr)
+            sink[0][i] = y;
     }
+    else
+    {
+        if (sink[0] != nullptr)
+            sink[0][i] = y.lane0();
+        if (sink[1] != nullptr)
+            sink[1][i] = y.lane1();
+    }
+}
+
+// The larger of the lanes (the peak of both channels).
+double largestLane(double v) noexcept
+{
+    return v;
+}
+double largestLane(Lanes v) noexcept
+{
+    return std::max(v.lane0(), v.lane1());
+}
+} // namespace
+
+template <int Channels>
+void RackEngine::processFrames(const double* const* source, double* const* sink, int frames) noexcept
+{
+    using V = ChannelValue<Channels>;
+    const double cG = block.gainCoefficient;
+    const std::size_t delayLength = delayLine.size();
+    const std::size_t preDelayLength = preDelayLine.size();
+    V inPeak = 0.0, outPeak = 0.0;
+
+    for (int i = 0; i < frames; ++i)
+    {
+        inputGain = cG * inputGain + (1.0 - cG) * block.inputGainTarget;
+        outputGain = cG * outputGain + (1.0 - cG) * block.outputGainTarget;
+
+        V raw = 0.0, x = 0.0;
+        double peak = 0.0;
+        if constexpr (Channels > 0)
+        {
+            raw = readFrame<V>(source, i);
+            // A NaN or infinity from the host would poison every filter, envelope and line for the
+            // rest of the session: the rack hears silence for that sample instead.
+            const V clean = select(abs(raw) < V(HUGE_VAL), raw, V(0.0));
+            x = clean * V(inputGain);
+            const V magnitude = abs(x);
+            inPeak = max(inPeak, magnitude);
+            peak = largestLane(magnitude);
+        }
+
+        updateLevelerAndCompressor(peak);
+        sweepPhaser(i);
+
+        if (settings.bypass)
+        {
+            // The host hears its own input exactly; the memories keep recording the rack input.
+            if constexpr (Channels > 0)
+            {
+                recordDelayLines(x);
+                recordPreDelayLines(x);
+                stepCombs(false, V(0.0));
+                storePair(distortionPrev, x);
+                storePair(clipGuardPrev, x);
+                writeFrame(sink, i, raw);
+                outPeak = max(outPeak, abs(raw));
+            }
+        }
+        else
+        {
+            V w = x;
+            if constexpr (Channels > 0)
+                w = walkModules(w);
+            stepTremoloOscillator(i);
+            if constexpr (Channels > 0)
+            {
+                V y = w * V(outputGain);
+                y = select(abs(y) < V(1e-20), V(0.0), y);
+                writeFrame(sink, i, y);
+                outPeak = max(outPeak, abs(y));
+            }
+        }
+
+        if (delayLength > 0 && ++delayWrite >= delayLength)
+            delayWrite = 0;
+        if (preDelayLength > 0 && ++preDelayWrite >= preDelayLength)
+            preDelayWrite = 0;
+    }
+
+    block.inPeak = largestLane(inPeak);
+    block.outPeak = largestLane(outPeak);
 }
 
 void RackEngine::process(const double* const* inputs, double* const* outputs, int numInputs, int numOutputs,
@@ -248,67 +339,14 @@ void RackEngine::process(const double* const* inputs, double* const* outputs, in
     prepareTremoloBlock();
     prepareDelayBlock();
     prepareReverbBlock();
-    block.inPeak = block.outPeak = block.grMax = 0.0;
+    block.grMax = 0.0;
 
-    const double cG = block.gainCoefficient;
-    const std::size_t delayLength = delayLine[0].size();
-    const std::size_t preDelayLength = preDelayLine[0].size();
-
-    for (int i = 0; i < frames; ++i)
-    {
-        inputGain = cG * inputGain + (1.0 - cG) * block.inputGainTarget;
-        outputGain = cG * outputGain + (1.0 - cG) * block.outputGainTarget;
-
-        double raw[2] = {0.0, 0.0};
-        double x[2] = {0.0, 0.0};
-        for (int ch = 0; ch < nCh; ++ch)
-        {
-            raw[ch] = source[ch] != nullptr ? source[ch][i] : 0.0;
-            // A NaN or infinity from the host would poison every filter, envelope and line for the
-            // rest of the session: the rack hears silence for that sample instead.
-            const double clean = std::isfinite(raw[ch]) ? raw[ch] : 0.0;
-            x[ch] = clean * inputGain;
-            block.inPeak = std::max(block.inPeak, std::abs(x[ch]));
-        }
-
-        updateLevelerAndCompressor(x);
-        sweepPhaser(i);
-
-        if (settings.bypass)
-        {
-            // The host hears its own input exactly; the memories keep recording the rack input.
-            recordDelayLines(x);
-            recordPreDelayLines(x);
-            idleCombs();
-            for (int ch = 0; ch < nCh; ++ch)
-            {
-                distortionPrev[ch] = clipGuardPrev[ch] = x[ch];
-                if (sink[ch] != nullptr)
-                    sink[ch][i] = raw[ch];
-                block.outPeak = std::max(block.outPeak, std::abs(raw[ch]));
-            }
-        }
-        else
-        {
-            double w[2] = {x[0], x[1]};
-            walkModules(w);
-            stepTremoloOscillator(i);
-            for (int ch = 0; ch < nCh; ++ch)
-            {
-                double y = w[ch] * outputGain;
-                if (std::abs(y) < 1e-20)
-                    y = 0.0;
-                if (sink[ch] != nullptr)
-                    sink[ch][i] = y;
-                block.outPeak = std::max(block.outPeak, std::abs(y));
-            }
-        }
-
-        if (delayLength > 0 && ++delayWrite >= delayLength)
-            delayWrite = 0;
-        if (preDelayLength > 0 && ++preDelayWrite >= preDelayLength)
-            preDelayWrite = 0;
-    }
+    if (nCh == 2)
+        processFrames<2>(source, sink, frames);
+    else if (nCh == 1)
+        processFrames<1>(source, sink, frames);
+    else
+        processFrames<0>(source, sink, frames);
 
     tremoloPhase =
         std::fmod(static_cast<double>(frames) * block.tremoloRate / sampleRate + tremoloPhase, 1.0);

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "Biquad.h"
 #include "DistortionShaper.h"
+#include "Lanes.h"
 #include "ModuleId.h"
 #include "RackSettings.h"
+#include "StereoBiquad.h"
 
 #include <cstddef>
 #include <vector>
@@ -15,9 +16,25 @@ namespace pomelu::dsp
 // dB to linear: exp(dB x ln(10)/20) is cheaper than pow(10, dB/20) and what every gain here uses.
 inline constexpr double kDbToLinear = 0.11512925464970228;
 
+// A ring of stereo frames: channel 0 and channel 1 of one position side by side, so a stereo step
+// reads and writes both with one access. One-channel processing uses element 0 of each frame.
+struct StereoLine
+{
+    std::vector<double> samples; // 2 x size()
+
+    std::size_t size() const noexcept { return samples.size() / 2; }
+    bool empty() const noexcept { return samples.empty(); }
+    double* frame(std::size_t position) noexcept { return samples.data() + 2 * position; }
+    const double* frame(std::size_t position) const noexcept { return samples.data() + 2 * position; }
+    // Resizes to `frames` frames of silence; reallocates only when the line must grow.
+    void assign(std::size_t frames) { samples.assign(2 * frames, 0.0); }
+};
+
 // The whole signal path: one object holding every module's state. Processes sample by sample:
 // control signals first (gains, level detector, leveler and compressor gains, phaser sweep), then
-// the modules in the order of RackSettings::order, then the output gain.
+// the modules in the order of RackSettings::order, then the output gain. A stereo block runs both
+// channels through every step at once (two-lane arithmetic, each lane bit for bit what a channel of
+// its own would get); a mono block runs one plain lane and leaves channel 1's state untouched.
 //
 // Threads: prepare, applySettings and process run on the host's audio (or setup) thread, never
 // concurrently. The meter taps are plain doubles that the UI may read at any time; a torn read
@@ -62,18 +79,18 @@ public:
     double outputGain = 1.0;    // smoothed linear output gain
     bool filtersPrimed = false;
     RackSettings settings;
-    double distortionPrev[2] = {0.0, 0.0};
-    double clipGuardPrev[2] = {0.0, 0.0};
-    BiquadSection popCut[2];
-    BiquadSection sClear[2];
-    BiquadSection phaserBell[2];
-    BiquadSection lowCutA[2], lowCutB[2];
-    BiquadSection highCutA[2], highCutB[2];
-    BiquadSection delayLowCutFilter[2], delayHighCutFilter[2];
-    BiquadSection reverbToneFilter[2];
-    BiquadSection eqBands[2][5];
-    std::vector<double> delayLine[2];
-    std::vector<double> preDelayLine[2];
+    alignas(16) double distortionPrev[2] = {0.0, 0.0};
+    alignas(16) double clipGuardPrev[2] = {0.0, 0.0};
+    StereoBiquad popCut;
+    StereoBiquad sClear;
+    StereoBiquad phaserBell;
+    StereoBiquad lowCutA, lowCutB;
+    StereoBiquad highCutA, highCutB;
+    StereoBiquad delayLowCutFilter, delayHighCutFilter;
+    StereoBiquad reverbToneFilter;
+    StereoBiquad eqBands[5]; // bands Low to High
+    StereoLine delayLine;
+    StereoLine preDelayLine;
     std::size_t delayWrite = 0;
     std::size_t preDelayWrite = 0;
     std::vector<double> combs[2][4];
@@ -102,7 +119,6 @@ private:
         double delayCross = 0.0, delayWidth = 1.0;
         double delayFeedback[2] = {0.0, 0.0}, delayMix[2] = {0.0, 0.0}; // fractions per channel
         double reverbWet = 0.0;
-        double levelerCorrectionDb = 0.0, levelerTargetGain = 1.0; // last exp, reused while unchanged
         double tremoloRate = 0.0, tremoloCos = 1.0, tremoloSin = 0.0;
         double tremoloS = 0.0, tremoloC = 1.0; // rotating oscillator at the current sample
         std::size_t delayInt[2] = {0, 0};
@@ -124,7 +140,7 @@ private:
     void prepareReverbBlock() noexcept;
 
     // Filter design per module, called by applySettings: primes or retargets the sections.
-    void designSection(BiquadSection& section, FilterType type, double frequency, double q,
+    void designSection(StereoBiquad& section, int ch, FilterType type, double frequency, double q,
                        double gainDb) noexcept;
     void designPopCut(int ch) noexcept;
     void designSClear(int ch) noexcept;
@@ -133,33 +149,35 @@ private:
     void designReverbTone(int ch) noexcept;
     void applyFilterSettings() noexcept;
 
-    // Per-sample control signals computed from the rack input x, whatever the order.
-    void updateLevelerAndCompressor(const double* x) noexcept;
-    void updateCompGain(double levelDb) noexcept;
+    // The per-sample loop for 0, 1 or 2 processed channels; V is ChannelValue<Channels>.
+    template <int Channels>
+    void processFrames(const double* const* source, double* const* sink, int frames) noexcept;
+
+    // Per-sample control signals computed from the rack input (its louder channel's magnitude),
+    // whatever the order.
+    void updateLevelerAndCompressor(double peak) noexcept;
     void sweepPhaser(int sampleIndex) noexcept;
     void stepTremoloOscillator(int sampleIndex) noexcept;
 
-    // Module steps. Per-channel steps take and return the working sample; Delay and Reverb work on
-    // both channels of w at once.
-    double popCutStep(int ch, double w) noexcept;
-    double sClearStep(int ch, double w) noexcept;
-    double eqStep(int ch, double w) noexcept;
-    double distortionStep(int ch, double w) noexcept;
-    double phaserStep(int ch, double w) noexcept;
-    double tremoloStep(double w) const noexcept;
-    double levelerStep(double w) const noexcept;
-    double compStep(double w) const noexcept;
-    double clipGuardStep(int ch, double w) noexcept;
-    void delayStep(double* w) noexcept;
-    void reverbStep(double* w) noexcept;
+    // Module steps on the working sample of the processed channels.
+    template <class V> V popCutStep(V w) noexcept;
+    template <class V> V sClearStep(V w) noexcept;
+    template <class V> V eqStep(V w) noexcept;
+    template <class V> V distortionStep(V w) noexcept;
+    template <class V> V phaserStep(V w) noexcept;
+    template <class V> V tremoloStep(V w) const noexcept;
+    template <class V> V levelerStep(V w) const noexcept;
+    template <class V> V compStep(V w) const noexcept;
+    template <class V> V clipGuardStep(V w) noexcept;
+    template <class V> V delayStep(V w) noexcept;
+    template <class V> V reverbStep(V w) noexcept;
 
     // Memories that keep running when a module is missing from the order or the rack is bypassed.
-    void recordDelayLines(const double* w) noexcept;
-    void recordPreDelayLines(const double* w) noexcept;
-    void idleCombs() noexcept;
-    double stepCombs(int ch, bool fed, double u) noexcept;
+    template <class V> void recordDelayLines(V w) noexcept;
+    template <class V> void recordPreDelayLines(V w) noexcept;
+    template <class V> V stepCombs(bool fed, V u) noexcept;
 
-    void walkModules(double* w) noexcept;
+    template <class V> V walkModules(V w) noexcept;
 };
 
 } // namespace pomelu::dsp

@@ -32,67 +32,65 @@ inline double reverbCombFeedback(double sizePercent, double decayPercent) noexce
     return fb < 0.0 ? 0.0 : (fb > 0.97 ? 0.97 : fb);
 }
 
-inline void RackEngine::recordPreDelayLines(const double* w) noexcept
+template <class V> void RackEngine::recordPreDelayLines(V w) noexcept
 {
-    for (int ch = 0; ch < block.channels; ++ch)
-        if (!preDelayLine[ch].empty())
-            preDelayLine[ch][preDelayWrite] = w[ch];
+    if (!preDelayLine.empty())
+        storePair(preDelayLine.frame(preDelayWrite), w);
 }
 
-// One step of every comb of channel ch: returns the sum of what the combs give back. Fed (the
-// reverb on), a comb stores its output times the feedback plus u; idle, it keeps 0.92 of its tail.
-inline double RackEngine::stepCombs(int ch, bool fed, double u) noexcept
+// One step of every comb of the processed channels: returns the sum of what the combs give back.
+// Fed (the reverb on), a comb stores its output times the feedback plus u; idle, it keeps 0.92 of
+// its tail.
+template <class V> V RackEngine::stepCombs(bool fed, V u) noexcept
 {
-    double sum = 0.0;
+    constexpr int channels = std::is_same_v<V, double> ? 1 : 2;
+    if (combs[0][0].empty()) // not prepared yet: nothing to keep
+        return 0.0;
+    V sum = 0.0;
     for (int k = 0; k < 4; ++k)
     {
-        std::vector<double>& comb = combs[ch][k];
-        const std::size_t length = comb.size();
-        if (length == 0) // not prepared yet: nothing to keep
-            continue;
-        const std::size_t i = combIndex[ch][k];
-        const std::size_t next = i + 1 == length ? 0 : i + 1;
-        const double o = comb[next];
-        comb[i] = fed ? o * block.combFeedback + u : kCombIdleDecay * o;
-        combIndex[ch][k] = next;
-        sum += o;
+        double* cell[2] = {nullptr, nullptr};
+        double o[2] = {0.0, 0.0};
+        for (int ch = 0; ch < channels; ++ch)
+        {
+            std::vector<double>& comb = combs[ch][k];
+            const std::size_t i = combIndex[ch][k];
+            const std::size_t next = i + 1 == comb.size() ? 0 : i + 1;
+            cell[ch] = &comb[i];
+            o[ch] = comb[next];
+            combIndex[ch][k] = next;
+        }
+        const V out = fromChannels<V>(o[0], o[1]);
+        const V stored = fed ? out * V(block.combFeedback) + u : V(kCombIdleDecay) * out;
+        *cell[0] = firstLane(stored);
+        if constexpr (channels == 2)
+            *cell[1] = stored.lane1();
+        sum += out;
     }
     return sum;
 }
 
-inline void RackEngine::idleCombs() noexcept
+template <class V> V RackEngine::reverbStep(V w) noexcept
 {
-    for (int ch = 0; ch < block.channels; ++ch)
-        stepCombs(ch, false, 0.0);
-}
-
-inline void RackEngine::reverbStep(double* w) noexcept
-{
-    const bool on = settings.reverbOn;
-    for (int ch = 0; ch < block.channels; ++ch)
+    // The pre-delay keeps recording while the reverb is off.
+    V u = w;
+    if (!preDelayLine.empty())
     {
-        // The pre-delay keeps recording while the reverb is off.
-        double u = w[ch];
-        std::vector<double>& line = preDelayLine[ch];
-        if (!line.empty())
-        {
-            const std::size_t length = line.size();
-            line[preDelayWrite] = w[ch];
-            std::size_t r = preDelayWrite + length - block.preDelay; // preDelay <= length - 1
-            if (r >= length)
-                r -= length;
-            u = line[r];
-        }
-
-        const double sum = stepCombs(ch, on, u);
-
-        if (on)
-        {
-            const double y = reverbToneFilter[ch].tick(0.25 * sum);
-            const double m = block.reverbWet;
-            w[ch] = (1.0 - m) * w[ch] + m * y;
-        }
+        const std::size_t length = preDelayLine.size();
+        storePair(preDelayLine.frame(preDelayWrite), w);
+        std::size_t r = preDelayWrite + length - block.preDelay; // preDelay <= length - 1
+        if (r >= length)
+            r -= length;
+        u = loadPair<V>(preDelayLine.frame(r));
     }
+
+    const bool on = settings.reverbOn;
+    const V sum = stepCombs(on, u);
+    if (!on)
+        return w;
+    const V y = reverbToneFilter.tick(V(0.25) * sum);
+    const V m = block.reverbWet;
+    return (V(1.0) - m) * w + m * y;
 }
 
 } // namespace pomelu::dsp

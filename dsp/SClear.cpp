@@ -6,7 +6,7 @@ namespace pomelu::dsp
 
 void RackEngine::designSClear(int ch) noexcept
 {
-    designSection(sClear[ch], FilterType::HighShelf, settings.sClearFocus, kSClearQ,
+    designSection(sClear, ch, FilterType::HighShelf, settings.sClearFocus, kSClearQ,
                   kSClearDbPerPercent * settings.sClearAmount);
 }
 

@@ -52,6 +52,11 @@ struct RenderCase
     std::function<void(PomeluRarorudIzad&, int block)> perBlock = nullptr;
 };
 
+void PrintTo(const RenderCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 void setParam(PomeluRarorudIzad& plug, int index, double value)
 {
     plug.GetParam(index)->Set(value);
