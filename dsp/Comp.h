@@ -38,27 +38,27 @@ inline double compStaticReductionDb(double levelDb, double thresholdDb, double r
 // Below this magnitude (about -21.9 dBFS) the expander pushes samples further down.
 inline constexpr double kExpanderKnee = 0.08;
 
-template <class V> V RackEngine::compStep(V w) const noexcept
+template <class V> V RackEngine::compStep(V w, double gain) const noexcept
 {
     if (!settings.compOn)
         return w;
     if (settings.compExpander > 0.0)
     {
+        // (|w| / knee)^e as exp(e ln(|w| / knee)), worked out for every sample and kept for the
+        // quiet ones: cheaper than a branch that follows the signal. A zero sample stays zero (its
+        // lane takes the logarithm of 1 and is then replaced), and so does a loud one (its lane
+        // takes at most the logarithm of the knee ratio).
         const V magnitude = abs(w);
         const auto quiet = magnitude < V(kExpanderKnee);
-        if (anyLane(quiet))
-        {
-            // (|w| / knee)^e as exp(e ln(|w| / knee)). A zero sample stays zero (its lane takes the
-            // logarithm of 1 and is then replaced).
-            const V ratio = magnitude * V(1.0 / kExpanderKnee);
-            const auto positive = V(0.0) < ratio;
-            const V power = expFast(V(block.compExpanderExponent) * logFast(select(positive, ratio, V(1.0))));
-            const V shaped = select(positive, power, V(0.0));
-            w = select(quiet, copysign(V(kExpanderKnee) * shaped, w), w);
-        }
+        const V ratio = magnitude * V(1.0 / kExpanderKnee);
+        const auto positive = V(0.0) < ratio;
+        const V power =
+            expFast(V(block.compExpanderExponent) * logFast(select(positive & quiet, ratio, V(1.0))));
+        const V shaped = select(positive, power, V(0.0));
+        w = select(quiet, copysign(V(kExpanderKnee) * shaped, w), w);
     }
     const V m = block.compMix;
-    return w * V(compGain) * m + (V(1.0) - m) * w;
+    return w * V(gain) * m + (V(1.0) - m) * w;
 }
 
 } // namespace pomelu::dsp

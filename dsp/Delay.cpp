@@ -54,10 +54,10 @@ void RackEngine::prepareDelayBlock() noexcept
 namespace pomelu::dsp
 {
 
-void RackEngine::designDelayFilters(int ch) noexcept
+void RackEngine::designDelayFilters() noexcept
 {
-    designSection(delayLowCutFilter, ch, FilterType::HighPass, settings.delayLowCut, kDelayReturnQ, 0.0);
-    designSection(delayHighCutFilter, ch, FilterType::LowPass, settings.delayHighCut, kDelayReturnQ, 0.0);
+    designSection(delayLowCutFilter, FilterType::HighPass, settings.delayLowCut, kDelayReturnQ, 0.0);
+    designSection(delayHighCutFilter, FilterType::LowPass, settings.delayHighCut, kDelayReturnQ, 0.0);
 }
 
 } // namespace pomelu::dsp

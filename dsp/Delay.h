@@ -28,13 +28,14 @@ inline double delayFeelFactor(int feel) noexcept
 // The delay time in ms for one channel before clamping to the line (sync and stereo applied).
 double delayTimeMs(const RackSettings& settings, int channel) noexcept;
 
-template <class V> void RackEngine::recordDelayLines(V w) noexcept
+template <class V> void RackEngine::recordDelayLines(V w, std::size_t write) noexcept
 {
     if (!delayLine.empty())
-        storePair(delayLine.frame(delayWrite), w);
+        storePair(delayLine.frame(write), w);
 }
 
-template <class V> V RackEngine::delayStep(V w) noexcept
+// write: the lines' write position at this sample.
+template <class V> V RackEngine::delayStep(V w, std::size_t write) noexcept
 {
     const RackSettings& s = settings;
     const std::size_t length = delayLine.size();
@@ -48,7 +49,7 @@ template <class V> V RackEngine::delayStep(V w) noexcept
         for (int ch = 0; ch < (std::is_same_v<V, double> ? 1 : 2); ++ch)
         {
             // delayInt <= length - 1, so one conditional subtraction replaces a division.
-            std::size_t r = delayWrite + length - block.delayInt[ch];
+            std::size_t r = write + length - block.delayInt[ch];
             if (r >= length)
                 r -= length;
             now[ch] = 2 * r + static_cast<std::size_t>(ch);
@@ -68,7 +69,7 @@ template <class V> V RackEngine::delayStep(V w) noexcept
     const V f =
         s.delayOn ? ((V(1.0) - cross) * d + cross * other) * loadPair<V>(block.delayFeedback) : V(0.0);
     if (length > 0)
-        storePair(delayLine.frame(delayWrite), w + f);
+        storePair(delayLine.frame(write), w + f);
 
     if (!s.delayOn)
         return w;

@@ -33,7 +33,7 @@ inline constexpr double kRoundShifter = 0x1.8p52; // adding it rounds to an inte
 // e^x for |x| <= 700; below -700 the result is 0 (the true value is under 1e-304), above +700 it
 // is e^700. x = (32n + j) ln2 / 32 + r with |r| <= ln2 / 64: a table gives 2^(j/32), a degree-6
 // polynomial e^r, and n goes straight into the exponent bits.
-inline Lanes expFast(Lanes x) noexcept
+POMELU_ALWAYS_INLINE Lanes expFast(Lanes x) noexcept
 {
     using namespace fastmath;
     const __m128d clamped = _mm_min_pd(_mm_max_pd(x.v, _mm_set1_pd(-700.0)), _mm_set1_pd(700.0));
@@ -64,7 +64,7 @@ inline Lanes expFast(Lanes x) noexcept
 
 // Natural logarithm of positive normal numbers: x = 2^k m with m in [sqrt(1/2), sqrt(2)), and
 // log(m) from s = (m - 1) / (m + 1) by the classic odd series in s.
-inline Lanes logFast(Lanes x) noexcept
+POMELU_ALWAYS_INLINE Lanes logFast(Lanes x) noexcept
 {
     const __m128d one = _mm_set1_pd(1.0);
     const __m128d twoTo52 = _mm_set1_pd(0x1p52);
@@ -123,7 +123,7 @@ inline double logFast(double x) noexcept
 
 // tanh through one exp, within a few 1e-16 of the C library's tanh. Beyond |x| = 19 tanh is 1
 // to the last bit.
-template <class V> V tanhFast(V x) noexcept
+template <class V> POMELU_ALWAYS_INLINE V tanhFast(V x) noexcept
 {
     const V e = expFast(V(2.0) * x);
     return select(abs(x) > V(19.0), copysign(V(1.0), x), (e - V(1.0)) / (e + V(1.0)));

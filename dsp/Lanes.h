@@ -15,6 +15,14 @@
 #define POMELU_LANES_SSE2 1
 #endif
 
+// The per-sample math is small and called from tight loops; the compiler's size heuristics would
+// otherwise leave some of it as calls.
+#if defined(__GNUC__)
+#define POMELU_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define POMELU_ALWAYS_INLINE inline
+#endif
+
 namespace pomelu::dsp
 {
 
@@ -206,6 +214,18 @@ inline void storeLanes(double* pair, Lanes a) noexcept
 }
 
 #endif
+
+// a > b ? x : y for plain doubles, without a branch. For comparisons whose outcome follows the
+// signal from sample to sample, where a mispredicted branch costs more than computing both sides.
+inline double selectGreater(double a, double b, double x, double y) noexcept
+{
+#ifdef POMELU_LANES_SSE2
+    const __m128d m = _mm_cmpgt_sd(_mm_set_sd(a), _mm_set_sd(b));
+    return _mm_cvtsd_f64(_mm_or_pd(_mm_and_pd(m, _mm_set_sd(x)), _mm_andnot_pd(m, _mm_set_sd(y))));
+#else
+    return a > b ? x : y;
+#endif
+}
 
 // The same vocabulary for one channel, so one template serves mono and stereo.
 inline double select(bool m, double a, double b) noexcept

@@ -21,7 +21,7 @@ inline double levelToDb(double linear) noexcept
 
 inline void RackEngine::updateLevelerAndCompressor(double peak) noexcept
 {
-    const double a = peak > levelEnvelope ? block.levelerFast : block.levelerSlow;
+    const double a = selectGreater(peak, levelEnvelope, block.levelerFast, block.levelerSlow);
     levelEnvelope = (1.0 - a) * peak + a * levelEnvelope;
 
     // The leveler's and the compressor's target gains, both from the detector level in dB: their
@@ -58,16 +58,17 @@ inline void RackEngine::updateLevelerAndCompressor(double peak) noexcept
             compTarget = compOver ? gains.lane1() : block.compMakeupGain;
     }
     // Rising gain follows the fast coefficient, falling gain the slow one.
-    const double g = levelerTarget > levelerGain ? block.levelerFast : block.levelerSlow;
+    const double g = selectGreater(levelerTarget, levelerGain, block.levelerFast, block.levelerSlow);
     levelerGain = (1.0 - g) * levelerTarget + g * levelerGain;
 
-    const double c = compGain > compTarget ? block.compAttackCoefficient : block.compReleaseCoefficient;
+    const double c =
+        selectGreater(compGain, compTarget, block.compAttackCoefficient, block.compReleaseCoefficient);
     compGain = (1.0 - c) * compTarget + c * compGain;
 }
 
-template <class V> V RackEngine::levelerStep(V w) const noexcept
+template <class V> V RackEngine::levelerStep(V w, double gain) const noexcept
 {
-    return settings.levelerOn ? V(levelerGain) * w : w;
+    return settings.levelerOn ? V(gain) * w : w;
 }
 
 } // namespace pomelu::dsp

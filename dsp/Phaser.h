@@ -13,18 +13,22 @@ namespace pomelu::dsp
 // The sweep retargets the dip every 16 samples; the section's 3 ms ramp smooths the steps.
 inline constexpr int kPhaserUpdateInterval = 16;
 
-inline void RackEngine::sweepPhaser(int sampleIndex) noexcept
+inline bool RackEngine::sweepPhaser(int sampleIndex, double& frequency) noexcept
 {
     phaserPhase += block.phaserIncrement;
     if (phaserPhase >= 1.0)
         phaserPhase -= 1.0;
     if (sampleIndex % kPhaserUpdateInterval != 0 || !settings.phaserOn)
-        return;
-    const double frequency = (0.5 * std::sin(2.0 * std::numbers::pi * phaserPhase) + 0.5) * 1800.0 + 350.0;
+        return false;
+    frequency = (0.5 * std::sin(2.0 * std::numbers::pi * phaserPhase) + 0.5) * 1800.0 + 350.0;
+    return true;
+}
+
+inline void RackEngine::retargetPhaser(double frequency) noexcept
+{
     const double q = settings.phaserFeedback / 80.0 + 0.5; // "feedback" widens or narrows the dip
     const double gainDb = -0.12 * settings.phaserDepth;
-    for (int ch = 0; ch < block.channels; ++ch)
-        phaserBell.setTarget(ch, FilterType::Peak, sampleRate, frequency, q, gainDb);
+    phaserBell.update(block.channels, false, FilterType::Peak, sampleRate, frequency, q, gainDb);
 }
 
 template <class V> V RackEngine::phaserStep(V w) noexcept

@@ -108,93 +108,21 @@ void RackEngine::applySettings(const RackSettings& newSettings) noexcept
     filtersPrimed = true;
 }
 
-void RackEngine::designSection(StereoBiquad& section, int ch, FilterType type, double frequency, double q,
+void RackEngine::designSection(StereoBiquad& section, FilterType type, double frequency, double q,
                                double gainDb) noexcept
 {
-    if (filtersPrimed)
-        section.setTarget(ch, type, sampleRate, frequency, q, gainDb);
-    else
-        section.prime(ch, type, sampleRate, frequency, q, gainDb);
+    section.update(2, !filtersPrimed, type, sampleRate, frequency, q, gainDb);
 }
 
 void RackEngine::applyFilterSettings() noexcept
 {
-    // Channel 0 first; within a channel in signal order. Sections are kept current whether or not
-    // their module is on, so switching a module on never starts from a stale response.
-    for (int ch = 0; ch < 2; ++ch)
-    {
-        designPopCut(ch);
-        designSClear(ch);
-        designEq(ch);
-        designDelayFilters(ch);
-        designReverbTone(ch);
-    }
-}
-
-template <class V> V RackEngine::walkModules(V w) noexcept
-{
-    bool sawDistortion = false, sawClipGuard = false, sawDelay = false, sawReverb = false;
-
-    for (const ModuleId id : settings.order)
-    {
-        switch (id)
-        {
-        case ModuleId::PopCut:
-            w = popCutStep(w);
-            break;
-        case ModuleId::SClear:
-            w = sClearStep(w);
-            break;
-        case ModuleId::Eq:
-            w = eqStep(w);
-            break;
-        case ModuleId::Distortion:
-            w = distortionStep(w);
-            sawDistortion = true;
-            break;
-        case ModuleId::Phaser:
-            w = phaserStep(w);
-            break;
-        case ModuleId::Tremolo:
-            w = tremoloStep(w);
-            break;
-        case ModuleId::Leveler:
-            w = levelerStep(w);
-            break;
-        case ModuleId::Comp:
-            w = compStep(w);
-            break;
-        case ModuleId::ClipGuard:
-            w = clipGuardStep(w);
-            sawClipGuard = true;
-            break;
-        case ModuleId::Delay:
-            w = delayStep(w);
-            sawDelay = true;
-            break;
-        case ModuleId::Reverb:
-            w = reverbStep(w);
-            sawReverb = true;
-            break;
-        default: // entries above 10 do nothing
-            break;
-        }
-    }
-
-    // Memories of modules that the order skipped keep running, so adding them back later plays
-    // recent material at once.
-    if (!sawDelay)
-        recordDelayLines(w);
-    if (!sawReverb)
-    {
-        recordPreDelayLines(w);
-        stepCombs(false, V(0.0));
-    }
-    if (!sawDistortion)
-        storePair(distortionPrev, w);
-    if (!sawClipGuard)
-        storePair(clipGuardPrev, w);
-    return w;
+    // Sections are kept current whether or not their module is on, so switching a module on never
+    // starts from a stale response.
+    designPopCut();
+    designSClear();
+    designEq();
+    designDelayFilters();
+    designReverbTone();
 }
 
 namespace
@@ -211,18 +139,11 @@ template <class V> V readFrame(const double* const* source, int i) noexcept
 
 template <class V> void writeFrame(double* const* sink, int i, V y) noexcept
 {
-    if constexpr (std::is_same_v<V, double>)
-    {
-        if (sink[0] != nullptr)
-            sink[0][i] = y;
-    }
-    else
-    {
-        if (sink[0] != nullptr)
-            sink[0][i] = y.lane0();
+    if (sink[0] != nullptr)
+        sink[0][i] = firstLane(y);
+    if constexpr (!std::is_same_v<V, double>)
         if (sink[1] != nullptr)
             sink[1][i] = y.lane1();
-    }
 }
 
 // The larger of the lanes (the peak of both channels).
@@ -234,76 +155,238 @@ double largestLane(Lanes v) noexcept
 {
     return std::max(v.lane0(), v.lane1());
 }
+
+// A ring position that moves on by one each sample.
+std::size_t stepPosition(std::size_t& position, std::size_t ringLength) noexcept
+{
+    const std::size_t now = position;
+    if (ringLength > 0 && ++position >= ringLength)
+        position = 0;
+    return now;
+}
+
+void advancePosition(std::size_t& position, std::size_t ringLength, int samples) noexcept
+{
+    if (ringLength == 0)
+        return;
+    position += static_cast<std::size_t>(samples);
+    while (position >= ringLength)
+        position -= ringLength;
+}
+
+bool namesAModuleTwice(const ModuleOrder& order) noexcept
+{
+    int seen[kNumModules] = {};
+    for (const ModuleId id : order)
+        if (static_cast<std::size_t>(id) < kNumModules && ++seen[static_cast<std::size_t>(id)] > 1)
+            return true;
+    return false;
+}
 } // namespace
 
+template <class V, class Step> void RackEngine::runOverChunk(int length, Step step) noexcept
+{
+    for (int j = 0; j < length; ++j)
+        storePair(chunk.work + 2 * j, step(loadPair<V>(chunk.work + 2 * j), j));
+}
+
+template <class V> void RackEngine::walkModules(int length) noexcept
+{
+    bool sawDistortion = false, sawClipGuard = false, sawDelay = false, sawReverb = false, sawPhaser = false;
+    const RackSettings& s = settings;
+
+    for (const ModuleId id : s.order)
+    {
+        switch (id)
+        {
+        case ModuleId::PopCut:
+            if (s.popCutOn)
+                runOverChunk<V>(length, [this](V w, int) { return popCutStep(w); });
+            break;
+        case ModuleId::SClear:
+            if (s.sClearOn)
+                runOverChunk<V>(length, [this](V w, int) { return sClearStep(w); });
+            break;
+        case ModuleId::Eq:
+            if (s.eqOn)
+                runOverChunk<V>(length, [this](V w, int) { return eqStep(w); });
+            break;
+        case ModuleId::Distortion:
+            runOverChunk<V>(length, [this](V w, int) { return distortionStep(w); });
+            sawDistortion = true;
+            break;
+        case ModuleId::Phaser:
+        {
+            // The bell gets its new targets at the samples the sweep chose, before their tick.
+            int next = 0;
+            runOverChunk<V>(length,
+                            [this, &next](V w, int j)
+                            {
+                                if (next < chunk.sweeps && chunk.sweepAt[next] == j)
+                                    retargetPhaser(chunk.sweepFrequency[next++]);
+                                return phaserStep(w);
+                            });
+            sawPhaser = true;
+            break;
+        }
+        case ModuleId::Tremolo:
+            if (s.tremoloOn)
+                runOverChunk<V>(length, [this](V w, int j) { return tremoloStep(w, chunk.tremoloSine[j]); });
+            break;
+        case ModuleId::Leveler:
+            if (s.levelerOn)
+                runOverChunk<V>(length, [this](V w, int j) { return levelerStep(w, chunk.levelerGain[j]); });
+            break;
+        case ModuleId::Comp:
+            if (s.compOn)
+                runOverChunk<V>(length, [this](V w, int j) { return compStep(w, chunk.compGain[j]); });
+            break;
+        case ModuleId::ClipGuard:
+            runOverChunk<V>(length, [this](V w, int) { return clipGuardStep(w); });
+            sawClipGuard = true;
+            break;
+        case ModuleId::Delay:
+        {
+            std::size_t write = delayWrite;
+            runOverChunk<V>(length, [this, &write](V w, int)
+                            { return delayStep(w, stepPosition(write, delayLine.size())); });
+            sawDelay = true;
+            break;
+        }
+        case ModuleId::Reverb:
+        {
+            std::size_t write = preDelayWrite;
+            runOverChunk<V>(length, [this, &write](V w, int)
+                            { return reverbStep(w, stepPosition(write, preDelayLine.size())); });
+            sawReverb = true;
+            break;
+        }
+        default: // entries above 10 do nothing
+            break;
+        }
+    }
+
+    if (!sawPhaser)
+        for (int k = 0; k < chunk.sweeps; ++k)
+            retargetPhaser(chunk.sweepFrequency[k]);
+    passThroughMemories<V>(length, !sawDelay, !sawReverb, !sawDistortion, !sawClipGuard);
+}
+
+// Memories of modules that did not run keep recording, so adding them back later plays recent
+// material at once.
+template <class V>
+void RackEngine::passThroughMemories(int length, bool delay, bool reverb, bool distortion,
+                                     bool clipGuard) noexcept
+{
+    std::size_t write = delayWrite, preWrite = preDelayWrite;
+    for (int j = 0; j < length; ++j)
+    {
+        const V w = loadPair<V>(chunk.work + 2 * j);
+        if (delay)
+            recordDelayLines(w, stepPosition(write, delayLine.size()));
+        if (reverb)
+        {
+            recordPreDelayLines(w, stepPosition(preWrite, preDelayLine.size()));
+            stepCombs(false, V(0.0));
+        }
+    }
+    // Only the last sample's value remains as the previous input.
+    const V last = loadPair<V>(chunk.work + 2 * (length - 1));
+    if (distortion)
+        storePair(distortionPrev, last);
+    if (clipGuard)
+        storePair(clipGuardPrev, last);
+}
+
 template <int Channels>
-void RackEngine::processFrames(const double* const* source, double* const* sink, int frames) noexcept
+void RackEngine::processChunk(const double* const* source, double* const* sink, int start,
+                              int length) noexcept
 {
     using V = ChannelValue<Channels>;
     const double cG = block.gainCoefficient;
-    const std::size_t delayLength = delayLine.size();
-    const std::size_t preDelayLength = preDelayLine.size();
+    const bool bypass = settings.bypass;
     V inPeak = 0.0, outPeak = 0.0;
 
-    for (int i = 0; i < frames; ++i)
+    // Control signals and the rack input, sample by sample.
+    chunk.sweeps = 0;
+    for (int j = 0; j < length; ++j)
     {
+        const int i = start + j;
         inputGain = cG * inputGain + (1.0 - cG) * block.inputGainTarget;
         outputGain = cG * outputGain + (1.0 - cG) * block.outputGainTarget;
+        chunk.outputGain[j] = outputGain;
 
-        V raw = 0.0, x = 0.0;
         double peak = 0.0;
         if constexpr (Channels > 0)
         {
-            raw = readFrame<V>(source, i);
+            const V raw = readFrame<V>(source, i);
             // A NaN or infinity from the host would poison every filter, envelope and line for the
             // rest of the session: the rack hears silence for that sample instead.
             const V clean = select(abs(raw) < V(HUGE_VAL), raw, V(0.0));
-            x = clean * V(inputGain);
+            const V x = clean * V(inputGain);
+            storePair(chunk.work + 2 * j, x);
             const V magnitude = abs(x);
             inPeak = max(inPeak, magnitude);
             peak = largestLane(magnitude);
-        }
-
-        updateLevelerAndCompressor(peak);
-        sweepPhaser(i);
-
-        if (settings.bypass)
-        {
-            // The host hears its own input exactly; the memories keep recording the rack input.
-            if constexpr (Channels > 0)
+            if (bypass)
             {
-                recordDelayLines(x);
-                recordPreDelayLines(x);
-                stepCombs(false, V(0.0));
-                storePair(distortionPrev, x);
-                storePair(clipGuardPrev, x);
+                // The host hears its own input exactly.
                 writeFrame(sink, i, raw);
                 outPeak = max(outPeak, abs(raw));
             }
         }
+
+        updateLevelerAndCompressor(peak);
+        chunk.levelerGain[j] = levelerGain;
+        chunk.compGain[j] = compGain;
+
+        double frequency = 0.0;
+        if (sweepPhaser(i, frequency))
+        {
+            chunk.sweepAt[chunk.sweeps] = j;
+            chunk.sweepFrequency[chunk.sweeps++] = frequency;
+        }
+        if (!bypass)
+        {
+            chunk.tremoloSine[j] = block.tremoloS;
+            stepTremoloOscillator(i);
+        }
+    }
+
+    if constexpr (Channels > 0)
+    {
+        if (bypass)
+        {
+            // The memories keep recording the rack input.
+            for (int k = 0; k < chunk.sweeps; ++k)
+                retargetPhaser(chunk.sweepFrequency[k]);
+            passThroughMemories<V>(length, true, true, true, true);
+        }
         else
         {
-            V w = x;
-            if constexpr (Channels > 0)
-                w = walkModules(w);
-            stepTremoloOscillator(i);
-            if constexpr (Channels > 0)
+            walkModules<V>(length);
+            for (int j = 0; j < length; ++j)
             {
-                V y = w * V(outputGain);
+                V y = loadPair<V>(chunk.work + 2 * j) * V(chunk.outputGain[j]);
                 y = select(abs(y) < V(1e-20), V(0.0), y);
-                writeFrame(sink, i, y);
+                writeFrame(sink, start + j, y);
                 outPeak = max(outPeak, abs(y));
             }
         }
-
-        if (delayLength > 0 && ++delayWrite >= delayLength)
-            delayWrite = 0;
-        if (preDelayLength > 0 && ++preDelayWrite >= preDelayLength)
-            preDelayWrite = 0;
     }
 
-    block.inPeak = largestLane(inPeak);
-    block.outPeak = largestLane(outPeak);
+    advancePosition(delayWrite, delayLine.size(), length);
+    advancePosition(preDelayWrite, preDelayLine.size(), length);
+    block.inPeak = std::max(block.inPeak, largestLane(inPeak));
+    block.outPeak = std::max(block.outPeak, largestLane(outPeak));
+}
+
+template <int Channels>
+void RackEngine::processFrames(const double* const* source, double* const* sink, int frames) noexcept
+{
+    const int chunkLength = namesAModuleTwice(settings.order) ? 1 : kChunk;
+    for (int start = 0; start < frames; start += chunkLength)
+        processChunk<Channels>(source, sink, start, std::min(chunkLength, frames - start));
 }
 
 void RackEngine::process(const double* const* inputs, double* const* outputs, int numInputs, int numOutputs,
@@ -339,7 +422,7 @@ void RackEngine::process(const double* const* inputs, double* const* outputs, in
     prepareTremoloBlock();
     prepareDelayBlock();
     prepareReverbBlock();
-    block.grMax = 0.0;
+    block.inPeak = block.outPeak = block.grMax = 0.0;
 
     if (nCh == 2)
         processFrames<2>(source, sink, frames);

@@ -140,44 +140,69 @@ private:
     void prepareReverbBlock() noexcept;
 
     // Filter design per module, called by applySettings: primes or retargets the sections.
-    void designSection(StereoBiquad& section, int ch, FilterType type, double frequency, double q,
+    void designSection(StereoBiquad& section, FilterType type, double frequency, double q,
                        double gainDb) noexcept;
-    void designPopCut(int ch) noexcept;
-    void designSClear(int ch) noexcept;
-    void designEq(int ch) noexcept;
-    void designDelayFilters(int ch) noexcept;
-    void designReverbTone(int ch) noexcept;
+    void designPopCut() noexcept;
+    void designSClear() noexcept;
+    void designEq() noexcept;
+    void designDelayFilters() noexcept;
+    void designReverbTone() noexcept;
     void applyFilterSettings() noexcept;
 
-    // The per-sample loop for 0, 1 or 2 processed channels; V is ChannelValue<Channels>.
+    // A block is processed in chunks of up to kChunk samples. Within a chunk the control signals
+    // are worked out sample by sample first; then each module in the order runs over the whole
+    // chunk before the next one starts. Every module keeps its own state and the control signals
+    // do not depend on the audio, so this gives each sample exactly what the sample-by-sample walk
+    // gives it, while the processor overlaps the samples' work. An order that names a module twice
+    // would interleave that module's two passes: such an order runs in chunks of one sample.
+    static constexpr int kChunk = 128;
+    struct Chunk
+    {
+        alignas(16) double work[2 * kChunk]; // working samples, channel pairs (one channel: element 0)
+        double outputGain[kChunk], levelerGain[kChunk], compGain[kChunk];
+        double tremoloSine[kChunk];
+        int sweepAt[kChunk / 16 + 1];           // samples where the phaser's bell gets a new target ...
+        double sweepFrequency[kChunk / 16 + 1]; // ... and that target's frequency
+        int sweeps = 0;
+    };
+    Chunk chunk;
+
     template <int Channels>
     void processFrames(const double* const* source, double* const* sink, int frames) noexcept;
+    template <int Channels>
+    void processChunk(const double* const* source, double* const* sink, int start, int length) noexcept;
 
     // Per-sample control signals computed from the rack input (its louder channel's magnitude),
     // whatever the order.
     void updateLevelerAndCompressor(double peak) noexcept;
-    void sweepPhaser(int sampleIndex) noexcept;
+    // Advances the phaser's phase; true (and the new dip frequency) on samples where it retargets.
+    bool sweepPhaser(int sampleIndex, double& frequency) noexcept;
+    void retargetPhaser(double frequency) noexcept;
     void stepTremoloOscillator(int sampleIndex) noexcept;
 
-    // Module steps on the working sample of the processed channels.
+    // Module steps on the working sample of the processed channels (V: one double or two lanes).
     template <class V> V popCutStep(V w) noexcept;
     template <class V> V sClearStep(V w) noexcept;
     template <class V> V eqStep(V w) noexcept;
     template <class V> V distortionStep(V w) noexcept;
     template <class V> V phaserStep(V w) noexcept;
-    template <class V> V tremoloStep(V w) const noexcept;
-    template <class V> V levelerStep(V w) const noexcept;
-    template <class V> V compStep(V w) const noexcept;
+    template <class V> V tremoloStep(V w, double s) const noexcept;
+    template <class V> V levelerStep(V w, double gain) const noexcept;
+    template <class V> V compStep(V w, double gain) const noexcept;
     template <class V> V clipGuardStep(V w) noexcept;
-    template <class V> V delayStep(V w) noexcept;
-    template <class V> V reverbStep(V w) noexcept;
+    template <class V> V delayStep(V w, std::size_t write) noexcept;
+    template <class V> V reverbStep(V w, std::size_t write) noexcept;
 
     // Memories that keep running when a module is missing from the order or the rack is bypassed.
-    template <class V> void recordDelayLines(V w) noexcept;
-    template <class V> void recordPreDelayLines(V w) noexcept;
+    template <class V> void recordDelayLines(V w, std::size_t write) noexcept;
+    template <class V> void recordPreDelayLines(V w, std::size_t write) noexcept;
     template <class V> V stepCombs(bool fed, V u) noexcept;
 
-    template <class V> V walkModules(V w) noexcept;
+    // Runs step(w, j) over the chunk's working samples.
+    template <class V, class Step> void runOverChunk(int length, Step step) noexcept;
+    template <class V> void walkModules(int length) noexcept;
+    template <class V>
+    void passThroughMemories(int length, bool delay, bool reverb, bool distortion, bool clipGuard) noexcept;
 };
 
 } // namespace pomelu::dsp

@@ -16,10 +16,10 @@ void RackEngine::prepareReverbBlock() noexcept
     block.combFeedback = reverbCombFeedback(settings.reverbSize, settings.reverbDecay);
 }
 
-void RackEngine::designReverbTone(int ch) noexcept
+void RackEngine::designReverbTone() noexcept
 {
-    designSection(reverbToneFilter, ch, FilterType::LowPass, 2500.0 + 170.0 * settings.reverbTone,
-                  kReverbToneQ, 0.0);
+    designSection(reverbToneFilter, FilterType::LowPass, 2500.0 + 170.0 * settings.reverbTone, kReverbToneQ,
+                  0.0);
 }
 
 } // namespace pomelu::dsp

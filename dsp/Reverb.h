@@ -32,10 +32,10 @@ inline double reverbCombFeedback(double sizePercent, double decayPercent) noexce
     return fb < 0.0 ? 0.0 : (fb > 0.97 ? 0.97 : fb);
 }
 
-template <class V> void RackEngine::recordPreDelayLines(V w) noexcept
+template <class V> void RackEngine::recordPreDelayLines(V w, std::size_t write) noexcept
 {
     if (!preDelayLine.empty())
-        storePair(preDelayLine.frame(preDelayWrite), w);
+        storePair(preDelayLine.frame(write), w);
 }
 
 // One step of every comb of the processed channels: returns the sum of what the combs give back.
@@ -70,15 +70,16 @@ template <class V> V RackEngine::stepCombs(bool fed, V u) noexcept
     return sum;
 }
 
-template <class V> V RackEngine::reverbStep(V w) noexcept
+// write: the pre-delay lines' write position at this sample.
+template <class V> V RackEngine::reverbStep(V w, std::size_t write) noexcept
 {
     // The pre-delay keeps recording while the reverb is off.
     V u = w;
     if (!preDelayLine.empty())
     {
         const std::size_t length = preDelayLine.size();
-        storePair(preDelayLine.frame(preDelayWrite), w);
-        std::size_t r = preDelayWrite + length - block.preDelay; // preDelay <= length - 1
+        storePair(preDelayLine.frame(write), w);
+        std::size_t r = write + length - block.preDelay; // preDelay <= length - 1
         if (r >= length)
             r -= length;
         u = loadPair<V>(preDelayLine.frame(r));

@@ -4,39 +4,57 @@
 namespace pomelu::dsp
 {
 
-void StereoBiquad::design(int ch, FilterType newType, double newSampleRate, double newFrequency, double newQ,
-                          double newGainDb) noexcept
+bool StereoBiquad::designedAs(int ch, FilterType newType, double newSampleRate, double newFrequency,
+                              double newQ, double newGainDb) const noexcept
 {
-    type[ch] = newType;
-    sampleRate[ch] = newSampleRate;
-    frequency[ch] = newFrequency;
-    q[ch] = newQ;
-    gainDb[ch] = newGainDb;
-    const BiquadCoefficients c = designBiquad(newType, newSampleRate, newFrequency, newQ, newGainDb);
-    const double values[5] = {c.b0, c.b1, c.b2, c.a1, c.a2};
-    for (int k = 0; k < 5; ++k)
-        target[k][ch] = values[k];
-    smoothing[ch] = biquadRampFactor(newSampleRate);
-    valid[ch] = true;
+    return valid[ch] && newType == type[ch] && newSampleRate == sampleRate[ch] &&
+           newFrequency == frequency[ch] && newQ == q[ch] && newGainDb == gainDb[ch];
 }
 
-void StereoBiquad::prime(int ch, FilterType newType, double newSampleRate, double newFrequency, double newQ,
-                         double newGainDb) noexcept
+void StereoBiquad::copyDesign(int from, int to) noexcept
 {
-    design(ch, newType, newSampleRate, newFrequency, newQ, newGainDb);
+    type[to] = type[from];
+    sampleRate[to] = sampleRate[from];
+    frequency[to] = frequency[from];
+    q[to] = q[from];
+    gainDb[to] = gainDb[from];
     for (int k = 0; k < 5; ++k)
-        current[k][ch] = target[k][ch];
-    ramping[ch] = false;
+        target[k][to] = target[k][from];
+    smoothing[to] = smoothing[from];
+    valid[to] = true;
 }
 
-void StereoBiquad::setTarget(int ch, FilterType newType, double newSampleRate, double newFrequency,
-                             double newQ, double newGainDb) noexcept
+void StereoBiquad::update(int channels, bool primeNow, FilterType newType, double newSampleRate,
+                          double newFrequency, double newQ, double newGainDb) noexcept
 {
-    if (valid[ch] && newType == type[ch] && newSampleRate == sampleRate[ch] &&
-        newFrequency == frequency[ch] && newQ == q[ch] && newGainDb == gainDb[ch])
-        return;
-    design(ch, newType, newSampleRate, newFrequency, newQ, newGainDb);
-    ramping[ch] = true;
+    int designed = -1;
+    for (int ch = 0; ch < channels; ++ch)
+    {
+        // An unchanged design starts no ramp; a prime always switches.
+        if (!primeNow && designedAs(ch, newType, newSampleRate, newFrequency, newQ, newGainDb))
+            continue;
+        if (designed >= 0)
+            copyDesign(designed, ch);
+        else
+        {
+            type[ch] = newType;
+            sampleRate[ch] = newSampleRate;
+            frequency[ch] = newFrequency;
+            q[ch] = newQ;
+            gainDb[ch] = newGainDb;
+            const BiquadCoefficients c = designBiquad(newType, newSampleRate, newFrequency, newQ, newGainDb);
+            const double values[5] = {c.b0, c.b1, c.b2, c.a1, c.a2};
+            for (int k = 0; k < 5; ++k)
+                target[k][ch] = values[k];
+            smoothing[ch] = biquadRampFactor(newSampleRate);
+            valid[ch] = true;
+            designed = ch;
+        }
+        if (primeNow)
+            for (int k = 0; k < 5; ++k)
+                current[k][ch] = target[k][ch];
+        ramping[ch] = !primeNow;
+    }
 }
 
 void StereoBiquad::clear() noexcept

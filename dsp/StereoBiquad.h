@@ -34,11 +34,11 @@ struct alignas(16) StereoBiquad
     double q[2] = {0.707, 0.707};
     double gainDb[2] = {0.0, 0.0};
 
-    // As BiquadSection::prime, setTarget and clear, for one channel or (clear) both.
-    void prime(int ch, FilterType newType, double newSampleRate, double newFrequency, double newQ,
-               double newGainDb) noexcept;
-    void setTarget(int ch, FilterType newType, double newSampleRate, double newFrequency, double newQ,
-                   double newGainDb) noexcept;
+    // BiquadSection::prime (primeNow) or setTarget for channels 0 .. channels-1, with the same
+    // design parameters; the channels that need the new design share one evaluation of it.
+    void update(int channels, bool primeNow, FilterType newType, double newSampleRate, double newFrequency,
+                double newQ, double newGainDb) noexcept;
+    // BiquadSection::clear for both channels.
     void clear() noexcept;
 
     // One channel's section as a BiquadSection of its own (a copy).
@@ -56,8 +56,9 @@ struct alignas(16) StereoBiquad
     }
 
 private:
-    void design(int ch, FilterType newType, double newSampleRate, double newFrequency, double newQ,
-                double newGainDb) noexcept;
+    bool designedAs(int ch, FilterType newType, double newSampleRate, double newFrequency, double newQ,
+                    double newGainDb) const noexcept;
+    void copyDesign(int from, int to) noexcept;
 
     template <class V> bool rampingAny() const noexcept
     {

@@ -16,11 +16,12 @@ inline constexpr int kTremoloRenormaliseInterval = 256;
 // The effective rate of a block: free, or from the tempo and division; kept below 0.45 x sample rate.
 double tremoloRateHz(const RackSettings& settings, double sampleRate) noexcept;
 
-template <class V> V RackEngine::tremoloStep(V w) const noexcept
+// s: the oscillator's sine at this sample.
+template <class V> V RackEngine::tremoloStep(V w, double s) const noexcept
 {
     if (!settings.tremoloOn)
         return w;
-    return V(1.0 - (0.5 * block.tremoloS + 0.5) * block.tremoloDepth) * w;
+    return V(1.0 - (0.5 * s + 0.5) * block.tremoloDepth) * w;
 }
 
 inline void RackEngine::stepTremoloOscillator(int sampleIndex) noexcept
