@@ -14,24 +14,22 @@ namespace pomelu::dsp
 
 // Overshoot above the threshold in dB after the knee: zero below threshold - K/2, a quadratic
 // blend inside the knee, unchanged above threshold + K/2.
-inline double compKneeOvershootDb(double levelDb, double thresholdDb, double kneeDb) noexcept
+// One level or two (V = Lanes).
+template <class V> V compKneeOvershootDb(V levelDb, double thresholdDb, double kneeDb) noexcept
 {
-    double over = levelDb - thresholdDb;
+    const V over = levelDb - V(thresholdDb);
     const double knee = std::max(kneeDb, 0.0);
-    if (knee > 0.0)
-    {
-        if (over <= -knee / 2.0)
-            over = 0.0;
-        else if (over < knee / 2.0)
-            over = (over + knee / 2.0) * (over + knee / 2.0) / (2.0 * knee);
-    }
-    return over;
+    if (!(knee > 0.0))
+        return over;
+    const V half = knee / 2.0;
+    const V blended = (over + half) * (over + half) / V(2.0 * knee);
+    return select(over <= -half, V(0.0), select(over < half, blended, over));
 }
 
 // Static gain reduction in dB (a positive number) at a detector level.
 inline double compStaticReductionDb(double levelDb, double thresholdDb, double ratio, double kneeDb) noexcept
 {
-    const double over = compKneeOvershootDb(levelDb, thresholdDb, kneeDb);
+    const double over = compKneeOvershootDb<double>(levelDb, thresholdDb, kneeDb);
     return over > 0.0 ? (1.0 - 1.0 / std::max(ratio, 1.0)) * over : 0.0;
 }
 

@@ -13,57 +13,78 @@
 namespace pomelu::dsp
 {
 
-// 20 log10(x) through the natural logarithm.
-inline double levelToDb(double linear) noexcept
+// 20 log10(x) through the natural logarithm, for one level or two.
+template <class V> V levelToDb(V linear) noexcept
 {
-    return 8.6858896380650365 * logFast(std::max(linear, 1e-9));
+    return V(8.6858896380650365) * logFast(max(linear, V(1e-9)));
 }
 
-inline void RackEngine::updateLevelerAndCompressor(double peak) noexcept
+inline void RackEngine::followLevel(double peak) noexcept
 {
+    // Branch-free: whether the peak is above the envelope changes with the signal.
     const double a = selectGreater(peak, levelEnvelope, block.levelerFast, block.levelerSlow);
     levelEnvelope = (1.0 - a) * peak + a * levelEnvelope;
+}
 
-    // The leveler's and the compressor's target gains, both from the detector level in dB: their
-    // two exponentials are one two-lane evaluation. Only an active leveler or compressor looks at
-    // the level; otherwise both gains glide toward unity.
-    double levelerTarget = 1.0, compTarget = 1.0;
-    if (settings.levelerOn || settings.compOn)
+// The leveler's and the compressor's gains over the chunk: chunk.levelerGain holds the detector
+// envelope on entry and both arrays hold the smoothed gains on return. The targets depend on
+// nothing but the level, so the logarithms and exponentials of neighbouring samples share one
+// two-lane evaluation; the ballistics then run sample by sample in between.
+inline void RackEngine::followGains(int length) noexcept
+{
+    const RackSettings& s = settings;
+    auto ballistics = [this](int j, double levelerTarget, double compTarget)
     {
-        const double levelDb = levelToDb(levelEnvelope);
-        double levelerExponent = 0.0;
-        if (settings.levelerOn)
-        {
-            const double range = settings.levelRangeDb;
-            const double correctionDb = std::max(std::min(settings.levelTargetDb - levelDb, range), -range);
-            levelerExponent = block.levelerSensitivity * correctionDb * kDbToLinear;
-        }
-        double compExponent = 0.0;
-        bool compOver = false;
-        if (settings.compOn)
-        {
-            const double over = compKneeOvershootDb(levelDb, settings.compThresholdDb, settings.compKneeDb);
-            if (over > 0.0)
-            {
-                const double gainDb = -block.compReduction * over;
-                block.grMax = std::max(block.grMax, -gainDb);
-                compExponent = (gainDb + settings.compMakeupDb) * kDbToLinear;
-                compOver = true;
-            }
-        }
-        const Lanes gains = expFast(Lanes(levelerExponent, compExponent));
-        if (settings.levelerOn)
-            levelerTarget = gains.lane0();
-        if (settings.compOn)
-            compTarget = compOver ? gains.lane1() : block.compMakeupGain;
-    }
-    // Rising gain follows the fast coefficient, falling gain the slow one.
-    const double g = selectGreater(levelerTarget, levelerGain, block.levelerFast, block.levelerSlow);
-    levelerGain = (1.0 - g) * levelerTarget + g * levelerGain;
+        // Rising leveler gain follows the fast coefficient, falling gain the slow one.
+        const double g = selectGreater(levelerTarget, levelerGain, block.levelerFast, block.levelerSlow);
+        levelerGain = (1.0 - g) * levelerTarget + g * levelerGain;
+        chunk.levelerGain[j] = levelerGain;
+        const double c =
+            selectGreater(compGain, compTarget, block.compAttackCoefficient, block.compReleaseCoefficient);
+        compGain = (1.0 - c) * compTarget + c * compGain;
+        chunk.compGain[j] = compGain;
+    };
 
-    const double c =
-        selectGreater(compGain, compTarget, block.compAttackCoefficient, block.compReleaseCoefficient);
-    compGain = (1.0 - c) * compTarget + c * compGain;
+    if (!s.levelerOn && !s.compOn)
+    {
+        // Nothing looks at the level: both gains glide toward unity, and once there they stay.
+        if (levelerGain == 1.0 && compGain == 1.0)
+        {
+            std::fill(chunk.levelerGain, chunk.levelerGain + length, 1.0);
+            std::fill(chunk.compGain, chunk.compGain + length, 1.0);
+        }
+        else
+            for (int j = 0; j < length; ++j)
+                ballistics(j, 1.0, 1.0);
+        return;
+    }
+
+    Lanes reduction = 0.0;
+    for (int j = 0; j < length; j += 2)
+    {
+        const bool pair = j + 1 < length;
+        const double* envelope = chunk.levelerGain;
+        const Lanes levelDb = levelToDb(Lanes(envelope[j], pair ? envelope[j + 1] : envelope[j]));
+
+        const Lanes range = s.levelRangeDb;
+        const Lanes correctionDb = max(min(Lanes(s.levelTargetDb) - levelDb, range), -range);
+        const Lanes levelerExponent = Lanes(block.levelerSensitivity) * correctionDb * Lanes(kDbToLinear);
+
+        const Lanes over = compKneeOvershootDb(levelDb, s.compThresholdDb, s.compKneeDb);
+        const LaneMask reducing = Lanes(0.0) < over;
+        const Lanes gainDb = Lanes(-block.compReduction) * over;
+        reduction = max(reduction, select(reducing, -gainDb, Lanes(0.0)));
+        const Lanes compExponent = (gainDb + Lanes(s.compMakeupDb)) * Lanes(kDbToLinear);
+
+        const Lanes levelerTarget = s.levelerOn ? expFast(levelerExponent) : Lanes(1.0);
+        const Lanes compTarget =
+            s.compOn ? select(reducing, expFast(compExponent), Lanes(block.compMakeupGain)) : Lanes(1.0);
+        ballistics(j, levelerTarget.lane0(), compTarget.lane0());
+        if (pair)
+            ballistics(j + 1, levelerTarget.lane1(), compTarget.lane1());
+    }
+    if (s.compOn)
+        block.grMax = std::max(block.grMax, std::max(reduction.lane0(), reduction.lane1()));
 }
 
 template <class V> V RackEngine::levelerStep(V w, double gain) const noexcept

@@ -336,9 +336,8 @@ void RackEngine::processChunk(const double* const* source, double* const* sink, 
             }
         }
 
-        updateLevelerAndCompressor(peak);
-        chunk.levelerGain[j] = levelerGain;
-        chunk.compGain[j] = compGain;
+        followLevel(peak);
+        chunk.levelerGain[j] = levelEnvelope;
 
         double frequency = 0.0;
         if (sweepPhaser(i, frequency))
@@ -352,6 +351,8 @@ void RackEngine::processChunk(const double* const* source, double* const* sink, 
             stepTremoloOscillator(i);
         }
     }
+
+    followGains(length);
 
     if constexpr (Channels > 0)
     {

@@ -172,9 +172,10 @@ private:
     template <int Channels>
     void processChunk(const double* const* source, double* const* sink, int start, int length) noexcept;
 
-    // Per-sample control signals computed from the rack input (its louder channel's magnitude),
-    // whatever the order.
-    void updateLevelerAndCompressor(double peak) noexcept;
+    // Control signals computed from the rack input, whatever the order: the level detector (from
+    // the louder channel's magnitude), the leveler's and compressor's targets and ballistics.
+    void followLevel(double peak) noexcept;
+    void followGains(int length) noexcept;
     // Advances the phaser's phase; true (and the new dip frequency) on samples where it retargets.
     bool sweepPhaser(int sampleIndex, double& frequency) noexcept;
     void retargetPhaser(double frequency) noexcept;
