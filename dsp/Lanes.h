@@ -227,6 +227,15 @@ inline double selectGreater(double a, double b, double x, double y) noexcept
 #endif
 }
 
+// One step of a one-pole follower, (1 - a) target + a state, whose coefficient a depends on
+// whether target > state (then `above`) or not (`otherwise`). Both candidates are computed, so
+// the comparison is off the state's dependency chain.
+inline double followPole(double state, double target, double above, double otherwise) noexcept
+{
+    return selectGreater(target, state, (1.0 - above) * target + above * state,
+                         (1.0 - otherwise) * target + otherwise * state);
+}
+
 // The same vocabulary for one channel, so one template serves mono and stereo.
 inline double select(bool m, double a, double b) noexcept
 {

@@ -19,13 +19,6 @@ template <class V> V levelToDb(V linear) noexcept
     return V(8.6858896380650365) * logFast(max(linear, V(1e-9)));
 }
 
-inline void RackEngine::followLevel(double peak) noexcept
-{
-    // Branch-free: whether the peak is above the envelope changes with the signal.
-    const double a = selectGreater(peak, levelEnvelope, block.levelerFast, block.levelerSlow);
-    levelEnvelope = (1.0 - a) * peak + a * levelEnvelope;
-}
-
 // The leveler's and the compressor's gains over the chunk: chunk.levelerGain holds the detector
 // envelope on entry and both arrays hold the smoothed gains on return. The targets depend on
 // nothing but the level, so the logarithms and exponentials of neighbouring samples share one
@@ -33,16 +26,19 @@ inline void RackEngine::followLevel(double peak) noexcept
 inline void RackEngine::followGains(int length) noexcept
 {
     const RackSettings& s = settings;
-    auto ballistics = [this](int j, double levelerTarget, double compTarget)
+    // The gains live in locals through the loop: stored to the members every sample, each would
+    // wait for its own store.
+    double leveler = levelerGain, comp = compGain;
+    auto ballistics = [&](int j, double levelerTarget, double compTarget)
     {
-        // Rising leveler gain follows the fast coefficient, falling gain the slow one.
-        const double g = selectGreater(levelerTarget, levelerGain, block.levelerFast, block.levelerSlow);
-        levelerGain = (1.0 - g) * levelerTarget + g * levelerGain;
-        chunk.levelerGain[j] = levelerGain;
-        const double c =
-            selectGreater(compGain, compTarget, block.compAttackCoefficient, block.compReleaseCoefficient);
-        compGain = (1.0 - c) * compTarget + c * compGain;
-        chunk.compGain[j] = compGain;
+        // Rising leveler gain follows the fast coefficient, falling gain the slow one; the
+        // compressor's gain falls with the attack and otherwise moves with the release.
+        leveler = followPole(leveler, levelerTarget, block.levelerFast, block.levelerSlow);
+        chunk.levelerGain[j] = leveler;
+        const double attack = block.compAttackCoefficient, release = block.compReleaseCoefficient;
+        comp = selectGreater(comp, compTarget, (1.0 - attack) * compTarget + attack * comp,
+                             (1.0 - release) * compTarget + release * comp);
+        chunk.compGain[j] = comp;
     };
 
     if (!s.levelerOn && !s.compOn)
@@ -56,6 +52,8 @@ inline void RackEngine::followGains(int length) noexcept
         else
             for (int j = 0; j < length; ++j)
                 ballistics(j, 1.0, 1.0);
+        levelerGain = leveler;
+        compGain = comp;
         return;
     }
 
@@ -83,6 +81,8 @@ inline void RackEngine::followGains(int length) noexcept
         if (pair)
             ballistics(j + 1, levelerTarget.lane1(), compTarget.lane1());
     }
+    levelerGain = leveler;
+    compGain = comp;
     if (s.compOn)
         block.grMax = std::max(block.grMax, std::max(reduction.lane0(), reduction.lane1()));
 }

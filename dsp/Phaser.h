@@ -13,14 +13,14 @@ namespace pomelu::dsp
 // The sweep retargets the dip every 16 samples; the section's 3 ms ramp smooths the steps.
 inline constexpr int kPhaserUpdateInterval = 16;
 
-inline bool RackEngine::sweepPhaser(int sampleIndex, double& frequency) noexcept
+inline bool RackEngine::advancePhaser(double& phase, int sampleIndex, double& frequency) const noexcept
 {
-    phaserPhase += block.phaserIncrement;
-    if (phaserPhase >= 1.0)
-        phaserPhase -= 1.0;
+    phase += block.phaserIncrement;
+    if (phase >= 1.0)
+        phase -= 1.0;
     if (sampleIndex % kPhaserUpdateInterval != 0 || !settings.phaserOn)
         return false;
-    frequency = (0.5 * std::sin(2.0 * std::numbers::pi * phaserPhase) + 0.5) * 1800.0 + 350.0;
+    frequency = (0.5 * std::sin(2.0 * std::numbers::pi * phase) + 0.5) * 1800.0 + 350.0;
     return true;
 }
 

@@ -307,14 +307,18 @@ void RackEngine::processChunk(const double* const* source, double* const* sink, 
     const bool bypass = settings.bypass;
     V inPeak = 0.0, outPeak = 0.0;
 
-    // Control signals and the rack input, sample by sample.
+    // Control signals and the rack input, sample by sample. The recursive states live in locals
+    // through the loop (stored to the members every sample, each would wait for its own store).
+    double inGain = inputGain, outGain = outputGain, envelope = levelEnvelope;
+    double phase = phaserPhase;
+    double sine = block.tremoloS, cosine = block.tremoloC;
     chunk.sweeps = 0;
     for (int j = 0; j < length; ++j)
     {
         const int i = start + j;
-        inputGain = cG * inputGain + (1.0 - cG) * block.inputGainTarget;
-        outputGain = cG * outputGain + (1.0 - cG) * block.outputGainTarget;
-        chunk.outputGain[j] = outputGain;
+        inGain = cG * inGain + (1.0 - cG) * block.inputGainTarget;
+        outGain = cG * outGain + (1.0 - cG) * block.outputGainTarget;
+        chunk.outputGain[j] = outGain;
 
         double peak = 0.0;
         if constexpr (Channels > 0)
@@ -323,7 +327,7 @@ void RackEngine::processChunk(const double* const* source, double* const* sink, 
             // A NaN or infinity from the host would poison every filter, envelope and line for the
             // rest of the session: the rack hears silence for that sample instead.
             const V clean = select(abs(raw) < V(HUGE_VAL), raw, V(0.0));
-            const V x = clean * V(inputGain);
+            const V x = clean * V(inGain);
             storePair(chunk.work + 2 * j, x);
             const V magnitude = abs(x);
             inPeak = max(inPeak, magnitude);
@@ -336,21 +340,28 @@ void RackEngine::processChunk(const double* const* source, double* const* sink, 
             }
         }
 
-        followLevel(peak);
-        chunk.levelerGain[j] = levelEnvelope;
+        // The shared level detector: the fast coefficient while the peak is above the envelope.
+        envelope = followPole(envelope, peak, block.levelerFast, block.levelerSlow);
+        chunk.levelerGain[j] = envelope;
 
         double frequency = 0.0;
-        if (sweepPhaser(i, frequency))
+        if (advancePhaser(phase, i, frequency))
         {
             chunk.sweepAt[chunk.sweeps] = j;
             chunk.sweepFrequency[chunk.sweeps++] = frequency;
         }
         if (!bypass)
         {
-            chunk.tremoloSine[j] = block.tremoloS;
-            stepTremoloOscillator(i);
+            chunk.tremoloSine[j] = sine;
+            rotateTremolo(sine, cosine, i);
         }
     }
+    inputGain = inGain;
+    outputGain = outGain;
+    levelEnvelope = envelope;
+    phaserPhase = phase;
+    block.tremoloS = sine;
+    block.tremoloC = cosine;
 
     followGains(length);
 

@@ -174,12 +174,12 @@ private:
 
     // Control signals computed from the rack input, whatever the order: the level detector (from
     // the louder channel's magnitude), the leveler's and compressor's targets and ballistics.
-    void followLevel(double peak) noexcept;
     void followGains(int length) noexcept;
     // Advances the phaser's phase; true (and the new dip frequency) on samples where it retargets.
-    bool sweepPhaser(int sampleIndex, double& frequency) noexcept;
+    bool advancePhaser(double& phase, int sampleIndex, double& frequency) const noexcept;
     void retargetPhaser(double frequency) noexcept;
-    void stepTremoloOscillator(int sampleIndex) noexcept;
+    // One sample of the tremolo's oscillator (a rotation of sine and cosine).
+    void rotateTremolo(double& sine, double& cosine, int sampleIndex) const noexcept;
 
     // Module steps on the working sample of the processed channels (V: one double or two lanes).
     template <class V> V popCutStep(V w) noexcept;

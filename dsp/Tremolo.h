@@ -24,17 +24,17 @@ template <class V> V RackEngine::tremoloStep(V w, double s) const noexcept
     return V(1.0 - (0.5 * s + 0.5) * block.tremoloDepth) * w;
 }
 
-inline void RackEngine::stepTremoloOscillator(int sampleIndex) noexcept
+inline void RackEngine::rotateTremolo(double& sine, double& cosine, int sampleIndex) const noexcept
 {
-    const double s = block.tremoloS;
-    const double c = block.tremoloC;
-    block.tremoloS = s * block.tremoloCos + c * block.tremoloSin;
-    block.tremoloC = c * block.tremoloCos - s * block.tremoloSin;
+    const double s = sine;
+    const double c = cosine;
+    sine = s * block.tremoloCos + c * block.tremoloSin;
+    cosine = c * block.tremoloCos - s * block.tremoloSin;
     if (sampleIndex % kTremoloRenormaliseInterval == kTremoloRenormaliseInterval - 1)
     {
-        const double norm = std::sqrt(block.tremoloS * block.tremoloS + block.tremoloC * block.tremoloC);
-        block.tremoloS /= norm;
-        block.tremoloC /= norm;
+        const double norm = std::sqrt(sine * sine + cosine * cosine);
+        sine /= norm;
+        cosine /= norm;
     }
 }
 
