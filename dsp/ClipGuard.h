@@ -14,15 +14,14 @@ namespace pomelu::dsp
 // (1/c passed in: a multiplication per sample instead of two divisions).
 template <class V> V clipGuardWet(V p, V w, double c, double inverseC) noexcept
 {
-    return V(0.5) * (V(c) * tanhFast((p + w) * V(0.5 * inverseC)) + V(c) * tanhFast(w * V(inverseC)));
+    return V(0.5 * c) * tanhSum((p + w) * V(0.5 * inverseC), w * V(inverseC));
 }
 
+// The guard switched on (off, the frame only records its input as the previous sample).
 template <class V> V RackEngine::clipGuardStep(V w) noexcept
 {
     const V p = loadPair<V>(clipGuardPrev);
-    storePair(clipGuardPrev, w); // remembered whether or not the guard is on
-    if (!settings.clipGuardOn)
-        return w;
+    storePair(clipGuardPrev, w);
     const V a = block.clipAmount;
     return a * clipGuardWet(p, w, block.clipCeiling, block.clipCeilingInverse) + (V(1.0) - a) * w;
 }

@@ -13,18 +13,19 @@
 namespace pomelu::dsp
 {
 
+// The module switched on (off, the frame only records its input as the previous sample).
 template <class V> V RackEngine::distortionStep(V w) noexcept
 {
     const V p = loadPair<V>(distortionPrev);
-    storePair(distortionPrev, w); // remembered whether or not the module is on
-    if (!settings.distortionOn)
-        return w;
+    storePair(distortionPrev, w);
     const DistortionShaper& shape = block.distortionShaper;
     const V g = block.distortionDrive;
     const V direct = g * w;
     const V averaged = g * V(0.5) * (p + w);
     V s;
-    if constexpr (std::is_same_v<V, double>)
+    if (shape.isSoftBloom())
+        s = V(0.5 * shape.softScale) * tanhSum(direct, averaged);
+    else if constexpr (std::is_same_v<V, double>)
     {
         // One channel: both shapes in one two-lane evaluation.
         const Lanes shaped = shape(Lanes(direct, averaged));

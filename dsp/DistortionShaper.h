@@ -45,6 +45,8 @@ struct DistortionShaper
         return s;
     }
 
+    bool isSoftBloom() const noexcept { return style < 1 || style > 7; } // other indices shape like it
+
     // The curve of the style at y, for one value or two lanes. Tanh and exp take their two-lane
     // forms; atan, sin, fmod and round go lane by lane through the C library.
     template <class V> V operator()(V y) const noexcept

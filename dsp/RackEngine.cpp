@@ -212,7 +212,11 @@ template <class V> void RackEngine::walkModules(int length) noexcept
                 runOverChunk<V>(length, [this](V w, int) { return eqStep(w); });
             break;
         case ModuleId::Distortion:
-            runOverChunk<V>(length, [this](V w, int) { return distortionStep(w); });
+            // Off, the module only remembers its last input.
+            if (s.distortionOn)
+                runOverChunk<V>(length, [this](V w, int) { return distortionStep(w); });
+            else
+                storePair(distortionPrev, loadPair<V>(chunk.work + 2 * (length - 1)));
             sawDistortion = true;
             break;
         case ModuleId::Phaser:
@@ -242,7 +246,10 @@ template <class V> void RackEngine::walkModules(int length) noexcept
                 runOverChunk<V>(length, [this](V w, int j) { return compStep(w, chunk.compGain[j]); });
             break;
         case ModuleId::ClipGuard:
-            runOverChunk<V>(length, [this](V w, int) { return clipGuardStep(w); });
+            if (s.clipGuardOn)
+                runOverChunk<V>(length, [this](V w, int) { return clipGuardStep(w); });
+            else
+                storePair(clipGuardPrev, loadPair<V>(chunk.work + 2 * (length - 1)));
             sawClipGuard = true;
             break;
         case ModuleId::Delay:
