@@ -83,18 +83,28 @@ private:
             distance = k == 0 ? abs(t - next[k]) : distance + abs(t - next[k]);
         }
         const auto done = distance < V(kBiquadRampEnd);
-        for (int k = 0; k < 5; ++k)
-        {
-            V value = select(done, loadPair<V>(target[k]), next[k]);
-            if constexpr (!std::is_same_v<V, double>)
-                value = select(laneMask(ramping[0], ramping[1]), value, loadPair<V>(current[k]));
-            storePair(current[k], value);
-        }
         if constexpr (std::is_same_v<V, double>)
+        {
+            for (int k = 0; k < 5; ++k)
+                current[k][0] = done ? target[k][0] : next[k];
             ramping[0] = !done;
+        }
         else
         {
             const int finished = done.lanes();
+            if (finished == 0 && ramping[0] && ramping[1])
+            {
+                // Both channels mid-ramp: the common case of a sweep or a knob move.
+                for (int k = 0; k < 5; ++k)
+                    storePair(current[k], next[k]);
+                return;
+            }
+            const LaneMask moving = laneMask(ramping[0], ramping[1]);
+            for (int k = 0; k < 5; ++k)
+            {
+                const V value = select(done, loadPair<V>(target[k]), next[k]);
+                storePair(current[k], select(moving, value, loadPair<V>(current[k])));
+            }
             ramping[0] = ramping[0] && (finished & 1) == 0;
             ramping[1] = ramping[1] && (finished & 2) == 0;
         }
