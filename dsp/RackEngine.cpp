@@ -261,13 +261,9 @@ template <class V> void RackEngine::walkModules(int length) noexcept
             break;
         }
         case ModuleId::Reverb:
-        {
-            std::size_t write = preDelayWrite;
-            runOverChunk<V>(length, [this, &write](V w, int)
-                            { return reverbStep(w, stepPosition(write, preDelayLine.size())); });
+            reverbOverChunk<V>(length);
             sawReverb = true;
             break;
-        }
         default: // entries above 10 do nothing
             break;
         }
@@ -292,11 +288,10 @@ void RackEngine::passThroughMemories(int length, bool delay, bool reverb, bool d
         if (delay)
             recordDelayLines(w, stepPosition(write, delayLine.size()));
         if (reverb)
-        {
             recordPreDelayLines(w, stepPosition(preWrite, preDelayLine.size()));
-            stepCombs(false, V(0.0));
-        }
     }
+    if (reverb)
+        runCombs<V>(length, false, nullptr, nullptr);
     // Only the last sample's value remains as the previous input.
     const V last = loadPair<V>(chunk.work + 2 * (length - 1));
     if (distortion)

@@ -158,7 +158,9 @@ private:
     static constexpr int kChunk = 128;
     struct Chunk
     {
-        alignas(16) double work[2 * kChunk]; // working samples, channel pairs (one channel: element 0)
+        alignas(16) double work[2 * kChunk];    // working samples, channel pairs (one channel: element 0)
+        alignas(16) double feed[2 * kChunk];    // the reverb's combs: their input ...
+        alignas(16) double returns[2 * kChunk]; // ... and what they give back
         double outputGain[kChunk], levelerGain[kChunk], compGain[kChunk];
         double tremoloSine[kChunk];
         int sweepAt[kChunk / 16 + 1];           // samples where the phaser's bell gets a new target ...
@@ -192,12 +194,12 @@ private:
     template <class V> V compStep(V w, double gain) const noexcept;
     template <class V> V clipGuardStep(V w) noexcept;
     template <class V> V delayStep(V w, std::size_t write) noexcept;
-    template <class V> V reverbStep(V w, std::size_t write) noexcept;
+    template <class V> void reverbOverChunk(int length) noexcept;
 
     // Memories that keep running when a module is missing from the order or the rack is bypassed.
     template <class V> void recordDelayLines(V w, std::size_t write) noexcept;
     template <class V> void recordPreDelayLines(V w, std::size_t write) noexcept;
-    template <class V> V stepCombs(bool fed, V u) noexcept;
+    template <class V> void runCombs(int length, bool fed, const double* u, double* sums) noexcept;
 
     // Runs step(w, j) over the chunk's working samples.
     template <class V, class Step> void runOverChunk(int length, Step step) noexcept;

@@ -38,60 +38,94 @@ template <class V> void RackEngine::recordPreDelayLines(V w, std::size_t write) 
         storePair(preDelayLine.frame(write), w);
 }
 
-// One step of every comb of the processed channels: returns the sum of what the combs give back.
-// Fed (the reverb on), a comb stores its output times the feedback plus u; idle, it keeps 0.92 of
-// its tail.
-template <class V> V RackEngine::stepCombs(bool fed, V u) noexcept
+// Every comb of the processed channels over the chunk. Fed (the reverb on), a comb stores its
+// output times the feedback plus the channel's u[j], and sums[j] receives what the combs of each
+// channel gave back at sample j (u and sums in channel pairs, like the working samples); idle, a
+// comb keeps 0.92 of its tail and nothing is summed. A comb's loop is far longer than a chunk, so each comb
+// streams through its chunk on its own; the sums add the combs in their order, as one sample's step would.
+template <class V> void RackEngine::runCombs(int length, bool fed, const double* u, double* sums) noexcept
 {
     constexpr int channels = std::is_same_v<V, double> ? 1 : 2;
+    if (fed)
+        std::fill(sums, sums + 2 * length, 0.0);
     if (combs[0][0].empty()) // not prepared yet: nothing to keep
-        return 0.0;
-    V sum = 0.0;
+        return;
     for (int k = 0; k < 4; ++k)
     {
-        double* cell[2] = {nullptr, nullptr};
-        double o[2] = {0.0, 0.0};
-        for (int ch = 0; ch < channels; ++ch)
+        if (fed)
         {
-            std::vector<double>& comb = combs[ch][k];
-            const std::size_t i = combIndex[ch][k];
-            const std::size_t next = i + 1 == comb.size() ? 0 : i + 1;
-            cell[ch] = &comb[i];
-            o[ch] = comb[next];
-            combIndex[ch][k] = next;
+            // Comb k of both channels side by side.
+            double* comb[2] = {combs[0][k].data(), combs[1][k].data()};
+            const std::size_t size[2] = {combs[0][k].size(), combs[1][k].size()};
+            std::size_t i[2] = {combIndex[0][k], combIndex[1][k]};
+            const V feedback = block.combFeedback;
+            for (int j = 0; j < length; ++j)
+            {
+                std::size_t next[2] = {0, 0};
+                for (int ch = 0; ch < channels; ++ch)
+                    next[ch] = i[ch] + 1 == size[ch] ? 0 : i[ch] + 1;
+                const V o = fromChannels<V>(comb[0][next[0]], channels > 1 ? comb[1][next[1]] : 0.0);
+                const V stored = o * feedback + loadPair<V>(u + 2 * j);
+                comb[0][i[0]] = firstLane(stored);
+                if constexpr (channels > 1)
+                    comb[1][i[1]] = stored.lane1();
+                storePair(sums + 2 * j, loadPair<V>(sums + 2 * j) + o);
+                for (int ch = 0; ch < channels; ++ch)
+                    i[ch] = next[ch];
+            }
+            for (int ch = 0; ch < channels; ++ch)
+                combIndex[ch][k] = i[ch];
         }
-        const V out = fromChannels<V>(o[0], o[1]);
-        const V stored = fed ? out * V(block.combFeedback) + u : V(kCombIdleDecay) * out;
-        *cell[0] = firstLane(stored);
-        if constexpr (channels == 2)
-            *cell[1] = stored.lane1();
-        sum += out;
+        else
+            for (int ch = 0; ch < channels; ++ch)
+            {
+                double* comb = combs[ch][k].data();
+                const std::size_t size = combs[ch][k].size();
+                std::size_t i = combIndex[ch][k];
+                for (int j = 0; j < length; ++j)
+                {
+                    const std::size_t next = i + 1 == size ? 0 : i + 1;
+                    comb[i] = kCombIdleDecay * comb[next];
+                    i = next;
+                }
+                combIndex[ch][k] = i;
+            }
     }
-    return sum;
 }
 
-// write: the pre-delay lines' write position at this sample.
-template <class V> V RackEngine::reverbStep(V w, std::size_t write) noexcept
+template <class V> void RackEngine::reverbOverChunk(int length) noexcept
 {
-    // The pre-delay keeps recording while the reverb is off.
-    V u = w;
-    if (!preDelayLine.empty())
+    // The pre-delay keeps recording while the reverb is off; its output u goes to chunk.feed.
+    std::size_t write = preDelayWrite;
+    const std::size_t lineLength = preDelayLine.size();
+    for (int j = 0; j < length; ++j)
     {
-        const std::size_t length = preDelayLine.size();
-        storePair(preDelayLine.frame(write), w);
-        std::size_t r = write + length - block.preDelay; // preDelay <= length - 1
-        if (r >= length)
-            r -= length;
-        u = loadPair<V>(preDelayLine.frame(r));
+        const V w = loadPair<V>(chunk.work + 2 * j);
+        V u = w;
+        if (lineLength > 0)
+        {
+            storePair(preDelayLine.frame(write), w);
+            std::size_t r = write + lineLength - block.preDelay; // preDelay <= length - 1
+            if (r >= lineLength)
+                r -= lineLength;
+            u = loadPair<V>(preDelayLine.frame(r));
+            if (++write >= lineLength)
+                write = 0;
+        }
+        storePair(chunk.feed + 2 * j, u);
     }
 
     const bool on = settings.reverbOn;
-    const V sum = stepCombs(on, u);
+    runCombs<V>(length, on, chunk.feed, chunk.returns);
     if (!on)
-        return w;
-    const V y = reverbToneFilter.tick(V(0.25) * sum);
+        return;
     const V m = block.reverbWet;
-    return (V(1.0) - m) * w + m * y;
+    runOverChunk<V>(length,
+                    [this, m](V w, int j)
+                    {
+                        const V y = reverbToneFilter.tick(V(0.25) * loadPair<V>(chunk.returns + 2 * j));
+                        return (V(1.0) - m) * w + m * y;
+                    });
 }
 
 } // namespace pomelu::dsp
