@@ -18,10 +18,9 @@ template <class V> V clipGuardWet(V p, V w, double c, double inverseC) noexcept
 }
 
 // The guard switched on (off, the frame only records its input as the previous sample).
-template <class V> V RackEngine::clipGuardStep(V w) noexcept
+// p: the guard's previous input.
+template <class V> V RackEngine::clipGuardStep(V w, V p) const noexcept
 {
-    const V p = loadPair<V>(clipGuardPrev);
-    storePair(clipGuardPrev, w);
     const V a = block.clipAmount;
     return a * clipGuardWet(p, w, block.clipCeiling, block.clipCeilingInverse) + (V(1.0) - a) * w;
 }

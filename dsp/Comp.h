@@ -36,7 +36,7 @@ inline double compStaticReductionDb(double levelDb, double thresholdDb, double r
 // Below this magnitude (about -21.9 dBFS) the expander pushes samples further down.
 inline constexpr double kExpanderKnee = 0.08;
 
-template <class V> V RackEngine::compStep(V w, double gain) const noexcept
+template <class V> V RackEngine::compStep(V w, V gain) const noexcept
 {
     if (!settings.compOn)
         return w;
@@ -56,7 +56,7 @@ template <class V> V RackEngine::compStep(V w, double gain) const noexcept
         w = select(quiet, copysign(V(kExpanderKnee) * shaped, w), w);
     }
     const V m = block.compMix;
-    return w * V(gain) * m + (V(1.0) - m) * w;
+    return w * gain * m + (V(1.0) - m) * w;
 }
 
 } // namespace pomelu::dsp

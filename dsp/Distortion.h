@@ -14,10 +14,9 @@ namespace pomelu::dsp
 {
 
 // The module switched on (off, the frame only records its input as the previous sample).
-template <class V> V RackEngine::distortionStep(V w) noexcept
+// p: the module's previous input.
+template <class V> V RackEngine::distortionStep(V w, V p) const noexcept
 {
-    const V p = loadPair<V>(distortionPrev);
-    storePair(distortionPrev, w);
     const DistortionShaper& shape = block.distortionShaper;
     const V g = block.distortionDrive;
     const V direct = g * w;
@@ -25,12 +24,6 @@ template <class V> V RackEngine::distortionStep(V w) noexcept
     V s;
     if (shape.isSoftBloom())
         s = V(0.5 * shape.softScale) * tanhSum(direct, averaged);
-    else if constexpr (std::is_same_v<V, double>)
-    {
-        // One channel: both shapes in one two-lane evaluation.
-        const Lanes shaped = shape(Lanes(direct, averaged));
-        s = 0.5 * (shaped.lane0() + shaped.lane1());
-    }
     else
         s = V(0.5) * (shape(direct) + shape(averaged));
     // Tone raises both the drive into the final saturation and its output level.

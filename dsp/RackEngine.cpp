@@ -190,6 +190,41 @@ template <class V, class Step> void RackEngine::runOverChunk(int length, Step st
         storePair(chunk.work + 2 * j, step(loadPair<V>(chunk.work + 2 * j), j));
 }
 
+template <class V, class Step>
+void RackEngine::runStateless(int length, double* memory, const double* control, Step step) noexcept
+{
+    auto controlAt = [control](int j) { return control != nullptr ? control[j] : 1.0; };
+    if constexpr (std::is_same_v<V, double>)
+    {
+        double previous = memory[0];
+        for (int j = 0; j < length; j += 2)
+        {
+            double* at = chunk.work + 2 * j;
+            const bool pair = j + 1 < length;
+            const double w0 = at[0], w1 = pair ? at[2] : w0;
+            const Lanes out =
+                step(Lanes(w0, w1), Lanes(previous, w0), Lanes(controlAt(j), controlAt(pair ? j + 1 : j)));
+            at[0] = out.lane0();
+            if (pair)
+                at[2] = out.lane1();
+            previous = w1;
+        }
+        memory[0] = previous;
+    }
+    else
+    {
+        V previous = loadPair<V>(memory);
+        runOverChunk<V>(length,
+                        [&](V w, int j)
+                        {
+                            const V out = step(w, previous, V(controlAt(j)));
+                            previous = w;
+                            return out;
+                        });
+        storePair(memory, previous);
+    }
+}
+
 template <class V> void RackEngine::walkModules(int length) noexcept
 {
     bool sawDistortion = false, sawClipGuard = false, sawDelay = false, sawReverb = false, sawPhaser = false;
@@ -214,7 +249,8 @@ template <class V> void RackEngine::walkModules(int length) noexcept
         case ModuleId::Distortion:
             // Off, the module only remembers its last input.
             if (s.distortionOn)
-                runOverChunk<V>(length, [this](V w, int) { return distortionStep(w); });
+                runStateless<V>(length, distortionPrev, nullptr,
+                                [this](auto w, auto p, auto) { return distortionStep(w, p); });
             else
                 storePair(distortionPrev, loadPair<V>(chunk.work + 2 * (length - 1)));
             sawDistortion = true;
@@ -243,11 +279,16 @@ template <class V> void RackEngine::walkModules(int length) noexcept
             break;
         case ModuleId::Comp:
             if (s.compOn)
-                runOverChunk<V>(length, [this](V w, int j) { return compStep(w, chunk.compGain[j]); });
+            {
+                alignas(16) double noMemory[2] = {0.0, 0.0};
+                runStateless<V>(length, noMemory, chunk.compGain,
+                                [this](auto w, auto, auto gain) { return compStep(w, gain); });
+            }
             break;
         case ModuleId::ClipGuard:
             if (s.clipGuardOn)
-                runOverChunk<V>(length, [this](V w, int) { return clipGuardStep(w); });
+                runStateless<V>(length, clipGuardPrev, nullptr,
+                                [this](auto w, auto p, auto) { return clipGuardStep(w, p); });
             else
                 storePair(clipGuardPrev, loadPair<V>(chunk.work + 2 * (length - 1)));
             sawClipGuard = true;

@@ -187,12 +187,12 @@ private:
     template <class V> V popCutStep(V w) noexcept;
     template <class V> V sClearStep(V w) noexcept;
     template <class V> V eqStep(V w) noexcept;
-    template <class V> V distortionStep(V w) noexcept;
+    template <class V> V distortionStep(V w, V p) const noexcept;
     template <class V> V phaserStep(V w) noexcept;
     template <class V> V tremoloStep(V w, double s) const noexcept;
     template <class V> V levelerStep(V w, double gain) const noexcept;
-    template <class V> V compStep(V w, double gain) const noexcept;
-    template <class V> V clipGuardStep(V w) noexcept;
+    template <class V> V compStep(V w, V gain) const noexcept;
+    template <class V> V clipGuardStep(V w, V p) const noexcept;
     template <class V> V delayStep(V w, std::size_t write) noexcept;
     template <class V> void reverbOverChunk(int length) noexcept;
 
@@ -203,6 +203,11 @@ private:
 
     // Runs step(w, j) over the chunk's working samples.
     template <class V, class Step> void runOverChunk(int length, Step step) noexcept;
+    // Runs step(w, previous input, control) over the chunk for a step without state of its own
+    // besides its previous input (kept in `memory`, a channel pair) and a per-sample control value
+    // (from `control`, or 1). One channel runs two neighbouring samples per two-lane evaluation.
+    template <class V, class Step>
+    void runStateless(int length, double* memory, const double* control, Step step) noexcept;
     template <class V> void walkModules(int length) noexcept;
     template <class V>
     void passThroughMemories(int length, bool delay, bool reverb, bool distortion, bool clipGuard) noexcept;
