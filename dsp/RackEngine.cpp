@@ -225,27 +225,85 @@ void RackEngine::runStateless(int length, double* memory, const double* control,
     }
 }
 
+// Modules whose step is a filter section chain or a gain: cheap per sample, each with a short
+// recursion of its own. A run of them in the order goes through the chunk in one pass, so their
+// recursions overlap instead of each pass waiting on its own.
+namespace
+{
+bool isLightModule(ModuleId id) noexcept
+{
+    return id == ModuleId::PopCut || id == ModuleId::SClear || id == ModuleId::Eq || id == ModuleId::Phaser ||
+           id == ModuleId::Tremolo || id == ModuleId::Leveler;
+}
+} // namespace
+
+template <class V> void RackEngine::runLightModules(int length, const ModuleId* run, int count) noexcept
+{
+    int nextSweep = 0;
+    runOverChunk<V>(length,
+                    [&](V w, int j)
+                    {
+                        for (int m = 0; m < count; ++m)
+                        {
+                            switch (run[m])
+                            {
+                            case ModuleId::PopCut:
+                                w = popCutStep(w);
+                                break;
+                            case ModuleId::SClear:
+                                w = sClearStep(w);
+                                break;
+                            case ModuleId::Eq:
+                                w = eqStep(w);
+                                break;
+                            case ModuleId::Phaser:
+                                // The bell gets its new targets at the samples the sweep chose,
+                                // before their tick.
+                                if (nextSweep < chunk.sweeps && chunk.sweepAt[nextSweep] == j)
+                                    retargetPhaser(chunk.sweepFrequency[nextSweep++]);
+                                w = phaserStep(w);
+                                break;
+                            case ModuleId::Tremolo:
+                                w = tremoloStep(w, chunk.tremoloSine[j]);
+                                break;
+                            default: // Leveler
+                                w = levelerStep(w, chunk.levelerGain[j]);
+                                break;
+                            }
+                        }
+                        return w;
+                    });
+}
+
 template <class V> void RackEngine::walkModules(int length) noexcept
 {
     bool sawDistortion = false, sawClipGuard = false, sawDelay = false, sawReverb = false, sawPhaser = false;
     const RackSettings& s = settings;
+    const bool on[kNumModules] = {s.popCutOn,    s.sClearOn,  s.eqOn,      s.distortionOn,
+                                  s.phaserOn,    s.tremoloOn, s.levelerOn, s.compOn,
+                                  s.clipGuardOn, s.delayOn,   s.reverbOn};
 
-    for (const ModuleId id : s.order)
+    for (std::size_t n = 0; n < s.order.size();)
     {
+        const ModuleId id = s.order[n];
+        if (isLightModule(id))
+        {
+            // Switched off, these modules leave the sample and their sections alone.
+            ModuleId run[kNumModules];
+            int count = 0;
+            for (; n < s.order.size() && isLightModule(s.order[n]); ++n)
+            {
+                sawPhaser = sawPhaser || s.order[n] == ModuleId::Phaser;
+                if (on[static_cast<std::size_t>(s.order[n])])
+                    run[count++] = s.order[n];
+            }
+            if (count > 0)
+                runLightModules<V>(length, run, count);
+            continue;
+        }
+        ++n;
         switch (id)
         {
-        case ModuleId::PopCut:
-            if (s.popCutOn)
-                runOverChunk<V>(length, [this](V w, int) { return popCutStep(w); });
-            break;
-        case ModuleId::SClear:
-            if (s.sClearOn)
-                runOverChunk<V>(length, [this](V w, int) { return sClearStep(w); });
-            break;
-        case ModuleId::Eq:
-            if (s.eqOn)
-                runOverChunk<V>(length, [this](V w, int) { return eqStep(w); });
-            break;
         case ModuleId::Distortion:
             // Off, the module only remembers its last input.
             if (s.distortionOn)
@@ -254,28 +312,6 @@ template <class V> void RackEngine::walkModules(int length) noexcept
             else
                 storePair(distortionPrev, loadPair<V>(chunk.work + 2 * (length - 1)));
             sawDistortion = true;
-            break;
-        case ModuleId::Phaser:
-        {
-            // The bell gets its new targets at the samples the sweep chose, before their tick.
-            int next = 0;
-            runOverChunk<V>(length,
-                            [this, &next](V w, int j)
-                            {
-                                if (next < chunk.sweeps && chunk.sweepAt[next] == j)
-                                    retargetPhaser(chunk.sweepFrequency[next++]);
-                                return phaserStep(w);
-                            });
-            sawPhaser = true;
-            break;
-        }
-        case ModuleId::Tremolo:
-            if (s.tremoloOn)
-                runOverChunk<V>(length, [this](V w, int j) { return tremoloStep(w, chunk.tremoloSine[j]); });
-            break;
-        case ModuleId::Leveler:
-            if (s.levelerOn)
-                runOverChunk<V>(length, [this](V w, int j) { return levelerStep(w, chunk.levelerGain[j]); });
             break;
         case ModuleId::Comp:
             if (s.compOn)

@@ -209,6 +209,7 @@ private:
     template <class V, class Step>
     void runStateless(int length, double* memory, const double* control, Step step) noexcept;
     template <class V> void walkModules(int length) noexcept;
+    template <class V> void runLightModules(int length, const ModuleId* run, int count) noexcept;
     template <class V>
     void passThroughMemories(int length, bool delay, bool reverb, bool distortion, bool clipGuard) noexcept;
 };
