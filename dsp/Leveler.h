@@ -14,7 +14,7 @@ namespace pomelu::dsp
 {
 
 // 20 log10(x) through the natural logarithm, for one level or two.
-template <class V> V levelToDb(V linear) noexcept
+template <class V> POMELU_ALWAYS_INLINE V levelToDb(V linear) noexcept
 {
     return V(8.6858896380650365) * logFast(max(linear, V(1e-9)));
 }
