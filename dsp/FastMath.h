@@ -207,6 +207,10 @@ inline Lanes logFast(Lanes x) noexcept
 {
     return {std::log(x.lane0()), std::log(x.lane1())};
 }
+inline Lanes tanhFast(Lanes x) noexcept
+{
+    return {std::tanh(x.lane0()), std::tanh(x.lane1())};
+}
 
 #endif
 

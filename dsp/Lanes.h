@@ -10,7 +10,8 @@
 #include <cmath>
 #include <type_traits>
 
-#if defined(__SSE2__) || defined(__x86_64__) || defined(_M_X64)
+// POMELU_LANES_PORTABLE builds the plain form on x86-64 too (to check that it still compiles).
+#if !defined(POMELU_LANES_PORTABLE) && (defined(__SSE2__) || defined(__x86_64__) || defined(_M_X64))
 #include <emmintrin.h>
 #define POMELU_LANES_SSE2 1
 #endif
@@ -295,15 +296,6 @@ inline double firstLane(double v) noexcept
 inline double firstLane(Lanes v) noexcept
 {
     return v.lane0();
-}
-
-inline bool anyLane(bool m) noexcept
-{
-    return m;
-}
-inline bool anyLane(LaneMask m) noexcept
-{
-    return m.lanes() != 0;
 }
 
 // A function of one double applied lane by lane, for the shapes that have no two-lane form.

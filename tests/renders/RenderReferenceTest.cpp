@@ -9,13 +9,14 @@
 // deviation into the frames kept. To make the references anew from the engine as it stands, run
 // the test with POMELU_WRITE_RENDER_REFERENCE=1 (it then writes instead of comparing).
 #include "PluginRig.h"
+#include "ReferenceFile.h"
+#include "Signals.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -188,37 +189,16 @@ TEST_P(RenderReference, StaysWithinOneTrillionthOfTheStoredRender)
 
     if (const char* write = std::getenv("POMELU_WRITE_RENDER_REFERENCE"); write != nullptr && *write == '1')
     {
-        std::ofstream file(referencePath(c), std::ios::binary);
-        file.write(reinterpret_cast<const char*>(rendered.data()),
-                   static_cast<std::streamsize>(rendered.size() * sizeof(double)));
-        ASSERT_TRUE(file.good());
+        ASSERT_TRUE(test::writeReference(referencePath(c), rendered));
         GTEST_SKIP() << "wrote " << referencePath(c);
     }
 
-    std::ifstream file(referencePath(c), std::ios::binary);
-    ASSERT_TRUE(file.good()) << "missing " << referencePath(c);
-    std::vector<double> reference(rendered.size() + 1);
-    file.read(reinterpret_cast<char*>(reference.data()),
-              static_cast<std::streamsize>(reference.size() * sizeof(double)));
-    ASSERT_EQ(static_cast<std::size_t>(file.gcount()), rendered.size() * sizeof(double))
-        << "reference length";
-    reference.pop_back();
-
-    double peak = 0.0, worst = 0.0;
-    std::size_t worstAt = 0;
-    for (std::size_t i = 0; i < rendered.size(); ++i)
-    {
-        peak = std::max(peak, std::abs(reference[i]));
-        const double deviation = std::abs(rendered[i] - reference[i]);
-        if (!(deviation <= worst)) // also catches NaN
-        {
-            worst = deviation;
-            worstAt = i;
-        }
-    }
-    EXPECT_GT(peak, 0.05) << "the reference holds sound";
-    EXPECT_LE(worst, kTolerance) << "frame " << worstAt / static_cast<std::size_t>(c.channels) * kStride
-                                 << ", channel " << worstAt % static_cast<std::size_t>(c.channels);
+    const std::vector<double> reference = test::readReference(referencePath(c));
+    ASSERT_EQ(reference.size(), rendered.size()) << referencePath(c);
+    EXPECT_GT(test::peakAbs(reference.data(), reference.size()), 0.05) << "the reference holds sound";
+    const test::Deviation d = test::largestDeviation(rendered, reference);
+    EXPECT_LE(d.largest, kTolerance) << "frame " << d.at / static_cast<std::size_t>(c.channels) * kStride
+                                     << ", channel " << d.at % static_cast<std::size_t>(c.channels);
 }
 
 INSTANTIATE_TEST_SUITE_P(ExampleVoice, RenderReference, testing::ValuesIn(kCases),
