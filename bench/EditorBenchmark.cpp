@@ -154,13 +154,8 @@ std::vector<double> voiceLike(double sampleRate)
 void BM_LiveAnalysisFrame(benchmark::State& state)
 {
     constexpr int kBlock = 512;
-    auto* plug = new pomelu::PomeluRarorudIzad(iplug::InstanceInfo{});
-    plug->SetLayoutFunc(pomelu::test::analysisPageLayout);
-    plug->RestorePreset(3);
-    pomelu::host::PluginInstance instance;
-    instance.adopt(static_cast<Steinberg::Vst::IComponent*>(plug));
-    instance.setup(48000.0, kBlock);
-    pomelu::test::OffscreenEditor editor(*plug, static_cast<float>(state.range(0)));
+    pomelu::test::GraphsRig rig(static_cast<float>(state.range(0)), kBlock);
+    rig.plug->RestorePreset(3);
     const std::vector<double> voice = voiceLike(48000.0);
     std::vector<double> l(kBlock), r(kBlock);
     double* outs[2] = {l.data(), r.data()};
@@ -168,10 +163,10 @@ void BM_LiveAnalysisFrame(benchmark::State& state)
     for (auto _ : state)
     {
         double* ins[2] = {const_cast<double*>(voice.data() + pos), const_cast<double*>(voice.data() + pos)};
-        instance.process64(ins, outs, 2, 2, kBlock);
+        rig.instance.process64(ins, outs, 2, 2, kBlock);
         pos = (pos + kBlock) % (voice.size() - kBlock);
-        plug->RunIdleTick();
-        editor.g().DrawFrame();
+        rig.plug->RunIdleTick();
+        rig.editor->g().DrawFrame();
     }
 }
 BENCHMARK(BM_LiveAnalysisFrame)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);

@@ -4,18 +4,17 @@
 // the senders, the idle tick and the engine's meter taps; the analyzer's menu reaches the sender.
 #include "GraphsRig.h"
 
+#include "CompCurveControl.h"
 #include "GraphicsRig.h"
-#include "IPopupMenu.h"
-#include "PluginInstance.h"
+#include "IVPeakAvgMeterControl.h"
+#include "IVSpectrumAnalyzerControl.h"
 #include "Signals.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
-#include <cmath>
 #include <cstdlib>
-#include <string>
 
 namespace pomelu::test
 {
@@ -23,141 +22,74 @@ namespace
 {
 
 using namespace igraphics;
-using Steinberg::Vst::ParamID;
 
-constexpr double kRate = 48000.0;
-constexpr int kBlock = 512;
-
-// The plug-in at 48 kHz with the analysis page open off screen.
-struct Rig
+double loudestBinDb(const IVSpectrumAnalyzerControl& an, int& bin)
 {
-    explicit Rig(float scale = 1.0f)
-    {
-        plug = new PomeluRarorudIzad(iplug::InstanceInfo{});
-        plug->SetLayoutFunc(analysisPageLayout);
-        EXPECT_TRUE(instance.adopt(static_cast<Steinberg::Vst::IComponent*>(plug))) << instance.lastError();
-        EXPECT_TRUE(instance.setup(kRate, kBlock));
-        editor = std::make_unique<OffscreenEditor>(*plug, scale);
-    }
-    ~Rig() { editor.reset(); }
-
-    double normalized(int idx, double plainValue) const
-    {
-        return plug->GetParam(idx)->ToNormalized(plainValue);
-    }
-
-    // Plays left/right (right may be empty: left on both) in blocks from `from`, as a host with its
-    // editor open: the idle tick every other block (about every 20 ms), a frame every third block.
-    // The first block carries `changes`. Keeps the last block's output.
-    void play(const std::vector<double>& left, const std::vector<double>& right, std::size_t from,
-              std::size_t to, const std::vector<host::ParamChange>& changes = {})
-    {
-        lastOut.assign(2, std::vector<double>(kBlock));
-        for (std::size_t pos = from, n = 0; pos + kBlock <= to; pos += kBlock, ++n)
-        {
-            double* ins[2] = {const_cast<double*>(left.data() + pos),
-                              const_cast<double*>((right.empty() ? left : right).data() + pos)};
-            double* outs[2] = {lastOut[0].data(), lastOut[1].data()};
-            ASSERT_EQ(instance.process64(ins, outs, 2, 2, kBlock,
-                                         n == 0 ? changes : std::vector<host::ParamChange>{}),
-                      Steinberg::kResultOk);
-            if (n % 2 == 1)
-                plug->RunIdleTick();
-            if (n % 3 == 2)
-                editor->g().DrawFrame();
-        }
-        plug->RunIdleTick();
-        editor->g().DrawFrame();
-    }
-    void play(const std::vector<double>& signal, const std::vector<host::ParamChange>& changes = {})
-    {
-        play(signal, {}, 0, signal.size(), changes);
-    }
-
-    host::PluginInstance instance;
-    PomeluRarorudIzad* plug = nullptr;
-    std::unique_ptr<OffscreenEditor> editor;
-    std::vector<std::vector<double>> lastOut;
-};
-
-double db(double linear)
-{
-    return 20.0 * std::log10(linear);
+    bin = 1;
+    for (int b = 2; b <= 512; ++b)
+        if (an.GetSmoothedBin(0, b) > an.GetSmoothedBin(0, bin))
+            bin = b;
+    return toDb(an.GetSmoothedBin(0, bin));
 }
 
 TEST(GraphsEndToEnd, ASineShowsItsPeakInTheSpectrumAtItsFrequencyAndItsLevelOnTheMeter)
 {
-    struct Case
+    const double cases[][2] = {{440.0, 0.5}, {1000.0, 0.25}, {6300.0, 0.7}}; // Hz, amplitude
+    for (const auto& [hz, amplitude] : cases)
     {
-        double hz, amplitude;
-    };
-    const Case cases[] = {{440.0, 0.5}, {1000.0, 0.25}, {6300.0, 0.7}};
-    for (const Case& c : cases)
-    {
-        Rig rig;
-        rig.play(sine(c.hz, kRate, 48000, c.amplitude));
-
-        const IVSpectrumAnalyzerControl& an = rig.editor->analyzer();
-        const double binHz = an.GetSampleRate() / 1024.0;
-        EXPECT_EQ(an.GetSampleRate(), kRate) << "the plug-in told the analyzer its rate";
-        int peakBin = 0;
-        for (int b = 1; b <= 512; ++b)
-            if (an.GetSmoothedBin(0, b) > an.GetSmoothedBin(0, peakBin))
-                peakBin = b;
-        EXPECT_NEAR(peakBin * binHz, c.hz, binHz) << c.hz << " Hz";
+        GraphsRig rig;
+        rig.play(sine(hz, 48000.0, 48000, amplitude), 48000);
+        const auto& an = rig.editor->find<IVSpectrumAnalyzerControl>();
+        int bin = 0;
         // A Hann window reads a full-scale sine as 1 on a bin centre, 1.42 dB less midway.
-        EXPECT_NEAR(db(an.GetSmoothedBin(0, peakBin)), db(c.amplitude), 1.5) << c.hz << " Hz";
-
-        const IVPeakAvgMeterControl& meter = rig.editor->meter();
-        const double outPeak = peakAbs(rig.lastOut[0].data(), kBlock);
-        const double outRms = rms(rig.lastOut[0].data(), kBlock);
+        EXPECT_NEAR(loudestBinDb(an, bin), toDb(amplitude), 1.5) << hz << " Hz";
+        EXPECT_NEAR(bin * 48000.0 / 1024, hz, 48000.0 / 1024) << hz << " Hz";
+        const auto& meter = rig.editor->find<IVPeakAvgMeterControl>();
         for (int ch = 0; ch < 2; ++ch)
         {
-            EXPECT_NEAR(db(meter.GetPeak(ch)), db(outPeak), 0.1) << c.hz << " Hz, channel " << ch;
-            EXPECT_NEAR(db(meter.GetAvg(ch)), db(outRms), 0.2) << c.hz << " Hz, channel " << ch;
+            EXPECT_NEAR(toDb(meter.GetPeak(ch)), toDb(peakAbs(rig.lastOut[ch].data(), 512)), 0.1)
+                << hz << " Hz";
+            EXPECT_NEAR(toDb(meter.GetAvg(ch)), toDb(rms(rig.lastOut[ch].data(), 512)), 0.2) << hz << " Hz";
         }
-        EXPECT_NEAR(db(outPeak), db(c.amplitude), 0.5) << "the default rack passes " << c.hz << " Hz";
+        EXPECT_NEAR(toDb(peakAbs(rig.lastOut[0].data(), 512)), toDb(amplitude), 0.5)
+            << "the default rack passes it";
     }
 }
 
-TEST(GraphsEndToEnd, TheCompressorReadoutShowsTheGainReductionTheEngineMeasured)
+TEST(GraphsEndToEnd, TheCompressorReadoutAndDotShowWhatTheEngineMeasured)
 {
-    Rig rig;
-    const std::vector<host::ParamChange> comp = {{kComp, 1.0, 0},
-                                                 {kCompThreshold, rig.normalized(kCompThreshold, -30.0), 0},
-                                                 {kCompRatio, rig.normalized(kCompRatio, 4.0), 0}};
-    rig.play(sine(1000.0, kRate, 24000, 0.5), comp);
+    GraphsRig rig;
+    rig.play(sine(1000.0, 48000.0, 24000, 0.5), 24000,
+             {{kComp, 1.0, 0},
+              {kCompThreshold, rig.normalized(kCompThreshold, -30.0), 0},
+              {kCompRatio, rig.normalized(kCompRatio, 4.0), 0}});
     const dsp::RackEngine& engine = rig.plug->getEngine();
     ASSERT_GT(engine.gainReduction(), 6.0) << "a -6 dBFS sine 24 dB over the threshold";
     char expected[128];
     editor::formatCompReadout(expected, engine.inputPeak(), engine.outputPeak(), engine.gainReduction());
-    EXPECT_STREQ(rig.editor->compCurve().GetReadout(), expected);
-    EXPECT_NE(std::string(expected).find("GR 0.0 dB"), 0u);
-
-    // The dot at (input, output) in the marker colour.
-    const editor::CompAxes axes = rig.editor->compCurve().GetAxes();
-    const IColor dot = PixelAt(rig.editor->g(), static_cast<int>(axes.xForDb(engine.inputPeak())),
-                               static_cast<int>(axes.yForDb(engine.outputPeak())));
-    EXPECT_EQ(dot, IColor(255, kAccent2.R, kAccent2.G, kAccent2.B));
+    const auto& comp = rig.editor->find<editor::CompCurveControl>();
+    EXPECT_STREQ(comp.GetReadout(), expected);
+    const editor::CompAxes axes = comp.GetAxes();
+    EXPECT_EQ(PixelAt(rig.editor->g(), static_cast<int>(axes.xForDb(engine.inputPeak())),
+                      static_cast<int>(axes.yForDb(engine.outputPeak()))),
+              kAccent2)
+        << "the dot at (input, output)";
 }
 
 TEST(GraphsEndToEnd, AnalyzerMenuChoicesReachTheSenderWhichRefusesWhatItCannotDo)
 {
-    Rig rig;
-    iplug::ISpectrumSender& sender = rig.plug->spectrumSender;
+    GraphsRig rig;
+    const iplug::ISpectrumSender& sender = rig.plug->spectrumSender;
     struct Case
     {
-        const char* submenu;
-        const char* item;
-        int fftSize, overlap, window;
-        const char* checked; // the item checked afterwards: what the sender does
+        const char *submenu, *item;
+        int fftSize, overlap, window, checked; // the sender afterwards, and the item checked
     };
     const Case cases[] = {
-        {"FFT Size", "4096", 4096, 1, 0, "4096"},
-        {"FFT Size", "64", 1024, 1, 0, "1024"}, // below the accepted sizes: 1024
-        {"Overlap", "4x", 1024, 4, 0, "4x"},
-        {"Window", "Rectangular", 1024, 4, 4, "Rectangular"},
-        {"FFT Size", "2048", 2048, 4, 4, "2048"},
+        {"FFT Size", "4096", 4096, 1, 0, 6}, {"FFT Size", "64", 1024, 1, 0, 4}, // below the sizes taken: 1024
+        {"Overlap", "4x", 1024, 4, 0, 2},    {"Window", "Rectangular", 1024, 4, 4, 4},
+        {"Channels", "L", 1024, 4, 4, 0},    {"Freq Scaling", "Linear", 1024, 4, 4, 0}, // display only
+        {"FFT Size", "2048", 2048, 4, 4, 5},
     };
     for (const Case& c : cases)
     {
@@ -165,89 +97,67 @@ TEST(GraphsEndToEnd, AnalyzerMenuChoicesReachTheSenderWhichRefusesWhatItCannotDo
         EXPECT_EQ(sender.GetFFTSize(), c.fftSize) << c.item;
         EXPECT_EQ(sender.GetOverlap(), c.overlap) << c.item;
         EXPECT_EQ(sender.GetWindowType(), c.window) << c.item;
-        IPopupMenu& m = rig.editor->analyzer().GetMenu();
-        EXPECT_EQ(rig.editor->checkedIn(c.submenu),
-                  m.GetItem(m.FindItem(c.submenu))->GetSubmenu()->FindItem(c.checked))
-            << c.item;
+        EXPECT_EQ(rig.editor->checkedIn(c.submenu), c.checked) << c.item;
     }
-    // No menu item sends window index 5; the plug-in refuses it from anywhere.
-    const std::int32_t five = 5;
+    const std::int32_t five = 5; // no item sends it; the plug-in refuses it from anywhere
     EXPECT_FALSE(rig.plug->SendMessageFromUI(kMsgTagWindowType, kCtrlTagSpectrum, 4, &five));
     EXPECT_EQ(sender.GetWindowType(), 4);
 
-    // The spectra follow: 2048-point frames reach the analyzer.
-    rig.play(sine(1000.0, kRate, 24000, 0.5));
-    EXPECT_NEAR(rig.editor->analyzer().GetFreqAxis().lo, 24000.0 / 2048, 1e-9);
-
-    // A reopened editor takes what the sender kept.
+    rig.play(sine(1000.0, 48000.0, 24000, 0.5), 24000);
+    EXPECT_NEAR(rig.editor->find<IVSpectrumAnalyzerControl>().GetFreqAxis().lo, 24000.0 / 2048, 1e-9)
+        << "2048-point spectra arrived";
     rig.editor.reset();
-    rig.editor = std::make_unique<OffscreenEditor>(*rig.plug);
-    EXPECT_EQ(rig.editor->analyzer().GetFFTSize(), 2048);
-    EXPECT_EQ(rig.editor->analyzer().GetOverlap(), 4);
-    EXPECT_EQ(rig.editor->analyzer().GetWindowType(), 4);
-    EXPECT_EQ(rig.editor->checkedIn("Window"), 4);
+    rig.editor = std::make_unique<OffscreenEditor>(*rig.plug, 1.0f); // reopened: takes what the sender kept
+    const auto& an = rig.editor->find<IVSpectrumAnalyzerControl>();
+    EXPECT_TRUE(an.GetFFTSize() == 2048 && an.GetOverlap() == 4 && an.GetWindowType() == 4);
 }
 
-std::vector<double> readMono(const std::string& path)
+std::vector<double> readMono48k(const char* path)
 {
     SF_INFO info{};
-    SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
-    if (f == nullptr)
-        return {};
-    std::vector<double> frames(static_cast<std::size_t>(info.frames * info.channels));
-    sf_readf_double(f, frames.data(), info.frames);
-    sf_close(f);
-    std::vector<double> mono(static_cast<std::size_t>(info.frames));
-    for (std::size_t i = 0; i < mono.size(); ++i)
-        mono[i] = frames[i * static_cast<std::size_t>(info.channels)];
-    return info.samplerate == static_cast<int>(kRate) ? mono : std::vector<double>{};
-}
-
-// The analysis band of the page (y 190..378) as PNG, for the README.
-void writeAnalysisBand(IGraphics& g, const std::string& path)
-{
-    const double s = g.GetDrawScale();
-    cairo_surface_t* band =
-        cairo_surface_create_for_rectangle(g.GetBackBuffer(), 0.0, 190.0 * s, 980.0 * s, 188.0 * s);
-    EXPECT_EQ(cairo_surface_write_to_png(band, path.c_str()), CAIRO_STATUS_SUCCESS) << path;
-    cairo_surface_destroy(band);
+    SNDFILE* f = sf_open(path, SFM_READ, &info);
+    std::vector<double> frames(f != nullptr ? static_cast<std::size_t>(info.frames * info.channels) : 0u),
+        mono;
+    if (f == nullptr || sf_readf_double(f, frames.data(), info.frames) != info.frames ||
+        info.samplerate != 48000)
+        frames.clear();
+    if (f != nullptr)
+        sf_close(f);
+    for (std::size_t i = 0; i < frames.size(); i += static_cast<std::size_t>(info.channels))
+        mono.push_back(frames[i]);
+    return mono;
 }
 
 TEST(GraphsEndToEnd, TheExampleVoiceBringsAnalyzerMeterAndCompressorDotAlive)
 {
-    const std::vector<double> voice = readMono(POMELU_SOURCE_DIR "/examples/voice.wav");
-    ASSERT_GT(voice.size(), 48000u * 5) << "examples/voice.wav, mono at 48 kHz";
-    // Stop at the loudest 200 ms after the first second: the voice is speaking there.
-    std::size_t stop = 48000, window = 9600;
-    double loudest = 0.0;
-    for (std::size_t pos = 48000; pos + window < voice.size(); pos += kBlock)
-        if (const double r = rms(voice.data() + pos, window); r > loudest)
-        {
-            loudest = r;
-            stop = pos + window;
-        }
+    const std::vector<double> voice = readMono48k(POMELU_SOURCE_DIR "/examples/voice.wav");
+    ASSERT_GT(voice.size(), 48000u * 5) << "examples/voice.wav, at 48 kHz";
+    // Stop at the end of the loudest 200 ms after the first second: the voice is speaking there.
+    std::size_t stop = 0;
+    for (std::size_t pos = 48000, loudest = 0; pos + 9600 < voice.size(); pos += 512)
+        if (const double r = rms(voice.data() + pos, 9600); r > rms(voice.data() + loudest, 9600))
+            std::tie(loudest, stop) = std::pair(pos, pos + 9600);
 
-    Rig rig(2.0f);
-    ASSERT_TRUE(rig.plug->RestorePreset(3)); // "Podcast": leveler, compressor, clip guard
+    GraphsRig rig(2.0f);
+    rig.plug->RestorePreset(3); // "Podcast": leveler, compressor, clip guard
     rig.plug->OnRestoreState();
-    rig.play(voice, {}, 0, stop);
+    rig.play(voice, stop);
+    int bin = 0;
+    EXPECT_GT(loudestBinDb(rig.editor->find<IVSpectrumAnalyzerControl>(), bin), -40.0);
+    EXPECT_GT(toDb(rig.editor->find<IVPeakAvgMeterControl>().GetPeak(0)), -20.0);
+    const auto levels = rig.editor->find<editor::CompCurveControl>().ReadLevels();
+    EXPECT_TRUE(levels.inDb > -30.0 && levels.gainReductionDb > 0.5) << "the dot left its corner, GR shows";
 
-    const IVSpectrumAnalyzerControl& an = rig.editor->analyzer();
-    float strongest = 0.0f;
-    for (int b = 1; b <= 512; ++b)
-        strongest = std::max(strongest, an.GetSmoothedBin(0, b));
-    EXPECT_GT(db(strongest), -40.0) << "the spectrum shows the voice";
-    EXPECT_GT(db(rig.editor->meter().GetPeak(0)), -20.0) << "the meter shows the voice";
-    const editor::CompCurveControl::Levels levels = rig.editor->compCurve().ReadLevels();
-    EXPECT_GT(levels.inDb, -30.0) << "the compressor dot left its corner";
-    EXPECT_GT(levels.gainReductionDb, 0.5) << "and the compressor works on the voice";
-
-    // Pictures of the page and of its analysis band (docs/ holds the band for the README).
+    // The page's analysis band as PNG (docs/ keeps it for the README).
     const char* dir = std::getenv("POMELU_SNAPSHOT_DIR");
-    const std::string out = dir != nullptr ? dir : testing::TempDir();
+    const std::string path =
+        std::string(dir != nullptr ? dir : testing::TempDir().c_str()) + "/analysis-area.png";
     rig.editor->g().SetAllControlsDirty();
-    ASSERT_TRUE(rig.editor->g().WritePNG((out + "/analysis-page.png").c_str()));
-    writeAnalysisBand(rig.editor->g(), out + "/analysis-area.png");
+    rig.editor->g().DrawFrame();
+    cairo_surface_t* band =
+        cairo_surface_create_for_rectangle(rig.editor->g().GetBackBuffer(), 0, 380, 1960, 376);
+    EXPECT_EQ(cairo_surface_write_to_png(band, path.c_str()), CAIRO_STATUS_SUCCESS) << path;
+    cairo_surface_destroy(band);
 }
 
 } // namespace

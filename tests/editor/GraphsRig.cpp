@@ -4,10 +4,9 @@
 #include "AnalysisArea.h"
 #include "GraphicsRig.h"
 #include "IPopupMenu.h"
+#include "IVSpectrumAnalyzerControl.h"
 
 #include <gtest/gtest.h>
-
-#include <stdexcept>
 
 namespace pomelu::test
 {
@@ -17,14 +16,13 @@ using namespace igraphics;
 void attachStandInAnalysisArea(IGraphics& g)
 {
     // The analyzer style of the light theme: base colours, the analyzer's own background, accent.
+    const IColor ink(255, 53, 29, 69);
     IVStyle style;
-    style.colorSpec = {IColor(255, 255, 242, 248), kAccent,  kAccent2,
-                       IColor(255, 53, 29, 69),    kAccent,  IColor(50, 60, 30, 70),
-                       IColor(255, 53, 29, 69),    kAccent2, kAccent};
-    style.colorSpec[kBG] = IColor(255, 42, 28, 57);
+    style.colorSpec = {IColor(255, 42, 28, 57), kAccent, kAccent2, ink,    kAccent,
+                       IColor(50, 60, 30, 70),  ink,     kAccent2, kAccent};
     style.labelText = IText(12.0f, IColor(255, 255, 230, 242), "Roboto");
-    if (auto* plug = dynamic_cast<PomeluRarorudIzad*>(&g.GetDelegate()))
-        editor::attachAnalysisArea(g, *plug, style, kAccent, kAccent2);
+    editor::attachAnalysisArea(g, dynamic_cast<PomeluRarorudIzad&>(g.GetDelegate()), style, kAccent,
+                               kAccent2);
 }
 
 void analysisPageLayout(iplug::IEditorView& view)
@@ -33,73 +31,77 @@ void analysisPageLayout(iplug::IEditorView& view)
     if (g == nullptr || g->NControls() > 0)
         return;
     LoadTestFonts(*g);
-    g->AttachPanelBackground(kPageBackground);
+    g->AttachPanelBackground(IColor(255, 253, 247, 252));
     attachStandInAnalysisArea(*g);
 }
 
 OffscreenEditor::OffscreenEditor(PomeluRarorudIzad& p, float scale)
-    : plug(p), graphics(std::make_unique<IGraphics>(p, 980, 680, 60, scale))
+    : plug(p), graphics(p, 980, 680, 60, scale)
 {
-    plug.AttachEditor(graphics.get());
+    plug.AttachEditor(&graphics);
     plug.LayoutEditor();
     plug.OnUIOpen();
 }
 
-OffscreenEditor::~OffscreenEditor()
-{
-    plug.AttachEditor(nullptr);
-}
-
-template <class T> T& OffscreenEditor::find() const
-{
-    for (int i = 0; i < graphics->NControls(); ++i)
-        if (auto* c = dynamic_cast<T*>(graphics->GetControl(i)))
-            return *c;
-    throw std::logic_error("the layout attached no such control");
-}
-
-IVSpectrumAnalyzerControl& OffscreenEditor::analyzer()
-{
-    return find<IVSpectrumAnalyzerControl>();
-}
-IVPeakAvgMeterControl& OffscreenEditor::meter()
-{
-    return find<IVPeakAvgMeterControl>();
-}
-editor::EqCurveControl& OffscreenEditor::eqCurve()
-{
-    return find<editor::EqCurveControl>();
-}
-editor::CompCurveControl& OffscreenEditor::compCurve()
-{
-    return find<editor::CompCurveControl>();
-}
-
 void OffscreenEditor::chooseInAnalyzerMenu(const char* submenu, const char* item)
 {
-    IGraphics& g = *graphics;
-    IVSpectrumAnalyzerControl& an = analyzer();
+    auto& an = find<IVSpectrumAnalyzerControl>();
     const IRECT border = an.GetRECT().GetFromLeft(6.0f); // left of the EQ curve
     const IMouseMod left{true};
-    g.OnMouseDown(border.MW(), border.MH(), left);
-    g.OnMouseUp(border.MW(), border.MH(), left);
-    IPopupMenuControl* menu = g.GetPopupMenuControl();
+    graphics.OnMouseDown(border.MW(), border.MH(), left);
+    graphics.OnMouseUp(border.MW(), border.MH(), left);
+    IPopupMenuControl* menu = graphics.GetPopupMenuControl();
     ASSERT_TRUE(menu != nullptr && menu->IsOpen());
     const int sub = an.GetMenu().FindItem(submenu);
-    ASSERT_GE(sub, 0) << submenu;
     IRECT r = menu->GetItemRECT(0, sub);
-    g.OnMouseDown(r.MW(), r.MH(), left);
-    const int idx = an.GetMenu().GetItem(sub)->GetSubmenu()->FindItem(item);
-    ASSERT_GE(idx, 0) << item;
-    r = menu->GetItemRECT(1, idx);
-    g.OnMouseDown(r.MW(), r.MH(), left);
-    ASSERT_FALSE(menu->IsOpen());
+    graphics.OnMouseDown(r.MW(), r.MH(), left);
+    r = menu->GetItemRECT(1, an.GetMenu().GetItem(sub)->GetSubmenu()->FindItem(item));
+    graphics.OnMouseDown(r.MW(), r.MH(), left);
+    ASSERT_FALSE(menu->IsOpen()) << submenu << " / " << item;
 }
 
 int OffscreenEditor::checkedIn(const char* submenu)
 {
-    IPopupMenu& m = analyzer().GetMenu();
+    IPopupMenu& m = find<IVSpectrumAnalyzerControl>().GetMenu();
     return m.GetItem(m.FindItem(submenu))->GetSubmenu()->GetCheckedIdx();
+}
+
+GraphsRig::GraphsRig(float scale, int blockSize)
+    : block(blockSize), plug(new PomeluRarorudIzad(iplug::InstanceInfo{}))
+{
+    plug->SetLayoutFunc(analysisPageLayout);
+    EXPECT_TRUE(instance.adopt(static_cast<Steinberg::Vst::IComponent*>(plug))) << instance.lastError();
+    EXPECT_TRUE(instance.setup(48000.0, block));
+    editor = std::make_unique<OffscreenEditor>(*plug, scale);
+}
+
+std::vector<host::ComponentHandler::Edit> GraphsRig::hostEdits()
+{
+    plug->RunIdleTick();
+    auto edits = instance.componentHandler().edits();
+    instance.componentHandler().clear();
+    return edits;
+}
+
+void GraphsRig::play(const std::vector<double>& signal, std::size_t frames,
+                     const std::vector<host::ParamChange>& changes)
+{
+    lastOut[0].assign(static_cast<std::size_t>(block), 0.0);
+    lastOut[1] = lastOut[0];
+    double* outs[2] = {lastOut[0].data(), lastOut[1].data()};
+    const std::vector<host::ParamChange> none;
+    for (std::size_t pos = 0, n = 0; pos + static_cast<std::size_t>(block) <= frames;
+         pos += static_cast<std::size_t>(block), ++n)
+    {
+        double* ins[2] = {const_cast<double*>(signal.data() + pos), const_cast<double*>(signal.data() + pos)};
+        ASSERT_EQ(instance.process64(ins, outs, 2, 2, block, n == 0 ? changes : none), Steinberg::kResultOk);
+        if (n % 2 == 1)
+            plug->RunIdleTick();
+        if (n % 3 == 2)
+            editor->g().DrawFrame();
+    }
+    plug->RunIdleTick();
+    editor->g().DrawFrame();
 }
 
 } // namespace pomelu::test

@@ -1,57 +1,72 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The plug-in class with an editor holding the analysis area, as the graphs' tests and benchmarks
-// use it: a layout standing in for the product's (background and analysis area in the "POMELU"
+// The plug-in class with an editor showing the analysis area, for the graphs' tests and benchmarks:
+// a layout standing in for the product's (background and analysis area in the light theme's
 // colours) and an off-screen editor attached the way the VST 3 view attaches its own.
 #pragma once
 
 #include "IGraphics.h"
-#include "IVPeakAvgMeterControl.h"
-#include "IVSpectrumAnalyzerControl.h"
+#include "PluginInstance.h"
 #include "PomeluRarorudIzad.h"
 
-#include "CompCurveControl.h"
-#include "EqCurveControl.h"
-
 #include <memory>
+#include <stdexcept>
+#include <vector>
 
 namespace pomelu::test
 {
 
-inline constexpr igraphics::IColor kPageBackground{255, 253, 247, 252};
 inline constexpr igraphics::IColor kAccent{255, 255, 92, 145};
 inline constexpr igraphics::IColor kAccent2{255, 170, 129, 245};
 
-// The analysis area in the light theme's colours, for the plug-in that g belongs to.
+// The analysis area for the plug-in that g belongs to; the layout hook with a background under it.
 void attachStandInAnalysisArea(igraphics::IGraphics& g);
-// The layout hook: background panel and analysis area, on an empty editor only.
 void analysisPageLayout(iplug::IEditorView& view);
 
-// An off-screen editor on plug for the lifetime of the object: attach, layout, OnUIOpen; then
-// detach. The plug-in must use analysisPageLayout (or another layout attaching the analysis area).
+// An off-screen editor on plug while the object lives: attach, layout, OnUIOpen; then detach.
 class OffscreenEditor
 {
 public:
-    explicit OffscreenEditor(PomeluRarorudIzad& plug, float scale = 1.0f);
-    ~OffscreenEditor();
-    OffscreenEditor(const OffscreenEditor&) = delete;
-    OffscreenEditor& operator=(const OffscreenEditor&) = delete;
-
-    igraphics::IGraphics& g() { return *graphics; }
-    igraphics::IVSpectrumAnalyzerControl& analyzer();
-    igraphics::IVPeakAvgMeterControl& meter();
-    editor::EqCurveControl& eqCurve();
-    editor::CompCurveControl& compCurve();
-
-    // Chooses `item` of `submenu` in the analyzer's options menu with the mouse, as a user does:
-    // a press on the analyzer's border, one on the submenu, one on the item.
+    OffscreenEditor(PomeluRarorudIzad& plug, float scale);
+    ~OffscreenEditor() { plug.AttachEditor(nullptr); }
+    igraphics::IGraphics& g() { return graphics; }
+    // The first attached control of type T (the layout attaches one of each graph).
+    template <class T> T& find()
+    {
+        for (int i = 0; i < graphics.NControls(); ++i)
+            if (auto* c = dynamic_cast<T*>(graphics.GetControl(i)))
+                return *c;
+        throw std::logic_error("no such control");
+    }
+    // Chooses `item` of `submenu` in the analyzer's options menu with three presses, as a user does.
     void chooseInAnalyzerMenu(const char* submenu, const char* item);
-    // The checked item's index in one of the analyzer's submenus.
-    int checkedIn(const char* submenu);
+    int checkedIn(const char* submenu); // the checked item's index
 
 private:
-    template <class T> T& find() const;
     PomeluRarorudIzad& plug;
-    std::unique_ptr<igraphics::IGraphics> graphics;
+    igraphics::IGraphics graphics;
+};
+
+// The plug-in adopted by the host library (whose handler records the edits), processing stereo at
+// 48 kHz, with the analysis page open off screen.
+struct GraphsRig
+{
+    explicit GraphsRig(float scale = 1.0f, int block = 512);
+    ~GraphsRig() { editor.reset(); }
+
+    double normalized(int idx, double plain) const { return plug->GetParam(idx)->ToNormalized(plain); }
+    // The edits the host received since the last call (the idle tick delivers them).
+    std::vector<host::ComponentHandler::Edit> hostEdits();
+    // Plays `signal` on both inputs, block by block with `changes` in the first, as a host with its
+    // editor open: an idle tick every other block (about 20 ms), a frame every third. lastOut keeps
+    // the last block's output.
+    void play(const std::vector<double>& signal, std::size_t frames,
+              const std::vector<host::ParamChange>& changes = {});
+
+    const int block;
+    host::PluginInstance instance;
+    PomeluRarorudIzad* plug;
+    std::unique_ptr<OffscreenEditor> editor;
+    std::vector<double> lastOut[2];
 };
 
 } // namespace pomelu::test

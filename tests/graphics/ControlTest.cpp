@@ -185,45 +185,6 @@ TEST(Controls, HoverFollowsThePointerAndTooltipsWaitForIt)
     EXPECT_EQ(page.g.GetShownTooltip(), nullptr);
 }
 
-TEST(Analyzer, OptionMenuChoicesReachThePlugInAndCarryCheckMarks)
-{
-    struct Case
-    {
-        const char* submenu;
-        const char* item;
-        const char* message; // "" when the choice stays in the editor
-    };
-    const Case cases[] = {
-        {"FFT Size", "4096", "M2:100=4096"},   {"Overlap", "4x", "M3:100=4"},
-        {"Window", "Rectangular", "M4:100=4"}, {"Channels", "L", ""},
-        {"Freq Scaling", "Linear", ""},
-    };
-    for (const Case& c : cases)
-    {
-        GestureRecordingPlug plug;
-        IGraphics g(plug, 980, 680);
-        auto* an = static_cast<IVSpectrumAnalyzerControl*>(
-            g.AttachControl(new IVSpectrumAnalyzerControl(IRECT(23, 201, 869, 290), "SPECTRUM + EQ"), 100));
-        g.OnMouseDown(30, 205, kLeft); // any press on the analyzer opens the menu at the pointer
-        g.OnMouseUp(30, 205, kLeft);
-        IPopupMenuControl* menu = g.GetPopupMenuControl();
-        ASSERT_TRUE(menu != nullptr && menu->IsOpen());
-        const int sub = an->GetMenu().FindItem(c.submenu);
-        ASSERT_GE(sub, 0) << c.submenu;
-        IRECT r = menu->GetItemRECT(0, sub);
-        g.OnMouseDown(r.MW(), r.MH(), kLeft); // opens the submenu beside the item
-        ASSERT_EQ(menu->NOpenLevels(), 2) << c.submenu;
-        IPopupMenu* items = an->GetMenu().GetItem(sub)->GetSubmenu();
-        const int item = items->FindItem(c.item);
-        r = menu->GetItemRECT(1, item);
-        g.OnMouseDown(r.MW(), r.MH(), kLeft);
-        EXPECT_FALSE(menu->IsOpen());
-        EXPECT_EQ(plug.log, *c.message ? Log{c.message} : Log{}) << c.item;
-        EXPECT_TRUE(items->IsItemChecked(item)) << c.item;
-        EXPECT_EQ(items->GetCheckedIdx(), item) << c.item << ": only the choice is checked";
-    }
-}
-
 TEST(Analyzer, TakesItsSettingsFromThePlugInMessages)
 {
     GestureRecordingPlug plug;

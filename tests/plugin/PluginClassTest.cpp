@@ -56,23 +56,6 @@ TEST(PluginClass, UIOpenSendsRateSizeOverlapAndWindowInOrder)
     plug->AttachEditor(nullptr);
 }
 
-TEST(PluginClass, OnMessageAcceptsAnalyzerOptionsAndFallsBackTo1024ForSizesOutOfRange)
-{
-    auto plug = makePlug();
-    const std::int32_t size = 4096, overlap = 4, window = 4, big = 8192, small = 64;
-    EXPECT_TRUE(plug->OnMessage(2, 100, 4, &size));
-    EXPECT_EQ(plug->spectrumSender.GetFFTSize(), 4096);
-    EXPECT_TRUE(plug->OnMessage(3, 100, 4, &overlap));
-    EXPECT_EQ(plug->spectrumSender.GetOverlap(), 4);
-    EXPECT_EQ(plug->spectrumSender.GetFFTSize(), 4096);
-    EXPECT_TRUE(plug->OnMessage(4, 100, 4, &window));
-    EXPECT_EQ(plug->spectrumSender.GetWindowType(), 4);
-    EXPECT_TRUE(plug->OnMessage(2, 100, 4, &big));
-    EXPECT_EQ(plug->spectrumSender.GetFFTSize(), 1024);
-    EXPECT_TRUE(plug->OnMessage(2, 100, 4, &small));
-    EXPECT_EQ(plug->spectrumSender.GetFFTSize(), 1024);
-}
-
 TEST(PluginClass, OnMessageRefusesWindowFiveOtherControlsAndShortData)
 {
     auto plug = makePlug();
@@ -103,24 +86,6 @@ TEST(PluginClass, TwoRebuildRequestsBetweenIdleCallsMakeOneRebuild)
     plug->requestRebuild(); // without an editor the request is consumed, not kept for later
     plug->OnIdle();
     EXPECT_FALSE(plug->rebuildRequested.load());
-}
-
-TEST(PluginClass, IdlePassesMeterRecordsToTheMeterControl)
-{
-    auto plug = makePlug();
-    std::vector<double> x(512, 0.25);
-    double* io[2] = {x.data(), x.data()};
-    std::vector<double> o0(512), o1(512);
-    double* outs[2] = {o0.data(), o1.data()};
-    plug->ProcessBlock(io, outs, 512);
-    RecordingEditor editor;
-    plug->AttachEditor(&editor);
-    plug->OnIdle();
-    ASSERT_FALSE(editor.messages.empty());
-    EXPECT_EQ(editor.messages.back().ctrlTag, kCtrlTagMeter);
-    EXPECT_EQ(editor.messages.back().msgTag, 0);
-    EXPECT_EQ(editor.messages.back().data.size(), 28u);
-    plug->AttachEditor(nullptr);
 }
 
 TEST(PluginClass, UndoSwapsTheOrderAndResetRemembersTheReplacedOne)
