@@ -17,6 +17,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
@@ -157,14 +158,22 @@ int runStandalone(const std::vector<std::string>& arguments, std::ostream& out, 
                 throwIoError("the plug-in refused to process: " + instance.lastError());
             BlockProcessor processor(instance, maxBlock);
 
-            host::RunLoop loop;
+            // Audio first, so the displays have something to show from the first frame.
             std::string error;
-            auto editor = host::HostedEditor::open(instance.controller(), loop, "Pomelu Rarorud Izad", error);
-            if (!editor)
-                throwIoError("cannot open the editor: " + error);
-            loop.registerEventHandler(&signals, signals.fd);
-
             std::optional<FileLoopPlayer> player;
+            // However the program ends, audio stops before what it uses goes.
+            const auto stopAudio = [&]
+            {
+                if (jack)
+                    jack->stop();
+                if (player)
+                    player->stop();
+            };
+            struct OnExit
+            {
+                std::function<void()> run;
+                ~OnExit() { run(); }
+            } const audioGuard{stopAudio};
             if (jack)
             {
                 if (!jack->start(processor, options.connect, error))
@@ -178,6 +187,12 @@ int runStandalone(const std::vector<std::string>& arguments, std::ostream& out, 
                 err << "pomelu-standalone: playing '" << file << "' in a loop at " << rate << " Hz\n";
             }
 
+            host::RunLoop loop;
+            auto editor = host::HostedEditor::open(instance.controller(), loop, "Pomelu Rarorud Izad", error);
+            if (!editor)
+                throwIoError("cannot open the editor: " + error);
+            loop.registerEventHandler(&signals, signals.fd);
+
             while (signals.caught == 0 && !editor->closeRequested() && !(jack && jack->serverGone()))
             {
                 loop.runOnce(std::chrono::milliseconds(100));
@@ -186,15 +201,12 @@ int runStandalone(const std::vector<std::string>& arguments, std::ostream& out, 
             }
 
             const bool serverGone = jack && jack->serverGone();
-            if (jack)
-                jack->stop();
-            if (player)
-                player->stop();
+            stopAudio();
             loop.unregisterEventHandler(&signals);
             editor->close();
             instance.stop();
             char seconds[32];
-            std::snprintf(seconds, sizeof seconds, "%.1f",
+            std::snprintf(seconds, sizeof seconds, "%.2f",
                           static_cast<double>(processor.framesProcessed()) / rate);
             err << "pomelu-standalone: stopped after " << seconds << " s of audio\n";
             if (serverGone)
