@@ -7,5 +7,7 @@ scripts/setup.sh
 scripts/build.sh build
 cmake --install build
 mkdir -p out
+# The editor as it looks after the example voice, drawn without a display.
+build/tools/pomelu-snapshot out/editor.png --preset Podcast --audio examples/voice.wav
 build/tools/pomelu-render examples/voice.wav out/voice-podcast.wav --preset Podcast
 echo "main: rendered out/voice-podcast.wav"
