@@ -32,13 +32,13 @@ const char* snapshotUsage()
                     "                        in --order\n"
                     "  --tab N               the detail card's tab, from 0: EQ 0 to 6, Comp 0 to 1,\n"
                     "                        Delay 0 to 2\n"
-                    "  --scale S             draw at S times 980 x 680, from 1/3 to 3 (2: 1960 x 1360)\n"
+                    "  --scale S             draw at S times 980 x 680, from 0.34 to 3 (2: 1960 x 1360)\n"
                     "  --audio FILE          play a sound file (mono or stereo, up to 10 minutes)\n"
                     "                        through the plug-in first, so the analyzer, meter and\n"
                     "                        compressor show the sound as it ends\n"
                     "\n") +
         pluginSettingsHelp() +
-        "  --theme is applied after them.\n"
+        "  --theme applies after these settings.\n"
         "\n"
         "  -h, --help            print this help\n"
         "Exit status: 0 done, 1 file error, 2 command-line error.\n";
