@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "Errors.h"
+
 #include <functional>
 #include <initializer_list>
 #include <optional>
@@ -31,6 +33,14 @@ struct CommandLine
 CommandLine splitCommandLine(const std::vector<std::string>& arguments,
                              std::initializer_list<std::string_view> valueOptions,
                              std::initializer_list<std::string_view> flags);
+
+// Stores the value of an option that may be given once; throws ToolError (usage) the second time.
+template <class T> void setOnce(std::optional<T>& slot, T value, const std::string& option)
+{
+    if (slot)
+        throwUsageError(option + " given more than once");
+    slot = std::move(value);
+}
 
 // Runs body and returns its exit status. A ToolError ends it with its status and one line
 // "program: message" on err; running out of memory or any other exception with status 1.

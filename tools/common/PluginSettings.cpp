@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PluginSettings.h"
 
+#include "CommandLine.h"
 #include "Errors.h"
 #include "ModuleOrderParser.h"
 #include "Text.h"
@@ -12,16 +13,6 @@
 
 namespace pomelu::tools
 {
-
-namespace
-{
-template <class T> void setOnce(std::optional<T>& slot, T value, const std::string& option)
-{
-    if (slot)
-        throwUsageError(option + " given more than once");
-    slot = std::move(value);
-}
-} // namespace
 
 bool takePluginSetting(PluginSettings& settings, const std::string& option, const std::string& value)
 {

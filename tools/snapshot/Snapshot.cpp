@@ -74,13 +74,6 @@ int pick(const std::string& option, const std::string& value, const std::vector<
         list += (i == 0 ? "" : i + 1 == choices.size() ? " or " : ", ") + choices[i];
     throwUsageError(option + " '" + value + "': expected " + list);
 }
-
-template <class T> void setOnce(std::optional<T>& slot, T value, const std::string& option)
-{
-    if (slot)
-        throwUsageError(option + " given more than once");
-    slot = std::move(value);
-}
 } // namespace
 
 SnapshotOptions parseSnapshotArguments(const std::vector<std::string>& arguments)
@@ -126,7 +119,7 @@ SnapshotOptions parseSnapshotArguments(const std::vector<std::string>& arguments
         else if (o.name == "--scale")
         {
             const std::optional<double> s = parseNumber(v);
-            // The editor's size limits: a third to three times 980 x 680.
+            // The editor's size limits: a third (rounded up) to three times 980 x 680.
             if (!s || *s < 0.34 || *s > 3.0)
                 throwUsageError("--scale '" + v + "': expected a number from 0.34 to 3");
             setOnce(scale, *s, o.name);
