@@ -280,6 +280,28 @@ TEST(EditorBehaviour, SelectingAModuleOpensItsFirstTab)
     EXPECT_EQ(Describe(*rig.g.GetControl(rig.g.NControls() - 11)), "nav|*MAIN");
 }
 
+TEST(EditorBehaviour, AReopenedEditorShowsThePageAndModuleLastShown)
+{
+    EditorRig rig;
+    rig.click(slotX(7), 125); // COMP
+    rig.idle();
+    rig.click(216, 175); // STUDIO
+    rig.idle();
+    rig.plug->AttachEditor(nullptr);
+    IGraphics reopened(*rig.plug, 980, 680);
+    rig.plug->AttachEditor(&reopened);
+    rig.plug->LayoutEditor();
+    int studio = 0;
+    for (int i = 0; i < reopened.NControls(); ++i)
+        studio += Describe(*reopened.GetControl(i)) == "nav|*\u25EB  STUDIO";
+    EXPECT_EQ(studio, 1);
+    const auto* s =
+        dynamic_cast<editor::RoutingStripControl*>(reopened.GetControlWithTag(kCtrlTagRoutingStrip));
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->GetSelected(), ModuleId::Comp);
+    rig.plug->AttachEditor(&rig.g);
+}
+
 TEST(EditorBehaviour, UndoRouteSwapsBackAndResetCanBeUndone)
 {
     const ModuleOrder d = dsp::defaultModuleOrder();
