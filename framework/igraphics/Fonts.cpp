@@ -183,14 +183,23 @@ cairo_font_face_t* FontRegistry::FaceFor(const std::string& name, const char* ut
 void FontRegistry::Runs(const std::string& name, const char* utf8, std::vector<Run>& runs) const
 {
     runs.clear();
-    const Entry* wanted = find(name);
     const std::size_t length = std::strlen(utf8);
-    bool anyCovers = mEntries.empty();
-    for (const Entry& e : mEntries)
-        anyCovers = anyCovers || covers(e, utf8);
-    if (anyCovers)
+    const Entry* wanted = find(name);
+    // The common case first: one face draws it all.
+    if (wanted != nullptr && covers(*wanted, utf8))
     {
-        runs.push_back({FaceFor(name, utf8), 0, length});
+        runs.push_back({wanted->face, 0, length});
+        return;
+    }
+    for (const Entry& e : mEntries)
+        if (&e != wanted && covers(e, utf8))
+        {
+            runs.push_back({e.face, 0, length});
+            return;
+        }
+    if (mEntries.empty())
+    {
+        runs.push_back({genericFace(), 0, length});
         return;
     }
     auto maps = [](const Entry& e, char32_t cp)
