@@ -116,7 +116,9 @@ void RoutingStripControl::Draw(IGraphics& g)
     if (mDragSlot >= 0)
     {
         mFloatingX += (mPointerX - mFloatingX) * kFloatEase;
-        const IRECT chip(mFloatingX - 0.46f * w, r.T + 1.0f, mFloatingX + 0.46f * w, r.B - 1.0f);
+        // Held inside the strip at either end, so the chip is never cut by the strip's edge.
+        const float cx = std::clamp(mFloatingX, r.L + 0.46f * w, r.R - 0.46f * w);
+        const IRECT chip(cx - 0.46f * w, r.T + 1.0f, cx + 0.46f * w, r.B - 1.0f);
         g.FillRoundRect(mAccent.WithAlpha(235), chip, 11.0f);
         g.DrawRoundRect(kWhite.WithAlpha(235), chip, 11.0f, nullptr, 1.5f);
         g.DrawText(IText(10.0f, IColor(255, 37, 24, 52), "Roboto"),
