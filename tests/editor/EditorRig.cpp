@@ -12,9 +12,6 @@
 #include "IVPeakAvgMeterControl.h"
 #include "IVSpectrumAnalyzerControl.h"
 
-#include <algorithm>
-#include <cmath>
-
 namespace pomelu::test
 {
 
@@ -52,15 +49,14 @@ void EditorRig::click(float x, float y)
     g.OnMouseUp(x, y, left);
 }
 
-void EditorRig::drag(float x0, float x1, float y, float yEnd)
+void EditorRig::drag(const std::vector<IPoint>& points)
 {
     IMouseMod left;
     left.L = true;
-    g.OnMouseDown(x0, y, left);
-    const int steps = std::max(1, static_cast<int>(std::ceil(std::fabs(x1 - x0) / 20.0f)));
-    for (int i = 1; i <= steps; ++i)
-        g.OnMouseMove(x0 + (x1 - x0) * i / steps, y + (yEnd - y) * i / steps, left);
-    g.OnMouseUp(x1, yEnd, left);
+    g.OnMouseDown(points.front().x, points.front().y, left);
+    for (std::size_t i = 1; i < points.size(); ++i)
+        g.OnMouseMove(points[i].x, points[i].y, left);
+    g.OnMouseUp(points.back().x, points.back().y, left);
 }
 
 std::string Describe(const IControl& c)

@@ -9,10 +9,12 @@
 
 #include "IControl.h"
 #include "IGraphics.h"
+#include "Mappings.h"
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace pomelu::test
 {
@@ -27,9 +29,8 @@ public:
     // The plug-in's idle call: a requested rebuild runs here.
     void idle() { plug->OnIdle(); }
     void click(float x, float y);
-    // Press at x0, move to x1 in steps of at most 20 units, release there (y is the strip's middle
-    // unless given).
-    void drag(float x0, float x1, float y = 125.0f, float yEnd = 125.0f);
+    // Presses at the first point, moves through the others, releases at the last.
+    void drag(const std::vector<igraphics::IPoint>& points);
     void setParam(int idx, double plain) { plug->GetParam(idx)->Set(plain); }
     double param(int idx) const { return plug->GetParam(idx)->Value(); }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What one build attaches, in order: kind, label, rectangle, bound parameter and tag of every
 // control of the default window, of each module's detail card and tab, of both STUDIO sub-pages;
-// the theme's colours on screen; and every parameter but "Theme" within reach of some control.
+// each theme's colours on screen; every parameter but "Theme" within reach of some control.
 #include "EditorRig.h"
 
 #include "GraphicsRig.h"
@@ -9,10 +9,12 @@
 #include "Theme.h"
 
 #include "IControls.h"
-#include "IVSpectrumAnalyzerControl.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <set>
 #include <vector>
 
@@ -26,13 +28,13 @@ using dsp::ModuleId;
 
 struct Row
 {
-    std::string what; // Describe() of the control; a leading '?' marks a control that may be absent
+    std::string what; // Describe() of the control; a leading '?' marks a display that may be absent
     IRECT r;
     int param = kNoParameter;
     int tag = kNoTag;
 };
 
-// Compares the controls from index `first` on with rows and returns the index after the last one.
+// Compares the controls from index `first` on with rows; returns the index after the last one.
 int expectRows(const IGraphics& g, int first, const std::vector<Row>& rows, const std::string& where)
 {
     int i = first;
@@ -41,23 +43,20 @@ int expectRows(const IGraphics& g, int first, const std::vector<Row>& rows, cons
         const IControl* c = g.GetControl(i);
         const bool optional = row.what[0] == '?';
         if (optional && (c == nullptr || !(c->GetRECT() == row.r)))
-            continue; // a display this build does not have yet
+            continue;
         if (c == nullptr)
         {
-            ADD_FAILURE() << where << ": no control " << i << ", expected " << row.what;
+            ADD_FAILURE() << where << ": no control " << i << " for " << row.what;
             return i;
         }
+        const IRECT& r = c->GetRECT();
+        EXPECT_TRUE(std::abs(r.L - row.r.L) + std::abs(r.T - row.r.T) + std::abs(r.R - row.r.R) +
+                        std::abs(r.B - row.r.B) <
+                    0.01f)
+            << where << ": " << row.what << " at " << r.L << ", " << r.T << ", " << r.R << ", " << r.B;
         if (!optional)
         {
             EXPECT_EQ(Describe(*c), row.what) << where << ", control " << i;
-        }
-        const IRECT& r = c->GetRECT();
-        EXPECT_NEAR(r.L, row.r.L, 0.01) << where << ": " << row.what;
-        EXPECT_NEAR(r.T, row.r.T, 0.01) << where << ": " << row.what;
-        EXPECT_NEAR(r.R, row.r.R, 0.01) << where << ": " << row.what;
-        EXPECT_NEAR(r.B, row.r.B, 0.01) << where << ": " << row.what;
-        if (!optional)
-        {
             EXPECT_EQ(c->GetParamIdx(), row.param) << where << ": " << row.what;
             EXPECT_EQ(c->GetTag(), row.tag) << where << ": " << row.what;
         }
@@ -66,7 +65,6 @@ int expectRows(const IGraphics& g, int first, const std::vector<Row>& rows, cons
     return i;
 }
 
-// The window down to the navigation row, for the ROUTING page of the default window.
 const std::vector<Row> kHeaderToAnalysis = {
     {"panel|", {0, 0, 980, 680}},
     {"bitmap|", {21, 7, 79, 71}},
@@ -83,22 +81,16 @@ const std::vector<Row> kHeaderToAnalysis = {
     {"?comp curve", {23, 294, 869, 366}},
     {"meter|OUT", {889, 201, 957, 366}, kNoParameter, 101},
 };
+const Row kUndo = {"button|UNDO ROUTE", {774, 158, 864, 192}},
+          kReset = {"button|RESET", {872, 158, 962, 192}};
 
-const std::vector<Row> kRoutingNavigation = {
-    {"nav|*\u21E2  ROUTING", {18, 158, 146, 192}},
-    {"nav|\u25EB  STUDIO", {152, 158, 280, 192}},
-    {"button|UNDO ROUTE", {774, 158, 864, 192}},
-    {"button|RESET", {872, 158, 962, 192}},
-};
-
-// Detail card slots: 8 columns of 115.75 across 27 .. 953, each inset 5.
+// Detail card slots: 8 columns of 115.75 from x = 27, each inset 5.
 constexpr float kSlotL[8] = {32, 147.75f, 263.5f, 379.25f, 495, 610.75f, 726.5f, 842.25f};
 
 struct Slot
 {
-    int slot;
-    const char* what;
-    int param;
+    int slot, param;
+    const char* label; // "EN|japanese" for a knob, a toggle's label otherwise
 };
 
 struct DetailCase
@@ -106,99 +98,83 @@ struct DetailCase
     ModuleId module;
     int tab;
     const char* card;
-    std::vector<const char*> tabs; // "*" marks the selected tab
+    std::vector<const char*> tabs; // '*' marks the selected one
     std::vector<Slot> slots;
 };
 
+const std::vector<const char*> kEqTabs = {"LOW", "LOW MID", "MID", "HIGH MID", "HIGH", "LOW CUT", "HIGH CUT"};
+const char* const kEqCard = "card|VOICE EQ|音色を整える";
+const char* const kCompCard = "card|COMP|勢いを整える";
+const char* const kDelayCard = "card|DELAY · HOST 120.0 BPM|こだまを彩る";
+
 // clang-format off
 const std::vector<DetailCase> kDetailCards = {
-    {ModuleId::PopCut, 0, "card|POP CUT|低音すっきり", {},
-     {{0, "power|POWER", kPopCut}, {1, "knob|FREQUENCY|音の場所", kPopCutFrequency}, {7, "knob|INPUT|入り口", kInput}}},
-    {ModuleId::SClear, 0, "card|S CLEAR|歯擦音やさしく", {},
-     {{0, "power|POWER", kSClear}, {1, "knob|AMOUNT|かかり具合", kSClearAmount}, {2, "knob|FOCUS|ねらう音", kSClearFocus}}},
-    {ModuleId::Eq, 0, "card|VOICE EQ|音色を整える", {"*LOW", "LOW MID", "MID", "HIGH MID", "HIGH", "LOW CUT", "HIGH CUT"},
-     {{0, "power|POWER", kEq}, {2, "knob|GAIN|音量", kEqLow}, {3, "knob|FREQUENCY|音の場所", kEqLowFrequency}, {4, "knob|Q|効く幅", kEqLowQ}}},
-    {ModuleId::Eq, 1, "card|VOICE EQ|音色を整える", {"LOW", "*LOW MID", "MID", "HIGH MID", "HIGH", "LOW CUT", "HIGH CUT"},
-     {{0, "power|POWER", kEq}, {2, "knob|GAIN|音量", kEqLowMid}, {3, "knob|FREQUENCY|音の場所", kEqLowMidFrequency}, {4, "knob|Q|効く幅", kEqLowMidQ}}},
-    {ModuleId::Eq, 2, "card|VOICE EQ|音色を整える", {"LOW", "LOW MID", "*MID", "HIGH MID", "HIGH", "LOW CUT", "HIGH CUT"},
-     {{0, "power|POWER", kEq}, {2, "knob|GAIN|音量", kEqMid}, {3, "knob|FREQUENCY|音の場所", kEqMidFrequency}, {4, "knob|Q|効く幅", kEqMidQ}}},
-    {ModuleId::Eq, 3, "card|VOICE EQ|音色を整える", {"LOW", "LOW MID", "MID", "*HIGH MID", "HIGH", "LOW CUT", "HIGH CUT"},
-     {{0, "power|POWER", kEq}, {2, "knob|GAIN|音量", kEqHighMid}, {3, "knob|FREQUENCY|音の場所", kEqHighMidFrequency}, {4, "knob|Q|効く幅", kEqHighMidQ}}},
-    {ModuleId::Eq, 4, "card|VOICE EQ|音色を整える", {"LOW", "LOW MID", "MID", "HIGH MID", "*HIGH", "LOW CUT", "HIGH CUT"},
-     {{0, "power|POWER", kEq}, {2, "knob|GAIN|音量", kEqHigh}, {3, "knob|FREQUENCY|音の場所", kEqHighFrequency}, {4, "knob|Q|効く幅", kEqHighQ}}},
-    {ModuleId::Eq, 5, "card|VOICE EQ|音色を整える", {"LOW", "LOW MID", "MID", "HIGH MID", "HIGH", "*LOW CUT", "HIGH CUT"},
-     {{0, "power|POWER", kEq}, {1, "power|LOW CUT", kEqLowCut}, {2, "knob|FREQUENCY|音の場所", kEqLowCutFrequency},
-      {3, "knob|Q|効く幅", kEqLowCutQ}, {4, "knob|SLOPE|切れ味", kEqLowCutSlope}}},
-    {ModuleId::Eq, 6, "card|VOICE EQ|音色を整える", {"LOW", "LOW MID", "MID", "HIGH MID", "HIGH", "LOW CUT", "*HIGH CUT"},
-     {{0, "power|POWER", kEq}, {1, "power|HIGH CUT", kEqHighCut}, {2, "knob|FREQUENCY|音の場所", kEqHighCutFrequency},
-      {3, "knob|Q|効く幅", kEqHighCutQ}, {4, "knob|SLOPE|切れ味", kEqHighCutSlope}}},
-    {ModuleId::Eq, 9, "card|VOICE EQ|音色を整える", {"LOW", "LOW MID", "MID", "HIGH MID", "HIGH", "LOW CUT", "HIGH CUT"},
-     {{0, "power|POWER", kEq}, {1, "power|HIGH CUT", kEqHighCut}, {2, "knob|FREQUENCY|音の場所", kEqHighCutFrequency},
-      {3, "knob|Q|効く幅", kEqHighCutQ}, {4, "knob|SLOPE|切れ味", kEqHighCutSlope}}},
-    {ModuleId::Distortion, 0, "card|DISTORTION|音を大胆に壊す", {},
-     {{0, "power|POWER", kDistortion}, {1, "knob|DRIVE|ぐしゃっと", kDrive}, {2, "knob|TONE|音色", kDistortionTone},
-      {3, "knob|MIX|まぜ具合", kDistortionMix}, {4, "knob|STYLE|壊し方", kDistortionStyle}}},
-    {ModuleId::Phaser, 0, "card|PHASER|音をしゅわっと", {},
-     {{0, "power|POWER", kPhaser}, {1, "knob|RATE|揺れる速さ", kPhaserRate}, {2, "knob|DEPTH|揺れの深さ", kPhaserDepth},
-      {3, "knob|FEEDBACK|くり返し", kPhaserFeedback}, {4, "knob|MIX|まぜ具合", kPhaserMix}}},
-    {ModuleId::Tremolo, 0, "card|TREMOLO|音量ゆらゆら", {},
-     {{0, "power|POWER", kTremolo}, {1, "knob|RATE|揺れる速さ", kTremoloRate}, {2, "knob|DEPTH|揺れの深さ", kTremoloDepth},
-      {3, "power|SYNC", kTremoloSync}, {4, "knob|DIVISION|音符", kTremoloDivision}}},
-    {ModuleId::Leveler, 0, "card|LEVELER|音量差を整える", {},
-     {{0, "power|POWER", kLeveler}, {1, "knob|TARGET|目標音量", kLevelTarget}, {2, "knob|RANGE|動く幅", kLevelRange},
-      {3, "knob|SPEED|追う速さ", kLevelerSpeed}, {4, "knob|SENSITIVITY|反応", kLevelerSensitivity}}},
-    {ModuleId::Comp, 0, "card|COMP|勢いを整える", {"*MAIN", "DETAIL"},
-     {{0, "power|POWER", kComp}, {1, "knob|THRESHOLD|しきい値", kCompThreshold}, {2, "knob|RATIO|圧縮比", kCompRatio},
-      {3, "knob|ATTACK|つかむ速さ", kCompAttack}, {4, "knob|RELEASE|戻る速さ", kCompRelease},
-      {5, "knob|MAKEUP|仕上げ音量", kCompMakeup}, {6, "knob|MIX|まぜ具合", kCompMix}}},
-    {ModuleId::Comp, 1, "card|COMP|勢いを整える", {"MAIN", "*DETAIL"},
-     {{0, "power|POWER", kComp}, {1, "knob|KNEE|やわらかさ", kCompKnee}, {2, "knob|EXPANDER|小音量整理", kCompExpander},
-      {3, "knob|MAKEUP|仕上げ音量", kCompMakeup}, {4, "knob|MIX|まぜ具合", kCompMix}}},
-    {ModuleId::ClipGuard, 0, "card|CLIP GUARD|ピークを守る", {},
-     {{0, "power|POWER", kClipGuard}, {1, "knob|CEILING|音量の上限", kCeiling}, {2, "knob|AMOUNT|かかり具合", kClipGuardAmount},
-      {7, "knob|OUTPUT|出口", kOutput}}},
-    {ModuleId::Delay, 0, "card|DELAY · HOST 120.0 BPM|こだまを彩る", {"*MAIN", "STEREO L/R", "SYNC + TONE"},
-     {{0, "power|POWER", kDelay}, {1, "knob|TIME|時間", kDelayTime}, {2, "knob|FEEDBACK|くり返し", kDelayFeedback},
-      {3, "knob|WET|エフェクト量", kDelayWet}, {4, "knob|LOW CUT|低音カット", kDelayLowCut},
-      {5, "knob|HIGH CUT|高音カット", kDelayHighCut}, {6, "knob|WIDTH|広がり", kDelayWidth}, {7, "power|STEREO", kDelayStereo}}},
-    {ModuleId::Delay, 1, "card|DELAY · HOST 120.0 BPM|こだまを彩る", {"MAIN", "*STEREO L/R", "SYNC + TONE"},
-     {{0, "power|POWER", kDelay}, {1, "power|STEREO", kDelayStereo}, {2, "knob|LEFT TIME|左の時間", kDelayLeftTime},
-      {3, "knob|RIGHT TIME|右の時間", kDelayRightTime}, {4, "knob|LEFT FB|左の返し", kDelayLeftFeedback},
-      {5, "knob|RIGHT FB|右の返し", kDelayRightFeedback}, {6, "knob|LEFT MIX|左のまぜ具合", kDelayLeftMix},
-      {7, "knob|RIGHT MIX|右のまぜ具合", kDelayRightMix}}},
-    {ModuleId::Delay, 2, "card|DELAY · HOST 120.0 BPM|こだまを彩る", {"MAIN", "STEREO L/R", "*SYNC + TONE"},
-     {{0, "power|POWER", kDelay}, {1, "power|DAW SYNC", kDelaySync}, {2, "knob|DIVISION|音符", kDelayDivision},
-      {3, "knob|FEEL|ノリ", kDelayFeel}, {4, "knob|CROSS FB|左右の返し", kDelayCrossFeedback},
-      {5, "knob|LOW CUT|低音カット", kDelayLowCut}, {6, "knob|HIGH CUT|高音カット", kDelayHighCut},
-      {7, "knob|WIDTH|広がり", kDelayWidth}}},
-    {ModuleId::Reverb, 0, "card|REVERB|余韻ふんわり", {},
-     {{0, "power|POWER", kReverb}, {1, "knob|SIZE|空間の広さ", kReverbSize}, {2, "knob|DECAY|余韻", kReverbDecay},
-      {3, "knob|PRE-DELAY|響く前", kReverbPreDelay}, {4, "knob|TONE|音色", kReverbTone}, {5, "knob|WET|エフェクト量", kReverbWet}}},
+    {ModuleId::PopCut, 0, "card|POP CUT|低音すっきり", {}, {{0, kPopCut, "POWER"}, {1, kPopCutFrequency, "FREQUENCY|音の場所"}, {7, kInput, "INPUT|入り口"}}},
+    {ModuleId::SClear, 0, "card|S CLEAR|歯擦音やさしく", {}, {{0, kSClear, "POWER"}, {1, kSClearAmount, "AMOUNT|かかり具合"}, {2, kSClearFocus, "FOCUS|ねらう音"}}},
+    {ModuleId::Eq, 0, kEqCard, kEqTabs, {{0, kEq, "POWER"}, {2, kEqLow, "GAIN|音量"}, {3, kEqLowFrequency, "FREQUENCY|音の場所"}, {4, kEqLowQ, "Q|効く幅"}}},
+    {ModuleId::Eq, 1, kEqCard, kEqTabs, {{0, kEq, "POWER"}, {2, kEqLowMid, "GAIN|音量"}, {3, kEqLowMidFrequency, "FREQUENCY|音の場所"}, {4, kEqLowMidQ, "Q|効く幅"}}},
+    {ModuleId::Eq, 2, kEqCard, kEqTabs, {{0, kEq, "POWER"}, {2, kEqMid, "GAIN|音量"}, {3, kEqMidFrequency, "FREQUENCY|音の場所"}, {4, kEqMidQ, "Q|効く幅"}}},
+    {ModuleId::Eq, 3, kEqCard, kEqTabs, {{0, kEq, "POWER"}, {2, kEqHighMid, "GAIN|音量"}, {3, kEqHighMidFrequency, "FREQUENCY|音の場所"}, {4, kEqHighMidQ, "Q|効く幅"}}},
+    {ModuleId::Eq, 4, kEqCard, kEqTabs, {{0, kEq, "POWER"}, {2, kEqHigh, "GAIN|音量"}, {3, kEqHighFrequency, "FREQUENCY|音の場所"}, {4, kEqHighQ, "Q|効く幅"}}},
+    {ModuleId::Eq, 5, kEqCard, kEqTabs, {{0, kEq, "POWER"}, {1, kEqLowCut, "LOW CUT"}, {2, kEqLowCutFrequency, "FREQUENCY|音の場所"}, {3, kEqLowCutQ, "Q|効く幅"}, {4, kEqLowCutSlope, "SLOPE|切れ味"}}},
+    {ModuleId::Eq, 6, kEqCard, kEqTabs, {{0, kEq, "POWER"}, {1, kEqHighCut, "HIGH CUT"}, {2, kEqHighCutFrequency, "FREQUENCY|音の場所"}, {3, kEqHighCutQ, "Q|効く幅"}, {4, kEqHighCutSlope, "SLOPE|切れ味"}}},
+    {ModuleId::Eq, 9, kEqCard, kEqTabs, {{0, kEq, "POWER"}, {1, kEqHighCut, "HIGH CUT"}, {2, kEqHighCutFrequency, "FREQUENCY|音の場所"}, {3, kEqHighCutQ, "Q|効く幅"}, {4, kEqHighCutSlope, "SLOPE|切れ味"}}},
+    {ModuleId::Distortion, 0, "card|DISTORTION|音を大胆に壊す", {}, {{0, kDistortion, "POWER"}, {1, kDrive, "DRIVE|ぐしゃっと"}, {2, kDistortionTone, "TONE|音色"}, {3, kDistortionMix, "MIX|まぜ具合"}, {4, kDistortionStyle, "STYLE|壊し方"}}},
+    {ModuleId::Phaser, 0, "card|PHASER|音をしゅわっと", {}, {{0, kPhaser, "POWER"}, {1, kPhaserRate, "RATE|揺れる速さ"}, {2, kPhaserDepth, "DEPTH|揺れの深さ"}, {3, kPhaserFeedback, "FEEDBACK|くり返し"}, {4, kPhaserMix, "MIX|まぜ具合"}}},
+    {ModuleId::Tremolo, 0, "card|TREMOLO|音量ゆらゆら", {}, {{0, kTremolo, "POWER"}, {1, kTremoloRate, "RATE|揺れる速さ"}, {2, kTremoloDepth, "DEPTH|揺れの深さ"}, {3, kTremoloSync, "SYNC"}, {4, kTremoloDivision, "DIVISION|音符"}}},
+    {ModuleId::Leveler, 0, "card|LEVELER|音量差を整える", {}, {{0, kLeveler, "POWER"}, {1, kLevelTarget, "TARGET|目標音量"}, {2, kLevelRange, "RANGE|動く幅"}, {3, kLevelerSpeed, "SPEED|追う速さ"}, {4, kLevelerSensitivity, "SENSITIVITY|反応"}}},
+    {ModuleId::Comp, 0, kCompCard, {"MAIN", "DETAIL"}, {{0, kComp, "POWER"}, {1, kCompThreshold, "THRESHOLD|しきい値"}, {2, kCompRatio, "RATIO|圧縮比"}, {3, kCompAttack, "ATTACK|つかむ速さ"}, {4, kCompRelease, "RELEASE|戻る速さ"}, {5, kCompMakeup, "MAKEUP|仕上げ音量"}, {6, kCompMix, "MIX|まぜ具合"}}},
+    {ModuleId::Comp, 1, kCompCard, {"MAIN", "DETAIL"}, {{0, kComp, "POWER"}, {1, kCompKnee, "KNEE|やわらかさ"}, {2, kCompExpander, "EXPANDER|小音量整理"}, {3, kCompMakeup, "MAKEUP|仕上げ音量"}, {4, kCompMix, "MIX|まぜ具合"}}},
+    {ModuleId::ClipGuard, 0, "card|CLIP GUARD|ピークを守る", {}, {{0, kClipGuard, "POWER"}, {1, kCeiling, "CEILING|音量の上限"}, {2, kClipGuardAmount, "AMOUNT|かかり具合"}, {7, kOutput, "OUTPUT|出口"}}},
+    {ModuleId::Delay, 0, kDelayCard, {"MAIN", "STEREO L/R", "SYNC + TONE"}, {{0, kDelay, "POWER"}, {1, kDelayTime, "TIME|時間"}, {2, kDelayFeedback, "FEEDBACK|くり返し"}, {3, kDelayWet, "WET|エフェクト量"}, {4, kDelayLowCut, "LOW CUT|低音カット"}, {5, kDelayHighCut, "HIGH CUT|高音カット"}, {6, kDelayWidth, "WIDTH|広がり"}, {7, kDelayStereo, "STEREO"}}},
+    {ModuleId::Delay, 1, kDelayCard, {"MAIN", "STEREO L/R", "SYNC + TONE"}, {{0, kDelay, "POWER"}, {1, kDelayStereo, "STEREO"}, {2, kDelayLeftTime, "LEFT TIME|左の時間"}, {3, kDelayRightTime, "RIGHT TIME|右の時間"}, {4, kDelayLeftFeedback, "LEFT FB|左の返し"}, {5, kDelayRightFeedback, "RIGHT FB|右の返し"}, {6, kDelayLeftMix, "LEFT MIX|左のまぜ具合"}, {7, kDelayRightMix, "RIGHT MIX|右のまぜ具合"}}},
+    {ModuleId::Delay, 2, kDelayCard, {"MAIN", "STEREO L/R", "SYNC + TONE"}, {{0, kDelay, "POWER"}, {1, kDelaySync, "DAW SYNC"}, {2, kDelayDivision, "DIVISION|音符"}, {3, kDelayFeel, "FEEL|ノリ"}, {4, kDelayCrossFeedback, "CROSS FB|左右の返し"}, {5, kDelayLowCut, "LOW CUT|低音カット"}, {6, kDelayHighCut, "HIGH CUT|高音カット"}, {7, kDelayWidth, "WIDTH|広がり"}}},
+    {ModuleId::Reverb, 0, "card|REVERB|余韻ふんわり", {}, {{0, kReverb, "POWER"}, {1, kReverbSize, "SIZE|空間の広さ"}, {2, kReverbDecay, "DECAY|余韻"}, {3, kReverbPreDelay, "PRE-DELAY|響く前"}, {4, kReverbTone, "TONE|音色"}, {5, kReverbWet, "WET|エフェクト量"}}},
 };
 // clang-format on
 
+// The card inset 4 in the content area, tabs 84 wide ending at the right margin, knobs 436 .. 648,
+// toggles 436 .. 470.
 std::vector<Row> detailRows(const DetailCase& d)
 {
     std::vector<Row> rows = {{d.card, {22, 380, 958, 658}}};
     const float x0 = 962.0f - 84.0f * static_cast<float>(d.tabs.size());
-    for (std::size_t i = 0; i < d.tabs.size(); ++i)
-        rows.push_back({std::string("nav|") + d.tabs[i], {x0 + 84 * i + 2, 378, x0 + 84 * (i + 1) - 2, 404}});
+    for (int i = 0; i < static_cast<int>(d.tabs.size()); ++i)
+        rows.push_back({std::string("nav|") +
+                            (i == std::min(d.tab, static_cast<int>(d.tabs.size())) ? "*" : "") +
+                            d.tabs[static_cast<std::size_t>(i)],
+                        {x0 + 84 * i + 2, 378, x0 + 84 * (i + 1) - 2, 404}});
     for (const Slot& s : d.slots)
     {
-        const bool knob = std::string(s.what).rfind("knob|", 0) == 0;
-        rows.push_back(
-            {s.what, {kSlotL[s.slot], 436, kSlotL[s.slot] + 105.75f, knob ? 648.0f : 470.0f}, s.param});
+        const bool knob = std::strchr(s.label, '|') != nullptr;
+        rows.push_back({(knob ? "knob|" : "power|") + std::string(s.label),
+                        {kSlotL[s.slot], 436, kSlotL[s.slot] + 105.75f, knob ? 648.0f : 470.0f},
+                        s.param});
     }
     return rows;
 }
 
-TEST(EditorLayout, TheDefaultWindowIsTheEqCardOnItsLowTab)
+EditorRig detailRig(ModuleId module, int tab)
+{
+    return EditorRig(
+        [&](PomeluRarorudIzad& p)
+        {
+            p.selectedModule = module;
+            p.detailTab = tab;
+        });
+}
+
+TEST(EditorLayout, TheDefaultWindowShowsTheEqCardOnItsLowTab)
 {
     EditorRig rig;
     int next = expectRows(rig.g, 0, kHeaderToAnalysis, "header");
-    next = expectRows(rig.g, next, kRoutingNavigation, "navigation");
-    next = expectRows(rig.g, next, detailRows(kDetailCards[2]), "EQ card");
-    EXPECT_EQ(next, rig.g.NControls());
+    next = expectRows(rig.g, next,
+                      {{"nav|*\u21E2  ROUTING", {18, 158, 146, 192}},
+                       {"nav|\u25EB  STUDIO", {152, 158, 280, 192}},
+                       kUndo,
+                       kReset},
+                      "navigation");
+    EXPECT_EQ(expectRows(rig.g, next, detailRows(kDetailCards[2]), "EQ card"), rig.g.NControls());
     ASSERT_NE(rig.g.GetCornerResizer(), nullptr);
     EXPECT_TRUE(rig.g.GetCornerResizer()->GetLayoutOnResize());
     EXPECT_EQ(rig.g.GetCornerResizer()->GetRECT(), IRECT(960, 660, 980, 680));
@@ -212,39 +188,23 @@ TEST(EditorLayout, EveryDetailCardAndTabHoldsItsSlotsInOrder)
 {
     for (const DetailCase& d : kDetailCards)
     {
-        EditorRig rig(
-            [&](PomeluRarorudIzad& p)
-            {
-                p.selectedModule = d.module;
-                p.detailTab = d.tab;
-            });
-        const std::string where = std::string(d.card) + ", tab " + std::to_string(d.tab);
-        const int content = rig.g.NControls() - static_cast<int>(detailRows(d).size());
-        EXPECT_EQ(expectRows(rig.g, content, detailRows(d), where), rig.g.NControls()) << where;
-        EXPECT_EQ(Describe(*rig.g.GetControl(content - 1)), "button|RESET") << where;
+        EditorRig rig = detailRig(d.module, d.tab);
+        const std::vector<Row> rows = detailRows(d);
+        const std::string where = d.card + (", tab " + std::to_string(d.tab));
+        const int first = rig.g.NControls() - static_cast<int>(rows.size());
+        EXPECT_EQ(Describe(*rig.g.GetControl(first - 1)), "button|RESET") << where;
+        expectRows(rig.g, first, rows, where);
     }
-}
-
-TEST(EditorLayout, TheDelayCardShowsTheHostTempo)
-{
-    const struct
+    // The Delay card's title carries the host tempo, 120 when there is none.
+    for (const auto& [bpm, title] :
+         {std::pair{98.5, "DELAY · HOST 98.5 BPM"}, {1.0, "DELAY · HOST 120.0 BPM"}})
     {
-        double bpm;
-        const char* title;
-    } cases[] = {
-        {98.5, "DELAY · HOST 98.5 BPM"}, {1.0, "DELAY · HOST 120.0 BPM"}, {0.0, "DELAY · HOST 120.0 BPM"}};
-    for (const auto& c : cases)
-    {
-        EditorRig rig(
-            [&](PomeluRarorudIzad& p)
-            {
-                p.selectedModule = ModuleId::Delay;
-                p.SetTempo(c.bpm);
-            });
-        // The card comes after RESET, before the three tabs and eight slots.
+        EditorRig rig = detailRig(ModuleId::Delay, 0);
+        rig.plug->SetTempo(bpm);
+        rig.plug->requestRebuild();
+        rig.idle();
         EXPECT_EQ(Describe(*rig.g.GetControl(rig.g.NControls() - 12)),
-                  std::string("card|") + c.title + "|こだまを彩る")
-            << c.bpm;
+                  std::string("card|") + title + "|こだまを彩る");
     }
 }
 
@@ -258,51 +218,21 @@ struct CardCase
 
 // clang-format off
 const std::vector<CardCase> kToneCards = {
-    {{18, 376, 332.667f, 519}, "modcard|POP CUT|低音すっきり", kPopCut,
-     {{kPopCutFrequency, "FREQUENCY|音の場所"}, {kInput, "INPUT|入り口"}}},
-    {{332.667f, 376, 647.333f, 519}, "modcard|VOICE EQ|音色を整える", kEq,
-     {{kEqLow, "LOW|低音"}, {kEqLowMid, "LOW MID|低め中音"}, {kEqMid, "MID|中音"}, {kEqHighMid, "HIGH MID|高め中音"}, {kEqHigh, "HIGH|高音"}}},
-    {{647.333f, 376, 962, 519}, "modcard|LEVELER|音量差を整える", kLeveler,
-     {{kLevelTarget, "TARGET|目標音量"}, {kLevelRange, "RANGE|動く幅"}, {kLevelerSpeed, "SPEED|追う速さ"}, {kLevelerSensitivity, "SENSITIVITY|反応"}}},
-    {{18, 519, 332.667f, 662}, "modcard|S CLEAR|歯擦音やさしく", kSClear,
-     {{kSClearAmount, "AMOUNT|かかり具合"}, {kSClearFocus, "FOCUS|ねらう音"}}},
-    {{332.667f, 519, 647.333f, 662}, "modcard|COMP|勢いを整える", kComp,
-     {{kCompThreshold, "THRESHOLD|しきい値"}, {kCompRatio, "RATIO|圧縮比"}, {kCompAttack, "ATTACK|つかむ速さ"}, {kCompRelease, "RELEASE|戻る速さ"}, {kCompMix, "MIX|まぜ具合"}}},
-    {{647.333f, 519, 962, 662}, "modcard|CLIP GUARD|ピークを守る", kClipGuard,
-     {{kCeiling, "CEILING|音量の上限"}, {kClipGuardAmount, "AMOUNT|かかり具合"}, {kOutput, "OUTPUT|出口"}}},
+    {{18, 376, 332.667f, 519}, "POP CUT|低音すっきり", kPopCut, {{kPopCutFrequency, "FREQUENCY|音の場所"}, {kInput, "INPUT|入り口"}}},
+    {{332.667f, 376, 647.333f, 519}, "VOICE EQ|音色を整える", kEq, {{kEqLow, "LOW|低音"}, {kEqLowMid, "LOW MID|低め中音"}, {kEqMid, "MID|中音"}, {kEqHighMid, "HIGH MID|高め中音"}, {kEqHigh, "HIGH|高音"}}},
+    {{647.333f, 376, 962, 519}, "LEVELER|音量差を整える", kLeveler, {{kLevelTarget, "TARGET|目標音量"}, {kLevelRange, "RANGE|動く幅"}, {kLevelerSpeed, "SPEED|追う速さ"}, {kLevelerSensitivity, "SENSITIVITY|反応"}}},
+    {{18, 519, 332.667f, 662}, "S CLEAR|歯擦音やさしく", kSClear, {{kSClearAmount, "AMOUNT|かかり具合"}, {kSClearFocus, "FOCUS|ねらう音"}}},
+    {{332.667f, 519, 647.333f, 662}, "COMP|勢いを整える", kComp, {{kCompThreshold, "THRESHOLD|しきい値"}, {kCompRatio, "RATIO|圧縮比"}, {kCompAttack, "ATTACK|つかむ速さ"}, {kCompRelease, "RELEASE|戻る速さ"}, {kCompMix, "MIX|まぜ具合"}}},
+    {{647.333f, 519, 962, 662}, "CLIP GUARD|ピークを守る", kClipGuard, {{kCeiling, "CEILING|音量の上限"}, {kClipGuardAmount, "AMOUNT|かかり具合"}, {kOutput, "OUTPUT|出口"}}},
 };
 const std::vector<CardCase> kCreativeCards = {
-    {{18, 376, 332.667f, 519}, "modcard|DISTORTION|音を大胆に壊す", kDistortion,
-     {{kDrive, "DRIVE|ぐしゃっと"}, {kDistortionTone, "TONE|音色"}, {kDistortionMix, "MIX|まぜ具合"}, {kDistortionStyle, "STYLE|壊し方"}}},
-    {{332.667f, 376, 647.333f, 519}, "modcard|PHASER|音をしゅわっと", kPhaser,
-     {{kPhaserRate, "RATE|揺れる速さ"}, {kPhaserDepth, "DEPTH|揺れの深さ"}, {kPhaserFeedback, "FEEDBACK|くり返し"}, {kPhaserMix, "MIX|まぜ具合"}}},
-    {{647.333f, 376, 962, 519}, "modcard|TREMOLO|音量ゆらゆら", kTremolo,
-     {{kTremoloRate, "RATE|揺れる速さ"}, {kTremoloDepth, "DEPTH|揺れの深さ"}, {kTremoloDivision, "DIVISION|音符"}}},
-    {{18, 519, 647.333f, 662}, "modcard|DELAY|こだまを彩る", kDelay,
-     {{kDelayTime, "TIME|時間"}, {kDelayFeedback, "FEEDBACK|くり返し"}, {kDelayWet, "WET|エフェクト量"}, {kDelayLowCut, "LOW CUT|低音カット"}, {kDelayHighCut, "HIGH CUT|高音カット"}, {kDelayWidth, "WIDTH|広がり"}}},
-    {{647.333f, 519, 962, 662}, "modcard|REVERB|余韻ふんわり", kReverb,
-     {{kReverbSize, "SIZE|空間の広さ"}, {kReverbDecay, "DECAY|余韻"}, {kReverbPreDelay, "PRE-DELAY|響く前"}, {kReverbWet, "WET|エフェクト量"}}},
+    {{18, 376, 332.667f, 519}, "DISTORTION|音を大胆に壊す", kDistortion, {{kDrive, "DRIVE|ぐしゃっと"}, {kDistortionTone, "TONE|音色"}, {kDistortionMix, "MIX|まぜ具合"}, {kDistortionStyle, "STYLE|壊し方"}}},
+    {{332.667f, 376, 647.333f, 519}, "PHASER|音をしゅわっと", kPhaser, {{kPhaserRate, "RATE|揺れる速さ"}, {kPhaserDepth, "DEPTH|揺れの深さ"}, {kPhaserFeedback, "FEEDBACK|くり返し"}, {kPhaserMix, "MIX|まぜ具合"}}},
+    {{647.333f, 376, 962, 519}, "TREMOLO|音量ゆらゆら", kTremolo, {{kTremoloRate, "RATE|揺れる速さ"}, {kTremoloDepth, "DEPTH|揺れの深さ"}, {kTremoloDivision, "DIVISION|音符"}}},
+    {{18, 519, 647.333f, 662}, "DELAY|こだまを彩る", kDelay, {{kDelayTime, "TIME|時間"}, {kDelayFeedback, "FEEDBACK|くり返し"}, {kDelayWet, "WET|エフェクト量"}, {kDelayLowCut, "LOW CUT|低音カット"}, {kDelayHighCut, "HIGH CUT|高音カット"}, {kDelayWidth, "WIDTH|広がり"}}},
+    {{647.333f, 519, 962, 662}, "REVERB|余韻ふんわり", kReverb, {{kReverbSize, "SIZE|空間の広さ"}, {kReverbDecay, "DECAY|余韻"}, {kReverbPreDelay, "PRE-DELAY|響く前"}, {kReverbWet, "WET|エフェクト量"}}},
 };
 // clang-format on
-
-// A card: inset 4; POWER 72 x 25 at the top right; knobs in equal columns, 3 in from each column's
-// edges, from 56 below the cell's top to 12 above its bottom (75 units high).
-std::vector<Row> cardRows(const std::vector<CardCase>& cards)
-{
-    std::vector<Row> rows;
-    for (const CardCase& c : cards)
-    {
-        const IRECT& r = c.cell;
-        rows.push_back({c.card, r.GetPadded(-4), c.power});
-        rows.push_back({"power|POWER", {r.R - 83, r.T + 9, r.R - 11, r.T + 34}, c.power});
-        const float kw = (r.W() - 18) / static_cast<float>(c.knobs.size());
-        for (std::size_t i = 0; i < c.knobs.size(); ++i)
-            rows.push_back({std::string("knob|") + c.knobs[i].second,
-                            {r.L + 9 + kw * i + 3, r.T + 56, r.L + 9 + kw * (i + 1) - 3, r.B - 12},
-                            c.knobs[i].first});
-    }
-    return rows;
-}
 
 TEST(EditorLayout, BothStudioSubPagesHoldTheirModuleCards)
 {
@@ -314,76 +244,78 @@ TEST(EditorLayout, BothStudioSubPagesHoldTheirModuleCards)
                 p.routingPage = false;
                 p.creativePage = creative;
             });
-        const std::vector<Row> nav = {
+        // A card is its cell inset 4, POWER 72 x 25 at its top right, the knobs in equal columns 75 high.
+        std::vector<Row> rows = {
             {"nav|\u21E2  ROUTING", {18, 158, 146, 192}},
             {"nav|*\u25EB  STUDIO", {152, 158, 280, 192}},
             {creative ? "nav|TONE + DYNAMICS" : "nav|*TONE + DYNAMICS", {294, 158, 419, 192}},
             {creative ? "nav|*CREATIVE + SPACE" : "nav|CREATIVE + SPACE", {425, 158, 550, 192}},
-            kRoutingNavigation[2],
-            kRoutingNavigation[3],
-        };
-        int next = expectRows(rig.g, 0, kHeaderToAnalysis, "studio header");
-        next = expectRows(rig.g, next, nav, "studio navigation");
-        next = expectRows(rig.g, next, cardRows(creative ? kCreativeCards : kToneCards), "studio cards");
-        EXPECT_EQ(next, rig.g.NControls());
+            kUndo,
+            kReset};
+        for (const CardCase& c : creative ? kCreativeCards : kToneCards)
+        {
+            const IRECT& r = c.cell;
+            rows.push_back({std::string("modcard|") + c.card, r.GetPadded(-4), c.power});
+            rows.push_back({"power|POWER", {r.R - 83, r.T + 9, r.R - 11, r.T + 34}, c.power});
+            const float kw = (r.W() - 18) / static_cast<float>(c.knobs.size());
+            for (std::size_t i = 0; i < c.knobs.size(); ++i)
+                rows.push_back({std::string("knob|") + c.knobs[i].second,
+                                {r.L + 12 + kw * i, r.T + 56, r.L + 6 + kw * (i + 1), r.B - 12},
+                                c.knobs[i].first});
+        }
+        const int next = expectRows(rig.g, 0, kHeaderToAnalysis, "studio header");
+        EXPECT_EQ(expectRows(rig.g, next, rows, creative ? "CREATIVE + SPACE" : "TONE + DYNAMICS"),
+                  rig.g.NControls());
     }
 }
 
-// Palette roles and where they show: the window background, the selected theme button and the
-// compare button, and the detail card's fill.
+// The palette's roles where they show: window background, selected theme button, compare button,
+// detail card; knobs in the knob style, the analyzer in its own dark one.
 TEST(EditorLayout, EachThemePaintsItsPalette)
 {
     const struct
     {
-        double theme;
-        IColor background, accent, accent2, panel;
-    } cases[] = {
-        {0, {255, 253, 247, 252}, {255, 255, 92, 145}, {255, 170, 129, 245}, {255, 255, 242, 248}},
-        {1, {255, 31, 24, 43}, {255, 255, 92, 145}, {255, 199, 143, 255}, {255, 55, 40, 69}},
-        {2, {255, 33, 26, 45}, {255, 47, 126, 165}, {255, 215, 154, 199}, {255, 48, 39, 63}},
+        IColor background, ink, accent, accent2, panel;
+    } themes[] = {
+        {{255, 253, 247, 252},
+         {255, 53, 29, 69},
+         {255, 255, 92, 145},
+         {255, 170, 129, 245},
+         {255, 255, 242, 248}},
+        {{255, 31, 24, 43},
+         {255, 245, 233, 255},
+         {255, 255, 92, 145},
+         {255, 199, 143, 255},
+         {255, 55, 40, 69}},
+        {{255, 33, 26, 45},
+         {255, 248, 246, 250},
+         {255, 47, 126, 165},
+         {255, 215, 154, 199},
+         {255, 48, 39, 63}},
     };
-    for (const auto& c : cases)
+    for (int t = 0; t < 3; ++t)
     {
-        EditorRig rig([&](PomeluRarorudIzad& p) { p.GetParam(kTheme)->Set(c.theme); });
-        rig.g.SetAllControlsDirty();
+        const auto& c = themes[t];
+        EditorRig rig([&](PomeluRarorudIzad& p) { p.GetParam(kTheme)->Set(t); });
         rig.g.DrawFrame();
-        const int t = static_cast<int>(c.theme);
         EXPECT_EQ(PixelAt(rig.g, 5, 5), c.background) << t;
         EXPECT_EQ(PixelAt(rig.g, 447 + 60 * t, 24), c.accent) << t << ": the selected theme button";
         EXPECT_EQ(PixelAt(rig.g, 793, 24), c.accent2) << t << ": the compare button";
         EXPECT_EQ(PixelAt(rig.g, 500, 415), c.panel) << t << ": the detail card";
-        EXPECT_EQ(Describe(*rig.g.GetControl(6 + t)), std::string("nav|*") + editor::kThemeNames[t]);
-
-        // Knobs take the knob style, the analyzer its own dark one.
-        const auto* knob = dynamic_cast<const IVectorBase*>(rig.g.GetControl(rig.g.NControls() - 1));
-        ASSERT_NE(knob, nullptr);
-        const IVStyle& ks = knob->GetStyle();
-        const IColor ink = editor::kPalettes[static_cast<std::size_t>(t)].ink;
-        const IVColorSpec spec = {c.panel, c.accent,  c.accent2, ink, c.accent, IColor(50, 60, 30, 70),
-                                  ink,     c.accent2, c.accent};
-        EXPECT_EQ(ks.colorSpec, spec) << t;
-        EXPECT_FLOAT_EQ(ks.widgetFrac, 0.78f);
-        EXPECT_EQ(ks.labelText.size, 11.0f);
-        EXPECT_EQ(ks.valueText.size, 12.0f);
-        EXPECT_EQ(ks.valueText.fontName, "MPlusBold");
-        const auto* analyzer = dynamic_cast<const IVectorBase*>(rig.g.GetControlWithTag(100));
-        ASSERT_NE(analyzer, nullptr);
-        EXPECT_EQ(analyzer->GetColor(kBG), IColor(255, 42, 28, 57));
-        EXPECT_EQ(analyzer->GetColor(kFG), c.accent);
-        EXPECT_EQ(analyzer->GetStyle().labelText.fgColor, IColor(255, 255, 230, 242));
-        EXPECT_EQ(analyzer->GetStyle().labelText.fontName, "Roboto");
+        const IVStyle& knob =
+            dynamic_cast<const IVectorBase&>(*rig.g.GetControl(rig.g.NControls() - 1)).GetStyle();
+        const IVColorSpec knobColors = {c.panel,          c.accent, c.accent2, c.ink,   c.accent,
+                                        {50, 60, 30, 70}, c.ink,    c.accent2, c.accent};
+        EXPECT_EQ(knob.colorSpec, knobColors) << t;
+        EXPECT_EQ(knob.widgetFrac, 0.78f);
+        EXPECT_EQ(knob.labelText.size + knob.valueText.size, 11.0f + 12.0f);
+        const IVStyle& analyzer = dynamic_cast<const IVectorBase&>(*rig.g.GetControlWithTag(100)).GetStyle();
+        EXPECT_EQ(analyzer.colorSpec[kBG], IColor(255, 42, 28, 57));
+        EXPECT_EQ(analyzer.colorSpec[kFG], c.accent);
+        EXPECT_EQ(analyzer.labelText.fgColor, IColor(255, 255, 230, 242));
     }
-}
-
-TEST(EditorLayout, ThemeValuesTruncateAndUnknownOnesArePomelu)
-{
-    const struct
-    {
-        double value;
-        int index;
-    } cases[] = {{0, 0}, {1, 1}, {1.99, 1}, {2, 2}, {2.5, 2}, {3, 0}, {-0.5, 0}, {-1, 0}, {std::nan(""), 0}};
-    for (const auto& c : cases)
-        EXPECT_EQ(editor::ThemeIndexFor(c.value), c.index) << c.value;
+    for (const auto& [value, index] : {std::pair{1.99, 1}, {2.5, 2}, {3.0, 0}, {-0.5, 0}, {std::nan(""), 0}})
+        EXPECT_EQ(editor::ThemeIndexFor(value), index) << value;
 }
 
 TEST(EditorLayout, EveryParameterButThemeIsReachable)
@@ -396,12 +328,7 @@ TEST(EditorLayout, EveryParameterButThemeIsReachable)
                 reached.insert(rig.g.GetControl(i)->GetParamIdx(v));
     };
     for (const DetailCase& d : kDetailCards)
-        collect(EditorRig(
-            [&](PomeluRarorudIzad& p)
-            {
-                p.selectedModule = d.module;
-                p.detailTab = d.tab;
-            }));
+        collect(detailRig(d.module, d.tab));
     for (const bool creative : {false, true})
         collect(EditorRig(
             [&](PomeluRarorudIzad& p)
@@ -416,17 +343,12 @@ TEST(EditorLayout, EveryParameterButThemeIsReachable)
 
 TEST(EditorLabels, LookupIsExactAndFallsBackToTheEnglish)
 {
-    using editor::JapaneseLabelFor;
-    EXPECT_STREQ(JapaneseLabelFor("LOW"), "低音") << "not the entry of LOW MID or LOW CUT";
-    EXPECT_STREQ(JapaneseLabelFor("LOW CUT"), "低音カット");
-    EXPECT_STREQ(JapaneseLabelFor("POWER"), "POWER");
-    EXPECT_STREQ(JapaneseLabelFor("Low"), "Low");
-    EXPECT_STREQ(JapaneseLabelFor(nullptr), "");
-    const char* shortNames[] = {"POP",   "S CLEAR", "EQ",   "DIST",  "PHASER", "TREM",
-                                "LEVEL", "COMP",    "CLIP", "DELAY", "REVERB", "?"};
-    for (int id = 0; id < 12; ++id)
-        EXPECT_STREQ(editor::ModuleShortName(static_cast<ModuleId>(id)), shortNames[id]) << id;
-    EXPECT_STREQ(editor::ModuleShortName(static_cast<ModuleId>(255)), "?");
+    const std::pair<const char*, const char*> cases[] = {
+        {"LOW", "低音"}, {"LOW CUT", "低音カット"}, {"POWER", "POWER"}, {"Low", "Low"}, {nullptr, ""}};
+    for (const auto& [english, japanese] : cases)
+        EXPECT_STREQ(editor::JapaneseLabelFor(english), japanese);
+    EXPECT_STREQ(editor::ModuleShortName(ModuleId::SClear), "S CLEAR");
+    EXPECT_STREQ(editor::ModuleShortName(static_cast<ModuleId>(11)), "?");
 }
 
 } // namespace
