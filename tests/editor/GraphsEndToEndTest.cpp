@@ -9,6 +9,7 @@
 #include "IVPeakAvgMeterControl.h"
 #include "IVSpectrumAnalyzerControl.h"
 #include "Signals.h"
+#include "Theme.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -72,7 +73,7 @@ TEST(GraphsEndToEnd, TheCompressorReadoutAndDotShowWhatTheEngineMeasured)
     const editor::CompAxes axes = comp.GetAxes();
     EXPECT_EQ(PixelAt(rig.editor->g(), static_cast<int>(axes.xForDb(engine.inputPeak())),
                       static_cast<int>(axes.yForDb(engine.outputPeak()))),
-              kAccent2)
+              editor::PaletteFor(0).accent2)
         << "the dot at (input, output)";
 }
 
@@ -155,7 +156,7 @@ TEST(GraphsEndToEnd, TheExampleVoiceBringsAnalyzerMeterAndCompressorDotAlive)
     rig.editor->g().SetAllControlsDirty();
     rig.editor->g().DrawFrame();
     cairo_surface_t* band =
-        cairo_surface_create_for_rectangle(rig.editor->g().GetBackBuffer(), 0, 380, 1960, 376);
+        cairo_surface_create_for_rectangle(rig.editor->g().GetBackBuffer(), 0, 394, 1960, 350);
     EXPECT_EQ(cairo_surface_write_to_png(band, path.c_str()), CAIRO_STATUS_SUCCESS) << path;
     cairo_surface_destroy(band);
 }

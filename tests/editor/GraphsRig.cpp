@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "GraphsRig.h"
 
-#include "AnalysisArea.h"
-#include "GraphicsRig.h"
+#include "Editor.h"
 #include "IPopupMenu.h"
 #include "IVSpectrumAnalyzerControl.h"
 
@@ -12,28 +11,6 @@ namespace pomelu::test
 {
 
 using namespace igraphics;
-
-void attachStandInAnalysisArea(IGraphics& g)
-{
-    // The analyzer style of the light theme: base colours, the analyzer's own background, accent.
-    const IColor ink(255, 53, 29, 69);
-    IVStyle style;
-    style.colorSpec = {IColor(255, 42, 28, 57), kAccent, kAccent2, ink,    kAccent,
-                       IColor(50, 60, 30, 70),  ink,     kAccent2, kAccent};
-    style.labelText = IText(12.0f, IColor(255, 255, 230, 242), "Roboto");
-    editor::attachAnalysisArea(g, dynamic_cast<PomeluRarorudIzad&>(g.GetDelegate()), style, kAccent,
-                               kAccent2);
-}
-
-void analysisPageLayout(iplug::IEditorView& view)
-{
-    IGraphics* g = IGraphics::From(view);
-    if (g == nullptr || g->NControls() > 0)
-        return;
-    LoadTestFonts(*g);
-    g->AttachPanelBackground(IColor(255, 253, 247, 252));
-    attachStandInAnalysisArea(*g);
-}
 
 OffscreenEditor::OffscreenEditor(PomeluRarorudIzad& p, float scale)
     : plug(p), graphics(p, 980, 680, 60, scale)
@@ -69,7 +46,7 @@ int OffscreenEditor::checkedIn(const char* submenu)
 GraphsRig::GraphsRig(float scale, int blockSize)
     : block(blockSize), plug(new PomeluRarorudIzad(iplug::InstanceInfo{}))
 {
-    plug->SetLayoutFunc(analysisPageLayout);
+    editor::InstallEditor(*plug);
     EXPECT_TRUE(instance.adopt(static_cast<Steinberg::Vst::IComponent*>(plug))) << instance.lastError();
     EXPECT_TRUE(instance.setup(48000.0, block));
     editor = std::make_unique<OffscreenEditor>(*plug, scale);

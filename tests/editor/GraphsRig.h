@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The plug-in class with an editor showing the analysis area, for the graphs' tests and benchmarks:
-// a layout standing in for the product's (background and analysis area in the light theme's
-// colours) and an off-screen editor attached the way the VST 3 view attaches its own.
+// The plug-in class with the product's editor open off screen, attached the way the VST 3 view
+// attaches its own, for the graphs' tests and benchmarks.
 #pragma once
 
 #include "IGraphics.h"
@@ -14,13 +13,6 @@
 
 namespace pomelu::test
 {
-
-inline constexpr igraphics::IColor kAccent{255, 255, 92, 145};
-inline constexpr igraphics::IColor kAccent2{255, 170, 129, 245};
-
-// The analysis area for the plug-in that g belongs to; the layout hook with a background under it.
-void attachStandInAnalysisArea(igraphics::IGraphics& g);
-void analysisPageLayout(iplug::IEditorView& view);
 
 // An off-screen editor on plug while the object lives: attach, layout, OnUIOpen; then detach.
 class OffscreenEditor
@@ -47,7 +39,7 @@ private:
 };
 
 // The plug-in adopted by the host library (whose handler records the edits), processing stereo at
-// 48 kHz, with the analysis page open off screen.
+// 48 kHz, with the product's editor (the ROUTING page, light theme) open off screen.
 struct GraphsRig
 {
     explicit GraphsRig(float scale = 1.0f, int block = 512);

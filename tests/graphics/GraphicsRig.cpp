@@ -137,7 +137,7 @@ void LoadTestFonts(IGraphics& g)
     g.LoadFont("MPlusBold", "MPLUSRounded1c-Bold.ttf");
 }
 
-void BuildBusyPage(IGraphics& g, bool withAnalysis)
+void BuildBusyPage(IGraphics& g)
 {
     static const char* const labels[][2] = {
         {"INPUT", "入り口"},     {"GAIN", "音量"},    {"FREQUENCY", "音の場所"}, {"Q", "効く幅"},
@@ -173,8 +173,6 @@ void BuildBusyPage(IGraphics& g, bool withAnalysis)
         g.AttachControl(new IVButtonControl(IRECT(18 + 134.0f * i, 158, 146 + 134.0f * i, 192), nullptr,
                                             labels[i][0], button, true, false));
 
-    if (!withAnalysis)
-        return;
     IVStyle analyzer = knob;
     analyzer.colorSpec[kBG] = IColor(255, 42, 28, 57);
     analyzer.labelText = IText(12, IColor(255, 255, 230, 242), "Roboto");

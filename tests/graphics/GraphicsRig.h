@@ -69,8 +69,7 @@ void LoadTestFonts(igraphics::IGraphics& g);
 
 // A page as dense as the product's: background, title texts, 48 knobs with labels, Japanese
 // sub-labels and value boxes, 8 buttons, an analyzer fed with a spectrum, a meter. About 60
-// controls on a 980 x 680 page. Without withAnalysis the analyzer and meter are left out, for a
-// caller attaching live ones.
-void BuildBusyPage(igraphics::IGraphics& g, bool withAnalysis = true);
+// controls on a 980 x 680 page.
+void BuildBusyPage(igraphics::IGraphics& g);
 
 } // namespace pomelu::test

@@ -87,22 +87,3 @@ TEST(PluginClass, TwoRebuildRequestsBetweenIdleCallsMakeOneRebuild)
     plug->OnIdle();
     EXPECT_FALSE(plug->rebuildRequested.load());
 }
-
-TEST(PluginClass, UndoSwapsTheOrderAndResetRemembersTheReplacedOne)
-{
-    auto plug = makePlug();
-    dsp::ModuleOrder a = dsp::defaultModuleOrder();
-    std::swap(a[1], a[2]);
-    plug->setModuleOrder(a, true);
-    plug->undoModuleOrder();
-    EXPECT_EQ(plug->getModuleOrder(), dsp::defaultModuleOrder());
-    plug->undoModuleOrder();
-    EXPECT_EQ(plug->getModuleOrder(), a);
-    plug->resetModuleOrder();
-    EXPECT_EQ(plug->getModuleOrder(), dsp::defaultModuleOrder());
-    EXPECT_EQ(plug->undoOrder, a);
-    plug->undoModuleOrder();
-    EXPECT_EQ(plug->getModuleOrder(), a);
-    plug->setModuleOrder(dsp::defaultModuleOrder(), false);
-    EXPECT_EQ(plug->undoOrder, dsp::defaultModuleOrder());
-}
