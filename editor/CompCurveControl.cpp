@@ -105,19 +105,15 @@ void CompCurveControl::Draw(IGraphics& g)
                      }
                      g.DrawLine(mTextColor.WithAlpha(76), r.L, r.B, r.R, r.T);
 
-                     g.PathClear();
-                     for (int i = 0; i < kCompCurvePoints; ++i)
-                     {
-                         const double in = compCurveInDb(i);
-                         const float x = static_cast<float>(axes.xForDb(in));
-                         const float y = static_cast<float>(axes.yForDb(compOutDb(in, t, q)));
-                         if (i == 0)
-                             g.PathMoveTo(x, y);
-                         else
-                             g.PathLineTo(x, y);
-                     }
-                     const IStrokeOptions mitred; // limit 10, butt ends
-                     g.PathStroke(mCurveColor, kCurveThickness, mitred);
+                     strokeCurve(
+                         g, kCompCurvePoints,
+                         [&](int i)
+                         {
+                             const double in = compCurveInDb(i);
+                             return std::pair(static_cast<float>(axes.xForDb(in)),
+                                              static_cast<float>(axes.yForDb(compOutDb(in, t, q))));
+                         },
+                         mCurveColor, kCurveThickness);
 
                      const float tx = static_cast<float>(axes.xForDb(t)),
                                  ty = static_cast<float>(axes.yForDb(t));

@@ -66,19 +66,15 @@ void EqCurveControl::Draw(IGraphics& g)
                          g.DrawLine(kGridColor, x, r.T, x, r.B);
                      }
 
-                     g.PathClear();
-                     for (int i = 0; i < kEqCurvePoints; ++i)
-                     {
-                         const double hz = eqCurveHz(i);
-                         const float x = static_cast<float>(axes.xForHz(hz));
-                         const float y = static_cast<float>(axes.yForDb(model.responseDb(hz)));
-                         if (i == 0)
-                             g.PathMoveTo(x, y);
-                         else
-                             g.PathLineTo(x, y);
-                     }
-                     const IStrokeOptions mitred; // limit 10, butt ends
-                     g.PathStroke(kCurveColor, kCurveThickness, mitred);
+                     strokeCurve(
+                         g, kEqCurvePoints,
+                         [&](int i)
+                         {
+                             const double hz = eqCurveHz(i);
+                             return std::pair(static_cast<float>(axes.xForHz(hz)),
+                                              static_cast<float>(axes.yForDb(model.responseDb(hz))));
+                         },
+                         kCurveColor, kCurveThickness);
 
                      const IText label(9.0f, kNodeLabelColor, "Roboto", EAlign::Center, EVAlign::Middle);
                      for (int k = 0; k < kEqBands; ++k)
