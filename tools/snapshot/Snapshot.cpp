@@ -3,13 +3,13 @@
 
 #include "AudioClip.h"
 #include "CommandLine.h"
-#include "EditorLayout.h"
 #include "Errors.h"
 #include "ModuleOrderParser.h"
 #include "OffscreenEditor.h"
 #include "PomeluEffect.h"
 #include "PomeluRarorudIzad.h"
 #include "Text.h"
+#include "editor/Editor.h"
 
 #include <algorithm>
 #include <array>

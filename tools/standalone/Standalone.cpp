@@ -4,7 +4,6 @@
 #include "AudioClip.h"
 #include "BlockProcessor.h"
 #include "CommandLine.h"
-#include "EditorLayout.h"
 #include "Errors.h"
 #include "FileLoopPlayer.h"
 #include "HostObject.h"
@@ -13,6 +12,7 @@
 #include "PomeluEffect.h"
 #include "PomeluRarorudIzad.h"
 #include "RunLoop.h"
+#include "editor/Editor.h"
 
 #include <csignal>
 #include <cstdio>
