@@ -4,6 +4,7 @@
 #include "AudioBuffers.h"
 
 #include "Utf16.h"
+#include "ValueText.h"
 
 #include "pluginterfaces/base/ustring.h"
 #include "pluginterfaces/vst/ivstparameterchanges.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace iplug
@@ -617,12 +619,22 @@ tresult PLUGIN_API IPlugVST3::getParamValueByString(ParamID id, TChar* string, P
     if (id < static_cast<ParamID>(NParams()))
     {
         const IParam* p = GetParam(static_cast<int>(id));
-        valueNormalized = p->ToNormalized(p->StringToValue(text.c_str()));
+        const std::optional<double> plain = p->StringToValue(text);
+        if (!plain)
+            return kResultFalse;
+        valueNormalized = p->ToNormalized(*plain);
         return kResultOk;
     }
     if (id == BypassParamId())
     {
-        valueNormalized = text == "on" || text == "1" ? 1.0 : 0.0;
+        static const std::string kTexts[] = {"off", "on"};
+        const std::optional<double> number = ParseNumber(text);
+        std::optional<int> state = FindValueText(kTexts, text);
+        if (!state && number && (*number == 0.0 || *number == 1.0))
+            state = static_cast<int>(*number);
+        if (!state)
+            return kResultFalse;
+        valueNormalized = *state;
         return kResultOk;
     }
     if (id == ProgramParamId())
