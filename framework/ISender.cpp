@@ -91,11 +91,12 @@ void IPeakAvgSender::TransmitData(IEditorDelegate& delegate)
 namespace
 {
 
-// FFTW's planner is not thread safe; plans are made and destroyed on UI threads only.
-std::mutex& plannerMutex()
+// FFTW's planner is not thread safe by itself, and other plug-ins in the host's process plan with
+// the same library: its own planner lock serves them and us alike.
+void makePlannerThreadSafe()
 {
-    static std::mutex m;
-    return m;
+    static std::once_flag once;
+    std::call_once(once, fftw_make_planner_thread_safe);
 }
 
 constexpr int kMinFFTSize = 128;
@@ -131,19 +132,16 @@ struct ISpectrumSender::Engine
         in = static_cast<double*>(fftw_malloc(sizeof(double) * kMaxFFTSize));
         out = static_cast<fftw_complex*>(fftw_malloc(sizeof(fftw_complex) * (kMaxFFTSize / 2 + 1)));
         std::fill(in, in + kMaxFFTSize, 0.0);
-        std::lock_guard lock(plannerMutex());
+        makePlannerThreadSafe();
         for (int i = 0; i < kNumSizes; ++i)
             plans[i] = fftw_plan_dft_r2c_1d(kMinFFTSize << i, in, out, FFTW_ESTIMATE);
     }
 
     ~Engine()
     {
-        {
-            std::lock_guard lock(plannerMutex());
-            for (auto& p : plans)
-                if (p != nullptr)
-                    fftw_destroy_plan(p);
-        }
+        for (auto& p : plans)
+            if (p != nullptr)
+                fftw_destroy_plan(p);
         fftw_free(in);
         fftw_free(out);
     }

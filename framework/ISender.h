@@ -86,7 +86,8 @@ struct SpectrumFrame
 //
 // Threads: the setters run on the UI thread and only store atomics; the audio thread picks up a
 // change at its next block (restarting its frame) and never waits. Every buffer and FFT plan is made
-// by the constructor, so the audio thread never allocates.
+// by the constructor, so the audio thread never allocates. FFTW's planner is made thread-safe for
+// the whole process once, as other plug-ins in the host may plan with the same library.
 class ISpectrumSender
 {
 public:
