@@ -164,7 +164,7 @@ int ISpectrumSender::AcceptedFFTSize(int fftSize)
 
 int ISpectrumSender::AcceptedOverlap(int overlap, int fftSize)
 {
-    return overlap >= 1 && overlap <= fftSize ? overlap : 1;
+    return overlap >= 1 && overlap <= std::min(fftSize, kMaxOverlap) ? overlap : 1;
 }
 
 void ISpectrumSender::SetFFTSize(int fftSize)
@@ -233,6 +233,12 @@ void ISpectrumSender::reconfigure(int fftSize, int overlap, int windowType)
 void ISpectrumSender::ProcessBlock(double** outputs, int nFrames, int ctrlTag, int nChans, int chanOffset)
 {
     Engine& e = *mEngine;
+    if (!mEnabled.load(std::memory_order_relaxed))
+    {
+        e.filled = 0;
+        e.sinceHop = 0;
+        return;
+    }
     // Both values come from one setter call; reading the size last pairs it with its overlap, and a
     // mismatch is caught again at the next block.
     const int size = mFFTSize.load(std::memory_order_relaxed);
