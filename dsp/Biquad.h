@@ -61,6 +61,8 @@ struct BiquadSection
 
     // State to zero, coefficients to pass-through, not valid, not ramping. Design parameters stay.
     void clear() noexcept;
+    // State to zero; design and coefficients stay.
+    void clearState() noexcept { z1 = z2 = 0.0; }
 
     double tick(double x) noexcept
     {

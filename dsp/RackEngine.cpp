@@ -67,48 +67,73 @@ void RackEngine::prepare(double newSampleRate, int maxBlockSize)
     sampleRate = sanitiseSampleRate(newSampleRate);
     const auto blockSize = static_cast<std::size_t>(std::max(maxBlockSize, 1));
 
-    levelEnvelope = 0.0;
-    levelerGain = 1.0;
-    compGain = 1.0;
     phaserPhase = 0.0;
     tremoloPhase = 0.0;
     inputGain = 1.0;
     outputGain = 1.0;
     filtersPrimed = false;
-    for (int ch = 0; ch < 2; ++ch)
-        distortionPrev[ch] = clipGuardPrev[ch] = 0.0;
 
-    // assign() reallocates only when the line must grow.
+    // resize() reallocates only when the line must grow; clearMemories zeroes it.
     for (int ch = 0; ch < 2; ++ch)
     {
-        delayLine[ch].assign(delayLineLength(sampleRate, blockSize), 0.0);
-        preDelayLine[ch].assign(preDelayLineLength(sampleRate, blockSize), 0.0);
+        delayLine[ch].resize(delayLineLength(sampleRate, blockSize));
+        preDelayLine[ch].resize(preDelayLineLength(sampleRate, blockSize));
         for (int k = 0; k < 4; ++k)
-            combs[ch][k].assign(combLength(sampleRate, ch, k), 0.0);
+            combs[ch][k].resize(combLength(sampleRate, ch, k));
     }
     delayWrite = preDelayWrite = 0;
     for (auto& channel : combIndex)
         for (auto& index : channel)
             index = 0;
 
+    clearMemories();
     resetFilters();
 }
 
-void RackEngine::resetFilters() noexcept
+template <class Action> void RackEngine::forEachSection(Action action) noexcept
 {
     for (int ch = 0; ch < 2; ++ch)
     {
         for (BiquadSection* s :
              {&popCut[ch], &sClear[ch], &phaserBell[ch], &lowCutA[ch], &lowCutB[ch], &highCutA[ch],
               &highCutB[ch], &delayLowCutFilter[ch], &delayHighCutFilter[ch], &reverbToneFilter[ch]})
-            s->clear();
+            action(*s);
         for (auto& band : eqBands[ch])
-            band.clear();
+            action(band);
     }
+}
+
+void RackEngine::clearMemories() noexcept
+{
+    clearHeldWhileBypassed();
+    levelEnvelope = 0.0;
+    levelerGain = 1.0;
+    compGain = 1.0;
+    for (int ch = 0; ch < 2; ++ch)
+    {
+        distortionPrev[ch] = clipGuardPrev[ch] = 0.0;
+        std::fill(delayLine[ch].begin(), delayLine[ch].end(), 0.0);
+        std::fill(preDelayLine[ch].begin(), preDelayLine[ch].end(), 0.0);
+    }
+}
+
+void RackEngine::clearHeldWhileBypassed() noexcept
+{
+    forEachSection([](BiquadSection& s) { s.clearState(); });
+    for (auto& channel : combs)
+        for (auto& comb : channel)
+            std::fill(comb.begin(), comb.end(), 0.0);
+}
+
+void RackEngine::resetFilters() noexcept
+{
+    forEachSection([](BiquadSection& s) { s.clear(); });
 }
 
 void RackEngine::applySettings(const RackSettings& newSettings) noexcept
 {
+    if (settings.bypass && !newSettings.bypass)
+        clearHeldWhileBypassed();
     settings = newSettings;
     applyFilterSettings();
     filtersPrimed = true;
