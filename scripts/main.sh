@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds the Release tree, installs the plug-in for this user (~/.vst3) and renders the
-# example voice with the "Podcast" preset, printing the loudness report.
+# example voice with the "Podcast" preset, printing the loudness report, and once more as an MP3
+# ready for a podcast host (-16 LUFS, true peaks under -1 dBTP).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -8,4 +9,5 @@ scripts/build.sh build
 cmake --install build
 mkdir -p out
 build/tools/pomelu-render examples/voice.wav out/voice-podcast.wav --preset Podcast
-echo "main: rendered out/voice-podcast.wav"
+build/tools/pomelu-render examples/voice.wav out/voice-podcast.mp3 --preset Podcast --target podcast --title "Example voice"
+echo "main: rendered out/voice-podcast.wav and out/voice-podcast.mp3"

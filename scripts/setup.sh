@@ -10,7 +10,7 @@ packages=(
     libcairo2-dev libfreetype-dev libx11-dev libxcb1-dev libxtst-dev libpng-dev libfftw3-dev fonts-dejavu-core
     libsndfile1-dev libebur128-dev
     clang-14 libclang-rt-14-dev
-    espeak-ng sox xvfb xdotool
+    espeak-ng sox xvfb xdotool ffmpeg
     ardour
     locales
 )

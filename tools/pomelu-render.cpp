@@ -2,6 +2,7 @@
 // pomelu-render: runs an audio file through Pomelu Rarorud Izad offline. See --help.
 #include "PomeluEffect.h"
 #include "RenderSession.h"
+#include "TemporaryFiles.h"
 
 #include <cstdio>
 #include <iostream>
@@ -9,6 +10,7 @@
 
 int main(int argc, char** argv)
 {
+    pomelu::tools::installInterruptCleanup();
     std::vector<std::string> arguments(argv + 1, argv + argc);
     const pomelu::tools::ToolEnvironment environment{
         std::cout, std::cerr, stderr, ::isatty(STDERR_FILENO) == 1, pomelu::tools::makePomeluEffect};

@@ -64,19 +64,6 @@ TEST(AudioWriter, RefusesAFolderThatDoesNotExistWithAnIoError)
     }
 }
 
-TEST(AudioWriter, ClipsIntegerFormatsInsteadOfWrappingAround)
-{
-    TempDir dir;
-    const std::string out = dir.file("loud.wav");
-    AudioWriter writer(out, 48000, 1, SampleFormat::Pcm16);
-    const double overs[2] = {1.7, -1.7};
-    writer.write(overs, 2);
-    writer.commit();
-    const AudioData back = readAudio(out);
-    EXPECT_NEAR(back.samples[0], 1.0, 1e-4);
-    EXPECT_NEAR(back.samples[1], -1.0, 1e-4);
-}
-
 TEST(AudioReader, ReadsAiffAndFlacAsWellAsWav)
 {
     TempDir dir;

@@ -76,19 +76,6 @@ TEST(ModuleOrderParsing, RefusesRepeatedMissingUnknownAndEmptyNames)
     EXPECT_CONTAINS(orderError(""), "empty module name");
 }
 
-TEST(ArgumentParsing, DefaultsToBlocksOf512AtTempo120WithATextReport)
-{
-    const RenderOptions options = parse({"in.wav", "out.wav"});
-    EXPECT_EQ(options.inputPath, "in.wav");
-    EXPECT_EQ(options.outputPath, "out.wav");
-    EXPECT_EQ(options.blockSize, 512);
-    EXPECT_EQ(options.tempoBpm, 120.0);
-    EXPECT_EQ(options.tailSeconds, 0.0);
-    EXPECT_EQ(options.report, RenderOptions::Report::Text);
-    EXPECT_FALSE(options.format.has_value());
-    EXPECT_FALSE(options.order.has_value());
-}
-
 TEST(ArgumentParsing, TakesValuesAfterTheOptionOrAfterAnEqualsSign)
 {
     const RenderOptions options =
@@ -131,16 +118,71 @@ TEST(ArgumentParsing, RefusesBadFilesOptionsAndValues)
         {{"a.wav", "b.wav", "--preset", "A", "--preset", "B"}, "more than once"},
         {{"a.wav", "b.wav", "--tempo", "10"}, "out of range 20 .. 999"},
         {{"a.wav", "b.wav", "--tempo", "fast"}, "not a number"},
-        {{"a.wav", "b.wav", "--report", "xml"}, "expected json or text"},
+        {{"a.wav", "b.wav", "--report", "xml"}, "expected text, json or none"},
         {{"a.wav", "b.wav", "--format", "pcm8"}, "pcm16, pcm24 or float"},
         {{"a.wav", "b.wav", "--set", "Comp"}, "expected \"Name=Value\""},
         {{"a.wav", "b.wav", "--set", "=3"}, "name is empty"},
-        {{"a.wav", "b.mp3"}, "unknown file type"},
+        {{"a.wav", "b.m4a"}, "unknown file type"},
+        {{"a.wav", "b.wav", "--target", "radio"}, "expected podcast, broadcast or streaming"},
+        {{"a.wav", "b.wav", "--target", "podcast", "--lufs", "-16"}, "give one"},
+        {{"a.wav", "b.wav", "--lufs", "-3"}, "out of range -40 .. -5"},
+        {{"a.wav", "b.wav", "--true-peak", "-2"}, "--true-peak needs --target or --lufs"},
+        {{"a.wav", "b.wav", "--lufs", "-20", "--true-peak", "1"}, "out of range -9 .. 0"},
+        {{"a.wav", "b.mp3", "--quality", "5", "--bitrate", "96"}, "give one"},
+        {{"a.wav", "b.mp3", "--format", "pcm16"}, "--format is for WAV, FLAC and AIFF"},
+        {{"a.wav", "b.wav", "--bitrate", "128"}, "are for MP3, Opus and Ogg Vorbis"},
+        {{"a.wav", "b.flac", "--title", "Episode 1"}, "are for MP3, Opus and Ogg Vorbis"},
+        {{"a.wav", "b.ogg", "--bitrate", "128"}, "Ogg Vorbis takes --quality"},
+        {{"a.wav", "b.wav", "--type", "mp3"}, "--type is for --out-dir"},
+        {{"a.wav", "b.wav", "-j", "2"}, "-j is for --out-dir"},
+        {{"a.wav", "--out-dir", "d", "--type", "wma"}, "expected wav, flac, aiff, mp3, opus or ogg"},
+        {{"--out-dir", "d"}, "needs at least one IN"},
+        {{"a.wav", "b.wav", "--out-dir", "d", "-j", "0"}, "from 1 to 64"},
+        {{"x/a.wav", "y/a.flac", "--out-dir", "d", "--type", "mp3"}, "would both write 'd/a.mp3'"},
         {{"a.wav", "b.flac", "--format", "float"}, "FLAC holds no float"},
         {{"--list-params", "a.wav"}, "take no files"},
     };
     for (const auto& [arguments, message] : cases)
         EXPECT_CONTAINS(parseError(arguments), message);
+}
+
+TEST(ArgumentParsing, ReadsDeliveryEncoderAndBatchOptionsAndNamesBatchOutputs)
+{
+    const RenderOptions single =
+        parse({"in.wav", "out.mp3", "--target", "Podcast", "--true-peak", "-1.5", "--bitrate", "96",
+               "--title", "Episode 1", "--artist", "Me", "--comment", "c", "--report", "none"});
+    EXPECT_EQ(single.targetName.value_or(""), "Podcast");
+    EXPECT_EQ(single.ceilingDbtp, -1.5);
+    EXPECT_EQ(single.encoder.bitrateKbps.value_or(0.0), 96.0);
+    EXPECT_EQ(single.encoder.title + single.encoder.artist + single.encoder.comment, "Episode 1Mec");
+    EXPECT_EQ(single.report, RenderOptions::Report::None);
+    EXPECT_TRUE(single.delivers());
+    const RenderOptions plain = parse({"in.wav", "out.wav", "--lufs", "-18"});
+    EXPECT_EQ(plain.targetLufs.value_or(0.0), -18.0);
+    EXPECT_EQ(plain.inputPaths, std::vector<std::string>{"in.wav"});
+    EXPECT_EQ(plain.blockSize, 512) << "defaults: blocks of 512 at 120 BPM, no tail, a text report";
+    EXPECT_EQ(plain.tempoBpm, 120.0);
+    EXPECT_EQ(plain.tailSeconds, 0.0);
+    EXPECT_EQ(plain.report, RenderOptions::Report::Text);
+    EXPECT_EQ(plain.ceilingDbtp, -1.0);
+    EXPECT_FALSE(plain.format || plain.order || plain.outDir);
+
+    const RenderOptions batch = parse({"talk/ep1.flac", "ep2.wav", "noext", "--out-dir", "done", "-j", "3"});
+    EXPECT_EQ(batch.jobs, 3);
+    const std::vector<RenderJob> jobs = renderJobs(batch);
+    ASSERT_EQ(jobs.size(), 3u);
+    EXPECT_EQ(jobs[0].outputPath, "done/ep1.flac") << "the input's own type by default";
+    EXPECT_EQ(jobs[1].outputPath, "done/ep2.wav");
+    EXPECT_EQ(jobs[2].outputPath, "done/noext.wav") << "WAV for an input without a type";
+    EXPECT_EQ(renderJobs(parse({"a.wav", "--out-dir=d", "--type", "OPUS"}))[0].outputPath, "d/a.opus");
+
+    // Named targets: podcast -16, broadcast -23, streaming -14, mono 3 LU lower.
+    for (const auto& [name, stereo] :
+         {std::pair{"podcast", -16.0}, {"broadcast", -23.0}, {"streaming", -14.0}})
+    {
+        EXPECT_EQ(namedTargetLufs(name, 2), stereo) << name;
+        EXPECT_EQ(namedTargetLufs(name, 1), stereo - 3.0) << name;
+    }
 }
 
 TEST(ArgumentParsing, ChoosesTheFormatFromTheOutputNameAndAllowsSavingAStateWithoutRendering)

@@ -172,3 +172,90 @@ TEST(PluginRender, RefusesAStateFileThatIsNotOne)
     EXPECT_NE(run.err.find("not a state this plug-in can load"), std::string::npos) << run.err;
     EXPECT_FALSE(fileExists(dir.file("out.wav")));
 }
+
+namespace
+{
+// What an independent meter (ffmpeg's ebur128 filter) reads from a file: integrated loudness and
+// true peak. Mono counts as dual mono, as a player puts it on both speakers.
+struct IndependentReading
+{
+    double lufs = std::nan("");
+    double truePeakDbtp = std::nan("");
+    std::string probe; // ffprobe's format line: bit rate and tags
+};
+
+std::string commandOutput(const std::string& command)
+{
+    std::string text;
+    if (std::FILE* pipe = ::popen(command.c_str(), "r"))
+    {
+        char buffer[4096];
+        while (std::fgets(buffer, sizeof(buffer), pipe) != nullptr)
+            text += buffer;
+        ::pclose(pipe);
+    }
+    return text;
+}
+
+IndependentReading readIndependently(const std::string& path)
+{
+    IndependentReading r;
+    const std::string summary = commandOutput("ffmpeg -hide_banner -nostats -i '" + path +
+                                              "' -af ebur128=peak=true:dualmono=true -f null - 2>&1");
+    const std::size_t at = summary.rfind("Summary:");
+    if (at != std::string::npos)
+    {
+        const std::size_t i = summary.find("I:", at), peak = summary.find("Peak:", at);
+        if (i != std::string::npos)
+            r.lufs = std::strtod(summary.c_str() + i + 2, nullptr);
+        if (peak != std::string::npos)
+            r.truePeakDbtp = std::strtod(summary.c_str() + peak + 5, nullptr);
+    }
+    r.probe = commandOutput(
+        "ffprobe -v error -show_entries format=bit_rate:format_tags=title,artist:stream_tags=title"
+        " -of compact '" +
+        path + "' 2>&1");
+    return r;
+}
+} // namespace
+
+// The one command a podcaster runs, checked by a meter that is not ours.
+TEST(PluginDelivery, ExampleVoiceReachesEachTargetUnderMinusOneDbtpInEveryFileType)
+{
+    struct Case
+    {
+        const char* output;
+        std::vector<std::string> options;
+        double lufs;        // as ffmpeg reads it, mono as dual mono
+        const char* probed; // expected in ffprobe's line
+    };
+    const std::vector<Case> cases = {
+        {"podcast.wav", {"--target", "podcast"}, -16.0, ""},
+        {"podcast.mp3",
+         {"--target", "podcast", "--title", "Episode 1", "--artist", "Pomelu"},
+         -16.0,
+         "bit_rate=64"},
+        {"broadcast.wav", {"--target", "broadcast", "--format", "pcm24"}, -23.0, ""},
+        {"streaming.opus", {"--target", "streaming", "--title", "Episode 1"}, -14.0, "Episode 1"},
+        {"own.ogg", {"--lufs", "-21", "--quality", "6", "--comment", "take 2"}, -18.0, "bit_rate="},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.output);
+        TempDir dir;
+        std::vector<std::string> arguments{POMELU_EXAMPLE_VOICE, dir.file(c.output), "--preset", "Podcast"};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        const ToolRun run = runTool(arguments);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const IndependentReading reading = readIndependently(dir.file(c.output));
+        EXPECT_NEAR(reading.lufs, c.lufs, 0.5) << run.out;
+        EXPECT_EQ(run.err, "");
+        EXPECT_LE(reading.truePeakDbtp, -1.0) << run.out;
+        EXPECT_NE(reading.probe.find(c.probed), std::string::npos) << reading.probe;
+        if (std::string(c.output) == "podcast.mp3")
+        {
+            EXPECT_NE(reading.probe.find("title=Episode 1"), std::string::npos) << reading.probe;
+            EXPECT_NE(reading.probe.find("artist=Pomelu"), std::string::npos) << reading.probe;
+        }
+    }
+}

@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <ebur128.h>
+#include "TruePeakDetector.h"
 
+#include <array>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace pomelu::tools
 {
 
 // Loudness of one file after ITU-R BS.1770 / EBU R 128. A value that does not exist (the integrated
-// loudness of silence, the true peak of digital zero) is -infinity.
+// loudness of silence, the true peak of digital zero) is -infinity; so is one that was not measured.
 struct LoudnessFigures
 {
     double integratedLufs = 0.0;
@@ -17,23 +20,51 @@ struct LoudnessFigures
     double truePeakDbtp = 0.0;
 };
 
-// Measures a stream fed in blocks of interleaved doubles. Channel 0 of a mono file is one front
-// channel (no dual-mono weighting); stereo is left and right. Throws ToolError (usage) for a
-// sample rate or channel count the measurement does not support.
+// What a LoudnessMeter computes.
+struct LoudnessMeasures
+{
+    bool loudness = true; // integrated loudness and range
+    bool truePeak = true;
+};
+
+// Measures a stream fed in blocks of interleaved doubles: K-weighting, 400 ms gating blocks every
+// 100 ms for the integrated loudness (gates at -70 LUFS and -10 LU), 3 s short-term blocks every
+// second for the loudness range (gates -70 LUFS and -20 LU, 10th to 95th percentile), oversampled
+// true peak. Channel 0 of a mono file is one front channel (no dual-mono weighting); stereo is left
+// and right. Only what was asked for is computed. The block lists grow as audio arrives (one double
+// per 100 ms). Throws ToolError (usage) for a channel count or rate below 1.
 class LoudnessMeter
 {
 public:
-    LoudnessMeter(int channels, int sampleRate);
-    ~LoudnessMeter();
-    LoudnessMeter(const LoudnessMeter&) = delete;
-    LoudnessMeter& operator=(const LoudnessMeter&) = delete;
+    LoudnessMeter(int channels, int sampleRate, LoudnessMeasures measures = {});
 
     void add(const double* interleaved, int frames);
     LoudnessFigures figures() const;
 
 private:
-    ebur128_state* state = nullptr;
-    int channelCount = 0;
+    struct Biquad
+    {
+        double b0, b1, b2, a1, a2;
+    };
+
+    void addWeighted(const double* interleaved, int frames);
+    void closeSubBlock();
+
+    int channelCount;
+    LoudnessMeasures what;
+    Biquad shelf{}, highPass{};
+    // Per channel: the two sections' transposed direct form II states.
+    std::vector<std::array<double, 4>> filterState;
+    int framesPer100ms;
+    int framesInSubBlock = 0;
+    double subBlockEnergy = 0.0;
+    std::array<double, 30> recentSubBlocks{}; // ring of the last 3 s of 100 ms energy sums
+    std::int64_t subBlockCount = 0;
+    std::vector<double> momentaryEnergies; // 400 ms blocks, mean square, above -70 LUFS
+    std::vector<double> shortTermEnergies; // 3 s blocks, mean square, above -70 LUFS
+    std::vector<double> squares;           // per frame of the current block, summed over channels
+    TruePeakDetector peakDetector;
+    double peak = 0.0;
 };
 
 // "-23.0 LUFS" style numbers, "-inf" for a missing value.
@@ -41,5 +72,9 @@ std::string formatLoudnessLine(const char* what, const LoudnessFigures& figures)
 
 // {"integrated_lufs": -23.02, "loudness_range_lu": 0.0, "true_peak_dbtp": -22.9}; null for -infinity.
 std::string loudnessJson(const LoudnessFigures& figures);
+
+// Decibels of a linear amplitude and back; 0 gives -infinity.
+double amplitudeToDb(double amplitude);
+double dbToAmplitude(double db);
 
 } // namespace pomelu::tools

@@ -5,14 +5,17 @@
 #include "ModuleOrderParser.h"
 #include "Text.h"
 
+#include <algorithm>
+
 namespace pomelu::tools
 {
 
 const char* usageText()
 {
     return "Usage: pomelu-render IN OUT [options]\n"
+           "       pomelu-render IN... --out-dir DIR [--type TYPE] [-j N] [options]\n"
            "       pomelu-render --list-presets | --list-params\n"
-           "Runs a WAV, FLAC or AIFF file (mono or stereo, any sample rate) through Pomelu Rarorud Izad\n"
+           "Runs WAV, FLAC, AIFF or MP3 files (mono or stereo, 8 kHz and up) through Pomelu Rarorud Izad\n"
            "block by block, as a host would, and prints the loudness of input and output.\n"
            "\n"
            "Settings, applied in this order:\n"
@@ -26,42 +29,112 @@ const char* usageText()
            "                        Delay,Reverb) or by routing label (POP,S CLEAR,EQ,DIST,PHASER,TREM,\n"
            "                        LEVEL,COMP,CLIP,DELAY,REVERB)\n"
            "\n"
+           "Delivery (after the plug-in: one gain to the target, then a true-peak limiter):\n"
+           "  --target NAME         podcast (-16 LUFS), broadcast (-23), streaming (-14); mono files\n"
+           "                        3 LU lower (-19, -26, -17), as mono reads 3 LU under the same stereo\n"
+           "  --lufs L              an integrated loudness of your own, -40 to -5 (taken as given)\n"
+           "  --true-peak C         the ceiling no true peak may cross, -9 to 0 dBTP (default -1)\n"
+           "\n"
            "Output:\n"
            "  --save-state FILE     write the plug-in state after the settings (IN and OUT may be omitted)\n"
-           "  --format F            output samples: float (default; pcm24 for FLAC), pcm24 or pcm16\n"
+           "  --format F            WAV, FLAC and AIFF samples: float (default; pcm24 for FLAC), pcm24 or\n"
+           "                        pcm16 (dithered)\n"
+           "  --quality Q           MP3, Opus, Ogg Vorbis: variable rate from 0 (smallest) to 10 (best)\n"
+           "  --bitrate KBPS        MP3: constant rate; Opus: target rate (default 128 kbit/s for MP3 and\n"
+           "                        96 for Opus, half that for mono; Ogg Vorbis quality 5)\n"
+           "  --title T, --artist A, --comment C   tags of MP3, Opus and Ogg Vorbis files\n"
+           "  --out-dir DIR         render every IN into DIR under its own name\n"
+           "  --type TYPE           the output type in DIR: wav, flac, aiff, mp3, opus or ogg\n"
+           "                        (default: the input's own, wav for an input that cannot be written)\n"
+           "  -j, --jobs N          files rendered at once, 1 to 64 (default: one per core)\n"
            "  --tail SECONDS        keep rendering this long after the input ends, for delay and reverb\n"
            "                        tails, 0 to 60 (default 0: output as long as input)\n"
            "  --block N             frames per processing block, 1 to 65536 (default 512)\n"
            "  --tempo BPM           host tempo for synced tremolo and delay, 20 to 999 (default 120)\n"
-           "  --report json         print the loudness figures as JSON on stdout\n"
+           "  --report KIND         text (default), json (one line on stdout), none (no analysis)\n"
            "  --list-presets        print the factory preset names\n"
            "  --list-params         print every parameter: index, name, range or values, default, unit\n"
            "  -h, --help            print this help\n"
            "\n"
            "Output files keep the input's sample rate and channel count; the type follows OUT's\n"
-           "extension (.wav, .flac, .aif, .aiff). Exit status: 0 done, 1 file error, 2 command-line error.\n";
+           "extension (.wav, .flac, .aif, .aiff, .mp3, .opus, .ogg). OUT is never the input file.\n"
+           "Exit status: 0 done, 1 file error (in a batch: any file failed), 2 command-line error.\n";
+}
+
+std::optional<double> namedTargetLufs(const std::string& name, int channels)
+{
+    const double mono = channels == 1 ? -3.0 : 0.0;
+    if (equalsIgnoreCase(name, "podcast"))
+        return -16.0 + mono;
+    if (equalsIgnoreCase(name, "broadcast"))
+        return -23.0 + mono;
+    if (equalsIgnoreCase(name, "streaming"))
+        return -14.0 + mono;
+    return std::nullopt;
+}
+
+std::vector<RenderJob> renderJobs(const RenderOptions& options)
+{
+    std::vector<RenderJob> jobs;
+    if (!options.outDir)
+        jobs.push_back({options.inputPaths.at(0), options.outputPath});
+    else
+        for (const std::string& in : options.inputPaths)
+        {
+            const std::size_t slash = in.find_last_of('/');
+            std::string name = slash == std::string::npos ? in : in.substr(slash + 1);
+            const std::size_t dot = name.find_last_of('.');
+            const std::optional<FileType> own = fileTypeForPath(in);
+            const FileType type = options.type.value_or(own.value_or(FileType::Wav));
+            if (dot != std::string::npos && dot > 0)
+                name.resize(dot);
+            jobs.push_back({in, *options.outDir + "/" + name + "." + extensionFor(type)});
+        }
+
+    for (std::size_t i = 0; i < jobs.size(); ++i)
+    {
+        const RenderJob& job = jobs[i];
+        for (std::size_t k = 0; k < i; ++k)
+            if (jobs[k].outputPath == job.outputPath)
+                throwUsageError("'" + jobs[k].inputPath + "' and '" + job.inputPath + "' would both write '" +
+                                job.outputPath + "'");
+        const SampleFormat format = options.format.value_or(defaultSampleFormat(job.outputPath));
+        checkOutputFormat(job.outputPath, format);
+        const FileType type = *fileTypeForPath(job.outputPath);
+        const EncoderSettings& e = options.encoder;
+        if (isLossy(type) && options.format)
+            throwUsageError("output '" + job.outputPath +
+                            "': --format is for WAV, FLAC and AIFF; MP3, Opus and "
+                            "Ogg Vorbis take --quality or --bitrate");
+        if (!isLossy(type) &&
+            (e.quality || e.bitrateKbps || !e.title.empty() || !e.artist.empty() || !e.comment.empty()))
+            throwUsageError("output '" + job.outputPath +
+                            "': --quality, --bitrate and tags are for MP3, Opus and Ogg Vorbis files");
+        if (type == FileType::Vorbis && e.bitrateKbps)
+            throwUsageError("output '" + job.outputPath + "': Ogg Vorbis takes --quality, not --bitrate");
+    }
+    return jobs;
 }
 
 namespace
 {
-// Options that take a value, and the ones that do not.
+// Options that take a value (--set may repeat; the others may not), and the ones that do not.
+constexpr const char* kValueOptions[] = {
+    "--state",   "--preset", "--set",    "--order",   "--save-state", "--format",    "--tail",
+    "--block",   "--tempo",  "--report", "--target",  "--lufs",       "--true-peak", "--quality",
+    "--bitrate", "--title",  "--artist", "--comment", "--out-dir",    "--type",      "--jobs"};
+
 bool takesValue(const std::string& name)
 {
-    return name == "--state" || name == "--preset" || name == "--set" || name == "--order" ||
-           name == "--save-state" || name == "--format" || name == "--tail" || name == "--block" ||
-           name == "--tempo" || name == "--report";
+    for (const char* option : kValueOptions)
+        if (name == option)
+            return true;
+    return false;
 }
 
 bool isFlag(const std::string& name)
 {
     return name == "--list-presets" || name == "--list-params" || name == "--help" || name == "-h";
-}
-
-template <class T> void setOnce(std::optional<T>& slot, T value, const std::string& option)
-{
-    if (slot)
-        throwUsageError(option + " given more than once");
-    slot = std::move(value);
 }
 
 double parseBoundedNumber(const std::string& option, const std::string& text, double lo, double hi)
@@ -80,12 +153,12 @@ RenderOptions parseArguments(const std::vector<std::string>& arguments)
 {
     RenderOptions options;
     std::vector<std::string> positional;
-    bool seenBlock = false, seenTempo = false, seenTail = false, seenReport = false;
+    std::vector<std::string> seen;
     bool optionsEnded = false;
 
     for (std::size_t i = 0; i < arguments.size(); ++i)
     {
-        std::string argument = arguments[i];
+        const std::string& argument = arguments[i];
         if (optionsEnded || argument.size() < 2 || argument[0] != '-')
         {
             positional.push_back(argument);
@@ -105,6 +178,8 @@ RenderOptions parseArguments(const std::vector<std::string>& arguments)
             name = argument.substr(0, equals);
             value = argument.substr(equals + 1);
         }
+        if (name == "-j")
+            name = "--jobs";
 
         if (isFlag(name))
         {
@@ -126,57 +201,81 @@ RenderOptions parseArguments(const std::vector<std::string>& arguments)
                 throwUsageError(name + " needs a value");
             value = arguments[++i];
         }
-
-        if (name == "--state")
-            setOnce(options.statePath, *value, name);
-        else if (name == "--preset")
-            setOnce(options.presetName, *value, name);
-        else if (name == "--set")
-            options.settings.push_back(splitSetting(*value));
-        else if (name == "--order")
-            setOnce(options.order, parseModuleOrder(*value), name);
-        else if (name == "--save-state")
-            setOnce(options.saveStatePath, *value, name);
-        else if (name == "--format")
-            setOnce(options.format, parseSampleFormat(*value), name);
-        else if (name == "--block")
+        if (name != "--set")
         {
-            if (seenBlock)
-                throwUsageError("--block given more than once");
-            seenBlock = true;
-            const auto block = parseInteger(*value);
-            if (!block || *block < 1 || *block > kMaxBlockSize)
-                throwUsageError("--block '" + *value + "': expected a whole number from 1 to " +
-                                std::to_string(kMaxBlockSize));
-            options.blockSize = static_cast<int>(*block);
+            if (std::find(seen.begin(), seen.end(), name) != seen.end())
+                throwUsageError(name + " given more than once");
+            seen.push_back(name);
+        }
+
+        const std::string& v = *value;
+        if (name == "--state")
+            options.statePath = v;
+        else if (name == "--preset")
+            options.presetName = v;
+        else if (name == "--set")
+            options.settings.push_back(splitSetting(v));
+        else if (name == "--order")
+            options.order = parseModuleOrder(v);
+        else if (name == "--save-state")
+            options.saveStatePath = v;
+        else if (name == "--format")
+            options.format = parseSampleFormat(v);
+        else if (name == "--block" || name == "--jobs")
+        {
+            const long long limit = name == "--block" ? kMaxBlockSize : kMaxJobs;
+            const auto number = parseInteger(v);
+            if (!number || *number < 1 || *number > limit)
+                throwUsageError(name + " '" + v + "': expected a whole number from 1 to " +
+                                std::to_string(limit));
+            (name == "--block" ? options.blockSize : options.jobs) = static_cast<int>(*number);
         }
         else if (name == "--tempo")
-        {
-            if (seenTempo)
-                throwUsageError("--tempo given more than once");
-            seenTempo = true;
-            options.tempoBpm = parseBoundedNumber(name, *value, 20.0, 999.0);
-        }
+            options.tempoBpm = parseBoundedNumber(name, v, 20.0, 999.0);
         else if (name == "--tail")
-        {
-            if (seenTail)
-                throwUsageError("--tail given more than once");
-            seenTail = true;
-            options.tailSeconds = parseBoundedNumber(name, *value, 0.0, 60.0);
-        }
+            options.tailSeconds = parseBoundedNumber(name, v, 0.0, 60.0);
         else if (name == "--report")
         {
-            if (seenReport)
-                throwUsageError("--report given more than once");
-            seenReport = true;
-            if (equalsIgnoreCase(*value, "json"))
+            if (equalsIgnoreCase(v, "json"))
                 options.report = RenderOptions::Report::Json;
-            else if (equalsIgnoreCase(*value, "text"))
+            else if (equalsIgnoreCase(v, "text"))
                 options.report = RenderOptions::Report::Text;
+            else if (equalsIgnoreCase(v, "none"))
+                options.report = RenderOptions::Report::None;
             else
-                throwUsageError("--report '" + *value + "': expected json or text");
+                throwUsageError("--report '" + v + "': expected text, json or none");
         }
+        else if (name == "--target")
+        {
+            if (!namedTargetLufs(v, 2))
+                throwUsageError("--target '" + v + "': expected podcast, broadcast or streaming");
+            options.targetName = v;
+        }
+        else if (name == "--lufs")
+            options.targetLufs = parseBoundedNumber(name, v, -40.0, -5.0);
+        else if (name == "--true-peak")
+            options.ceilingDbtp = parseBoundedNumber(name, v, -9.0, 0.0);
+        else if (name == "--quality")
+            options.encoder.quality = parseBoundedNumber(name, v, 0.0, 10.0);
+        else if (name == "--bitrate")
+            options.encoder.bitrateKbps = parseBoundedNumber(name, v, 8.0, 320.0);
+        else if (name == "--title")
+            options.encoder.title = v;
+        else if (name == "--artist")
+            options.encoder.artist = v;
+        else if (name == "--comment")
+            options.encoder.comment = v;
+        else if (name == "--out-dir")
+        {
+            if (v.empty())
+                throwUsageError("--out-dir needs a folder");
+            options.outDir = v;
+        }
+        else if (name == "--type")
+            options.type = parseFileType(v);
     }
+    const auto given = [&seen](const char* option)
+    { return std::find(seen.begin(), seen.end(), option) != seen.end(); };
 
     if (options.help || options.listPresets || options.listParams)
     {
@@ -185,14 +284,16 @@ RenderOptions parseArguments(const std::vector<std::string>& arguments)
         return options;
     }
 
-    if (positional.size() == 2)
+    if (options.outDir)
     {
-        options.inputPath = positional[0];
+        if (positional.empty())
+            throwUsageError("--out-dir needs at least one IN file");
+        options.inputPaths = positional;
+    }
+    else if (positional.size() == 2)
+    {
+        options.inputPaths = {positional[0]};
         options.outputPath = positional[1];
-        if (options.inputPath.empty() || options.outputPath.empty())
-            throwUsageError("empty file name");
-        checkOutputFormat(options.outputPath,
-                          options.format.value_or(defaultSampleFormat(options.outputPath)));
     }
     else if (positional.empty() && options.saveStatePath)
     {
@@ -203,10 +304,30 @@ RenderOptions parseArguments(const std::vector<std::string>& arguments)
     else if (positional.size() == 1)
         throwUsageError("missing the OUT file (see --help)");
     else
-        throwUsageError("too many files: '" + positional[2] + "' (expected IN OUT)");
+        throwUsageError("too many files: '" + positional[2] + "' (expected IN OUT, or --out-dir DIR)");
+    for (const std::string& path : positional)
+        if (path.empty())
+            throwUsageError("empty file name");
 
-    if (!options.rendersAudio() && (options.format || seenTail || seenReport))
-        throwUsageError("--format, --tail and --report need IN and OUT");
+    if (options.type && !options.outDir)
+        throwUsageError("--type is for --out-dir; a single OUT takes its type from its extension");
+    if (given("--jobs") && !options.outDir)
+        throwUsageError("-j is for --out-dir batches");
+    if (options.targetName && options.targetLufs)
+        throwUsageError("--target and --lufs both set the loudness; give one");
+    if (given("--true-peak") && !options.delivers())
+        throwUsageError("--true-peak needs --target or --lufs");
+    if (options.encoder.quality && options.encoder.bitrateKbps)
+        throwUsageError("--quality and --bitrate both set the rate; give one");
+    if (!options.rendersAudio())
+    {
+        for (const char* option :
+             {"--format", "--tail", "--report", "--target", "--lufs", "--quality", "--bitrate"})
+            if (given(option))
+                throwUsageError(std::string(option) + " needs IN and OUT");
+        return options;
+    }
+    renderJobs(options); // refuses output types and encoder options that do not fit
     return options;
 }
 
