@@ -31,12 +31,12 @@ namespace iplug
 // and the host hear of it from the next idle tick). setupProcessing(), setActive() and
 // setProcessing() come from the host's set-up thread while no block runs; they take no lock of
 // ours either (setActive(true) runs the reset hook). Every other call comes from the host's UI
-// thread; those that change plug-in state (setState, getState, a program set from the controller,
-// setComponentHandler, terminate), and the idle tick, hold the UI mutex, which the audio thread
-// never takes. Calls into the host (restartComponent, the edit calls) are never made from inside
-// a host's call: they are queued and made by the next idle tick with no lock of ours held, on the
-// host's UI thread while a view is attached (its run loop's timer), otherwise on the process-wide
-// idle thread.
+// thread; those that read or change the plug-in's state (setState, getState, a program set from
+// the controller, setComponentHandler, terminate), and the idle tick, hold the UI mutex, which the
+// audio thread never takes. Calls into the host (restartComponent, the edit calls) are never made
+// from inside a host's call: they are queued and made by the next idle tick with no lock of ours
+// held, on the host's UI thread while a view is attached (its run loop's timer), otherwise on the
+// process-wide idle thread.
 class IPlugVST3 : public IPlugBase,
                   public Steinberg::Vst::IComponent,
                   public Steinberg::Vst::IAudioProcessor,
@@ -67,6 +67,11 @@ public:
     // at the same time.
     void RunIdleTick();
     std::recursive_mutex& GetUiMutex() { return mUiMutex; }
+
+    // Queue IComponentHandler2's startGroupEdit and finishGroupEdit around the edits between them;
+    // a host without that interface gets the edits alone.
+    void StartGroupEdit() override;
+    void FinishGroupEdit() override;
 
     // The editor view's attachment, UI thread. While a view is attached, this instance's idle work
     // and its deferred calls into the host run from a timer on the host's run loop (the frame's
@@ -182,8 +187,6 @@ protected:
 
     // Each queues the host call; the next idle tick makes it (see the class comment).
     void InformHostOfParamChange(int idx, double normalized) override;
-    void StartGroupEdit() override;
-    void FinishGroupEdit() override;
     void BeginInformHostOfParamChange(int idx) override;
     void InformHostOfParamChangeFromUI(int idx, double normalized) override;
     void EndInformHostOfParamChange(int idx) override;

@@ -10,13 +10,18 @@ namespace iplug
 
 namespace
 {
-
 bool isSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-std::string_view trim(std::string_view text)
+char lowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+} // namespace
+
+std::string_view TrimText(std::string_view text)
 {
     while (!text.empty() && isSpace(text.front()))
         text.remove_prefix(1);
@@ -25,15 +30,11 @@ std::string_view trim(std::string_view text)
     return text;
 }
 
-// ASCII case folding: units and value texts are matched by their English letters.
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
+bool EqualsIgnoringCase(std::string_view a, std::string_view b)
 {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
 }
-
-} // namespace
 
 int DecimalsForStep(double step)
 {
@@ -60,7 +61,7 @@ std::string FormatDecimals(double value, int decimals)
 
 std::optional<double> ParseNumber(std::string_view text, std::string_view unit)
 {
-    text = trim(text);
+    text = TrimText(text);
     if (!text.empty() && text.front() == '+')
         text.remove_prefix(1);
     if (text.empty())
@@ -69,21 +70,21 @@ std::optional<double> ParseNumber(std::string_view text, std::string_view unit)
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || !std::isfinite(value))
         return std::nullopt;
-    const std::string_view rest = trim(text.substr(static_cast<std::size_t>(end - text.data())));
-    if (!rest.empty() && (unit.empty() || !equalsIgnoringCase(rest, trim(unit))))
+    const std::string_view rest = TrimText(text.substr(static_cast<std::size_t>(end - text.data())));
+    if (!rest.empty() && (unit.empty() || !EqualsIgnoringCase(rest, TrimText(unit))))
         return std::nullopt;
     return value;
 }
 
 std::optional<int> FindValueText(std::span<const std::string> texts, std::string_view text)
 {
-    text = trim(text);
+    text = TrimText(text);
     for (std::size_t i = 0; i < texts.size(); ++i)
     {
         const std::string_view full = texts[i];
         const std::size_t separator = full.find(" / ");
-        if (equalsIgnoringCase(full, text) || (separator != std::string_view::npos &&
-                                               equalsIgnoringCase(trim(full.substr(0, separator)), text)))
+        if (EqualsIgnoringCase(full, text) || (separator != std::string_view::npos &&
+                                               EqualsIgnoringCase(TrimText(full.substr(0, separator)), text)))
             return static_cast<int>(i);
     }
     return std::nullopt;

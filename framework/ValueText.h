@@ -14,6 +14,11 @@ namespace iplug
 // plug-in writes. The parameters' display and text entry, the host's string conversions and the
 // renderer's command line all go through here.
 
+// The text without the white space (space, tab, CR, LF) around it.
+std::string_view TrimText(std::string_view text);
+// Equal but for the case of ASCII letters: units and value texts are matched by their English.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
 // Decimals shown for a parameter step: as many as the step's shortest decimal form has (0.1 one,
 // 0.01 and 0.25 two, 1 and 10 none), at most 6; 2 for a continuous parameter (step 0).
 int DecimalsForStep(double step);

@@ -32,21 +32,12 @@ std::string toLower(std::string_view text)
 
 std::string_view trim(std::string_view text)
 {
-    while (!text.empty() && isSpace(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isSpace(text.back()))
-        text.remove_suffix(1);
-    return text;
+    return iplug::TrimText(text);
 }
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i]))
-            return false;
-    return true;
+    return iplug::EqualsIgnoringCase(a, b);
 }
 
 std::string foldName(std::string_view text)
