@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Engine speed at 48 kHz stereo, 512-sample blocks. "x_realtime" is seconds of audio processed per
-// CPU second; "us_per_block" the CPU time of one block.
+// Engine speed at 48 kHz, 512-sample blocks, stereo unless the row says mono. "x_realtime" is seconds of
+// audio processed per CPU second; "us_per_block" the CPU time of one block.
 #include "BenchSupport.h"
 #include "dsp/RackEngine.h"
 
@@ -37,7 +37,7 @@ struct Material
     }
 };
 
-void runEngine(benchmark::State& state, const RackSettings& settings, const Material& material)
+void runEngine(benchmark::State& state, const RackSettings& settings, const Material& material, int channels)
 {
     RackEngine engine;
     engine.prepare(kSampleRate, kBlock);
@@ -48,7 +48,7 @@ void runEngine(benchmark::State& state, const RackSettings& settings, const Mate
     {
         const double* ins[2] = {material.left.data() + offset, material.right.data() + offset};
         engine.applySettings(settings);
-        engine.process(ins, outs, 2, 2, kBlock);
+        engine.process(ins, outs, channels, channels, kBlock);
         benchmark::DoNotOptimize(outL.data());
         offset = (offset + kBlock) % material.left.size();
     }
@@ -59,13 +59,13 @@ void runEngine(benchmark::State& state, const RackSettings& settings, const Mate
 }
 
 void registerCase(const char* name, std::function<void(RackSettings&)> configure,
-                  bool startFromDefaults = false)
+                  bool startFromDefaults = false, int channels = 2)
 {
     static const Material material;
     RackSettings settings = startFromDefaults ? RackSettings{} : allModulesOff();
     configure(settings);
-    benchmark::RegisterBenchmark(name, [settings](benchmark::State& state)
-                                 { runEngine(state, settings, material); })
+    benchmark::RegisterBenchmark(name, [settings, channels](benchmark::State& state)
+                                 { runEngine(state, settings, material, channels); })
         ->Unit(benchmark::kMicrosecond);
 }
 
@@ -113,6 +113,10 @@ int registerAll()
     registerCase("CoreModulesOn", [](RackSettings& s)
                  { s.popCutOn = s.sClearOn = s.eqOn = s.levelerOn = s.compOn = s.clipGuardOn = true; });
     registerCase("FullRack", [](RackSettings& s) { s = fullRack(); });
+    registerCase(
+        "MonoDefaults", [](RackSettings&) {}, true, 1);
+    registerCase(
+        "MonoFullRack", [](RackSettings& s) { s = fullRack(); }, false, 1);
     return 0;
 }
 

@@ -69,14 +69,10 @@ BiquadCoefficients designBiquad(FilterType type, double sampleRate, double frequ
     return {b0 / a0, b1 / a0, b2 / a0, a1 / a0, a2 / a0};
 }
 
-namespace
-{
-// 3 ms one-pole at the section's own rate, floored at 8 kHz.
-double rampFactor(double sampleRate) noexcept
+double biquadRampFactor(double sampleRate) noexcept
 {
     return 1.0 - std::exp(-1.0 / (0.003 * std::max(sampleRate, 8000.0)));
 }
-} // namespace
 
 void BiquadSection::prime(FilterType newType, double newSampleRate, double newFrequency, double newQ,
                           double newGainDb) noexcept
@@ -88,7 +84,7 @@ void BiquadSection::prime(FilterType newType, double newSampleRate, double newFr
     gainDb = newGainDb;
     target = designBiquad(type, sampleRate, frequency, q, gainDb);
     current = target;
-    smoothing = rampFactor(sampleRate);
+    smoothing = biquadRampFactor(sampleRate);
     valid = true;
     ramping = false;
 }
@@ -105,7 +101,7 @@ void BiquadSection::setTarget(FilterType newType, double newSampleRate, double n
     q = newQ;
     gainDb = newGainDb;
     target = designBiquad(type, sampleRate, frequency, q, gainDb);
-    smoothing = rampFactor(sampleRate);
+    smoothing = biquadRampFactor(sampleRate);
     valid = true;
     ramping = true;
 }
@@ -128,7 +124,7 @@ void BiquadSection::advanceRamp() noexcept
     c.a2 += (t.a2 - c.a2) * smoothing;
     const double distance = std::abs(t.b0 - c.b0) + std::abs(t.b1 - c.b1) + std::abs(t.b2 - c.b2) +
                             std::abs(t.a1 - c.a1) + std::abs(t.a2 - c.a2);
-    if (distance < 1e-10)
+    if (distance < kBiquadRampEnd)
     {
         c = t;
         ramping = false;

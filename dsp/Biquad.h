@@ -34,6 +34,13 @@ struct BiquadCoefficients
 BiquadCoefficients designBiquad(FilterType type, double sampleRate, double frequency, double q,
                                 double gainDb) noexcept;
 
+// Per-sample factor of the coefficient ramp: a 3 ms one-pole at the section's own rate, floored at
+// 8 kHz.
+double biquadRampFactor(double sampleRate) noexcept;
+
+// The closing condition of a ramp: the five coefficients within this much of the target, in total.
+inline constexpr double kBiquadRampEnd = 1e-10;
+
 // One second-order section, transposed direct form II, for one channel. Design changes move the
 // coefficients with a 3 ms one-pole ramp per sample so sweeps and knob moves don't click.
 struct BiquadSection
@@ -61,8 +68,6 @@ struct BiquadSection
 
     // State to zero, coefficients to pass-through, not valid, not ramping. Design parameters stay.
     void clear() noexcept;
-    // State to zero; design and coefficients stay.
-    void clearState() noexcept { z1 = z2 = 0.0; }
 
     double tick(double x) noexcept
     {

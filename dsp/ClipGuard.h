@@ -12,19 +12,17 @@ namespace pomelu::dsp
 
 // The clipped value for the current sample w and the previous input p, at linear ceiling c
 // (1/c passed in: a multiplication per sample instead of two divisions).
-inline double clipGuardWet(double p, double w, double c, double inverseC) noexcept
+template <class V> V clipGuardWet(V p, V w, double c, double inverseC) noexcept
 {
-    return 0.5 * (c * tanhFast((p + w) * (0.5 * inverseC)) + c * tanhFast(w * inverseC));
+    return V(0.5 * c) * tanhSum((p + w) * V(0.5 * inverseC), w * V(inverseC));
 }
 
-inline double RackEngine::clipGuardStep(int ch, double w) noexcept
+// The guard switched on (off, the frame only records its input as the previous sample).
+// p: the guard's previous input.
+template <class V> V RackEngine::clipGuardStep(V w, V p) const noexcept
 {
-    const double p = clipGuardPrev[ch];
-    clipGuardPrev[ch] = w; // remembered whether or not the guard is on
-    if (!settings.clipGuardOn)
-        return w;
-    const double a = block.clipAmount;
-    return a * clipGuardWet(p, w, block.clipCeiling, block.clipCeilingInverse) + (1.0 - a) * w;
+    const V a = block.clipAmount;
+    return a * clipGuardWet(p, w, block.clipCeiling, block.clipCeilingInverse) + (V(1.0) - a) * w;
 }
 
 } // namespace pomelu::dsp

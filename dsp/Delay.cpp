@@ -35,7 +35,7 @@ void RackEngine::prepareDelayBlock() noexcept
     // Times are not smoothed: a change moves the read position at the next block.
     for (int ch = 0; ch < 2; ++ch)
     {
-        const std::size_t length = delayLine[ch].size();
+        const std::size_t length = delayLine.size();
         double samples = 0.0;
         if (length > 0)
         {
@@ -54,10 +54,10 @@ void RackEngine::prepareDelayBlock() noexcept
 namespace pomelu::dsp
 {
 
-void RackEngine::designDelayFilters(int ch) noexcept
+void RackEngine::designDelayFilters() noexcept
 {
-    designSection(delayLowCutFilter[ch], FilterType::HighPass, settings.delayLowCut, kDelayReturnQ, 0.0);
-    designSection(delayHighCutFilter[ch], FilterType::LowPass, settings.delayHighCut, kDelayReturnQ, 0.0);
+    designSection(delayLowCutFilter, FilterType::HighPass, settings.delayLowCut, kDelayReturnQ, 0.0);
+    designSection(delayHighCutFilter, FilterType::LowPass, settings.delayHighCut, kDelayReturnQ, 0.0);
 }
 
 } // namespace pomelu::dsp

@@ -28,60 +28,61 @@ inline double delayFeelFactor(int feel) noexcept
 // The delay time in ms for one channel before clamping to the line (sync and stereo applied).
 double delayTimeMs(const RackSettings& settings, int channel) noexcept;
 
-inline void RackEngine::recordDelayLines(const double* w) noexcept
+template <class V> void RackEngine::recordDelayLines(V w, std::size_t write) noexcept
 {
-    for (int ch = 0; ch < block.channels; ++ch)
-        if (!delayLine[ch].empty())
-            delayLine[ch][delayWrite] = w[ch];
+    if (!delayLine.empty())
+        storePair(delayLine.frame(write), w);
 }
 
-inline void RackEngine::delayStep(double* w) noexcept
+// write: the lines' write position at this sample.
+template <class V> V RackEngine::delayStep(V w, std::size_t write) noexcept
 {
-    const int channels = block.channels;
     const RackSettings& s = settings;
+    const std::size_t length = delayLine.size();
 
     // Read and filter the returns whether or not the delay is on, so the filters stay current.
-    double d[2] = {0.0, 0.0};
-    for (int ch = 0; ch < channels; ++ch)
+    V d = 0.0;
+    if (length > 0)
     {
-        const std::vector<double>& line = delayLine[ch];
-        const std::size_t length = line.size();
-        if (length == 0)
-            continue;
-        // delayInt <= length - 1, so one conditional subtraction replaces a division.
-        std::size_t r = delayWrite + length - block.delayInt[ch];
-        if (r >= length)
-            r -= length;
-        const std::size_t older = r == 0 ? length - 1 : r - 1;
-        const double frac = block.delayFrac[ch];
-        double v = (1.0 - frac) * line[r] + frac * line[older];
-        v = delayLowCutFilter[ch].tick(v);
-        d[ch] = delayHighCutFilter[ch].tick(v);
-    }
-
-    for (int ch = 0; ch < channels; ++ch)
-    {
-        const int other = channels == 1 ? ch : 1 - ch;
-        const double cross = block.delayCross;
-        const double f =
-            s.delayOn ? ((1.0 - cross) * d[ch] + cross * d[other]) * block.delayFeedback[ch] : 0.0;
-        if (!delayLine[ch].empty())
-            delayLine[ch][delayWrite] = w[ch] + f;
-
-        if (s.delayOn)
+        // Each channel reads at its own distance, linearly interpolated toward the older neighbour.
+        std::size_t now[2] = {0, 0}, older[2] = {0, 0};
+        for (int ch = 0; ch < (std::is_same_v<V, double> ? 1 : 2); ++ch)
         {
-            double echo = d[ch];
-            if (channels == 2)
-            {
-                // Width acts on the echoes heard only; the feedback above uses the plain returns.
-                const double mid = (d[0] + d[1]) / 2.0;
-                const double side = (d[0] - d[1]) / 2.0 * block.delayWidth;
-                echo = ch == 0 ? mid + side : mid - side;
-            }
-            const double k = block.delayMix[ch];
-            w[ch] = (1.0 - k) * w[ch] + k * echo;
+            // delayInt <= length - 1, so one conditional subtraction replaces a division.
+            std::size_t r = write + length - block.delayInt[ch];
+            if (r >= length)
+                r -= length;
+            now[ch] = 2 * r + static_cast<std::size_t>(ch);
+            older[ch] = 2 * (r == 0 ? length - 1 : r - 1) + static_cast<std::size_t>(ch);
         }
+        const double* line = delayLine.samples.data();
+        const V frac = loadPair<V>(block.delayFrac);
+        d = (V(1.0) - frac) * fromChannels<V>(line[now[0]], line[now[1]]) +
+            frac * fromChannels<V>(line[older[0]], line[older[1]]);
+        d = delayLowCutFilter.tick(d);
+        d = delayHighCutFilter.tick(d);
     }
+
+    // With one channel the cross-feedback and the width see that channel as the other one.
+    const V other = swapLanes(d);
+    const V cross = block.delayCross;
+    const V f =
+        s.delayOn ? ((V(1.0) - cross) * d + cross * other) * loadPair<V>(block.delayFeedback) : V(0.0);
+    if (length > 0)
+        storePair(delayLine.frame(write), w + f);
+
+    if (!s.delayOn)
+        return w;
+    V echo = d;
+    if constexpr (!std::is_same_v<V, double>)
+    {
+        // Width acts on the echoes heard only; the feedback above uses the plain returns. Lane 1's
+        // side is lane 0's negated, so it gets mid - side exactly.
+        const V mid = (d + other) / V(2.0);
+        echo = mid + (d - other) / V(2.0) * V(block.delayWidth);
+    }
+    const V k = loadPair<V>(block.delayMix);
+    return (V(1.0) - k) * w + k * echo;
 }
 
 } // namespace pomelu::dsp

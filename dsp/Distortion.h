@@ -13,21 +13,23 @@
 namespace pomelu::dsp
 {
 
-inline double RackEngine::distortionStep(int ch, double w) noexcept
+// The module switched on (off, the frame only records its input as the previous sample).
+// p: the module's previous input.
+template <class V> V RackEngine::distortionStep(V w, V p) const noexcept
 {
-    const double p = distortionPrev[ch];
-    distortionPrev[ch] = w; // remembered whether or not the module is on
-    if (!settings.distortionOn)
-        return w;
     const DistortionShaper& shape = block.distortionShaper;
-    const double g = block.distortionDrive;
-    const double direct = g * w;
-    const double averaged = g * 0.5 * (p + w);
-    const double s = 0.5 * (shape(direct) + shape(averaged));
+    const V g = block.distortionDrive;
+    const V direct = g * w;
+    const V averaged = g * V(0.5) * (p + w);
+    V s;
+    if (shape.isSoftBloom())
+        s = V(0.5 * shape.softScale) * tanhSum(direct, averaged);
+    else
+        s = V(0.5) * (shape(direct) + shape(averaged));
     // Tone raises both the drive into the final saturation and its output level.
-    const double wet = tanhFast(block.distortionFinalDrive * s) * block.distortionFinalLevel;
-    const double m = block.distortionMix;
-    return m * wet + (1.0 - m) * w;
+    const V wet = tanhFast(V(block.distortionFinalDrive) * s) * V(block.distortionFinalLevel);
+    const V m = block.distortionMix;
+    return m * wet + (V(1.0) - m) * w;
 }
 
 } // namespace pomelu::dsp

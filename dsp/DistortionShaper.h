@@ -45,33 +45,42 @@ struct DistortionShaper
         return s;
     }
 
-    double operator()(double y) const noexcept
+    bool isSoftBloom() const noexcept { return style < 1 || style > 7; } // other indices shape like it
+
+    // The curve of the style at y, for one value or two lanes. Tanh and exp take their two-lane
+    // forms; atan, sin, fmod and round go lane by lane through the C library.
+    template <class V> V operator()(V y) const noexcept
     {
         switch (static_cast<DistortionStyle>(style))
         {
         case DistortionStyle::WarmBite:
-            return std::atan(1.25 * y) * biteScale + 0.12 * std::max(tanhFast(y), 0.0);
+            return perLane(V(1.25) * y, [](double v) { return std::atan(v); }) * V(biteScale) +
+                   V(0.12) * max(tanhFast(y), V(0.0));
         case DistortionStyle::HardEdge:
-            return std::clamp(y, -1.0, 1.0);
+            return min(max(y, V(-1.0)), V(1.0));
         case DistortionStyle::VelvetFuzz:
-            return std::copysign(1.0 - std::exp(-1.8 * std::abs(y)), y);
+            return copysign(V(1.0) - expFast(V(-1.8) * abs(y)), y);
         case DistortionStyle::WaveFold:
-        {
-            // Triangle fold with period 4: small signals come out inverted.
-            double r = std::fmod(y + 1.0, 4.0);
-            if (r < 0.0)
-                r += 4.0;
-            return std::abs(r - 2.0) - 1.0;
-        }
-        case DistortionStyle::PixelCrush:
-            return std::round(std::clamp(y, -1.0, 1.0) * steps) / steps; // halves away from zero
+            return perLane(y,
+                           [](double v)
+                           {
+                               // Triangle fold with period 4: small signals come out inverted.
+                               double r = std::fmod(v + 1.0, 4.0);
+                               if (r < 0.0)
+                                   r += 4.0;
+                               return std::abs(r - 2.0) - 1.0;
+                           });
+        case DistortionStyle::PixelCrush: // halves away from zero
+            return perLane(min(max(y, V(-1.0)), V(1.0)) * V(steps), [](double v) { return std::round(v); }) /
+                   V(steps);
         case DistortionStyle::Rectify:
-            return tanhFast(1.6 * (0.65 * std::abs(y) + 0.35 * y));
+            return tanhFast(V(1.6) * (V(0.65) * abs(y) + V(0.35) * y));
         case DistortionStyle::ChaosRing:
-            return 0.72 * std::sin(chaosRate * y) + 0.28 * tanhFast(2.0 * y);
+            return V(0.72) * perLane(V(chaosRate) * y, [](double v) { return std::sin(v); }) +
+                   V(0.28) * tanhFast(V(2.0) * y);
         case DistortionStyle::SoftBloom:
         default: // any other index shapes like Soft Bloom
-            return tanhFast(y) * softScale;
+            return tanhFast(y) * V(softScale);
         }
     }
 };

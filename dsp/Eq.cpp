@@ -10,15 +10,15 @@ constexpr FilterType kBandTypes[5] = {FilterType::LowShelf, FilterType::Peak, Fi
                                       FilterType::Peak, FilterType::HighShelf};
 }
 
-void RackEngine::designEq(int ch) noexcept
+void RackEngine::designEq() noexcept
 {
     const RackSettings& s = settings;
-    designSection(lowCutA[ch], FilterType::HighPass, s.lowCutFrequency, s.lowCutQ, 0.0);
-    designSection(lowCutB[ch], FilterType::HighPass, s.lowCutFrequency, s.lowCutQ, 0.0);
+    designSection(lowCutA, FilterType::HighPass, s.lowCutFrequency, s.lowCutQ, 0.0);
+    designSection(lowCutB, FilterType::HighPass, s.lowCutFrequency, s.lowCutQ, 0.0);
     for (int b = 0; b < 5; ++b)
-        designSection(eqBands[ch][b], kBandTypes[b], s.eqFrequency[b], s.eqQ[b], s.eqGainDb[b]);
-    designSection(highCutA[ch], FilterType::LowPass, s.highCutFrequency, s.highCutQ, 0.0);
-    designSection(highCutB[ch], FilterType::LowPass, s.highCutFrequency, s.highCutQ, 0.0);
+        designSection(eqBands[b], kBandTypes[b], s.eqFrequency[b], s.eqQ[b], s.eqGainDb[b]);
+    designSection(highCutA, FilterType::LowPass, s.highCutFrequency, s.highCutQ, 0.0);
+    designSection(highCutB, FilterType::LowPass, s.highCutFrequency, s.highCutQ, 0.0);
 }
 
 } // namespace pomelu::dsp

@@ -7,23 +7,23 @@
 namespace pomelu::dsp
 {
 
-inline double RackEngine::eqStep(int ch, double w) noexcept
+template <class V> V RackEngine::eqStep(V w) noexcept
 {
     if (!settings.eqOn)
         return w;
     if (settings.lowCutOn)
     {
-        w = lowCutA[ch].tick(w);
+        w = lowCutA.tick(w);
         if (settings.lowCutSteep) // the steep slope is the same stage twice: the 12 dB response squared
-            w = lowCutB[ch].tick(w);
+            w = lowCutB.tick(w);
     }
-    for (auto& band : eqBands[ch])
+    for (auto& band : eqBands)
         w = band.tick(w);
     if (settings.highCutOn)
     {
-        w = highCutA[ch].tick(w);
+        w = highCutA.tick(w);
         if (settings.highCutSteep)
-            w = highCutB[ch].tick(w);
+            w = highCutB.tick(w);
     }
     return w;
 }

@@ -11,8 +11,6 @@ void RackEngine::prepareLevelerBlock() noexcept
     block.levelerFast = std::exp(-1.0 / ((0.012 + 0.18 * (1.0 - speed)) * sampleRate));
     block.levelerSlow = std::exp(-1.0 / ((0.08 + 0.65 * (1.0 - speed)) * sampleRate));
     block.levelerSensitivity = std::clamp(settings.levelerSensitivity / 55.0, 0.15, 1.8); // 55 % is unity
-    block.levelerCorrectionDb = 0.0;
-    block.levelerTargetGain = 1.0; // exp(0)
 }
 
 } // namespace pomelu::dsp

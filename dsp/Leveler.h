@@ -3,6 +3,8 @@
 // Both measure the rack input, wherever the Leveler sits in the order.
 #pragma once
 
+#include "Comp.h"
+#include "FastMath.h"
 #include "RackEngine.h"
 
 #include <algorithm>
@@ -11,50 +13,83 @@
 namespace pomelu::dsp
 {
 
-// 20 log10(x) through the natural logarithm, which the C library computes faster.
-inline double levelToDb(double linear) noexcept
+// 20 log10(x) through the natural logarithm, for one level or two.
+template <class V> POMELU_ALWAYS_INLINE V levelToDb(V linear) noexcept
 {
-    return 8.6858896380650365 * std::log(std::max(linear, 1e-9));
+    return V(8.6858896380650365) * logFast(max(linear, V(1e-9)));
 }
 
-inline void RackEngine::updateLevelerAndCompressor(const double* x) noexcept
+// The leveler's and the compressor's gains over the chunk: chunk.levelerGain holds the detector
+// envelope on entry and both arrays hold the smoothed gains on return. The targets depend on
+// nothing but the level, so the logarithms and exponentials of neighbouring samples share one
+// two-lane evaluation; the ballistics then run sample by sample in between.
+inline void RackEngine::followGains(int length) noexcept
 {
-    double peak = 0.0;
-    if (block.channels > 0)
-        peak = std::abs(x[0]);
-    if (block.channels > 1)
-        peak = std::max(peak, std::abs(x[1]));
-
-    const double a = peak > levelEnvelope ? block.levelerFast : block.levelerSlow;
-    levelEnvelope = (1.0 - a) * peak + a * levelEnvelope;
-
-    // Only an active leveler or compressor looks at the level: skip the logarithm otherwise.
-    const bool levelNeeded = settings.levelerOn || settings.compOn;
-    const double levelDb = levelNeeded ? levelToDb(levelEnvelope) : -180.0;
-
-    double targetGain = 1.0;
-    if (settings.levelerOn)
+    const RackSettings& s = settings;
+    // The gains live in locals through the loop: stored to the members every sample, each would
+    // wait for its own store.
+    double leveler = levelerGain, comp = compGain;
+    auto ballistics = [&](int j, double levelerTarget, double compTarget)
     {
-        const double range = settings.levelRangeDb;
-        const double correctionDb = std::max(std::min(settings.levelTargetDb - levelDb, range), -range);
-        // At the ends of the range (silence, loud passages) the correction holds still: reuse its gain.
-        if (correctionDb != block.levelerCorrectionDb)
-        {
-            block.levelerCorrectionDb = correctionDb;
-            block.levelerTargetGain = std::exp(block.levelerSensitivity * correctionDb * kDbToLinear);
-        }
-        targetGain = block.levelerTargetGain;
-    }
-    // Rising gain follows the fast coefficient, falling gain the slow one.
-    const double g = targetGain > levelerGain ? block.levelerFast : block.levelerSlow;
-    levelerGain = (1.0 - g) * targetGain + g * levelerGain;
+        // Rising leveler gain follows the fast coefficient, falling gain the slow one; the
+        // compressor's gain falls with the attack and otherwise moves with the release.
+        leveler = followPole(leveler, levelerTarget, block.levelerFast, block.levelerSlow);
+        chunk.levelerGain[j] = leveler;
+        const double attack = block.compAttackCoefficient, release = block.compReleaseCoefficient;
+        comp = selectGreater(comp, compTarget, (1.0 - attack) * compTarget + attack * comp,
+                             (1.0 - release) * compTarget + release * comp);
+        chunk.compGain[j] = comp;
+    };
 
-    updateCompGain(levelDb);
+    if (!s.levelerOn && !s.compOn)
+    {
+        // Nothing looks at the level: both gains glide toward unity, and once there they stay.
+        if (levelerGain == 1.0 && compGain == 1.0)
+        {
+            std::fill(chunk.levelerGain, chunk.levelerGain + length, 1.0);
+            std::fill(chunk.compGain, chunk.compGain + length, 1.0);
+        }
+        else
+            for (int j = 0; j < length; ++j)
+                ballistics(j, 1.0, 1.0);
+        levelerGain = leveler;
+        compGain = comp;
+        return;
+    }
+
+    Lanes reduction = 0.0;
+    for (int j = 0; j < length; j += 2)
+    {
+        const bool pair = j + 1 < length;
+        const double* envelope = chunk.levelerGain;
+        const Lanes levelDb = levelToDb(Lanes(envelope[j], pair ? envelope[j + 1] : envelope[j]));
+
+        const Lanes range = s.levelRangeDb;
+        const Lanes correctionDb = max(min(Lanes(s.levelTargetDb) - levelDb, range), -range);
+        const Lanes levelerExponent = Lanes(block.levelerSensitivity) * correctionDb * Lanes(kDbToLinear);
+
+        const Lanes over = compKneeOvershootDb(levelDb, s.compThresholdDb, s.compKneeDb);
+        const LaneMask reducing = Lanes(0.0) < over;
+        const Lanes gainDb = Lanes(-block.compReduction) * over;
+        reduction = max(reduction, select(reducing, -gainDb, Lanes(0.0)));
+        const Lanes compExponent = (gainDb + Lanes(s.compMakeupDb)) * Lanes(kDbToLinear);
+
+        const Lanes levelerTarget = s.levelerOn ? expFast(levelerExponent) : Lanes(1.0);
+        const Lanes compTarget =
+            s.compOn ? select(reducing, expFast(compExponent), Lanes(block.compMakeupGain)) : Lanes(1.0);
+        ballistics(j, levelerTarget.lane0(), compTarget.lane0());
+        if (pair)
+            ballistics(j + 1, levelerTarget.lane1(), compTarget.lane1());
+    }
+    levelerGain = leveler;
+    compGain = comp;
+    if (s.compOn)
+        block.grMax = std::max(block.grMax, std::max(reduction.lane0(), reduction.lane1()));
 }
 
-inline double RackEngine::levelerStep(double w) const noexcept
+template <class V> V RackEngine::levelerStep(V w, double gain) const noexcept
 {
-    return settings.levelerOn ? levelerGain * w : w;
+    return settings.levelerOn ? V(gain) * w : w;
 }
 
 } // namespace pomelu::dsp

@@ -13,27 +13,31 @@ namespace pomelu::dsp
 // The sweep retargets the dip every 16 samples; the section's 3 ms ramp smooths the steps.
 inline constexpr int kPhaserUpdateInterval = 16;
 
-inline void RackEngine::sweepPhaser(int sampleIndex) noexcept
+inline bool RackEngine::advancePhaser(double& phase, int sampleIndex, double& frequency) const noexcept
 {
-    phaserPhase += block.phaserIncrement;
-    if (phaserPhase >= 1.0)
-        phaserPhase -= 1.0;
+    phase += block.phaserIncrement;
+    if (phase >= 1.0)
+        phase -= 1.0;
     if (sampleIndex % kPhaserUpdateInterval != 0 || !settings.phaserOn)
-        return;
-    const double frequency = (0.5 * std::sin(2.0 * std::numbers::pi * phaserPhase) + 0.5) * 1800.0 + 350.0;
-    const double q = settings.phaserFeedback / 80.0 + 0.5; // "feedback" widens or narrows the dip
-    const double gainDb = -0.12 * settings.phaserDepth;
-    for (int ch = 0; ch < block.channels; ++ch)
-        phaserBell[ch].setTarget(FilterType::Peak, sampleRate, frequency, q, gainDb);
+        return false;
+    frequency = (0.5 * std::sin(2.0 * std::numbers::pi * phase) + 0.5) * 1800.0 + 350.0;
+    return true;
 }
 
-inline double RackEngine::phaserStep(int ch, double w) noexcept
+inline void RackEngine::retargetPhaser(double frequency) noexcept
+{
+    const double q = settings.phaserFeedback / 80.0 + 0.5; // "feedback" widens or narrows the dip
+    const double gainDb = -0.12 * settings.phaserDepth;
+    phaserBell.update(block.channels, false, FilterType::Peak, sampleRate, frequency, q, gainDb);
+}
+
+template <class V> V RackEngine::phaserStep(V w) noexcept
 {
     if (!settings.phaserOn)
         return w;
-    const double y = phaserBell[ch].tick(w);
-    const double m = block.phaserMix;
-    return (1.0 - m) * w + m * y;
+    const V y = phaserBell.tick(w);
+    const V m = block.phaserMix;
+    return (V(1.0) - m) * w + m * y;
 }
 
 } // namespace pomelu::dsp

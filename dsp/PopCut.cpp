@@ -4,9 +4,9 @@
 namespace pomelu::dsp
 {
 
-void RackEngine::designPopCut(int ch) noexcept
+void RackEngine::designPopCut() noexcept
 {
-    designSection(popCut[ch], FilterType::HighPass, settings.popCutFrequency, kPopCutQ, 0.0);
+    designSection(popCut, FilterType::HighPass, settings.popCutFrequency, kPopCutQ, 0.0);
 }
 
 } // namespace pomelu::dsp

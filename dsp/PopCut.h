@@ -9,9 +9,9 @@ namespace pomelu::dsp
 
 inline constexpr double kPopCutQ = 0.707;
 
-inline double RackEngine::popCutStep(int ch, double w) noexcept
+template <class V> V RackEngine::popCutStep(V w) noexcept
 {
-    return settings.popCutOn ? popCut[ch].tick(w) : w; // off: the section is frozen, not ticked
+    return settings.popCutOn ? popCut.tick(w) : w; // off: the section is frozen, not ticked
 }
 
 } // namespace pomelu::dsp

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "Biquad.h"
 #include "DistortionShaper.h"
+#include "Lanes.h"
 #include "ModuleId.h"
 #include "RackSettings.h"
+#include "StereoBiquad.h"
 
 #include <atomic>
 #include <cstddef>
@@ -16,9 +17,25 @@ namespace pomelu::dsp
 // dB to linear: exp(dB x ln(10)/20) is cheaper than pow(10, dB/20) and what every gain here uses.
 inline constexpr double kDbToLinear = 0.11512925464970228;
 
+// A ring of stereo frames: channel 0 and channel 1 of one position side by side, so a stereo step
+// reads and writes both with one access. One-channel processing uses element 0 of each frame.
+struct StereoLine
+{
+    std::vector<double> samples; // 2 x size()
+
+    std::size_t size() const noexcept { return samples.size() / 2; }
+    bool empty() const noexcept { return samples.empty(); }
+    double* frame(std::size_t position) noexcept { return samples.data() + 2 * position; }
+    const double* frame(std::size_t position) const noexcept { return samples.data() + 2 * position; }
+    // Resizes to `frames` frames of silence; reallocates only when the line must grow.
+    void assign(std::size_t frames) { samples.assign(2 * frames, 0.0); }
+};
+
 // The whole signal path: one object holding every module's state. Processes sample by sample:
 // control signals first (gains, level detector, leveler and compressor gains, phaser sweep), then
-// the modules in the order of RackSettings::order, then the output gain.
+// the modules in the order of RackSettings::order, then the output gain. A stereo block runs both
+// channels through every step at once (two-lane arithmetic, each lane bit for bit what a channel of
+// its own would get); a mono block runs one plain lane and leaves channel 1's state untouched.
 //
 // Threads: prepare, applySettings and process run on the host's audio (or setup) thread, never
 // concurrently. The meter taps are plain doubles that the UI may read at any time; a torn read
@@ -73,18 +90,18 @@ public:
     double outputGain = 1.0;    // smoothed linear output gain
     bool filtersPrimed = false;
     RackSettings settings;
-    double distortionPrev[2] = {0.0, 0.0};
-    double clipGuardPrev[2] = {0.0, 0.0};
-    BiquadSection popCut[2];
-    BiquadSection sClear[2];
-    BiquadSection phaserBell[2];
-    BiquadSection lowCutA[2], lowCutB[2];
-    BiquadSection highCutA[2], highCutB[2];
-    BiquadSection delayLowCutFilter[2], delayHighCutFilter[2];
-    BiquadSection reverbToneFilter[2];
-    BiquadSection eqBands[2][5];
-    std::vector<double> delayLine[2];
-    std::vector<double> preDelayLine[2];
+    alignas(16) double distortionPrev[2] = {0.0, 0.0};
+    alignas(16) double clipGuardPrev[2] = {0.0, 0.0};
+    StereoBiquad popCut;
+    StereoBiquad sClear;
+    StereoBiquad phaserBell;
+    StereoBiquad lowCutA, lowCutB;
+    StereoBiquad highCutA, highCutB;
+    StereoBiquad delayLowCutFilter, delayHighCutFilter;
+    StereoBiquad reverbToneFilter;
+    StereoBiquad eqBands[5]; // bands Low to High
+    StereoLine delayLine;
+    StereoLine preDelayLine;
     std::size_t delayWrite = 0;
     std::size_t preDelayWrite = 0;
     std::vector<double> combs[2][4];
@@ -114,7 +131,6 @@ private:
         double delayCross = 0.0, delayWidth = 1.0;
         double delayFeedback[2] = {0.0, 0.0}, delayMix[2] = {0.0, 0.0}; // fractions per channel
         double reverbWet = 0.0;
-        double levelerCorrectionDb = 0.0, levelerTargetGain = 1.0; // last exp, reused while unchanged
         double tremoloRate = 0.0, tremoloCos = 1.0, tremoloSin = 0.0;
         double tremoloS = 0.0, tremoloC = 1.0; // rotating oscillator at the current sample
         std::size_t delayInt[2] = {0, 0};
@@ -136,46 +152,82 @@ private:
     void prepareReverbBlock() noexcept;
 
     // Filter design per module, called by applySettings: primes or retargets the sections.
-    void designSection(BiquadSection& section, FilterType type, double frequency, double q,
+    void designSection(StereoBiquad& section, FilterType type, double frequency, double q,
                        double gainDb) noexcept;
-    void designPopCut(int ch) noexcept;
-    void designSClear(int ch) noexcept;
-    void designEq(int ch) noexcept;
-    void designDelayFilters(int ch) noexcept;
-    void designReverbTone(int ch) noexcept;
+    void designPopCut() noexcept;
+    void designSClear() noexcept;
+    void designEq() noexcept;
+    void designDelayFilters() noexcept;
+    void designReverbTone() noexcept;
     void applyFilterSettings() noexcept;
     // What the bypass path leaves standing: the filter memories (not ticked) and the combs (only
     // fading their old tail, 0.92 per pass). Both hold nothing but audio from before the bypass.
     void clearHeldWhileBypassed() noexcept;
     template <class Action> void forEachSection(Action action) noexcept; // every filter section
 
-    // Per-sample control signals computed from the rack input x, whatever the order.
-    void updateLevelerAndCompressor(const double* x) noexcept;
-    void updateCompGain(double levelDb) noexcept;
-    void sweepPhaser(int sampleIndex) noexcept;
-    void stepTremoloOscillator(int sampleIndex) noexcept;
+    // A block is processed in chunks of up to kChunk samples. Within a chunk the control signals
+    // are worked out sample by sample first; then each module in the order runs over the whole
+    // chunk before the next one starts. Every module keeps its own state and the control signals
+    // do not depend on the audio, so this gives each sample exactly what the sample-by-sample walk
+    // gives it, while the processor overlaps the samples' work. An order that names a module twice
+    // would interleave that module's two passes: such an order runs in chunks of one sample.
+    static constexpr int kChunk = 128;
+    struct Chunk
+    {
+        alignas(16) double work[2 * kChunk];    // working samples, channel pairs (one channel: element 0)
+        alignas(16) double feed[2 * kChunk];    // the reverb's combs: their input ...
+        alignas(16) double returns[2 * kChunk]; // ... and what they give back
+        double outputGain[kChunk], levelerGain[kChunk], compGain[kChunk];
+        double tremoloSine[kChunk];
+        int sweepAt[kChunk / 16 + 1];           // samples where the phaser's bell gets a new target ...
+        double sweepFrequency[kChunk / 16 + 1]; // ... and that target's frequency
+        int sweeps = 0;
+    };
+    Chunk chunk;
 
-    // Module steps. Per-channel steps take and return the working sample; Delay and Reverb work on
-    // both channels of w at once.
-    double popCutStep(int ch, double w) noexcept;
-    double sClearStep(int ch, double w) noexcept;
-    double eqStep(int ch, double w) noexcept;
-    double distortionStep(int ch, double w) noexcept;
-    double phaserStep(int ch, double w) noexcept;
-    double tremoloStep(double w) const noexcept;
-    double levelerStep(double w) const noexcept;
-    double compStep(double w) const noexcept;
-    double clipGuardStep(int ch, double w) noexcept;
-    void delayStep(double* w) noexcept;
-    void reverbStep(double* w) noexcept;
+    template <int Channels>
+    void processFrames(const double* const* source, double* const* sink, int frames) noexcept;
+    template <int Channels>
+    void processChunk(const double* const* source, double* const* sink, int start, int length) noexcept;
+
+    // Control signals computed from the rack input, whatever the order: the level detector (from
+    // the louder channel's magnitude), the leveler's and compressor's targets and ballistics.
+    void followGains(int length) noexcept;
+    // Advances the phaser's phase; true (and the new dip frequency) on samples where it retargets.
+    bool advancePhaser(double& phase, int sampleIndex, double& frequency) const noexcept;
+    void retargetPhaser(double frequency) noexcept;
+    // One sample of the tremolo's oscillator (a rotation of sine and cosine).
+    void rotateTremolo(double& sine, double& cosine, int sampleIndex) const noexcept;
+
+    // Module steps on the working sample of the processed channels (V: one double or two lanes).
+    template <class V> V popCutStep(V w) noexcept;
+    template <class V> V sClearStep(V w) noexcept;
+    template <class V> V eqStep(V w) noexcept;
+    template <class V> V distortionStep(V w, V p) const noexcept;
+    template <class V> V phaserStep(V w) noexcept;
+    template <class V> V tremoloStep(V w, double s) const noexcept;
+    template <class V> V levelerStep(V w, double gain) const noexcept;
+    template <class V> V compStep(V w, V gain) const noexcept;
+    template <class V> V clipGuardStep(V w, V p) const noexcept;
+    template <class V> V delayStep(V w, std::size_t write) noexcept;
+    template <class V> void reverbOverChunk(int length) noexcept;
 
     // Memories that keep running when a module is missing from the order or the rack is bypassed.
-    void recordDelayLines(const double* w) noexcept;
-    void recordPreDelayLines(const double* w) noexcept;
-    void idleCombs() noexcept;
-    double stepCombs(int ch, bool fed, double u) noexcept;
+    template <class V> void recordDelayLines(V w, std::size_t write) noexcept;
+    template <class V> void recordPreDelayLines(V w, std::size_t write) noexcept;
+    template <class V> void runCombs(int length, bool fed, const double* u, double* sums) noexcept;
 
-    void walkModules(double* w) noexcept;
+    // Runs step(w, j) over the chunk's working samples.
+    template <class V, class Step> void runOverChunk(int length, Step step) noexcept;
+    // Runs step(w, previous input, control) over the chunk for a step without state of its own
+    // besides its previous input (kept in `memory`, a channel pair) and a per-sample control value
+    // (from `control`, or 1). One channel runs two neighbouring samples per two-lane evaluation.
+    template <class V, class Step>
+    void runStateless(int length, double* memory, const double* control, Step step) noexcept;
+    template <class V> void walkModules(int length) noexcept;
+    template <class V> void runLightModules(int length, const ModuleId* run, int count) noexcept;
+    template <class V>
+    void passThroughMemories(int length, bool delay, bool reverb, bool distortion, bool clipGuard) noexcept;
 };
 
 } // namespace pomelu::dsp

@@ -8,7 +8,7 @@ namespace pomelu::dsp
 
 void RackEngine::prepareReverbBlock() noexcept
 {
-    const std::size_t length = preDelayLine[0].size();
+    const std::size_t length = preDelayLine.size();
     double samples = std::floor(sampleRate * settings.reverbPreDelayMs / 1000.0);
     samples = samples > 0.0 ? std::min(samples, static_cast<double>(length > 0 ? length - 1 : 0)) : 0.0;
     block.preDelay = static_cast<std::size_t>(samples);
@@ -16,10 +16,10 @@ void RackEngine::prepareReverbBlock() noexcept
     block.combFeedback = reverbCombFeedback(settings.reverbSize, settings.reverbDecay);
 }
 
-void RackEngine::designReverbTone(int ch) noexcept
+void RackEngine::designReverbTone() noexcept
 {
-    designSection(reverbToneFilter[ch], FilterType::LowPass, 2500.0 + 170.0 * settings.reverbTone,
-                  kReverbToneQ, 0.0);
+    designSection(reverbToneFilter, FilterType::LowPass, 2500.0 + 170.0 * settings.reverbTone, kReverbToneQ,
+                  0.0);
 }
 
 } // namespace pomelu::dsp

@@ -32,67 +32,100 @@ inline double reverbCombFeedback(double sizePercent, double decayPercent) noexce
     return fb < 0.0 ? 0.0 : (fb > 0.97 ? 0.97 : fb);
 }
 
-inline void RackEngine::recordPreDelayLines(const double* w) noexcept
+template <class V> void RackEngine::recordPreDelayLines(V w, std::size_t write) noexcept
 {
-    for (int ch = 0; ch < block.channels; ++ch)
-        if (!preDelayLine[ch].empty())
-            preDelayLine[ch][preDelayWrite] = w[ch];
+    if (!preDelayLine.empty())
+        storePair(preDelayLine.frame(write), w);
 }
 
-// One step of every comb of channel ch: returns the sum of what the combs give back. Fed (the
-// reverb on), a comb stores its output times the feedback plus u; idle, it keeps 0.92 of its tail.
-inline double RackEngine::stepCombs(int ch, bool fed, double u) noexcept
+// Every comb of the processed channels over the chunk. Fed (the reverb on), a comb stores its
+// output times the feedback plus the channel's u[j], and sums[j] receives what the combs of each
+// channel gave back at sample j (u and sums in channel pairs, like the working samples); idle, a
+// comb keeps 0.92 of its tail and nothing is summed. A comb's loop is far longer than a chunk, so each comb
+// streams through its chunk on its own; the sums add the combs in their order, as one sample's step would.
+template <class V> void RackEngine::runCombs(int length, bool fed, const double* u, double* sums) noexcept
 {
-    double sum = 0.0;
+    constexpr int channels = std::is_same_v<V, double> ? 1 : 2;
+    if (fed)
+        std::fill(sums, sums + 2 * length, 0.0);
+    if (combs[0][0].empty()) // not prepared yet: nothing to keep
+        return;
     for (int k = 0; k < 4; ++k)
     {
-        std::vector<double>& comb = combs[ch][k];
-        const std::size_t length = comb.size();
-        if (length == 0) // not prepared yet: nothing to keep
-            continue;
-        const std::size_t i = combIndex[ch][k];
-        const std::size_t next = i + 1 == length ? 0 : i + 1;
-        const double o = comb[next];
-        comb[i] = fed ? o * block.combFeedback + u : kCombIdleDecay * o;
-        combIndex[ch][k] = next;
-        sum += o;
+        if (fed)
+        {
+            // Comb k of both channels side by side.
+            double* comb[2] = {combs[0][k].data(), combs[1][k].data()};
+            const std::size_t size[2] = {combs[0][k].size(), combs[1][k].size()};
+            std::size_t i[2] = {combIndex[0][k], combIndex[1][k]};
+            const V feedback = block.combFeedback;
+            for (int j = 0; j < length; ++j)
+            {
+                std::size_t next[2] = {0, 0};
+                for (int ch = 0; ch < channels; ++ch)
+                    next[ch] = i[ch] + 1 == size[ch] ? 0 : i[ch] + 1;
+                const V o = fromChannels<V>(comb[0][next[0]], channels > 1 ? comb[1][next[1]] : 0.0);
+                const V stored = o * feedback + loadPair<V>(u + 2 * j);
+                comb[0][i[0]] = firstLane(stored);
+                if constexpr (channels > 1)
+                    comb[1][i[1]] = stored.lane1();
+                storePair(sums + 2 * j, loadPair<V>(sums + 2 * j) + o);
+                for (int ch = 0; ch < channels; ++ch)
+                    i[ch] = next[ch];
+            }
+            for (int ch = 0; ch < channels; ++ch)
+                combIndex[ch][k] = i[ch];
+        }
+        else
+            for (int ch = 0; ch < channels; ++ch)
+            {
+                double* comb = combs[ch][k].data();
+                const std::size_t size = combs[ch][k].size();
+                std::size_t i = combIndex[ch][k];
+                for (int j = 0; j < length; ++j)
+                {
+                    const std::size_t next = i + 1 == size ? 0 : i + 1;
+                    comb[i] = kCombIdleDecay * comb[next];
+                    i = next;
+                }
+                combIndex[ch][k] = i;
+            }
     }
-    return sum;
 }
 
-inline void RackEngine::idleCombs() noexcept
+template <class V> void RackEngine::reverbOverChunk(int length) noexcept
 {
-    for (int ch = 0; ch < block.channels; ++ch)
-        stepCombs(ch, false, 0.0);
-}
-
-inline void RackEngine::reverbStep(double* w) noexcept
-{
-    const bool on = settings.reverbOn;
-    for (int ch = 0; ch < block.channels; ++ch)
+    // The pre-delay keeps recording while the reverb is off; its output u goes to chunk.feed.
+    std::size_t write = preDelayWrite;
+    const std::size_t lineLength = preDelayLine.size();
+    for (int j = 0; j < length; ++j)
     {
-        // The pre-delay keeps recording while the reverb is off.
-        double u = w[ch];
-        std::vector<double>& line = preDelayLine[ch];
-        if (!line.empty())
+        const V w = loadPair<V>(chunk.work + 2 * j);
+        V u = w;
+        if (lineLength > 0)
         {
-            const std::size_t length = line.size();
-            line[preDelayWrite] = w[ch];
-            std::size_t r = preDelayWrite + length - block.preDelay; // preDelay <= length - 1
-            if (r >= length)
-                r -= length;
-            u = line[r];
+            storePair(preDelayLine.frame(write), w);
+            std::size_t r = write + lineLength - block.preDelay; // preDelay <= length - 1
+            if (r >= lineLength)
+                r -= lineLength;
+            u = loadPair<V>(preDelayLine.frame(r));
+            if (++write >= lineLength)
+                write = 0;
         }
-
-        const double sum = stepCombs(ch, on, u);
-
-        if (on)
-        {
-            const double y = reverbToneFilter[ch].tick(0.25 * sum);
-            const double m = block.reverbWet;
-            w[ch] = (1.0 - m) * w[ch] + m * y;
-        }
+        storePair(chunk.feed + 2 * j, u);
     }
+
+    const bool on = settings.reverbOn;
+    runCombs<V>(length, on, chunk.feed, chunk.returns);
+    if (!on)
+        return;
+    const V m = block.reverbWet;
+    runOverChunk<V>(length,
+                    [this, m](V w, int j)
+                    {
+                        const V y = reverbToneFilter.tick(V(0.25) * loadPair<V>(chunk.returns + 2 * j));
+                        return (V(1.0) - m) * w + m * y;
+                    });
 }
 
 } // namespace pomelu::dsp

@@ -4,9 +4,9 @@
 namespace pomelu::dsp
 {
 
-void RackEngine::designSClear(int ch) noexcept
+void RackEngine::designSClear() noexcept
 {
-    designSection(sClear[ch], FilterType::HighShelf, settings.sClearFocus, kSClearQ,
+    designSection(sClear, FilterType::HighShelf, settings.sClearFocus, kSClearQ,
                   kSClearDbPerPercent * settings.sClearAmount);
 }
 

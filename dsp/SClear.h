@@ -10,9 +10,9 @@ namespace pomelu::dsp
 inline constexpr double kSClearQ = 0.7;
 inline constexpr double kSClearDbPerPercent = -0.12; // 100 % is a 12 dB cut
 
-inline double RackEngine::sClearStep(int ch, double w) noexcept
+template <class V> V RackEngine::sClearStep(V w) noexcept
 {
-    return settings.sClearOn ? sClear[ch].tick(w) : w;
+    return settings.sClearOn ? sClear.tick(w) : w;
 }
 
 } // namespace pomelu::dsp

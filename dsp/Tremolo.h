@@ -16,24 +16,25 @@ inline constexpr int kTremoloRenormaliseInterval = 256;
 // The effective rate of a block: free, or from the tempo and division; kept below 0.45 x sample rate.
 double tremoloRateHz(const RackSettings& settings, double sampleRate) noexcept;
 
-inline double RackEngine::tremoloStep(double w) const noexcept
+// s: the oscillator's sine at this sample.
+template <class V> V RackEngine::tremoloStep(V w, double s) const noexcept
 {
     if (!settings.tremoloOn)
         return w;
-    return (1.0 - (0.5 * block.tremoloS + 0.5) * block.tremoloDepth) * w;
+    return V(1.0 - (0.5 * s + 0.5) * block.tremoloDepth) * w;
 }
 
-inline void RackEngine::stepTremoloOscillator(int sampleIndex) noexcept
+inline void RackEngine::rotateTremolo(double& sine, double& cosine, int sampleIndex) const noexcept
 {
-    const double s = block.tremoloS;
-    const double c = block.tremoloC;
-    block.tremoloS = s * block.tremoloCos + c * block.tremoloSin;
-    block.tremoloC = c * block.tremoloCos - s * block.tremoloSin;
+    const double s = sine;
+    const double c = cosine;
+    sine = s * block.tremoloCos + c * block.tremoloSin;
+    cosine = c * block.tremoloCos - s * block.tremoloSin;
     if (sampleIndex % kTremoloRenormaliseInterval == kTremoloRenormaliseInterval - 1)
     {
-        const double norm = std::sqrt(block.tremoloS * block.tremoloS + block.tremoloC * block.tremoloC);
-        block.tremoloS /= norm;
-        block.tremoloC /= norm;
+        const double norm = std::sqrt(sine * sine + cosine * cosine);
+        sine /= norm;
+        cosine /= norm;
     }
 }
 

@@ -5,6 +5,8 @@
 
 #include <fftw3.h>
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cmath>
 #include <mutex>
@@ -92,11 +94,21 @@ namespace
 {
 
 // FFTW's planner is not thread safe by itself, and other plug-ins in the host's process plan with
-// the same library: its own planner lock serves them and us alike.
+// the same library: its own planner lock serves them and us alike. The lock's hooks live in FFTW's
+// threads library, which then stays loaded for the life of the process: a host that unloaded this
+// module while another kept FFTW would otherwise be left calling hooks that are gone.
 void makePlannerThreadSafe()
 {
     static std::once_flag once;
-    std::call_once(once, fftw_make_planner_thread_safe);
+    std::call_once(once,
+                   []
+                   {
+                       fftw_make_planner_thread_safe();
+                       Dl_info library{};
+                       if (dladdr(reinterpret_cast<void*>(&fftw_make_planner_thread_safe), &library) != 0 &&
+                           library.dli_fname != nullptr)
+                           dlopen(library.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+                   });
 }
 
 constexpr int kMinFFTSize = 128;

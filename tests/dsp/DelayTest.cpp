@@ -59,7 +59,7 @@ TEST(Delay, AFourSecondRequestIsClampedToTheLine)
     s.delayTimeMs = 2000.0;
     s.delayLeftTime = 200.0;
     EngineRig rig(s);
-    const std::size_t length = rig.engine.delayLine[0].size(); // floor(2.6 x 48000) + 512 + 8
+    const std::size_t length = rig.engine.delayLine.size(); // floor(2.6 x 48000) + 512 + 8
     ASSERT_EQ(length, 125320u);
     const auto out = rig.runMono(impulse(length + 10));
     EXPECT_EQ(firstNonZero(out), length - 1);

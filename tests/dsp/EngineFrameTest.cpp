@@ -132,7 +132,7 @@ TEST(EngineFrame, MissingReverbKeepsItsPreDelayRecordingSoItPlaysAtOnceWhenBack)
     s.order[10] = static_cast<dsp::ModuleId>(11); // no Reverb entry
     EngineRig rig(s);
     rig.runMono(impulse(100));
-    EXPECT_EQ(rig.engine.preDelayLine[0][0], 1.0);
+    EXPECT_EQ(rig.engine.preDelayLine.frame(0)[0], 1.0);
 
     rig.settings.order = dsp::defaultModuleOrder();
     rig.settings.reverbOn = true;
@@ -200,8 +200,8 @@ TEST(EngineFrame, PrepareFloorsTheSampleRateAt8000AndSizesTheLines)
     dsp::RackEngine engine;
     engine.prepare(0.0, 0);
     EXPECT_EQ(engine.sampleRate, 8000.0);
-    EXPECT_EQ(engine.delayLine[0].size(), 20800u + 1u + 8u);
-    EXPECT_EQ(engine.preDelayLine[1].size(), 2080u + 1u + 8u);
+    EXPECT_EQ(engine.delayLine.size(), 20800u + 1u + 8u);
+    EXPECT_EQ(engine.preDelayLine.size(), 2080u + 1u + 8u);
     engine.prepare(48000.0, 512);
     EXPECT_EQ(engine.combs[0][0].size(), 8648u);
     EXPECT_EQ(engine.combs[1][3].size(), 10138u);

@@ -64,7 +64,7 @@ TEST(Eq, HighCutAt22kHzActsAt20286HzAt44100Hz)
     s.highCutFrequency = 22000.0;
     EngineRig rig(s, 44100.0);
     rig.engine.applySettings(s);
-    EXPECT_EQ(rig.engine.highCutA[0].current,
+    EXPECT_EQ(rig.engine.highCutA.channel(0).current,
               dsp::designBiquad(dsp::FilterType::LowPass, 44100.0, 20286.0, 0.7, 0.0));
 }
 
@@ -94,5 +94,5 @@ TEST(Eq, SwitchingOffBypassesCutsAndBandsAndFreezesTheirState)
     EngineRig rig(s);
     const auto in = sine(2800.0, 48000.0, 4800, 0.3);
     EXPECT_EQ(rig.runMono(in), in);
-    EXPECT_EQ(rig.engine.eqBands[0][2].z1, 0.0) << "a module that is off ticks none of its sections";
+    EXPECT_EQ(rig.engine.eqBands[2].z1[0], 0.0) << "a module that is off ticks none of its sections";
 }

@@ -77,8 +77,8 @@ TEST(Phaser, SweepsTheDipBetween350And2150Hz)
     for (int blockIndex = 0; blockIndex < 100; ++blockIndex)
     {
         rig.runMono(std::vector<double>(480, 0.0), 480);
-        lowest = std::min(lowest, rig.engine.phaserBell[0].frequency);
-        highest = std::max(highest, rig.engine.phaserBell[0].frequency);
+        lowest = std::min(lowest, rig.engine.phaserBell.frequency[0]);
+        highest = std::max(highest, rig.engine.phaserBell.frequency[0]);
     }
     EXPECT_NEAR(lowest, 350.0, 1.0);
     EXPECT_NEAR(highest, 2150.0, 1.0);

@@ -26,13 +26,15 @@ TEST(RealTime, ApplySettingsAndProcessAllocateNothingWithEveryModuleOn)
     double* outs[2] = {outL.data(), outR.data()};
 
     const AllocationScope scope;
-    for (int blockIndex = 0; blockIndex < 200; ++blockIndex)
+    for (int blockIndex = 0; blockIndex < 240; ++blockIndex)
     {
         s.eqGainDb[blockIndex % 5] = (blockIndex % 7) - 3.0; // retargets and ramps
         s.distortionStyle = blockIndex % 8;
-        s.order[0] = static_cast<dsp::ModuleId>(blockIndex % 12);
+        s.order[0] = static_cast<dsp::ModuleId>(blockIndex % 12); // repeats a module now and then
+        s.bypass = blockIndex % 10 == 9;
         engine.applySettings(s);
-        engine.process(ins, outs, 2, 2, 512);
+        const int channels = 2 - blockIndex / 80; // stereo, mono, none
+        engine.process(ins, outs, channels, channels, 512 - blockIndex % 3);
     }
     EXPECT_EQ(scope.allocations(), 0u);
 }
