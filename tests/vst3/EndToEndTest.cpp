@@ -152,8 +152,13 @@ TEST_F(EndToEnd, PublishesNinetyOneParametersWithNamesUnitsStepsAndDefaults)
 
 TEST_F(EndToEnd, ValueTextsReadAndWriteTheSameInAHostWithACommaLocale)
 {
-    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
-    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr)
+    struct CommaLocale
+    {
+        const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+        const bool set = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+        ~CommaLocale() { std::setlocale(LC_NUMERIC, previous.c_str()); }
+    } locale;
+    if (!locale.set)
         GTEST_SKIP() << "no de_DE.UTF-8 locale here (scripts/setup.sh makes one)";
     IEditController* c = host.controller();
     String128 s;
@@ -209,7 +214,6 @@ TEST_F(EndToEnd, ValueTextsReadAndWriteTheSameInAHostWithACommaLocale)
             EXPECT_DOUBLE_EQ(v, normalized(static_cast<int>(t.id), t.plain)) << '"' << t.text << '"';
         }
     }
-    std::setlocale(LC_NUMERIC, previous.c_str());
 }
 
 TEST_F(EndToEnd, ProgramListNamesTheFivePresetsInOrder)
