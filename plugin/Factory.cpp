@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The module's entry points: the factory the host asks for and the load-count pair. Built into the
-// VST 3 module only; everything else lives in the pomelu_plugin library.
+// VST 3 module only; everything else lives in the pomelu_plugin and pomelu_editor libraries.
+#include "Editor.h"
 #include "PomeluRarorudIzad.h"
 #include "Vst3Factory.h"
 
@@ -44,6 +45,7 @@ FUnknown* createPomeluRarorudIzad()
     iplug::InstanceInfo info;
     info.runIdleTimer = true;
     auto* plug = new pomelu::PomeluRarorudIzad(info);
+    pomelu::editor::InstallEditor(*plug);
     return static_cast<Vst::IAudioProcessor*>(plug);
 }
 

@@ -39,8 +39,9 @@ PomeluRarorudIzad::PomeluRarorudIzad(const iplug::InstanceInfo& info) : IPlugVST
     initParameters(*this);
     makeFactoryPresets(*this);
 
-    // The editor: a 980 x 680 page drawn at 60 frames per second, scale 1. The layout is built by the
-    // editor library; until it is installed the page stays empty.
+    // The editor: a 980 x 680 page drawn at 60 frames per second, scale 1. The editor library
+    // installs the layout (editor::InstallEditor, called by the module's create function); until
+    // then the page stays empty.
     SetEditorFactory([this]() -> iplug::IEditorView*
                      { return new igraphics::IGraphics(*this, 980, 680, 60, 1.0f); });
     SetLayoutFunc([](iplug::IEditorView&) {});

@@ -8,6 +8,8 @@ scripts/setup.sh
 scripts/build.sh build
 cmake --install build
 mkdir -p out
+# The editor as it looks after the example voice, drawn without a display.
+build/tools/pomelu-snapshot out/editor.png --preset Podcast --audio examples/voice.wav
 build/tools/pomelu-render examples/voice.wav out/voice-podcast.wav --preset Podcast
 build/tools/pomelu-render examples/voice.wav out/voice-podcast.mp3 --preset Podcast --target podcast --title "Example voice"
 echo "main: rendered out/voice-podcast.wav and out/voice-podcast.mp3"

@@ -8,6 +8,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -177,6 +178,55 @@ cairo_font_face_t* FontRegistry::FaceFor(const std::string& name, const char* ut
     if (!mEntries.empty())
         return mEntries.front().face;
     return genericFace();
+}
+
+void FontRegistry::Runs(const std::string& name, const char* utf8, std::vector<Run>& runs) const
+{
+    runs.clear();
+    const std::size_t length = std::strlen(utf8);
+    const Entry* wanted = find(name);
+    // The common case first: one face draws it all.
+    if (wanted != nullptr && covers(*wanted, utf8))
+    {
+        runs.push_back({wanted->face, 0, length});
+        return;
+    }
+    for (const Entry& e : mEntries)
+        if (&e != wanted && covers(e, utf8))
+        {
+            runs.push_back({e.face, 0, length});
+            return;
+        }
+    if (mEntries.empty())
+    {
+        runs.push_back({genericFace(), 0, length});
+        return;
+    }
+    auto maps = [](const Entry& e, char32_t cp)
+    { return FT_Get_Char_Index(static_cast<FT_Face>(e.ftFace), cp) != 0; };
+    for (const char* p = utf8; *p != '\0';)
+    {
+        const char* start = p;
+        const char32_t cp = NextCodepoint(p);
+        cairo_font_face_t* face = nullptr;
+        if (cp <= U' ' && !runs.empty())
+            face = runs.back().face; // spaces never start a run of their own
+        else if (wanted != nullptr && maps(*wanted, cp))
+            face = wanted->face;
+        else
+        {
+            for (const Entry& e : mEntries)
+                if (face == nullptr && maps(e, cp))
+                    face = e.face;
+            if (face == nullptr)
+                face = cp <= U' ' ? FaceFor(name, "") : genericFace();
+        }
+        const auto begin = static_cast<std::size_t>(start - utf8), n = static_cast<std::size_t>(p - start);
+        if (!runs.empty() && runs.back().face == face)
+            runs.back().length += n;
+        else
+            runs.push_back({face, begin, n});
+    }
 }
 
 } // namespace igraphics

@@ -28,6 +28,19 @@ public:
     // the reference.
     cairo_font_face_t* FaceFor(const std::string& name, const char* utf8) const;
 
+    // A stretch of text (byte offsets into the UTF-8 string) and the face that draws it.
+    struct Run
+    {
+        cairo_font_face_t* face;
+        std::size_t begin, length;
+    };
+    // Splits utf8 into runs for font `name`: one run in FaceFor's face when some registered face maps
+    // every character; otherwise each character goes to the first of `name` and the other registered
+    // faces that maps it, and to a generic sans-serif face from the system when none does (an arrow
+    // or a box-drawing sign in a label), so no glyph goes missing. `runs` is cleared first; it
+    // allocates only when it must grow.
+    void Runs(const std::string& name, const char* utf8, std::vector<Run>& runs) const;
+
 private:
     struct Entry
     {

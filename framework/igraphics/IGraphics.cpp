@@ -540,17 +540,24 @@ void IGraphics::FillPolygon(const IColor& color, const float* x, const float* y,
     finishPath(true, color, pBlend, 0.0f, nullptr);
 }
 
-float IGraphics::MeasureText(const IText& text, const char* utf8, const IRECT& r, IRECT* bounds)
+float IGraphics::layoutText(const IText& text, const char* utf8, const IRECT& r, IRECT* bounds, float* ascent)
 {
-    if (utf8 == nullptr)
-        utf8 = "";
-    cairo_set_font_face(mCr, mFonts.FaceFor(text.fontName, utf8));
+    // Metrics and baseline come from the text's own face, so a run drawn in a fallback face never
+    // moves the line.
+    mFonts.Runs(text.fontName, utf8, mRuns);
     cairo_set_font_size(mCr, text.size);
+    cairo_set_font_face(mCr, mFonts.FaceFor(text.fontName, ""));
     cairo_font_extents_t fe;
-    cairo_text_extents_t te;
     cairo_font_extents(mCr, &fe);
-    cairo_text_extents(mCr, utf8, &te);
-    const float w = static_cast<float>(te.x_advance);
+    float w = 0.0f;
+    for (const FontRegistry::Run& run : mRuns)
+    {
+        mRunText.assign(utf8 + run.begin, run.length);
+        cairo_set_font_face(mCr, run.face);
+        cairo_text_extents_t te;
+        cairo_text_extents(mCr, mRunText.c_str(), &te);
+        w += static_cast<float>(te.x_advance);
+    }
     if (bounds != nullptr)
     {
         float x = r.L;
@@ -566,7 +573,14 @@ float IGraphics::MeasureText(const IText& text, const char* utf8, const IRECT& r
         *bounds = {x, baseline - static_cast<float>(fe.ascent), x + w,
                    baseline + static_cast<float>(fe.descent)};
     }
+    if (ascent != nullptr)
+        *ascent = static_cast<float>(fe.ascent);
     return w;
+}
+
+float IGraphics::MeasureText(const IText& text, const char* utf8, const IRECT& r, IRECT* bounds)
+{
+    return layoutText(text, utf8 != nullptr ? utf8 : "", r, bounds, nullptr);
 }
 
 void IGraphics::DrawText(const IText& text, const char* utf8, const IRECT& r, const IBlend* pBlend)
@@ -574,7 +588,8 @@ void IGraphics::DrawText(const IText& text, const char* utf8, const IRECT& r, co
     if (utf8 == nullptr || *utf8 == '\0' || text.size <= 0.0f)
         return;
     IRECT box;
-    MeasureText(text, utf8, r, &box);
+    float ascent = 0.0f;
+    layoutText(text, utf8, r, &box, &ascent);
     cairo_save(mCr);
     if (text.angle != 0.0f)
     {
@@ -582,11 +597,15 @@ void IGraphics::DrawText(const IText& text, const char* utf8, const IRECT& r, co
         cairo_rotate(mCr, text.angle * kPi / 180.0);
         cairo_translate(mCr, -r.MW(), -r.MH());
     }
-    cairo_font_extents_t fe;
-    cairo_font_extents(mCr, &fe);
-    cairo_move_to(mCr, box.L, box.T + fe.ascent);
+    cairo_move_to(mCr, box.L, box.T + ascent);
     setSourceColor(text.fgColor, pBlend);
-    cairo_show_text(mCr, utf8);
+    // Each run advances the current point by its own width.
+    for (const FontRegistry::Run& run : mRuns)
+    {
+        mRunText.assign(utf8 + run.begin, run.length);
+        cairo_set_font_face(mCr, run.face);
+        cairo_show_text(mCr, mRunText.c_str());
+    }
     cairo_restore(mCr);
     cairo_new_path(mCr);
 }

@@ -248,6 +248,9 @@ private:
     void applyBlend(const IBlend* pBlend);
     void finishPath(bool fill, const IColor& color, const IBlend* pBlend, float thickness,
                     const IStrokeOptions* options);
+    // Width of utf8 in the text's face (with fallback runs, see FontRegistry::Runs), its box placed
+    // in r and the face's ascent; leaves the runs in mRuns.
+    float layoutText(const IText& text, const char* utf8, const IRECT& r, IRECT* bounds, float* ascent);
     void addDirty(const IRECT& r);
     void drawRegion(const IRECT& r);
     void drawTooltip();
@@ -270,6 +273,8 @@ private:
     std::unique_ptr<ITextEntryControl> mTextEntry;
     std::unique_ptr<IPopupMenuControl> mPopupMenu;
     FontRegistry mFonts;
+    std::vector<FontRegistry::Run> mRuns; // scratch of the text being measured or drawn
+    std::string mRunText;
 
     std::vector<IRECT> mDirty; // logical rectangles, merged as they are added
     FrameStats mStats;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 namespace pomelu::test
 {
@@ -193,25 +194,36 @@ TEST(Text, AlignsInItsRectangleEveryWay)
     EXPECT_NEAR(up.MW(), box.MW(), 3.0f);
 }
 
+// The pixels of one text in "MPlusBold" on a 200 x 100 canvas.
+std::vector<std::uint32_t> renderText(const char* text, Fonts fonts)
+{
+    Canvas c(
+        1.0f, [=](IGraphics& g) { g.DrawText(IText(28, kInk, "MPlusBold"), text, IRECT(0, 0, 200, 100)); },
+        fonts);
+    return Pixels(c.g);
+}
+
 TEST(Text, JapaneseDrawsItsOwnGlyphsNotEmptyBoxes)
 {
     if (!TestFontsPresent())
         GTEST_SKIP() << "fonts missing: run scripts/fetch-fonts.sh";
-    // withJapanese: the three faces; without: only Roboto, which has no kana or kanji, so each
-    // character becomes the same missing-glyph box.
-    auto render = [](const char* text, bool withJapanese)
-    {
-        Canvas c(
-            1.0f,
-            [=](IGraphics& g) { g.DrawText(IText(28, kInk, "MPlusBold"), text, IRECT(0, 0, 200, 100)); },
-            withJapanese ? Fonts::All : Fonts::RobotoOnly);
-        return Pixels(c.g);
-    };
-    const auto boxesA = render("音量", false), boxesB = render("余韻", false);
-    const auto glyphsA = render("音量", true), glyphsB = render("余韻", true);
+    // With only Roboto, which has no kana or kanji, each character becomes the same missing-glyph box.
+    const auto boxesA = renderText("音量", Fonts::RobotoOnly), boxesB = renderText("余韻", Fonts::RobotoOnly);
+    const auto glyphsA = renderText("音量", Fonts::All), glyphsB = renderText("余韻", Fonts::All);
     ASSERT_EQ(boxesA, boxesB) << "without a Japanese face two words draw the same boxes";
     EXPECT_NE(glyphsA, glyphsB) << "each word draws its own glyphs";
     EXPECT_NE(glyphsA, boxesA) << "the glyphs are not the missing-glyph boxes";
+}
+
+TEST(Text, SignsNoRegisteredFaceHasComeFromTheSystemSansSerif)
+{
+    if (!TestFontsPresent())
+        GTEST_SKIP() << "fonts missing: run scripts/fetch-fonts.sh";
+    // Neither sign is in the three faces: drawn in the named face both would be the same box.
+    EXPECT_NE(renderText("\u21E2", Fonts::All), renderText("\u25EB", Fonts::All));
+    // Beside letters the sign takes its own run; the letters stay in their face and line.
+    const auto mixed = renderText("\u21E2 AB", Fonts::All), letters = renderText("AB", Fonts::All);
+    EXPECT_NE(mixed, letters);
 }
 
 TEST(Resources, AMissingOrBrokenFontFallsBackAndSaysSoOnce)

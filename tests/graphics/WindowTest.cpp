@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h> // before Xlib, whose None macro it would meet
 
+#include "Editor.h"
 #include "EditorView.h"
 #include "IControls.h"
 #include "ITextEntryControl.h"
@@ -26,6 +27,7 @@
 #include <X11/keysym.h>
 #include <dirent.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 
@@ -303,6 +305,46 @@ TEST_F(EditorWindowTest, OpensAndClosesTwentyTimesLeavingNothingBehind)
         EXPECT_EQ(loop.timerCount(), timers) << i;
     }
     EXPECT_EQ(openDescriptors(), fds) << "every X connection closed";
+}
+
+// The product's own editor in the window: a theme button repaints the whole window in its palette
+// at the next idle tick, and a chip dragged along the routing strip reorders the very next block.
+TEST_F(EditorWindowTest, AThemeClickRepaintsAndAChipDragReordersTheNextBlock)
+{
+    editor::InstallEditor(*plug);
+    ASSERT_TRUE(open());
+    auto windowPixel = [&](int x, int y)
+    {
+        XImage* shot = XGetImage(xtest, view().GetWindow(), x, y, 1, 1, AllPlanes, ZPixmap);
+        const unsigned long p = shot != nullptr ? XGetPixel(shot, 0, 0) & 0xFFFFFF : 0;
+        if (shot != nullptr)
+            XDestroyImage(shot);
+        return p;
+    };
+    EXPECT_EQ(windowPixel(5, 5), 0xFDF7FCu) << "the POMELU background";
+    moveTo(507, 33); // "DARK"
+    button(true);
+    button(false);
+    loop.runUntil([&] { return windowPixel(5, 5) == 0x1F182Bu; }, 2000ms);
+    EXPECT_EQ(windowPixel(5, 5), 0x1F182Bu) << "the DARK background";
+    EXPECT_EQ(plug->GetParam(kTheme)->Value(), 1.0);
+    for (const Edit& e : instance.componentHandler().edits())
+        EXPECT_NE(e.id, static_cast<Steinberg::Vst::ParamID>(kTheme)) << "the theme is not announced";
+
+    // POP from the first slot past the strip's right end; the strip is 938 units wide in 11 slots.
+    const float y = 125;
+    moveTo(63, y);
+    button(true);
+    for (float x = 83; x < 1000; x += 40)
+        moveTo(x, y);
+    button(false);
+    dsp::ModuleOrder moved = dsp::defaultModuleOrder();
+    std::rotate(moved.begin(), moved.begin() + 1, moved.end());
+    EXPECT_EQ(plug->getModuleOrder(), moved);
+    std::vector<double> l(256), r(256);
+    double* io[2] = {l.data(), r.data()};
+    ASSERT_EQ(instance.process64(io, io, 2, 2, 256), Steinberg::kResultOk);
+    EXPECT_EQ(plug->getEngine().currentSettings().order, moved);
 }
 
 // A frame that offers no run loop: the view has no clock and refuses to open.

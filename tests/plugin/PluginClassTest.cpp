@@ -157,22 +157,3 @@ TEST(PluginClass, IdlePassesMeterRecordsToTheMeterControl)
     EXPECT_EQ(editor.messages.back().data.size(), 28u);
     plug->AttachEditor(nullptr);
 }
-
-TEST(PluginClass, UndoSwapsTheOrderAndResetRemembersTheReplacedOne)
-{
-    auto plug = makePlug();
-    dsp::ModuleOrder a = dsp::defaultModuleOrder();
-    std::swap(a[1], a[2]);
-    plug->setModuleOrder(a, true);
-    plug->undoModuleOrder();
-    EXPECT_EQ(plug->getModuleOrder(), dsp::defaultModuleOrder());
-    plug->undoModuleOrder();
-    EXPECT_EQ(plug->getModuleOrder(), a);
-    plug->resetModuleOrder();
-    EXPECT_EQ(plug->getModuleOrder(), dsp::defaultModuleOrder());
-    EXPECT_EQ(plug->undoOrder, a);
-    plug->undoModuleOrder();
-    EXPECT_EQ(plug->getModuleOrder(), a);
-    plug->setModuleOrder(dsp::defaultModuleOrder(), false);
-    EXPECT_EQ(plug->undoOrder, dsp::defaultModuleOrder());
-}

@@ -21,45 +21,10 @@
 namespace pomelu::tools
 {
 
-int findPreset(const std::vector<std::string>& names, const std::string& name)
-{
-    const std::string_view wanted = trim(name);
-    for (std::size_t i = 0; i < names.size(); ++i)
-        if (equalsIgnoreCase(names[i], wanted))
-            return static_cast<int>(i);
-    std::string list;
-    for (const std::string& n : names)
-        list += (list.empty() ? "" : ", ") + n;
-    throwUsageError("unknown preset '" + std::string(wanted) + "' (presets: " + list + ")");
-}
-
 void applySettings(Effect& effect, const RenderOptions& options)
 {
-    const std::vector<ParameterDescription> parameters = effect.parameters();
-
-    // Check every name and value before touching the effect, so one bad --set reports itself first.
-    std::vector<std::pair<int, double>> values;
-    for (const ParameterSetting& setting : options.settings)
-    {
-        const ParameterDescription& p = findParameter(parameters, setting.name);
-        values.emplace_back(p.index, parseParameterValue(p, setting.value));
-    }
-    const std::optional<int> preset =
-        options.presetName ? std::optional<int>(findPreset(effect.presetNames(), *options.presetName))
-                           : std::nullopt;
-
-    if (options.statePath)
-    {
-        const std::vector<std::uint8_t> bytes = readBinaryFile(*options.statePath);
-        if (bytes.empty() || !effect.setState(bytes))
-            throwIoError("--state '" + *options.statePath + "': not a state this plug-in can load");
-    }
-    if (preset)
-        effect.restorePreset(*preset);
-    for (const auto& [index, value] : values)
-        effect.setParameter(index, value);
-    if (options.order)
-        effect.setModuleOrder(*options.order);
+    applySettings(effect,
+                  PluginSettings{options.statePath, options.presetName, options.settings, options.order});
 }
 
 namespace

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "Effect.h"
 #include "Loudness.h"
 #include "Options.h"
+#include "PluginSettings.h"
 #include "Progress.h"
 
 #include <cstdio>
@@ -14,12 +14,8 @@
 namespace pomelu::tools
 {
 
-// Applies the command line's settings to the effect in host order: state, preset, each --set, order.
-// Throws ToolError: usage for unknown names or bad values, I/O for an unreadable or refused state.
+// The command line's --state, --preset, --set and --order, applied as PluginSettings.h says.
 void applySettings(Effect& effect, const RenderOptions& options);
-
-// The preset index for a name, case-insensitive; throws ToolError (usage) listing the names.
-int findPreset(const std::vector<std::string>& names, const std::string& name);
 
 // What the delivery stage did to reach a loudness target.
 struct DeliveryFigures

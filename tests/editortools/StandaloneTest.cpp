@@ -1,0 +1,313 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <gtest/gtest.h> // before the X headers: Xlib's None clashes with gtest
+
+#include "AllocationCounter.h"
+#include "BlockProcessor.h"
+#include "LockCounter.h"
+#include "PomeluEffect.h"
+#include "XvfbServer.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <jack/jack.h>
+
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace pomelu::tools;
+using namespace std::chrono_literals;
+
+TEST(StandaloneAudio, BlocksOfAnyLengthNeitherAllocateNorLockAndSoundAsOneLongBlock)
+{
+    constexpr int kMaxBlock = 256;
+    PomeluEffect pieces("test"), whole("test");
+    for (auto* effect : {&pieces, &whole})
+        ASSERT_TRUE(effect->instance().setup(48000, effect == &pieces ? kMaxBlock : 4096,
+                                             Steinberg::Vst::kSample32, Steinberg::Vst::SpeakerArr::kStereo,
+                                             Steinberg::Vst::kRealtime));
+    BlockProcessor chunked(pieces.instance(), kMaxBlock), single(whole.instance(), 4096);
+
+    std::vector<float> in[2], outA[2], outB[2];
+    for (auto* v : {&in[0], &in[1], &outA[0], &outA[1], &outB[0], &outB[1]})
+        v->resize(4096);
+    std::int64_t total = 0, phase = 0;
+    for (const int frames : {0, 1, 255, 256, 257, 1000, 4096})
+    {
+        for (int i = 0; i < frames; ++i, ++phase)
+            for (int c = 0; c < 2; ++c)
+                in[c][i] = static_cast<float>(0.5 * std::sin(0.03 * (c + 1) * static_cast<double>(phase)));
+        float* inputs[2] = {in[0].data(), in[1].data()};
+        float* a[2] = {outA[0].data(), outA[1].data()};
+        float* b[2] = {outB[0].data(), outB[1].data()};
+        const std::size_t locks = pomelu::test::threadMutexLockCount();
+        {
+            pomelu::test::AllocationScope scope;
+            chunked.process(inputs, a, frames, 120.0);
+            EXPECT_EQ(scope.allocations(), 0u) << frames;
+        }
+        EXPECT_EQ(pomelu::test::threadMutexLockCount(), locks) << frames;
+        single.process(inputs, b, frames, 120.0);
+        for (int c = 0; c < 2; ++c)
+            for (int i = 0; i < frames; ++i)
+                ASSERT_EQ(outA[c][i], outB[c][i])
+                    << "frames " << frames << ", channel " << c << ", sample " << i;
+        total += frames;
+    }
+    EXPECT_EQ(chunked.framesProcessed(), total);
+}
+
+namespace
+{
+// A JACK server of its own with the dummy driver, under a name no other test or user has.
+class JackServer
+{
+public:
+    JackServer() : serverName("pomelu-test-" + std::to_string(::getpid()) + "-" + std::to_string(++started))
+    {
+        pid = fork();
+        if (pid == 0)
+        {
+            const int devNull = open("/dev/null", O_RDWR);
+            dup2(devNull, STDOUT_FILENO);
+            dup2(devNull, STDERR_FILENO);
+            execlp("jackd", "jackd", "-n", serverName.c_str(), "-d", "dummy", "-r", "48000", "-p", "256",
+                   static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // Up once a client can join it.
+        for (auto until = std::chrono::steady_clock::now() + 20s;
+             pid > 0 && std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(50ms))
+        {
+            if (waitpid(pid, nullptr, WNOHANG) == pid)
+            {
+                pid = -1;
+                break;
+            }
+            if (jack_client_t* c = client())
+            {
+                jack_client_close(c);
+                up = true;
+                return;
+            }
+        }
+    }
+    ~JackServer()
+    {
+        if (pid > 0)
+        {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+    bool running() const { return up; }
+    const std::string& name() const { return serverName; }
+    jack_client_t* client() const
+    {
+        jack_status_t status{};
+        jack_set_error_function([](const char*) {}); // a server not yet up is expected here
+        jack_set_info_function([](const char*) {});
+        return jack_client_open("pomelu-test-probe",
+                                static_cast<jack_options_t>(JackNoStartServer | JackServerName), &status,
+                                serverName.c_str());
+    }
+
+private:
+    static inline int started = 0;
+    std::string serverName;
+    pid_t pid = -1;
+    bool up = false;
+};
+
+// pomelu-standalone as a child with DISPLAY and JACK_DEFAULT_SERVER set and stderr in a file.
+struct StandaloneProcess
+{
+    pid_t pid = -1;
+    std::string errPath = "/tmp/pomelu-standalone-test-" + std::to_string(::getpid()) + ".err";
+
+    StandaloneProcess(const std::string& display, const std::string& jackServer,
+                      const std::vector<std::string>& args)
+    {
+        pid = fork();
+        if (pid == 0)
+        {
+            setenv("DISPLAY", display.c_str(), 1);
+            setenv("JACK_DEFAULT_SERVER", jackServer.c_str(), 1);
+            const int devNull = open("/dev/null", O_RDWR);
+            const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(devNull, STDOUT_FILENO);
+            dup2(err, STDERR_FILENO);
+            std::vector<char*> argv{const_cast<char*>(POMELU_STANDALONE_PATH)};
+            for (const std::string& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+    }
+    ~StandaloneProcess()
+    {
+        if (pid > 0)
+        {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        std::remove(errPath.c_str());
+    }
+    // The exit status, or -1 when it did not end in time (it is then killed).
+    int wait()
+    {
+        int status = 0;
+        for (auto until = std::chrono::steady_clock::now() + 30s; std::chrono::steady_clock::now() < until;
+             std::this_thread::sleep_for(20ms))
+            if (waitpid(pid, &status, WNOHANG) == pid)
+            {
+                pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+        return -1;
+    }
+    std::string stderrText() const
+    {
+        std::ifstream f(errPath);
+        std::stringstream s;
+        s << f.rdbuf();
+        return s.str();
+    }
+};
+
+bool eventually(const std::function<bool()>& condition)
+{
+    for (auto until = std::chrono::steady_clock::now() + 30s; std::chrono::steady_clock::now() < until;
+         std::this_thread::sleep_for(20ms))
+        if (condition())
+            return true;
+    return false;
+}
+
+// The standalone's top-level window, found by its title; 0 while there is none.
+Window findWindow(Display* display)
+{
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    Window found = 0;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) != 0)
+        for (unsigned i = 0; i < count && found == 0; ++i)
+        {
+            char* name = nullptr;
+            if (XFetchName(display, children[i], &name) != 0 && name != nullptr)
+            {
+                if (std::string(name) == "Pomelu Rarorud Izad")
+                    found = children[i];
+                XFree(name);
+            }
+        }
+    if (children != nullptr)
+        XFree(children);
+    return found;
+}
+
+// What a window manager sends when the user closes the window.
+void sendDeleteWindow(Display* display, Window window)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+}
+
+// The seconds of the last "stopped after N s of audio" line, -1 without one.
+double secondsProcessed(const std::string& text)
+{
+    const std::string key = "stopped after ";
+    const std::size_t at = text.rfind(key);
+    return at == std::string::npos ? -1.0 : std::atof(text.c_str() + at + key.size());
+}
+} // namespace
+
+// The program's own story: JACK when a server runs, else the example voice in a loop; --file
+// always loops the file; the window manager's close, SIGINT and SIGTERM all end it cleanly.
+TEST(StandaloneProgram, RunsWithJackOrAFileAndClosesCleanly)
+{
+    pomelu::test::XvfbServer xvfb;
+    if (!xvfb.running())
+        GTEST_SKIP() << xvfb.error();
+    enum class Close
+    {
+        WindowManager,
+        Interrupt,
+        Terminate
+    };
+    const struct
+    {
+        const char* name;
+        bool jackServer;
+        std::vector<std::string> args;
+        Close close;
+        const char* says;
+    } cases[] = {
+        {"JACK",
+         true,
+         {"--preset", "Podcast"},
+         Close::Interrupt,
+         "JACK client 'pomelu-standalone' at 48000 Hz"},
+        {"no server: the example voice", false, {}, Close::WindowManager, "no JACK server is running"},
+        {"--file beside a server",
+         true,
+         {"--file", POMELU_EXAMPLE_VOICE},
+         Close::Terminate,
+         "voice.wav' in a loop"},
+    };
+    Display* observer = XOpenDisplay(xvfb.display().c_str());
+    ASSERT_NE(observer, nullptr);
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<JackServer> jack;
+        if (c.jackServer)
+        {
+            jack = std::make_unique<JackServer>();
+            if (!jack->running())
+                GTEST_SKIP() << "jackd (package jackd2) is not installed or did not start";
+        }
+        StandaloneProcess program(xvfb.display(), jack ? jack->name() : "pomelu-test-no-such-server", c.args);
+        Window window = 0;
+        ASSERT_TRUE(eventually([&] { return (window = findWindow(observer)) != 0; })) << program.stderrText();
+
+        if (c.jackServer && c.close == Close::Interrupt)
+        {
+            jack_client_t* probe = jack->client();
+            ASSERT_NE(probe, nullptr);
+            for (const char* port : {"in_1", "in_2", "out_1", "out_2"})
+            {
+                jack_port_t* p = jack_port_by_name(probe, ("pomelu-standalone:" + std::string(port)).c_str());
+                ASSERT_NE(p, nullptr) << port;
+                EXPECT_EQ(jack_port_connected(p), 1) << port << " is connected to its system port";
+            }
+            jack_client_close(probe);
+        }
+        std::this_thread::sleep_for(200ms); // a little audio for the closing line to count
+        if (c.close == Close::WindowManager)
+            sendDeleteWindow(observer, window);
+        else
+            kill(program.pid, c.close == Close::Interrupt ? SIGINT : SIGTERM);
+        EXPECT_EQ(program.wait(), 0) << program.stderrText();
+        const std::string text = program.stderrText();
+        EXPECT_NE(text.find(c.says), std::string::npos) << text;
+        EXPECT_GT(secondsProcessed(text), 0.0) << text;
+        EXPECT_TRUE(eventually([&] { return findWindow(observer) == 0; }));
+    }
+    XCloseDisplay(observer);
+}

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "PluginSettings.h"
+#include "dsp/ModuleId.h"
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace pomelu::tools
+{
+
+struct AudioClip;
+class OffscreenEditor;
+class PomeluEffect;
+
+// The pomelu-snapshot command line.
+struct SnapshotOptions
+{
+    std::string outputPath;
+    std::optional<int> theme; // "Theme" value: 0 pomelu, 1 dark, 2 cool
+    bool routingPage = true;
+    bool creativePage = false;
+    dsp::ModuleId module = dsp::ModuleId::Eq;
+    int tab = 0;
+    float scale = 1.0f;
+    PluginSettings plugin;
+    std::optional<std::string> audioPath;
+    bool help = false;
+};
+
+// Throws ToolError (usage) with a one-line message for anything malformed or contradictory (a
+// studio half with the routing page, a module or tab with the studio page, a tab the module's
+// detail card does not have, a scale outside the editor's size limits).
+SnapshotOptions parseSnapshotArguments(const std::vector<std::string>& arguments);
+const char* snapshotUsage();
+
+// Plays the clip to the plug-in block by block as a host does, 512 frames at a time, ticking the
+// editor every 20 ms of audio as the host's timer would, so the displays follow the sound (their
+// queues hold about a second: ticking only at the end would show the file's start); the last half
+// second is drawn frame by frame, and a few ticks after the end drain what is queued.
+void playThrough(PomeluEffect& effect, OffscreenEditor& editor, const AudioClip& clip);
+
+// The whole of pomelu-snapshot without argv[0]; returns the exit status (0, 1 file error, 2
+// command-line error). Errors are one line on err, "pomelu-snapshot: ...".
+int runSnapshotTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+
+} // namespace pomelu::tools
