@@ -38,8 +38,8 @@ struct StereoLine
 // its own would get); a mono block runs one plain lane and leaves channel 1's state untouched.
 //
 // Threads: prepare, applySettings and process run on the host's audio (or setup) thread, never
-// concurrently. The meter taps are plain doubles that the UI may read at any time; a torn read
-// only shows an old meter value.
+// concurrently. The meter taps are atomic doubles, written at the end of a block, that the UI may
+// read at any time.
 class RackEngine
 {
 public:
