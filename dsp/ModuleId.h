@@ -51,6 +51,25 @@ constexpr bool isValidModuleOrder(const ModuleOrder& order) noexcept
     return true;
 }
 
+// An order in one 64-bit word, entry i in bits 4i to 4i+3, so that it can be handed between threads
+// as one atomic value. Eleven entries of 0 to 10 fit; larger entries keep their low four bits.
+constexpr std::uint64_t packModuleOrder(const ModuleOrder& order) noexcept
+{
+    std::uint64_t word = 0;
+    for (int i = 0; i < kNumModules; ++i)
+        word |= static_cast<std::uint64_t>(static_cast<unsigned>(order[static_cast<std::size_t>(i)]) & 0xFu)
+                << (4 * i);
+    return word;
+}
+
+constexpr ModuleOrder unpackModuleOrder(std::uint64_t word) noexcept
+{
+    ModuleOrder order{};
+    for (int i = 0; i < kNumModules; ++i)
+        order[static_cast<std::size_t>(i)] = static_cast<ModuleId>((word >> (4 * i)) & 0xFu);
+    return order;
+}
+
 // Enumerator names ("PopCut") and the routing strip's short labels ("POP").
 const char* moduleName(ModuleId id) noexcept;
 const char* moduleShortLabel(ModuleId id) noexcept;

@@ -67,16 +67,11 @@ void RackEngine::prepare(double newSampleRate, int maxBlockSize)
     sampleRate = sanitiseSampleRate(newSampleRate);
     const auto blockSize = static_cast<std::size_t>(std::max(maxBlockSize, 1));
 
-    levelEnvelope = 0.0;
-    levelerGain = 1.0;
-    compGain = 1.0;
     phaserPhase = 0.0;
     tremoloPhase = 0.0;
     inputGain = 1.0;
     outputGain = 1.0;
     filtersPrimed = false;
-    for (int ch = 0; ch < 2; ++ch)
-        distortionPrev[ch] = clipGuardPrev[ch] = 0.0;
 
     // assign() reallocates only when the line must grow.
     delayLine.assign(delayLineLength(sampleRate, blockSize));
@@ -89,20 +84,48 @@ void RackEngine::prepare(double newSampleRate, int maxBlockSize)
         for (auto& index : channel)
             index = 0;
 
+    clearMemories();
     resetFilters();
+}
+
+template <class Action> void RackEngine::forEachSection(Action action) noexcept
+{
+    for (StereoBiquad* s : {&popCut, &sClear, &phaserBell, &lowCutA, &lowCutB, &highCutA, &highCutB,
+                            &delayLowCutFilter, &delayHighCutFilter, &reverbToneFilter})
+        action(*s);
+    for (auto& band : eqBands)
+        action(band);
+}
+
+void RackEngine::clearMemories() noexcept
+{
+    clearHeldWhileBypassed();
+    levelEnvelope = 0.0;
+    levelerGain = 1.0;
+    compGain = 1.0;
+    for (int ch = 0; ch < 2; ++ch)
+        distortionPrev[ch] = clipGuardPrev[ch] = 0.0;
+    std::fill(delayLine.samples.begin(), delayLine.samples.end(), 0.0);
+    std::fill(preDelayLine.samples.begin(), preDelayLine.samples.end(), 0.0);
+}
+
+void RackEngine::clearHeldWhileBypassed() noexcept
+{
+    forEachSection([](StereoBiquad& s) { s.clearState(); });
+    for (auto& channel : combs)
+        for (auto& comb : channel)
+            std::fill(comb.begin(), comb.end(), 0.0);
 }
 
 void RackEngine::resetFilters() noexcept
 {
-    for (StereoBiquad* s : {&popCut, &sClear, &phaserBell, &lowCutA, &lowCutB, &highCutA, &highCutB,
-                            &delayLowCutFilter, &delayHighCutFilter, &reverbToneFilter})
-        s->clear();
-    for (auto& band : eqBands)
-        band.clear();
+    forEachSection([](StereoBiquad& s) { s.clear(); });
 }
 
 void RackEngine::applySettings(const RackSettings& newSettings) noexcept
 {
+    if (settings.bypass && !newSettings.bypass)
+        clearHeldWhileBypassed();
     settings = newSettings;
     applyFilterSettings();
     filtersPrimed = true;

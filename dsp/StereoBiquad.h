@@ -40,6 +40,8 @@ struct alignas(16) StereoBiquad
                 double newQ, double newGainDb) noexcept;
     // BiquadSection::clear for both channels.
     void clear() noexcept;
+    // Both channels' state to zero; designs and coefficients stay.
+    void clearState() noexcept { z1[0] = z1[1] = z2[0] = z2[1] = 0.0; }
 
     // One channel's section as a BiquadSection of its own (a copy).
     BiquadSection channel(int ch) const noexcept;

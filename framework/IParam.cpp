@@ -1,27 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "IParam.h"
 
+#include "ValueText.h"
+
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 namespace iplug
 {
-
-namespace
-{
-
-int decimalsForStep(double step)
-{
-    if (!(step > 0.0) || step >= 1.0)
-        return 0;
-    // 0.1 -> 1, 0.01 -> 2; the small margin keeps 0.1's binary error from giving 2.
-    return std::clamp(static_cast<int>(std::ceil(-std::log10(step) - 1e-9)), 0, 15);
-}
-
-} // namespace
 
 void IParam::initCommon(EParamType type, const char* name, double defaultVal, double minVal, double maxVal,
                         double step, const char* label)
@@ -32,7 +18,7 @@ void IParam::initCommon(EParamType type, const char* name, double defaultVal, do
     mMin = std::min(minVal, maxVal);
     mMax = std::max(minVal, maxVal);
     mStep = step > 0.0 ? step : 0.0;
-    mDecimals = decimalsForStep(mStep);
+    mDecimals = DecimalsForStep(mStep);
     mDefault = mMin; // Constrain below falls back to it for a NaN default
     mDefault = Constrain(defaultVal);
     mValue.store(mDefault, std::memory_order_relaxed);
@@ -132,29 +118,17 @@ void IParam::GetDisplay(double plain, std::string& out) const
             return;
         }
     }
-    char buf[64];
-    double v = plain;
-    if (v == 0.0)
-        v = 0.0; // no "-0.0"
-    std::snprintf(buf, sizeof buf, "%.*f", mDecimals, v);
-    // A value that rounds to zero shows as "0.0", not "-0.0".
-    if (buf[0] == '-' && std::strspn(buf + 1, "0.") == std::strlen(buf + 1))
-        std::memmove(buf, buf + 1, std::strlen(buf));
-    out = buf;
+    out = FormatDecimals(plain, mDecimals);
 }
 
-double IParam::StringToValue(const char* text) const
+std::optional<double> IParam::StringToValue(std::string_view text) const
 {
-    if (text == nullptr)
-        return Value();
-    for (int i = 0; i < NDisplayTexts(); ++i)
-        if (mTexts[static_cast<std::size_t>(i)] == text)
-            return Constrain(i);
-    char* end = nullptr;
-    const double v = std::strtod(text, &end);
-    if (end == text || std::isnan(v))
-        return Value();
-    return Constrain(v);
+    if (const auto index = FindValueText(mTexts, text))
+        return Constrain(*index);
+    const auto number = ParseNumber(text, mLabel);
+    if (!number || (GetStepped() && *number != std::floor(*number)))
+        return std::nullopt;
+    return Constrain(*number);
 }
 
 } // namespace iplug

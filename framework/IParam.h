@@ -3,7 +3,9 @@
 
 #include <atomic>
 #include <initializer_list>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace iplug
@@ -68,7 +70,7 @@ public:
     bool GetStepped() const { return mType == kTypeBool || mType == kTypeEnum; }
     // Host step count: 0 for continuous parameters, values - 1 for bools and enums.
     int GetStepCount() const;
-    // Decimals of the value text: step 0.1 shows one, 0.01 two, 1 and 10 none.
+    // Decimals of the value text: step 0.1 shows one, 0.01 two, 1 and 10 none (DecimalsForStep).
     int GetDisplayPrecision() const { return mDecimals; }
 
     const char* GetName() const { return mName.c_str(); }
@@ -79,13 +81,15 @@ public:
     // Text for a bool or enum value, or nullptr when there is none.
     const char* GetDisplayText(int value) const;
 
-    // Value text without the label: decimals from the step, enum and bool texts. Allocates (UI thread).
+    // Value text without the label: decimals from the step, enum and bool texts; the same in every
+    // locale (ValueText.h). Allocates (UI thread).
     void GetDisplay(std::string& out) const { GetDisplay(Value(), out); }
     void GetDisplay(double plain, std::string& out) const;
 
-    // A display text (enum or bool text, or a number with an optional label) back to a constrained
-    // plain value. An unreadable text gives the current value.
-    double StringToValue(const char* text) const;
+    // Text typed by a user or sent by a host, as a constrained plain value: a bool or enum value
+    // text (FindValueText), or a number, optionally followed by the label (ParseNumber), which for a
+    // bool or enum must be a whole index. Nothing for any other text, so a typo never becomes a value.
+    std::optional<double> StringToValue(std::string_view text) const;
 
 private:
     void initCommon(EParamType type, const char* name, double defaultVal, double minVal, double maxVal,

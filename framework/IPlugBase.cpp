@@ -96,16 +96,20 @@ bool IPlugBase::SerializeParams(IByteChunk& chunk) const
     return chunk.Size() > 0;
 }
 
-int IPlugBase::UnserializeParams(const IByteChunk& chunk, int startPos)
+int IPlugBase::UnserializeParams(const IByteChunk& chunk, int startPos, int count)
 {
+    if (count < 0)
+        count = NParams();
+    const std::int64_t end = static_cast<std::int64_t>(startPos) + 8 * static_cast<std::int64_t>(count);
+    if (count > NParams() || startPos < 0 || end > chunk.Size())
+        return -1;
     int pos = startPos;
-    for (const auto& param : mParams)
+    for (int i = 0; i < count; ++i)
     {
         double v = 0.0;
         pos = chunk.Get(&v, pos);
-        if (pos < 0)
-            break;
-        param->Set(param->FiniteOrDefault(v));
+        IParam& param = *mParams[static_cast<std::size_t>(i)];
+        param.Set(param.FiniteOrDefault(v));
     }
     for (int i = 0; i < NParams(); ++i)
         OnParamChange(i);

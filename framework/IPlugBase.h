@@ -21,15 +21,11 @@ struct Config
     int nPresets = 0;
     const char* channelIOStr = "1-1 2-2"; // accepted in-out channel pairs
     const char* pluginName = "";
-    const char* productName = "";
     const char* mfrName = "";
     int vendorVersion = 0x00010000; // 16-bit major, 8-bit minor, 8-bit patch
     std::uint32_t uniqueID = 0;     // four-character plug-in code
     std::uint32_t mfrID = 0;        // four-character maker code
     int latency = 0;
-    bool plugDoesMidiIn = false;
-    bool plugDoesMidiOut = false;
-    bool plugDoesMPE = false;
     bool plugHasUI = false;
     int editorWidth = 0;
     int editorHeight = 0;
@@ -60,9 +56,11 @@ void* GetModuleHandle();
 
 // The format-independent plug-in: parameters, presets, state, processing and editor hooks.
 //
-// Threads: the reset and block hooks run on the host's audio thread (the reset hook while
-// processing is stopped); everything else runs on the UI thread. They share only the parameters'
-// atomic values and the senders' queues.
+// Threads: the block hook, OnAudioResumed and the processing values (sample rate, block size,
+// tempo, connected channels) belong to the host's audio thread; the reset hook runs on the thread
+// that activates processing, never during a block; everything else runs on the UI thread. Audio
+// and UI share the parameters' atomic values, a format wrapper's host bypass and the senders'
+// queues; a preset recalled by the host's program change runs on the audio thread.
 class IPlugBase : public IEditorDelegate
 {
 public:
@@ -91,22 +89,27 @@ public:
     // Host-notifying setter: stores the value, tells the host the plug-in changed it and updates the
     // editor. UI thread.
     void SetParameterValueFromPlugin(int idx, double normalized);
+    // Around several changes the host should take as one (one undo step): a format wrapper makes
+    // them one group edit where the host offers that. UI thread; pairs may not nest.
+    virtual void StartGroupEdit() {}
+    virtual void FinishGroupEdit() {}
 
     // --- state (UI thread)
     // Appends every parameter's plain value in index order. True when the chunk holds any byte.
     bool SerializeParams(IByteChunk& chunk) const;
-    // Reads one double per parameter from startPos, constrained. Returns the position behind the
-    // last value, or -1 at the first parameter without 8 bytes left (later ones keep their values).
-    // OnParamChange runs for every parameter either way.
-    int UnserializeParams(const IByteChunk& chunk, int startPos);
+    // Reads `count` doubles from startPos into the first `count` parameters (all by default; a
+    // chunk of an older version may hold fewer, and the later parameters keep their values), each
+    // constrained, a non-finite one as the default, then runs OnParamChange for every parameter.
+    // Returns the position behind the last value, or -1 with nothing changed when the chunk holds
+    // fewer values there or count is out of range.
+    int UnserializeParams(const IByteChunk& chunk, int startPos, int count = -1);
     virtual bool SerializeState(IByteChunk& chunk) const { return SerializeParams(chunk); }
+    // Returns the position behind the plug-in's state (where a format wrapper's own data follows),
+    // or -1 when the chunk holds no whole, consistent state: then nothing has changed.
     virtual int UnserializeState(const IByteChunk& chunk, int startPos)
     {
         return UnserializeParams(chunk, startPos);
     }
-    // Where the format wrapper's own data follows the chunk just read, given UnserializeState's result:
-    // that result by default; a plug-in accepting complete chunks of older versions may say more.
-    virtual int StateChunkEnd(int unserializeResult) const { return unserializeResult; }
 
     // --- presets
     int NPresets() const { return static_cast<int>(mPresets.size()); }
@@ -134,6 +137,10 @@ public:
     virtual void OnReset() {}
     // Audio thread. Default: copies inputs to outputs, silence for outputs without an input.
     virtual void ProcessBlock(double** inputs, double** outputs, int nFrames);
+    // Audio thread, before the first block after a pause in the audio the plug-in hears: the host
+    // stopped processing, or bypassed the plug-in without running it. What the plug-in remembers of
+    // the audio before the pause is stale. Must not allocate, lock or wait.
+    virtual void OnAudioResumed() {}
     virtual void OnParamChange(int /*idx*/) {}
     virtual void OnIdle() {}
     virtual void OnUIOpen() {}

@@ -4,6 +4,7 @@
 #include "AudioBuffers.h"
 
 #include "Utf16.h"
+#include "ValueText.h"
 
 #include "pluginterfaces/base/ustring.h"
 #include "pluginterfaces/vst/ivstparameterchanges.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace iplug
@@ -32,8 +34,8 @@ constexpr int32 kLargestConversionBlock = 1 << 16;
 constexpr int32 kLargestAnnouncedBlock = 1 << 16;
 // Far beyond any state this plug-in writes: a stream that goes on past it is not one of ours.
 constexpr int kLargestStateBytes = 16 << 20;
-// An A/B switch queues begin, perform and end for every parameter; room for a few such bursts
-// between two ticks.
+// An A/B switch queues a group around begin, perform and end for every parameter; room for a few
+// such bursts between two ticks.
 constexpr std::size_t kEditQueueReserve = 1024;
 
 void copyString(const char* utf8, String128 dst)
@@ -104,8 +106,6 @@ IPlugVST3::~IPlugVST3()
     std::lock_guard lock(mUiMutex);
     if (mComponentHandler != nullptr)
         mComponentHandler->release();
-    if (mHostContext != nullptr)
-        mHostContext->release();
 }
 
 int IPlugVST3::PresetIndexFromNormalized(double normalized) const
@@ -176,16 +176,11 @@ bool IPlugVST3::AcquireForIdle()
 
 // ------------------------------------------------------------------ IPluginBase
 
-tresult PLUGIN_API IPlugVST3::initialize(FUnknown* context)
+tresult PLUGIN_API IPlugVST3::initialize(FUnknown* /*context*/)
 {
     // A host may initialise the component and the controller: both are this object.
     if (mInitCount++ > 0)
         return kResultOk;
-    if (context != nullptr)
-    {
-        mHostContext = context;
-        mHostContext->addRef();
-    }
     if (mUseIdleThread)
         IdleThread::Add(this);
     return kResultOk;
@@ -206,11 +201,6 @@ tresult PLUGIN_API IPlugVST3::terminate()
     {
         mComponentHandler->release();
         mComponentHandler = nullptr;
-    }
-    if (mHostContext != nullptr)
-    {
-        mHostContext->release();
-        mHostContext = nullptr;
     }
     return kResultOk;
 }
@@ -293,7 +283,7 @@ tresult PLUGIN_API IPlugVST3::setState(IBStream* state)
     int pos = -1;
     {
         std::lock_guard lock(mUiMutex);
-        pos = StateChunkEnd(UnserializeState(chunk, 0));
+        pos = UnserializeState(chunk, 0);
         if (pos >= 0)
         {
             // Both words are missing from states of older versions: the bypass then stays as it is
@@ -377,7 +367,6 @@ tresult PLUGIN_API IPlugVST3::setupProcessing(ProcessSetup& setup)
 {
     if (canProcessSampleSize(setup.symbolicSampleSize) != kResultTrue)
         return kResultFalse;
-    mSampleSize = setup.symbolicSampleSize;
     const int32 block = setup.maxSamplesPerBlock > 0
                             ? std::min(setup.maxSamplesPerBlock, kLargestAnnouncedBlock)
                             : kFallbackBlockSize;
@@ -397,8 +386,10 @@ void IPlugVST3::sizeConversionBuffers(int block)
     }
 }
 
-tresult PLUGIN_API IPlugVST3::setProcessing(TBool /*state*/)
+tresult PLUGIN_API IPlugVST3::setProcessing(TBool state)
 {
+    if (!state)
+        mAudioPaused.store(true, std::memory_order_release);
     return kResultOk;
 }
 
@@ -476,6 +467,11 @@ tresult PLUGIN_API IPlugVST3::process(ProcessData& data)
         return kNotInitialized;
     }
     const bool bypassed = mHostBypass.load(std::memory_order_relaxed);
+    // The host bypass skips the plug-in: the block after it follows a pause, as after a stop.
+    if (bypassed)
+        mAudioPaused.store(true, std::memory_order_relaxed);
+    else if (mAudioPaused.exchange(false, std::memory_order_acq_rel))
+        OnAudioResumed();
 
     if (is64)
     {
@@ -617,12 +613,22 @@ tresult PLUGIN_API IPlugVST3::getParamValueByString(ParamID id, TChar* string, P
     if (id < static_cast<ParamID>(NParams()))
     {
         const IParam* p = GetParam(static_cast<int>(id));
-        valueNormalized = p->ToNormalized(p->StringToValue(text.c_str()));
+        const std::optional<double> plain = p->StringToValue(text);
+        if (!plain)
+            return kResultFalse;
+        valueNormalized = p->ToNormalized(*plain);
         return kResultOk;
     }
     if (id == BypassParamId())
     {
-        valueNormalized = text == "on" || text == "1" ? 1.0 : 0.0;
+        static const std::string kTexts[] = {"off", "on"};
+        const std::optional<double> number = ParseNumber(text);
+        std::optional<int> state = FindValueText(kTexts, text);
+        if (!state && number && (*number == 0.0 || *number == 1.0))
+            state = static_cast<int>(*number);
+        if (!state)
+            return kResultFalse;
+        valueNormalized = *state;
         return kResultOk;
     }
     if (id == ProgramParamId())
@@ -738,10 +744,43 @@ IPlugView* PLUGIN_API IPlugVST3::createView(FIDString name)
 void IPlugVST3::queueEdit(HostEdit::Kind kind, int idx, double value)
 {
     // With no handler nobody would take them; values the host set itself never come this way.
-    if (GetParam(idx) == nullptr || !mHasComponentHandler.load(std::memory_order_relaxed))
+    const bool group = kind == HostEdit::kGroupStart || kind == HostEdit::kGroupFinish;
+    if ((!group && GetParam(idx) == nullptr) || !mHasComponentHandler.load(std::memory_order_relaxed))
         return;
     std::lock_guard lock(mEditMutex);
-    mQueuedEdits.push_back({kind, static_cast<ParamID>(idx), value});
+    mQueuedEdits.push_back({kind, group ? ParamID{0} : static_cast<ParamID>(idx), value});
+}
+
+void IPlugVST3::deliverEdits(IComponentHandler& handler)
+{
+    IComponentHandler2* groups = nullptr; // asked for at the first group of the tick
+    bool asked = false;
+    for (const HostEdit& edit : mEditsInDelivery)
+    {
+        switch (edit.kind)
+        {
+        case HostEdit::kBegin:
+            handler.beginEdit(edit.id);
+            break;
+        case HostEdit::kPerform:
+            handler.performEdit(edit.id, edit.value);
+            break;
+        case HostEdit::kEnd:
+            handler.endEdit(edit.id);
+            break;
+        case HostEdit::kGroupStart:
+        case HostEdit::kGroupFinish:
+            if (!asked && handler.queryInterface(IComponentHandler2::iid,
+                                                 reinterpret_cast<void**>(&groups)) != kResultOk)
+                groups = nullptr;
+            asked = true;
+            if (groups != nullptr)
+                edit.kind == HostEdit::kGroupStart ? groups->startGroupEdit() : groups->finishGroupEdit();
+            break;
+        }
+    }
+    if (groups != nullptr)
+        groups->release();
 }
 
 void IPlugVST3::InformHostOfParamChange(int idx, double normalized)
@@ -749,6 +788,16 @@ void IPlugVST3::InformHostOfParamChange(int idx, double normalized)
     queueEdit(HostEdit::kBegin, idx, 0.0);
     queueEdit(HostEdit::kPerform, idx, normalized);
     queueEdit(HostEdit::kEnd, idx, 0.0);
+}
+
+void IPlugVST3::StartGroupEdit()
+{
+    queueEdit(HostEdit::kGroupStart, -1, 0.0);
+}
+
+void IPlugVST3::FinishGroupEdit()
+{
+    queueEdit(HostEdit::kGroupFinish, -1, 0.0);
 }
 
 void IPlugVST3::BeginInformHostOfParamChange(int idx)
@@ -904,21 +953,7 @@ void IPlugVST3::RunIdleTick()
     // No lock of ours is held from here on: the host may take its own, and may call back in.
     if (handler != nullptr)
     {
-        for (const HostEdit& edit : mEditsInDelivery)
-        {
-            switch (edit.kind)
-            {
-            case HostEdit::kBegin:
-                handler->beginEdit(edit.id);
-                break;
-            case HostEdit::kPerform:
-                handler->performEdit(edit.id, edit.value);
-                break;
-            case HostEdit::kEnd:
-                handler->endEdit(edit.id);
-                break;
-            }
-        }
+        deliverEdits(*handler);
         if (valuesChanged)
             handler->restartComponent(kParamValuesChanged);
         handler->release();

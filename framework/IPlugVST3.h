@@ -25,12 +25,18 @@ namespace iplug
 // Host parameters: the plug-in's own with ids 0..NParams()-1, then the host bypass ("Bypass",
 // kIsBypass) and the program-change parameter over the factory presets.
 //
-// Threads: process() runs on the audio thread and only reads and writes atomics and buffers made in
-// setupProcessing(). Every other call comes from the host's UI thread; those that change plug-in
-// state, and the idle tick, hold the UI mutex, which the audio thread never takes. Calls into the
-// host (restartComponent, beginEdit / performEdit / endEdit) are never made from inside a host's
-// call: they are queued and made by the next idle tick with no lock of ours held, on the host's UI
-// thread while a view is attached (its run loop's timer), otherwise on the process-wide idle thread.
+// Threads: process() runs on the audio thread. It takes no lock and never allocates; it writes the
+// processing values (tempo, connected channels), the parameter values and the host bypass from the
+// block's changes, and a program change in the block recalls that preset right there (the editor
+// and the host hear of it from the next idle tick). setupProcessing(), setActive() and
+// setProcessing() come from the host's set-up thread while no block runs; they take no lock of
+// ours either (setActive(true) runs the reset hook). Every other call comes from the host's UI
+// thread; those that read or change the plug-in's state (setState, getState, a program set from
+// the controller, setComponentHandler, terminate), and the idle tick, hold the UI mutex, which the
+// audio thread never takes. Calls into the host (restartComponent, the edit calls) are never made
+// from inside a host's call: they are queued and made by the next idle tick with no lock of ours
+// held, on the host's UI thread while a view is attached (its run loop's timer), otherwise on the
+// process-wide idle thread.
 class IPlugVST3 : public IPlugBase,
                   public Steinberg::Vst::IComponent,
                   public Steinberg::Vst::IAudioProcessor,
@@ -61,6 +67,11 @@ public:
     // at the same time.
     void RunIdleTick();
     std::recursive_mutex& GetUiMutex() { return mUiMutex; }
+
+    // Queue IComponentHandler2's startGroupEdit and finishGroupEdit around the edits between them;
+    // a host without that interface gets the edits alone.
+    void StartGroupEdit() override;
+    void FinishGroupEdit() override;
 
     // The editor view's attachment, UI thread. While a view is attached, this instance's idle work
     // and its deferred calls into the host run from a timer on the host's run loop (the frame's
@@ -96,7 +107,8 @@ public:
     // the current program (u32). A state that ends before the bypass word leaves the bypass as it
     // is; one without the program word restores the first program, an index past the last the last.
     // The controller's setState/getState are the same calls. Loading a state sends the host no
-    // news: it has just set that state itself.
+    // news: it has just set that state itself. A state that is refused changes nothing, the host
+    // bypass and the program included.
     Steinberg::tresult PLUGIN_API setState(Steinberg::IBStream* state) override;
     Steinberg::tresult PLUGIN_API getState(Steinberg::IBStream* state) override;
 
@@ -188,13 +200,16 @@ private:
         {
             kBegin,
             kPerform,
-            kEnd
+            kEnd,
+            kGroupStart, // IComponentHandler2, where the host offers it
+            kGroupFinish
         };
         Kind kind;
         Steinberg::Vst::ParamID id;
         double value;
     };
     void queueEdit(HostEdit::Kind kind, int idx, double value);
+    void deliverEdits(Steinberg::Vst::IComponentHandler& handler);
 
     // --- IdleThread::Client: the shared thread skips an instance its view's run loop serves.
     bool AcquireForIdle() override;
@@ -211,13 +226,14 @@ private:
     std::atomic<Steinberg::uint32> mRefCount{1};
     const bool mUseIdleThread;
     int mInitCount = 0;
-    Steinberg::FUnknown* mHostContext = nullptr;
     Steinberg::Vst::IComponentHandler* mComponentHandler = nullptr;
 
     Steinberg::Vst::SpeakerArrangement mArrangement; // same on input and output
-    Steinberg::int32 mSampleSize = Steinberg::Vst::kSample32;
     std::atomic<bool> mActive{false};
     std::atomic<bool> mHostBypass{false};
+    // Set by setProcessing(false) and by a block the host bypass skips; the next block that reaches
+    // the plug-in clears it and runs OnAudioResumed first.
+    std::atomic<bool> mAudioPaused{false};
     std::atomic<double> mProgramValue{0.0};
     std::atomic<bool> mPresetRecalledOnAudioThread{false};
     std::atomic<bool> mHostNotifyPending{false};

@@ -5,6 +5,8 @@
 
 #include <fftw3.h>
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cmath>
 #include <mutex>
@@ -91,11 +93,22 @@ void IPeakAvgSender::TransmitData(IEditorDelegate& delegate)
 namespace
 {
 
-// FFTW's planner is not thread safe; plans are made and destroyed on UI threads only.
-std::mutex& plannerMutex()
+// FFTW's planner is not thread safe by itself, and other plug-ins in the host's process plan with
+// the same library: its own planner lock serves them and us alike. The lock's hooks live in FFTW's
+// threads library, which then stays loaded for the life of the process: a host that unloaded this
+// module while another kept FFTW would otherwise be left calling hooks that are gone.
+void makePlannerThreadSafe()
 {
-    static std::mutex m;
-    return m;
+    static std::once_flag once;
+    std::call_once(once,
+                   []
+                   {
+                       fftw_make_planner_thread_safe();
+                       Dl_info library{};
+                       if (dladdr(reinterpret_cast<void*>(&fftw_make_planner_thread_safe), &library) != 0 &&
+                           library.dli_fname != nullptr)
+                           dlopen(library.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+                   });
 }
 
 constexpr int kMinFFTSize = 128;
@@ -131,19 +144,16 @@ struct ISpectrumSender::Engine
         in = static_cast<double*>(fftw_malloc(sizeof(double) * kMaxFFTSize));
         out = static_cast<fftw_complex*>(fftw_malloc(sizeof(fftw_complex) * (kMaxFFTSize / 2 + 1)));
         std::fill(in, in + kMaxFFTSize, 0.0);
-        std::lock_guard lock(plannerMutex());
+        makePlannerThreadSafe();
         for (int i = 0; i < kNumSizes; ++i)
             plans[i] = fftw_plan_dft_r2c_1d(kMinFFTSize << i, in, out, FFTW_ESTIMATE);
     }
 
     ~Engine()
     {
-        {
-            std::lock_guard lock(plannerMutex());
-            for (auto& p : plans)
-                if (p != nullptr)
-                    fftw_destroy_plan(p);
-        }
+        for (auto& p : plans)
+            if (p != nullptr)
+                fftw_destroy_plan(p);
         fftw_free(in);
         fftw_free(out);
     }
@@ -166,7 +176,7 @@ int ISpectrumSender::AcceptedFFTSize(int fftSize)
 
 int ISpectrumSender::AcceptedOverlap(int overlap, int fftSize)
 {
-    return overlap >= 1 && overlap <= fftSize ? overlap : 1;
+    return overlap >= 1 && overlap <= std::min(fftSize, kMaxOverlap) ? overlap : 1;
 }
 
 void ISpectrumSender::SetFFTSize(int fftSize)
@@ -235,6 +245,12 @@ void ISpectrumSender::reconfigure(int fftSize, int overlap, int windowType)
 void ISpectrumSender::ProcessBlock(double** outputs, int nFrames, int ctrlTag, int nChans, int chanOffset)
 {
     Engine& e = *mEngine;
+    if (!mEnabled.load(std::memory_order_relaxed))
+    {
+        e.filled = 0;
+        e.sinceHop = 0;
+        return;
+    }
     // Both values come from one setter call; reading the size last pairs it with its overlap, and a
     // mismatch is caught again at the next block.
     const int size = mFFTSize.load(std::memory_order_relaxed);

@@ -80,19 +80,24 @@ struct SpectrumFrame
 };
 
 // Windowed FFT spectra of the plug-in's output for the analyzer control. Accepted FFT sizes are the
-// powers of two from 128 to 4096, anything else falls back to 1024; overlaps from 1 to the FFT size,
-// anything else falls back to 1. Window types: 0 Hann, 1 Blackman-Harris, 2 Hamming, 3 Flattop,
-// 4 Rectangular.
+// powers of two from 128 to 4096, anything else falls back to 1024; overlaps from 1 to 8 (and at
+// most the FFT size), anything else falls back to 1: at most eight transforms per FFT length of
+// audio, so the audio thread spends at most about eight times what overlap 1 costs (an overlap of
+// 4096 at 4096 points cost 16 ms per 512-sample block). Window types: 0 Hann, 1 Blackman-Harris,
+// 2 Hamming, 3 Flattop, 4 Rectangular. While disabled (no editor shows the spectra) it does no FFT
+// work at all.
 //
 // Threads: the setters run on the UI thread and only store atomics; the audio thread picks up a
 // change at its next block (restarting its frame) and never waits. Every buffer and FFT plan is made
-// by the constructor, so the audio thread never allocates.
+// by the constructor, so the audio thread never allocates. FFTW's planner is made thread-safe for
+// the whole process once, as other plug-ins in the host may plan with the same library.
 class ISpectrumSender
 {
 public:
     static constexpr int kMaxChannels = 2;
     static constexpr int kMaxFFTSize = SpectrumFrame::kMaxFFTSize;
     static constexpr int kDefaultFFTSize = 1024;
+    static constexpr int kMaxOverlap = 8;
     static constexpr int kNumWindowTypes = 5;
 
     explicit ISpectrumSender(int fftSize = kDefaultFFTSize, int overlap = 1, int windowType = 0,
@@ -106,6 +111,10 @@ public:
     void SetOverlap(int overlap);
     void SetWindowType(int windowType);
     void SetFFTSizeAndOverlap(int fftSize, int overlap);
+    // UI thread. Enabled on construction; a disabled sender keeps no samples and queues nothing,
+    // and the first frame after enabling is made of new samples only.
+    void SetEnabled(bool enabled) { mEnabled.store(enabled, std::memory_order_relaxed); }
+    bool IsEnabled() const { return mEnabled.load(std::memory_order_relaxed); }
 
     int GetFFTSize() const { return mFFTSize.load(std::memory_order_relaxed); }
     int GetOverlap() const { return mOverlap.load(std::memory_order_relaxed); }
@@ -133,6 +142,7 @@ private:
     std::atomic<int> mFFTSize{kDefaultFFTSize};
     std::atomic<int> mOverlap{1};
     std::atomic<int> mWindowType{0};
+    std::atomic<bool> mEnabled{true};
     const double mFloorDb;
     std::unique_ptr<Engine> mEngine;
     IPlugQueue<SpectrumFrame> mQueue;

@@ -29,6 +29,26 @@ tresult PLUGIN_API ComponentHandler::endEdit(ParamID id)
     return record(Edit::Kind::End, id, 0.0);
 }
 
+tresult PLUGIN_API ComponentHandler::startGroupEdit()
+{
+    return record(Edit::Kind::GroupStart, 0, 0.0);
+}
+
+tresult PLUGIN_API ComponentHandler::finishGroupEdit()
+{
+    return record(Edit::Kind::GroupFinish, 0, 0.0);
+}
+
+tresult PLUGIN_API ComponentHandler::queryInterface(const TUID iid, void** obj)
+{
+    if (offerGroupEdits && FUnknownPrivate::iidEqual(iid, IComponentHandler2::iid))
+    {
+        *obj = static_cast<IComponentHandler2*>(this);
+        return kResultOk;
+    }
+    return HostObject<IComponentHandler>::queryInterface(iid, obj);
+}
+
 tresult PLUGIN_API ComponentHandler::restartComponent(int32 flags)
 {
     if (onRestart)

@@ -29,6 +29,7 @@ void PomeluRarorudIzad::switchCompareSlot()
 
     activeSlot = 1 - activeSlot;
     const auto& incoming = compareValues[static_cast<std::size_t>(activeSlot)];
+    StartGroupEdit(); // one undo step in the host, not 89
     for (int i = 0; i < kNumParams; ++i)
     {
         const iplug::IParam& param = *GetParam(i);
@@ -36,8 +37,8 @@ void PomeluRarorudIzad::switchCompareSlot()
         const double plain = param.Constrain(param.FiniteOrDefault(stored));
         SetParameterValueFromPlugin(i, std::clamp(param.ToNormalized(plain), 0.0, 1.0));
     }
-    // Each entry is written atomically on its own; a block that overlaps may run a mixed order for
-    // one block, which the engine tolerates.
+    FinishGroupEdit();
+    // The order arrives whole; a block that overlaps the switch may still mix old and new values.
     setModuleOrder(slotOrders[static_cast<std::size_t>(activeSlot)], false);
 
     OnRestoreState();

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <string>
 
 using namespace Steinberg;
 
@@ -29,6 +30,13 @@ std::mutex& constructionMutex()
 {
     static std::mutex m;
     return m;
+}
+
+// "1.0.0" for 0x00010000: 16-bit major, 8-bit minor, 8-bit patch.
+std::string versionText(int version)
+{
+    return std::to_string(version >> 16) + "." + std::to_string((version >> 8) & 0xFF) + "." +
+           std::to_string(version & 0xFF);
 }
 
 FUnknown* createPomeluRarorudIzad()
@@ -59,7 +67,7 @@ iplug::Vst3Factory& factory()
         d.classFlags = Vst::kSimpleModeSupported;
         d.subCategories = "Fx|Dynamics|EQ";
         d.vendor = "";
-        d.version = "1.0.0";
+        d.version = versionText(config.vendorVersion);
         d.sdkVersion = "VST 3.8.1";
         d.create = &createPomeluRarorudIzad;
         instance.AddClass(d);

@@ -18,7 +18,6 @@ iplug::Config makePluginConfig()
     c.nPresets = kNumPresets;
     c.channelIOStr = "1-1 2-2";
     c.pluginName = "Pomelu Rarorud Izad";
-    c.productName = "Pomelu Rarorud Izad";
     c.mfrName = "Pomelu ZEZ";
     c.vendorVersion = 0x00010000;
     c.uniqueID = 0x5072497A; // 'PrIz'
@@ -36,9 +35,7 @@ iplug::Config makePluginConfig()
 
 PomeluRarorudIzad::PomeluRarorudIzad(const iplug::InstanceInfo& info) : IPlugVST3(info, makePluginConfig())
 {
-    for (std::size_t i = 0; i < moduleOrder.size(); ++i)
-        moduleOrder[i].store(static_cast<dsp::ModuleId>(i), std::memory_order_relaxed);
-
+    spectrumSender.SetEnabled(false); // until an editor opens
     initParameters(*this);
     makeFactoryPresets(*this);
 
@@ -86,7 +83,18 @@ void PomeluRarorudIzad::sendAnalyzerSettings()
 
 void PomeluRarorudIzad::OnUIOpen()
 {
+    spectrumSender.SetEnabled(true);
     sendAnalyzerSettings();
+}
+
+void PomeluRarorudIzad::OnUIClose()
+{
+    spectrumSender.SetEnabled(false);
+}
+
+void PomeluRarorudIzad::OnAudioResumed()
+{
+    engine.clearMemories();
 }
 
 bool PomeluRarorudIzad::OnMessage(int msgTag, int ctrlTag, int dataSize, const void* pData)
@@ -248,20 +256,19 @@ void PomeluRarorudIzad::ProcessBlock(double** inputs, double** outputs, int nFra
     }
 }
 
-void PomeluRarorudIzad::setModuleOrder(const dsp::ModuleOrder& order, bool rememberForUndo)
+bool PomeluRarorudIzad::setModuleOrder(const dsp::ModuleOrder& order, bool rememberForUndo)
 {
+    if (!dsp::isValidModuleOrder(order))
+        return false;
     if (rememberForUndo)
         undoOrder = getModuleOrder();
-    for (std::size_t i = 0; i < moduleOrder.size(); ++i)
-        moduleOrder[i].store(order[i], std::memory_order_relaxed);
+    moduleOrder.store(dsp::packModuleOrder(order), std::memory_order_release);
+    return true;
 }
 
 dsp::ModuleOrder PomeluRarorudIzad::getModuleOrder() const
 {
-    dsp::ModuleOrder order{};
-    for (std::size_t i = 0; i < moduleOrder.size(); ++i)
-        order[i] = moduleOrder[i].load(std::memory_order_relaxed);
-    return order;
+    return dsp::unpackModuleOrder(moduleOrder.load(std::memory_order_acquire));
 }
 
 void PomeluRarorudIzad::resetModuleOrder()

@@ -45,25 +45,31 @@ int tailSamplesFor(double hostSampleRate);
 // The voice rack plug-in: 89 parameters, 5 factory presets, the engine, the analyzer feeds, the
 // module order with undo, the A/B compare slots and the editor's navigation state.
 //
-// Threads: ProcessBlock and OnReset run on the audio thread; everything else on the UI thread.
-// They share the parameter values and moduleOrder, each value individually atomic, and the
-// senders' queues.
+// Threads: ProcessBlock and OnAudioResumed run on the audio thread, OnReset while no block runs;
+// everything else on the UI thread. They share the parameter values (each atomic on its own), the
+// module order (one atomic word, so a block always runs a whole order), the spectrum sender's
+// switch and the senders' queues.
 class PomeluRarorudIzad final : public iplug::IPlugVST3
 {
 public:
     explicit PomeluRarorudIzad(const iplug::InstanceInfo& info);
     ~PomeluRarorudIzad() override;
 
-    void OnUIOpen() override;
+    void OnUIOpen() override;  // also switches the spectrum analysis on ...
+    void OnUIClose() override; // ... and off: no FFT work while no editor shows it
     bool OnMessage(int msgTag, int ctrlTag, int dataSize, const void* pData) override;
     bool SerializeState(iplug::IByteChunk& chunk) const override;
+    // All or nothing: the whole chunk is read and checked (lengths, counts, every order) before
+    // anything changes. Returns the position behind the chunk, or -1 with nothing changed.
     int UnserializeState(const iplug::IByteChunk& chunk, int startPos) override;
     void OnIdle() override;
     void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
     void OnReset() override;
+    void OnAudioResumed() override; // the engine forgets the audio from before the pause
 
-    // UI thread. Each entry is stored atomically on its own; the engine follows at the next block.
-    void setModuleOrder(const dsp::ModuleOrder& order, bool rememberForUndo);
+    // UI thread. Takes an order that names every module once, as one atomic word (the engine runs
+    // it from the next block); refuses any other (false) and changes nothing.
+    bool setModuleOrder(const dsp::ModuleOrder& order, bool rememberForUndo);
     dsp::ModuleOrder getModuleOrder() const;
     void resetModuleOrder();  // undo order <- current, current <- default
     void undoModuleOrder();   // swaps current and undo order
@@ -85,7 +91,8 @@ public:
     std::array<std::array<double, kNumParams>, 2> compareValues{};
     std::int32_t activeSlot = 0;
     bool slotsCaptured = false;
-    std::array<std::atomic<dsp::ModuleId>, dsp::kNumModules> moduleOrder;
+    // The current order, packed (dsp::packModuleOrder); read and written through get/setModuleOrder.
+    std::atomic<std::uint64_t> moduleOrder{dsp::packModuleOrder(dsp::defaultModuleOrder())};
     dsp::ModuleOrder undoOrder = dsp::defaultModuleOrder();
     std::array<dsp::ModuleOrder, 2> slotOrders{dsp::defaultModuleOrder(), dsp::defaultModuleOrder()};
     std::atomic<bool> rebuildRequested{false};
@@ -93,14 +100,6 @@ public:
     bool creativePage = false;
     std::int32_t detailTab = 0;
     dsp::ModuleId selectedModule = dsp::ModuleId::Eq;
-    // Where the last chunk read by UnserializeState ends by its own header (a complete chunk of an
-    // older version whose parameter block comes up short), or -1.
-    int lastStateChunkEnd = -1;
-
-    int StateChunkEnd(int unserializeResult) const override
-    {
-        return unserializeResult >= 0 ? unserializeResult : lastStateChunkEnd;
-    }
 };
 
 } // namespace pomelu

@@ -7,10 +7,13 @@
 //   count x f64 current values
 //
 // Versions 1 to 3 are read too: "1REP" has no count field (41 parameters) and no orders, "2REP"
-// has the count but no orders, "3REP" carries only the current order.
+// has the count but no orders, "3REP" carries only the current order, which both slots then take.
+// A chunk is taken whole or not at all: a short field, a count out of range, an order count other
+// than 11 or an order that does not name every module once refuses it.
 #include "StateChunk.h"
 #include "PomeluRarorudIzad.h"
 
+#include <array>
 
 namespace pomelu
 {
@@ -60,101 +63,86 @@ bool PomeluRarorudIzad::SerializeState(iplug::IByteChunk& chunk) const
     return SerializeParams(chunk);
 }
 
+namespace
+{
+
+// What a chunk holds besides the current values, read and checked before any of it is applied.
+struct StateHeader
+{
+    int version = 0;
+    std::uint32_t count = 0; // values per slot and in the current block
+    bool slotBActive = false;
+    bool captured = false;
+    std::array<std::array<double, kNumParams>, 2> slots{}; // the first `count` of each
+    std::array<dsp::ModuleOrder, 3> orders{};              // current, slot A, slot B (versions 3, 4)
+};
+
+// Eleven bytes that must name every module once, as setModuleOrder requires.
+int readOrder(const iplug::IByteChunk& chunk, int pos, dsp::ModuleOrder& order)
+{
+    pos = chunk.GetBytes(order.data(), dsp::kNumModules, pos);
+    return pos >= 0 && dsp::isValidModuleOrder(order) ? pos : -1;
+}
+
+// Reads up to the current values and checks that all of them are there. Returns their position,
+// or -1 for anything but a whole chunk of a known version with a valid count and valid orders.
+int readHeader(const iplug::IByteChunk& chunk, int pos, StateHeader& h)
+{
+    std::uint32_t magic = 0, active = 0, modules = 0;
+    std::uint8_t captured = 0;
+    if ((pos = chunk.Get(&magic, pos)) < 0 || (h.version = stateVersionFromMagic(magic)) == 0)
+        return -1;
+    h.count = kStateParamCountV1;
+    if (h.version >= 2 && ((pos = chunk.Get(&h.count, pos)) < 0 || h.count == 0 ||
+                           h.count > static_cast<std::uint32_t>(kNumParams)))
+        return -1;
+    if ((pos = chunk.Get(&active, pos)) < 0 || (pos = chunk.Get(&captured, pos)) < 0)
+        return -1;
+    h.slotBActive = active == 1;
+    h.captured = captured != 0;
+    for (auto& slot : h.slots)
+        for (std::uint32_t i = 0; i < h.count && pos >= 0; ++i)
+            pos = chunk.Get(&slot[i], pos);
+    if (pos >= 0 && h.version >= 3)
+    {
+        if ((pos = chunk.Get(&modules, pos)) < 0 || modules != static_cast<std::uint32_t>(dsp::kNumModules))
+            return -1;
+        for (int k = 0; k < (h.version >= 4 ? 3 : 1) && pos >= 0; ++k)
+            pos = readOrder(chunk, pos, h.orders[static_cast<std::size_t>(k)]);
+        if (h.version == 3)
+            h.orders[1] = h.orders[2] = h.orders[0];
+    }
+    const std::int64_t end = static_cast<std::int64_t>(pos) + 8 * static_cast<std::int64_t>(h.count);
+    return pos >= 0 && end <= chunk.Size() ? pos : -1;
+}
+
+} // namespace
+
 int PomeluRarorudIzad::UnserializeState(const iplug::IByteChunk& chunk, int startPos)
 {
-    lastStateChunkEnd = -1;
-    int pos = startPos;
-
-    std::uint32_t magic = 0;
-    if ((pos = chunk.Get(&magic, pos)) < 0)
+    StateHeader h;
+    const int valuesPos = readHeader(chunk, startPos, h);
+    if (valuesPos < 0)
         return -1;
-    const int version = stateVersionFromMagic(magic);
-    if (version == 0)
-        return -1; // not ours: nothing changes
-    std::uint32_t count = kStateParamCountV1;
-    if (version >= 2)
-    {
-        if ((pos = chunk.Get(&count, pos)) < 0)
-            return -1;
-        if (count == 0 || count > static_cast<std::uint32_t>(kNumParams))
-            return -1;
-    }
 
-    std::uint32_t active = 0;
-    std::uint8_t captured = 0;
-    if ((pos = chunk.Get(&active, pos)) < 0)
-        return -1;
-    activeSlot = active == 1 ? 1 : 0;
-    if ((pos = chunk.Get(&captured, pos)) < 0)
-        return -1;
-    slotsCaptured = captured != 0;
-
+    activeSlot = h.slotBActive ? 1 : 0;
+    slotsCaptured = h.captured;
     // Parameters the writing version did not have keep the current values in the slots.
-    for (auto& slot : compareValues)
-    {
+    for (std::size_t s = 0; s < 2; ++s)
         for (int i = 0; i < kNumParams; ++i)
-            slot[static_cast<std::size_t>(i)] = GetParam(i)->Value();
-        for (std::uint32_t i = 0; i < count; ++i)
         {
-            double v = 0.0;
-            if ((pos = chunk.Get(&v, pos)) < 0)
-                return -1;
-            slot[i] = GetParam(static_cast<int>(i))->FiniteOrDefault(v);
+            const iplug::IParam& param = *GetParam(i);
+            compareValues[s][static_cast<std::size_t>(i)] =
+                static_cast<std::uint32_t>(i) < h.count
+                    ? param.FiniteOrDefault(h.slots[s][static_cast<std::size_t>(i)])
+                    : param.Value();
         }
-    }
-
-    if (version >= 3)
+    if (h.version >= 3)
     {
-        std::uint32_t modules = 0;
-        if ((pos = chunk.Get(&modules, pos)) < 0)
-            return -1;
-        if (modules == static_cast<std::uint32_t>(dsp::kNumModules))
-        {
-            std::uint8_t bytes[dsp::kNumModules] = {};
-            if ((pos = chunk.GetBytes(bytes, dsp::kNumModules, pos)) < 0)
-                return -1;
-            dsp::ModuleOrder candidate = dsp::defaultModuleOrder();
-            bool valid = true;
-            bool seen[dsp::kNumModules] = {};
-            for (int k = 0; k < dsp::kNumModules; ++k)
-            {
-                if (bytes[k] >= dsp::kNumModules || seen[bytes[k]])
-                {
-                    valid = false;
-                    continue;
-                }
-                seen[bytes[k]] = true;
-                candidate[static_cast<std::size_t>(k)] = static_cast<dsp::ModuleId>(bytes[k]);
-            }
-            // A damaged order leaves the current one (and the slots' orders) as they were.
-            if (valid)
-            {
-                setModuleOrder(candidate, false);
-                slotOrders[0] = slotOrders[1] = candidate;
-            }
-
-            if (version >= 4)
-            {
-                std::uint8_t slotBytes[2 * dsp::kNumModules] = {};
-                if ((pos = chunk.GetBytes(slotBytes, 2 * dsp::kNumModules, pos)) < 0)
-                    return -1;
-                for (int s = 0; s < 2; ++s)
-                    for (int k = 0; k < dsp::kNumModules; ++k)
-                    {
-                        const std::uint8_t b = slotBytes[s * dsp::kNumModules + k];
-                        slotOrders[static_cast<std::size_t>(s)][static_cast<std::size_t>(k)] =
-                            static_cast<dsp::ModuleId>(b < dsp::kNumModules ? b : 0);
-                    }
-            }
-        }
+        setModuleOrder(h.orders[0], false);
+        slotOrders = {h.orders[1], h.orders[2]};
     }
-
-    // By its own header the chunk ends behind `count` current values: a complete older chunk is
-    // accepted by the host wrapper even though the parameter block below reports -1.
-    const std::int64_t declaredEnd = static_cast<std::int64_t>(pos) + 8 * static_cast<std::int64_t>(count);
-    if (declaredEnd <= chunk.Size())
-        lastStateChunkEnd = static_cast<int>(declaredEnd);
-    return UnserializeParams(chunk, pos);
+    return UnserializeParams(chunk, valuesPos, static_cast<int>(h.count));
 }
 
 } // namespace pomelu

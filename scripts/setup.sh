@@ -13,6 +13,7 @@ packages=(
     clang-14 libclang-rt-14-dev
     espeak-ng sox xvfb xdotool ffmpeg
     ardour
+    locales
 )
 packages+=("$@")
 # npm fetches the editor's typefaces; a machine whose Node.js already brings it keeps that one.
@@ -23,12 +24,18 @@ for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 
+sudo_cmd=""
+[ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
 if [ ${#missing[@]} -gt 0 ]; then
     echo "setup: installing ${missing[*]}"
-    sudo_cmd=""
-    [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
     $sudo_cmd apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# A comma decimal locale for the tests of locale-independent value texts.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+    echo "setup: generating the de_DE.UTF-8 locale"
+    $sudo_cmd localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi
 
 # The editor's typefaces, into a cache outside the repository.

@@ -6,11 +6,8 @@
 #include "IParam.h"
 #include "IPlugBase.h"
 
-#include <cctype>
-#include <cmath>
-#include <cstdlib>
-#include <cstring>
-#include <strings.h>
+#include <algorithm>
+#include <optional>
 
 namespace igraphics
 {
@@ -143,10 +140,11 @@ void IControl::OnMouseOut()
 bool IControl::OnTextEntryCompletion(const char* str, int valIdx)
 {
     const iplug::IParam* param = GetParam(valIdx);
-    double plain = 0.0;
-    if (param == nullptr || !ParseParamText(*param, str, plain))
+    const std::optional<double> plain =
+        param != nullptr && str != nullptr ? param->StringToValue(str) : std::nullopt;
+    if (!plain)
         return false;
-    SetValueFromUserInput(param->ToNormalized(plain), valIdx);
+    SetValueFromUserInput(param->ToNormalized(*plain), valIdx);
     return true;
 }
 
@@ -264,52 +262,6 @@ void IControl::PromptUserInput(const IRECT& r, int valIdx)
 {
     if (mGraphics != nullptr && GetParam(valIdx) != nullptr)
         mGraphics->PromptUserInput(*this, r, valIdx);
-}
-
-// ------------------------------------------------------------------ text to value
-
-namespace
-{
-
-std::string trimmed(const char* text)
-{
-    std::string s = text != nullptr ? text : "";
-    const auto notSpace = [](unsigned char c) { return !std::isspace(c); };
-    s.erase(s.begin(), std::find_if(s.begin(), s.end(), notSpace));
-    s.erase(std::find_if(s.rbegin(), s.rend(), notSpace).base(), s.end());
-    return s;
-}
-
-} // namespace
-
-bool ParseParamText(const iplug::IParam& param, const char* text, double& plain)
-{
-    const std::string s = trimmed(text);
-    if (s.empty())
-        return false;
-    if (param.GetStepped())
-    {
-        for (int i = 0; i < param.NDisplayTexts(); ++i)
-        {
-            const char* t = param.GetDisplayText(i);
-            if (t != nullptr && strcasecmp(t, s.c_str()) == 0)
-            {
-                plain = param.Constrain(i);
-                return true;
-            }
-        }
-    }
-    char* end = nullptr;
-    const double v = std::strtod(s.c_str(), &end);
-    if (end == s.c_str() || !std::isfinite(v))
-        return false;
-    const std::string rest = trimmed(end);
-    if (!rest.empty() && strcasecmp(rest.c_str(), param.GetLabel()) != 0)
-        return false;
-    if (param.GetStepped() && v != std::floor(v))
-        return false;
-    plain = param.Constrain(v);
-    return true;
 }
 
 } // namespace igraphics

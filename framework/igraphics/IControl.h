@@ -71,7 +71,7 @@ public:
     // A key while the pointer is over the control; true when used.
     virtual bool OnKeyDown(float x, float y, const IKeyPress& key);
     // Text typed into the text entry opened for this control. Default: the text is read as the
-    // bound parameter's value (see ParseParamText); true when accepted, false refuses it.
+    // bound parameter's value (IParam::StringToValue); true when accepted, false refuses it.
     virtual bool OnTextEntryCompletion(const char* str, int valIdx);
     // A popup menu opened for this control closed; pSelectedMenu is the (sub)menu whose item was
     // chosen (its GetChosenItemIdx()), or nullptr when dismissed.
@@ -159,11 +159,5 @@ private:
     bool mInGesture = false;
     std::string mTooltip;
 };
-
-// Reads text typed for a parameter into a plain value: for bools and enums one of the value texts
-// (case-insensitive) or a whole index; otherwise a finite number, optionally followed by the
-// parameter's unit. Anything else is refused (false), so a typo never reaches the host. The result
-// is constrained to the parameter's range and step.
-bool ParseParamText(const iplug::IParam& param, const char* text, double& plain);
 
 } // namespace igraphics

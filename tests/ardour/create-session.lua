@@ -92,6 +92,8 @@ for i = 0, plugin:parameter_count() - 1 do
 end
 if Session:save_state("", false, false, false, false, false) ~= 0 then die("cannot save the session") end
 print("saved " .. dir .. "/" .. name .. ".ardour")
--- No process cycle may run while exit() tears down Ardour's statics.
+-- The session goes first: its butler thread must not still be finishing a transport stop while
+-- exit() tears down Ardour's statics.
+close_session()
 AudioEngine:stop(false)
 os.exit(0)

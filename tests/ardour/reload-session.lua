@@ -69,7 +69,8 @@ if exportDir ~= "" then
     if not export:run_export() then die("export failed") end
     print("exported " .. exportDir)
 end
--- Closing the session after an export can crash this Ardour version: stop the process cycles so
--- none runs while exit() tears down Ardour's statics, and leave at once.
+-- The session goes first: its butler thread must not still be finishing a transport stop while
+-- exit() tears down Ardour's statics.
+close_session()
 AudioEngine:stop(false)
 os.exit(0)

@@ -16,7 +16,7 @@ readonly SETTINGS="1=2.5,17=-31.5,34=455,44=1,63=5,70=150,88=2"
 
 export POMELU_SESSION_DIR="$POMELU_WORK/session" POMELU_SESSION_NAME=reload POMELU_FRAMES=48000
 export POMELU_PLUGIN="$PLUGIN_NAME" POMELU_SNAPSHOT_PRESET=Gentle POMELU_PRESET=Podcast POMELU_SET="$SETTINGS"
-run_lua create-session.lua "$POMELU_WORK/create.log" "$POMELU_SESSION_DIR"
+run_lua create-session.lua "$POMELU_WORK/create.log"
 
 # Slot A: the "Gentle" settings saved in the snapshot, with their own order; slot B (active): the
 # current settings with the current order, as after pressing the A/B button.

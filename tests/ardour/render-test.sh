@@ -41,7 +41,7 @@ frames=$(soxi -s "$material/mono.wav")
 
 export POMELU_SESSION_DIR="$POMELU_WORK/session" POMELU_SESSION_NAME=render POMELU_FRAMES="$frames"
 export POMELU_PLUGIN="$PLUGIN_NAME" POMELU_PRESET=Podcast
-run_lua create-session.lua "$POMELU_WORK/create.log" "$POMELU_SESSION_DIR"
+run_lua create-session.lua "$POMELU_WORK/create.log"
 
 # The module order is no host parameter: it travels in the saved state only.
 session_file="$POMELU_SESSION_DIR/render.ardour"
@@ -57,7 +57,7 @@ for source in "${sources[@]}"; do
 done
 
 export POMELU_EXPORT_DIR="$POMELU_WORK/export" POMELU_EXPORT_NAME=ardour POMELU_EXPORT_PRESET="$EXPORT_PRESET_ID"
-run_lua reload-session.lua "$POMELU_WORK/reload.log" "$POMELU_EXPORT_DIR"
+run_lua reload-session.lua "$POMELU_WORK/reload.log"
 exported="$POMELU_EXPORT_DIR/ardour.wav"
 [ -f "$exported" ] || fail "Ardour exported nothing to $exported"
 

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 
 using iplug::IParam;
@@ -126,17 +127,42 @@ TEST(Param, NaNIsIgnoredBySettersAndConstrainGivesTheDefault)
     EXPECT_EQ(p.Value(), 18.0);
 }
 
-TEST(Param, StringToValueReadsTextsAndNumbers)
+TEST(Param, StringToValueReadsTextsAndNumbersInAnyLocaleAndRefusesTheRest)
 {
-    IParam e;
-    e.InitEnum("Tremolo Division", 3, {"1/1", "1/2", "1/4", "1/8", "1/16"});
-    EXPECT_EQ(e.StringToValue("1/16"), 4.0);
-    IParam d;
-    d.InitDouble("Delay Time", 280.0, 10.0, 2000.0, 1.0, "ms");
-    EXPECT_EQ(d.StringToValue("350 ms"), 350.0);
-    EXPECT_EQ(d.StringToValue("5000"), 2000.0);
-    EXPECT_EQ(d.StringToValue("fast"), 280.0); // unreadable: current value
-    IParam b;
-    b.InitBool("Delay", false);
-    EXPECT_EQ(b.StringToValue("on"), 1.0);
+    IParam division, time, power, style;
+    division.InitEnum("Tremolo Division", 3, {"1/1", "1/2", "1/4", "1/8", "1/16"});
+    time.InitDouble("Delay Time", 280.0, 10.0, 2000.0, 1.0, "ms");
+    power.InitBool("Delay", false);
+    style.InitEnum("Distortion Style", 0, {"Soft Bloom / ふんわり", "Warm Bite / あたたか"});
+    const double refused = std::numeric_limits<double>::quiet_NaN();
+    const struct
+    {
+        const IParam& param;
+        const char* text;
+        double plain;
+    } cases[] = {{division, "1/16", 4.0},
+                 {division, "2", 2.0},
+                 {division, "2.5", refused},
+                 {time, "350 ms", 350.0},
+                 {time, " 350MS ", 350.0},
+                 {time, "+1e3", 1000.0},
+                 {time, "5000", 2000.0},
+                 {time, "0.5e-300", 10.0},
+                 {time, "fast", refused},
+                 {time, "350 Hz", refused},
+                 {time, "3,5", refused},
+                 {time, "inf", refused},
+                 {time, "", refused},
+                 {power, "ON", 1.0},
+                 {power, "0", 0.0},
+                 {style, "warm bite", 1.0},
+                 {style, "Soft Bloom / ふんわり", 0.0}};
+    for (const auto& c : cases)
+    {
+        const std::optional<double> plain = c.param.StringToValue(c.text);
+        if (std::isnan(c.plain))
+            EXPECT_FALSE(plain.has_value()) << '"' << c.text << '"';
+        else
+            EXPECT_EQ(plain.value_or(refused), c.plain) << '"' << c.text << '"';
+    }
 }

@@ -94,7 +94,7 @@ TEST(PlugBase, UnserializeParamsConstrainsAndReturnsThePositionBehind)
     EXPECT_EQ(plug.changes.size(), 3u);
 }
 
-TEST(PlugBase, UnserializeParamsStopsAtAShortFieldKeepsTheRestAndStillNotifiesAll)
+TEST(PlugBase, UnserializeParamsTakesFewerValuesOnRequestAndRefusesAShortBlockWhole)
 {
     ThreeParams plug;
     IByteChunk chunk;
@@ -104,8 +104,14 @@ TEST(PlugBase, UnserializeParamsStopsAtAShortFieldKeepsTheRestAndStillNotifiesAl
     const std::uint32_t tail = 0;
     chunk.Put(&tail);
     EXPECT_EQ(plug.UnserializeParams(chunk, 0), -1);
+    EXPECT_EQ(plug.GetParam(0)->Value(), 1.0) << "nothing changed";
+    EXPECT_EQ(plug.GetParam(1)->Value(), 0.0);
+    EXPECT_TRUE(plug.changes.empty());
+    EXPECT_EQ(plug.UnserializeParams(chunk, 0, 4), -1) << "more values than parameters";
+    EXPECT_EQ(plug.UnserializeParams(chunk, 0, 2), 16) << "an older chunk with two values";
+    EXPECT_EQ(plug.GetParam(0)->Value(), 0.0);
     EXPECT_EQ(plug.GetParam(1)->Value(), 5.0);
-    EXPECT_EQ(plug.GetParam(2)->Value(), 1.0);
+    EXPECT_EQ(plug.GetParam(2)->Value(), 1.0) << "the third keeps its value";
     EXPECT_EQ(plug.changes.size(), 3u);
 }
 

@@ -4,7 +4,11 @@
 #include "ISender.h"
 #include "Signals.h"
 
+#include <fftw3.h>
 #include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <semaphore.h>
 
 #include <algorithm>
 #include <atomic>
@@ -15,6 +19,15 @@
 #include <vector>
 
 using namespace iplug;
+
+// Counts sem_wait calls in this program and every library it loaded, then does the real wait.
+std::atomic<int> semaphoreWaits{0};
+extern "C" int sem_wait(sem_t* semaphore)
+{
+    static const auto next = reinterpret_cast<int (*)(sem_t*)>(dlsym(RTLD_NEXT, "sem_wait"));
+    ++semaphoreWaits;
+    return next(semaphore);
+}
 
 namespace
 {
@@ -156,6 +169,19 @@ TEST(SpectrumSender, SizeChangesFromAnotherThreadNeverWritePastTheBuffers)
     stop = true;
     ui.join();
     EXPECT_LE(s->GetFFTSize(), ISpectrumSender::kMaxFFTSize);
+}
+
+TEST(SpectrumSender, OnceOneExistsFFTWPlansUnderItsOwnLockForTheWholeProcess)
+{
+    // Other plug-ins in the host's process plan with the same library, without any lock of ours;
+    // FFTW's thread-safe planner waits on a semaphore around every plan made or destroyed.
+    const ISpectrumSender sender;
+    std::vector<double> in(64, 0.0);
+    std::vector<fftw_complex> out(33);
+    const int waitsBefore = semaphoreWaits.load();
+    fftw_plan plan = fftw_plan_dft_r2c_1d(64, in.data(), out.data(), FFTW_ESTIMATE);
+    fftw_destroy_plan(plan);
+    EXPECT_EQ(semaphoreWaits.load() - waitsBefore, 2);
 }
 
 TEST(SpectrumSender, TransmitDataSendsQueuedFramesToTheirControl)

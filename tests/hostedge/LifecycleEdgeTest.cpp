@@ -3,6 +3,9 @@
 // activation, deactivation mid-stream, odd sample rates and block sizes.
 #include "HostEdgeRig.h"
 
+#include "Parameters.h"
+
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <limits>
@@ -197,3 +200,78 @@ TEST_F(HostEdge, NonsenseMaximumBlockSizesStillGiveAWorkingInstance)
         processSineBlocks(host, 1024, 2, kSample64);
     }
 }
+
+// Each way the host's audio can pause for the plug-in: its own "Bypass", the host's bypass, and a
+// stop and start of processing. A rack never paused is the reference.
+enum class Pause
+{
+    None,
+    PluginBypass,
+    HostBypass,
+    StopAndStart
+};
+
+std::string pauseName(const ::testing::TestParamInfo<Pause>& info)
+{
+    constexpr const char* kNames[] = {"None", "PluginBypass", "HostBypass", "StopAndStart"};
+    return kNames[static_cast<int>(info.param)];
+}
+
+class AfterAPause : public HostEdge, public ::testing::WithParamInterface<Pause>
+{
+};
+
+// A ±0.5 square wave through the default rack with an echo and a reverb, then 10 s of silence in
+// the pause, then silence again: what comes out is what the rack remembered from before.
+TEST_P(AfterAPause, SilenceStaysSilentWithoutAThumpOrOldEchoes)
+{
+    constexpr int kBlock = 480; // 10 ms
+    ASSERT_TRUE(host.setup(48000.0, kBlock, kSample64));
+    for (const auto& [id, value] : {std::pair{pomelu::kDelay, 1.0},
+                                    {pomelu::kDelayWet, 0.5},
+                                    {pomelu::kReverb, 1.0},
+                                    {pomelu::kReverbWet, 0.4}})
+        ASSERT_EQ(host.controller()->setParamNormalized(static_cast<ParamID>(id), value), kResultOk);
+    GuardedBuffers<double> in(2, kBlock), out(2, kBlock);
+    BlockData block(kSample64, kBlock);
+    block.setInput(reinterpret_cast<void**>(in.pointers()), 2);
+    block.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
+    const auto run = [&](std::initializer_list<ParamChange> changes)
+    {
+        block.changes().set(std::vector<ParamChange>(changes));
+        ASSERT_EQ(block.run(host.processor()), kResultOk);
+    };
+
+    for (int b = 0; b < 100; ++b) // 1 s of a 50 Hz square wave
+    {
+        in.fill(b % 2 == 0 ? 0.5 : -0.5);
+        run({});
+    }
+    in.fill(0.0);
+    const Pause pause = GetParam();
+    const ParamID switchId = pause == Pause::PluginBypass ? ParamID{pomelu::kBypass} : kHostBypassId;
+    if (pause == Pause::StopAndStart)
+        ASSERT_EQ(host.processor()->setProcessing(false), kResultOk); // the host runs no blocks
+    else
+        for (int b = 0; b < 1000; ++b)
+            run(b == 0 && pause != Pause::None ? std::initializer_list<ParamChange>{{switchId, 1.0, 0}}
+                                               : std::initializer_list<ParamChange>{});
+    if (pause == Pause::StopAndStart)
+        ASSERT_EQ(host.processor()->setProcessing(true), kResultOk);
+
+    double peaks[2] = {0.0, 0.0}; // the first 10 ms, the rest of the first second
+    for (int b = 0; b < 100; ++b)
+    {
+        run(b == 0 && pause != Pause::None && pause != Pause::StopAndStart
+                ? std::initializer_list<ParamChange>{{switchId, 0.0, 0}}
+                : std::initializer_list<ParamChange>{});
+        peaks[b == 0 ? 0 : 1] = std::max({peaks[b == 0 ? 0 : 1], out.peak(0), out.peak(1)});
+    }
+    EXPECT_LT(peaks[0], 1e-6) << "peak of the first 10 ms";
+    EXPECT_LT(peaks[1], 1e-6) << "peak of the rest of the first second";
+}
+
+INSTANTIATE_TEST_SUITE_P(HostEdge, AfterAPause,
+                         ::testing::Values(Pause::None, Pause::PluginBypass, Pause::HostBypass,
+                                           Pause::StopAndStart),
+                         pauseName);

@@ -102,7 +102,9 @@ protected:
     {
         HostEdge::SetUp();
         ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
-        // A state that differs from a new instance's in values, bypass and order of nothing else.
+        // A state that differs from a new instance's in values, program and host bypass.
+        ASSERT_EQ(host.controller()->setParamNormalized(kProgramId, 0.25), kResultOk);
+        ASSERT_EQ(host.controller()->setParamNormalized(kHostBypassId, 1.0), kResultOk);
         ASSERT_EQ(host.controller()->setParamNormalized(pomelu::kInput, 0.8), kResultOk);
         ASSERT_EQ(host.controller()->setParamNormalized(pomelu::kReverb, 1.0), kResultOk);
         ASSERT_EQ(host.controller()->setParamNormalized(pomelu::kReverbWet, 0.4), kResultOk);
@@ -203,15 +205,39 @@ TEST_F(StateEdge, NullEmptyGarbageHugeEndlessAndFailingStreamsAreRefusedAndChang
     }
 }
 
-TEST_F(StateEdge, TruncatedStatesAreRefusedAndLeaveTheInstanceUsable)
+TEST_F(StateEdge, TruncatedAndInconsistentStatesAreRefusedAndChangeNothing)
 {
     for (std::size_t cut : {1u, 3u, 4u, 12u, 13u, 200u, 1437u, 1474u, 1475u, 2000u, 2185u})
     {
         std::vector<std::uint8_t> part(other.begin(), other.begin() + static_cast<long>(cut));
         EXPECT_NE(setState(part), kResultOk) << cut << " bytes";
-        for (double v : normalizedValues())
-            ASSERT_TRUE(v >= 0.0 && v <= 1.0) << cut << " bytes";
-        expectUsable();
+        expectUnchangedAndUsable();
+    }
+    // The order block: u32 module count at 1437, then the current order and slots A and B.
+    const std::pair<const char*, std::vector<std::pair<std::size_t, std::uint8_t>>> damages[] = {
+        {"module count 12", {{1437, 12}}},
+        {"a module twice in the current order", {{1451, other[1450]}}},
+        {"slot A all Pop Cut",
+         {{1452, 0},
+          {1453, 0},
+          {1454, 0},
+          {1455, 0},
+          {1456, 0},
+          {1457, 0},
+          {1458, 0},
+          {1459, 0},
+          {1460, 0},
+          {1461, 0},
+          {1462, 0}}},
+        {"slot B naming module 11", {{1463, 11}}},
+    };
+    for (const auto& [name, bytes] : damages)
+    {
+        std::vector<std::uint8_t> damaged = other;
+        for (const auto& [at, value] : bytes)
+            damaged[at] = value;
+        EXPECT_NE(setState(damaged), kResultOk) << name;
+        expectUnchangedAndUsable();
     }
 }
 

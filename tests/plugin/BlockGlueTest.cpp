@@ -162,6 +162,7 @@ TEST(BlockGlue, ProcessBlockMatchesTheEngineRunDirectly)
 TEST(BlockGlue, MonoOutputProcessesOneChannelAndFeedsTheSendersOne)
 {
     auto plug = makePlug(48000.0, 512, 1, 1);
+    plug->OnUIOpen(); // the analyzer runs for an open editor only
     auto in = pomelu::test::sine(1000.0, 48000.0, 2048, 0.5);
     std::vector<double> out(2048, 0.0);
     double* ins[1] = {in.data()};
@@ -186,6 +187,7 @@ TEST(BlockGlue, MonoOutputProcessesOneChannelAndFeedsTheSendersOne)
 TEST(BlockGlue, NoOutputChannelsFeedNeitherSender)
 {
     auto plug = makePlug(48000.0, 512, 2, 0);
+    plug->OnUIOpen();
     auto in = pomelu::test::sine(1000.0, 48000.0, 2048, 0.5);
     double* ins[2] = {in.data(), in.data()};
     plug->ProcessBlock(ins, nullptr, 2048);

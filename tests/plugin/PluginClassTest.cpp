@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 using namespace pomelu;
 using pomelu::test::makePlug;
@@ -54,6 +56,39 @@ TEST(PluginClass, UIOpenSendsRateSizeOverlapAndWindowInOrder)
     EXPECT_EQ(editor.payload<std::int32_t>(3), 0);
     EXPECT_TRUE(editor.values.empty()) << "opening sends no parameter values";
     plug->AttachEditor(nullptr);
+}
+
+TEST(PluginClass, TheAnalyzerTransformsOnlyForAnOpenEditorAndAtMostEightTimesPerFrameLength)
+{
+    struct Case
+    {
+        const char* editor; // "never", "closed" (opened, then closed), "open"
+        std::int32_t fftSize, overlap, acceptedOverlap;
+        int frames; // after 8192 samples in blocks of 512: 1 + (8192 - size) / hop
+    };
+    const Case cases[] = {{"never", 1024, 1, 1, 0}, {"closed", 1024, 2, 2, 0},  {"open", 1024, 2, 2, 15},
+                          {"open", 4096, 8, 8, 9},  {"open", 4096, 4096, 1, 2}, {"open", 256, 16, 1, 32}};
+    std::vector<double> x(512, 0.25);
+    double* chans[2] = {x.data(), x.data()};
+    for (const Case& c : cases)
+    {
+        auto plug = makePlug();
+        const std::string editor = c.editor;
+        if (editor != "never")
+            plug->OnUIOpen();
+        if (editor == "closed")
+            plug->OnUIClose();
+        plug->OnMessage(kMsgTagFFTSize, kCtrlTagSpectrum, 4, &c.fftSize);
+        plug->OnMessage(kMsgTagOverlap, kCtrlTagSpectrum, 4, &c.overlap);
+        EXPECT_EQ(plug->spectrumSender.GetOverlap(), c.acceptedOverlap) << c.fftSize << "/" << c.overlap;
+        for (int b = 0; b < 16; ++b)
+            plug->ProcessBlock(chans, chans, 512);
+        int frames = 0;
+        iplug::SpectrumFrame frame;
+        while (plug->spectrumSender.PopFrame(frame))
+            ++frames;
+        EXPECT_EQ(frames, c.frames) << c.editor << " " << c.fftSize << "/" << c.overlap;
+    }
 }
 
 TEST(PluginClass, OnMessageRefusesWindowFiveOtherControlsAndShortData)

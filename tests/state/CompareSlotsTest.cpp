@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ChunkBuilder.h"
+#include "PluginInstance.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 using namespace pomelu;
 using namespace pomelu::test;
@@ -91,4 +94,30 @@ TEST(CompareSlots, FactoryPresetOnBChangesTheLiveStateOnly)
     EXPECT_EQ(plug->getActiveSlot(), 1);
     plug->switchCompareSlot();
     EXPECT_EQ(plug->compareValues[1][kCompRatio], 1.7) << "leaving B stores the preset in slot B";
+}
+
+TEST(CompareSlots, TheHostSeesOneSwitchAsOneGroupOfEditsWhereItOffersGroups)
+{
+    using Kind = host::ComponentHandler::Edit::Kind;
+    for (bool offersGroups : {true, false})
+    {
+        host::PluginInstance host;
+        host.componentHandler().offerGroupEdits = offersGroups;
+        auto* plug = new PomeluRarorudIzad(iplug::InstanceInfo{});
+        ASSERT_TRUE(host.adopt(static_cast<Steinberg::Vst::IAudioProcessor*>(plug))) << host.lastError();
+        plug->switchCompareSlot();
+        plug->RunIdleTick();
+
+        std::vector<Kind> expected;
+        if (offersGroups)
+            expected.push_back(Kind::GroupStart);
+        for (int i = 0; i < kNumParams; ++i)
+            expected.insert(expected.end(), {Kind::Begin, Kind::Perform, Kind::End});
+        if (offersGroups)
+            expected.push_back(Kind::GroupFinish);
+        std::vector<Kind> kinds;
+        for (const auto& edit : host.componentHandler().edits())
+            kinds.push_back(edit.kind);
+        EXPECT_EQ(kinds, expected) << (offersGroups ? "with" : "without") << " group edits";
+    }
 }

@@ -7,6 +7,9 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <utility>
+#include <vector>
 
 using namespace pomelu;
 using namespace pomelu::test;
@@ -96,8 +99,7 @@ TEST(StateChunk, Version1ChunkLoads41ValuesAndKeepsTheOrders)
     b.u32(kStateMagicV1).u32(0).u8(1);
     b.values(defaultsWith(41, {{kInput, 5.0}})).values(defaultsWith(41, {{kInput, 6.0}}));
     b.values(defaultsWith(41, {{kOutput, -3.0}}));
-    EXPECT_EQ(plug->UnserializeState(b.chunk, 0), -1) << "the shorter parameter block ends early";
-    EXPECT_EQ(plug->lastStateChunkEnd, b.chunk.Size()) << "yet the chunk is complete by its own header";
+    EXPECT_EQ(plug->UnserializeState(b.chunk, 0), b.chunk.Size()) << "complete by its own header";
     EXPECT_EQ(plug->GetParam(kOutput)->Value(), -3.0);
     EXPECT_EQ(plug->GetParam(kTheme)->Value(), 2.0) << "parameters the old version lacked keep their values";
     EXPECT_EQ(plug->compareValues[0][kInput], 5.0);
@@ -114,7 +116,7 @@ TEST(StateChunk, Version2ReadsTheCountAndLeavesAllThreeOrders)
     ChunkBuilder b;
     b.u32(kStateMagicV2).u32(60).u32(1).u8(0);
     b.values(defaultsWith(60)).values(defaultsWith(60)).values(defaultsWith(60, {{kCompKnee, 3.0}}));
-    EXPECT_EQ(plug->UnserializeState(b.chunk, 0), -1);
+    EXPECT_EQ(plug->UnserializeState(b.chunk, 0), b.chunk.Size());
     EXPECT_EQ(plug->GetParam(kCompKnee)->Value(), 3.0);
     EXPECT_EQ(plug->getActiveSlot(), 1);
     EXPECT_EQ(plug->getModuleOrder(), orderOf(kReversedOrder));
@@ -133,75 +135,86 @@ TEST(StateChunk, Version3SetsTheCurrentAndBothSlotOrders)
     EXPECT_EQ(plug->slotOrders[1], orderOf(kReversedOrder));
 }
 
-TEST(StateChunk, ARepeatedCurrentOrderIsRefusedButARepeatedSlotOrderIsKept)
+namespace
 {
-    const auto plug = makePlugin();
-    const std::array<std::uint8_t, 11> repeated = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 9};
+// Everything a state read may touch.
+struct Snapshot
+{
+    std::array<double, kNumParams> values;
+    std::array<std::array<double, kNumParams>, 2> slots;
+    std::array<dsp::ModuleOrder, 2> slotOrders;
+    dsp::ModuleOrder order, undo;
+    int active;
+    bool captured;
+    bool operator==(const Snapshot&) const = default;
+};
+
+Snapshot snapshot(const PomeluRarorudIzad& plug)
+{
+    return {currentValues(plug), plug.compareValues,   plug.slotOrders,        plug.getModuleOrder(),
+            plug.undoOrder,      plug.getActiveSlot(), plug.getSlotsCaptured()};
+}
+
+// A complete version 4 chunk whose order block is given byte by byte.
+iplug::IByteChunk withOrders(std::uint32_t count, const std::array<std::uint8_t, 11>& current,
+                             const std::array<std::uint8_t, 11>& slotA,
+                             const std::array<std::uint8_t, 11>& slotB)
+{
     ChunkBuilder b;
-    b.u32(kStateMagicV4).u32(89).u32(0).u8(1).values(defaultsWith(89)).values(defaultsWith(89));
-    b.u32(11)
-        .order(repeated)
-        .order(repeated)
-        .order({200, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10})
-        .values(defaultsWith(89));
-    EXPECT_EQ(plug->UnserializeState(b.chunk, 0), 2186);
-    EXPECT_EQ(plug->getModuleOrder(), dsp::defaultModuleOrder()) << "the current order stays";
-    EXPECT_EQ(plug->slotOrders[0], orderOf(repeated)) << "slot orders are not checked for repeats";
-    EXPECT_EQ(plug->slotOrders[1], orderOf(kIdentity)) << "a slot byte of 200 is stored as 0";
+    b.u32(kStateMagicV4).u32(89).u32(1).u8(1).values(defaultsWith(89, {{kDrive, 42.0}}));
+    b.values(defaultsWith(89)).u32(count).order(current).order(slotA).order(slotB);
+    b.values(defaultsWith(89, {{kDrive, 42.0}}));
+    return std::move(b.chunk);
 }
+} // namespace
 
-TEST(StateChunk, AnOrderCountOtherThanElevenSkipsTheOrders)
-{
-    const auto plug = makePlugin();
-    ChunkBuilder b;
-    b.u32(kStateMagicV4).u32(89).u32(0).u8(0).values(defaultsWith(89)).values(defaultsWith(89));
-    b.u32(12).values(defaultsWith(89, {{kDrive, 42.0}}));
-    EXPECT_EQ(plug->UnserializeState(b.chunk, 0), b.chunk.Size());
-    EXPECT_EQ(plug->GetParam(kDrive)->Value(), 42.0);
-}
-
-TEST(StateChunk, ForeignMagicAndBadCountsAreRefusedWithNothingChanged)
-{
-    const auto plug = makePlugin();
-    const auto before = currentValues(*plug);
-    iplug::IByteChunk own;
-    plug->SerializeState(own);
-    own.GetData()[0] = '5';
-    EXPECT_EQ(plug->UnserializeState(own, 0), -1) << "5REP";
-    for (std::uint32_t count : {0u, 90u, 0xFFFFFFFFu})
-    {
-        ChunkBuilder b;
-        b.u32(kStateMagicV4).u32(count).u32(1).u8(1);
-        EXPECT_EQ(plug->UnserializeState(b.chunk, 0), -1) << "count " << count;
-    }
-    EXPECT_EQ(currentValues(*plug), before);
-    EXPECT_EQ(plug->getActiveSlot(), 0);
-    EXPECT_EQ(plug->lastStateChunkEnd, -1);
-    iplug::IByteChunk empty;
-    EXPECT_EQ(plug->UnserializeState(empty, 0), -1);
-    EXPECT_EQ(plug->UnserializeState(own, -5), -1);
-}
-
-TEST(StateChunk, ATruncatedChunkFailsKeepingWhatWasReadBeforeTheCut)
+TEST(StateChunk, RefusedChunksChangeNothing)
 {
     const auto source = makePlugin();
     source->GetParam(kDrive)->Set(90.0);
     source->switchCompareSlot();
     iplug::IByteChunk full;
     source->SerializeState(full);
-    for (int cut : {3, 12, 13, 700, 1440, 1460, 1474, 2185})
+
+    std::vector<std::pair<std::string, iplug::IByteChunk>> cases;
+    for (int cut : {0, 3, 12, 13, 700, 1440, 1460, 1474, 2185})
     {
         iplug::IByteChunk part;
         part.PutBytes(full.GetData(), cut);
-        const auto plug = makePlugin();
-        EXPECT_EQ(plug->UnserializeState(part, 0), -1) << "cut at " << cut;
-        EXPECT_EQ(plug->lastStateChunkEnd, -1) << "cut at " << cut;
-        if (cut >= 13)
-        {
-            EXPECT_EQ(plug->getActiveSlot(), 1) << "header fields stay assigned";
-            EXPECT_TRUE(plug->getSlotsCaptured());
-        }
+        cases.emplace_back("cut at " + std::to_string(cut), std::move(part));
     }
+    iplug::IByteChunk foreign = full;
+    foreign.GetData()[0] = '5';
+    cases.emplace_back("5REP", std::move(foreign));
+    for (std::uint32_t count : {0u, 90u, 0xFFFFFFFFu})
+    {
+        ChunkBuilder b;
+        b.u32(kStateMagicV4).u32(count).u32(1).u8(1).values(defaultsWith(89)).values(defaultsWith(89));
+        b.u32(11).order(kIdentity).order(kIdentity).order(kIdentity).values(defaultsWith(89));
+        cases.emplace_back("parameter count " + std::to_string(count), std::move(b.chunk));
+    }
+    const std::array<std::uint8_t, 11> repeated = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 9};
+    const std::array<std::uint8_t, 11> allPopCut = {};
+    const std::array<std::uint8_t, 11> outOfRange = {200, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    cases.emplace_back("module count 12", withOrders(12, kIdentity, kIdentity, kIdentity));
+    cases.emplace_back("module count 10", withOrders(10, kIdentity, kIdentity, kIdentity));
+    cases.emplace_back("repeated current order", withOrders(11, repeated, kIdentity, kIdentity));
+    cases.emplace_back("slot A all Pop Cut", withOrders(11, kIdentity, allPopCut, kIdentity));
+    cases.emplace_back("slot B byte 200", withOrders(11, kIdentity, kIdentity, outOfRange));
+
+    for (const auto& [name, chunk] : cases)
+    {
+        const auto plug = makePlugin();
+        plug->GetParam(kCompThreshold)->Set(-30.0);
+        plug->switchCompareSlot();
+        plug->GetParam(kInput)->Set(4.0);
+        plug->setModuleOrder(orderOf(kReversedOrder), true);
+        const Snapshot before = snapshot(*plug);
+        EXPECT_EQ(plug->UnserializeState(chunk, 0), -1) << name;
+        EXPECT_TRUE(snapshot(*plug) == before) << name;
+    }
+    const auto plug = makePlugin();
+    EXPECT_EQ(plug->UnserializeState(full, -5), -1) << "negative start";
 }
 
 TEST(StateChunk, NonFiniteValuesTakeTheParameterDefault)

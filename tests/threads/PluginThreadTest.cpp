@@ -31,6 +31,7 @@ TEST(PluginThreads, AnalyzerOptionsResizeTheSpectrumWhileTheAudioThreadFeedsIt)
     ThreadPlug plug = makeRunningPlug(kBlock);
     CheckingEditor editor;
     plug->AttachEditor(&editor);
+    plug->OnUIOpen();
     // Accepted and refused sizes and overlaps alike; the sender falls back on the refused ones.
     const std::int32_t sizes[] = {128, 4096, 256, 3, 2048, 16384, 512, 1024, -1};
     const std::int32_t overlaps[] = {1, 2, 4, 8, 0, 100000, 16, 1};
@@ -111,6 +112,7 @@ TEST(PluginThreads, CompareSwitchAndPresetRecallWhileBlocksRun)
     ThreadPlug plug = makeRunningPlug(kBlock);
     CheckingEditor editor;
     plug->AttachEditor(&editor);
+    plug->OnUIOpen();
     int switches = 0;
     const RaceResult race =
         raceAudioAgainstUi(*plug, kBlocks, kBlock, 150,
@@ -158,11 +160,34 @@ TEST(PluginThreads, CompareSwitchAndPresetRecallWhileBlocksRun)
     plug->AttachEditor(nullptr);
 }
 
+TEST(PluginThreads, EveryBlockRunsAWholeOrderWhileSwitchesAndRoutingDragsHammerIt)
+{
+    // Side A keeps the default order, side B the reverse, and a drag flips between the two: a block
+    // that saw half of a change would run a module twice and miss another.
+    ThreadPlug plug = makeRunningPlug(4);
+    const dsp::ModuleOrder identity = dsp::defaultModuleOrder();
+    dsp::ModuleOrder reversed = identity;
+    std::reverse(reversed.begin(), reversed.end());
+    plug->switchCompareSlot();
+    plug->setModuleOrder(reversed, false);
+    const RaceResult race =
+        raceAudioAgainstUi(*plug, 40000, 4, 200,
+                           [&](int round)
+                           {
+                               plug->switchCompareSlot();
+                               for (int k = 0; k < 500; ++k)
+                                   plug->setModuleOrder((round + k) % 2 ? reversed : identity, false);
+                           });
+    EXPECT_EQ(race.tornOrders, 0) << "of " << race.blocks << " blocks";
+    EXPECT_TRUE(race.outputsFinite);
+}
+
 TEST(PluginThreads, IdleDrainsTheSendersAndTheEditorReadsTheMetersWhileAudioRuns)
 {
     ThreadPlug plug = makeRunningPlug(kBlock);
     CheckingEditor editor;
     plug->AttachEditor(&editor);
+    plug->OnUIOpen();
     // The compressor display reads the engine's meter taps on the UI thread as the engine writes them.
     bool metersSound = true;
     const RaceResult race = raceAudioAgainstUi(*plug, kBlocks, kBlock, 100,

@@ -41,12 +41,14 @@ public:
 };
 
 // The audio side runs `blocks` blocks of a stereo sine through ProcessBlock on its own thread and
-// records whether every output sample was finite. The UI side runs `ui(round)` on the calling thread
+// records whether every output sample was finite and how many blocks ran an order that was no
+// permutation of the modules. The UI side runs `ui(round)` on the calling thread
 // from the audio thread's first block on, for at least `minUiRounds` rounds and until the audio
 // thread has finished; both counts bound the race.
 struct RaceResult
 {
     bool outputsFinite = true;
+    int tornOrders = 0;
     int uiRounds = 0;
     int blocks = 0;
 };

@@ -12,10 +12,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <cstring>
+#include <iterator>
+#include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace Steinberg;
@@ -146,22 +150,70 @@ TEST_F(EndToEnd, PublishesNinetyOneParametersWithNamesUnitsStepsAndDefaults)
     EXPECT_NE(c->getParameterInfo(91, info), kResultOk);
 }
 
-TEST_F(EndToEnd, ValueTextsComeFromTheParameters)
+TEST_F(EndToEnd, ValueTextsReadAndWriteTheSameInAHostWithACommaLocale)
 {
+    struct CommaLocale
+    {
+        const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+        const bool set = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+        ~CommaLocale() { std::setlocale(LC_NUMERIC, previous.c_str()); }
+    } locale;
+    if (!locale.set)
+        GTEST_SKIP() << "no de_DE.UTF-8 locale here (scripts/setup.sh makes one)";
     IEditController* c = host.controller();
     String128 s;
-    ASSERT_EQ(c->getParamStringByValue(pomelu::kSClearFocus, normalized(pomelu::kSClearFocus, 7205.0), s),
-              kResultOk);
-    EXPECT_EQ(utf8(s), "7205");
+    const std::pair<ParamID, double> plainValues[] = {{pomelu::kSClearFocus, 7205.0},
+                                                      {pomelu::kInput, -6.5},
+                                                      {pomelu::kPhaserRate, 0.35},
+                                                      {pomelu::kInput, -0.04}};
+    const char* shown[] = {"7205", "-6.5", "0.35", "0.0"};
+    for (std::size_t i = 0; i < std::size(shown); ++i)
+    {
+        const auto [id, plain] = plainValues[i];
+        ASSERT_EQ(c->getParamStringByValue(id, normalized(static_cast<int>(id), plain), s), kResultOk);
+        EXPECT_EQ(utf8(s), shown[i]);
+    }
     ASSERT_EQ(c->getParamStringByValue(pomelu::kDistortionStyle, 1.0, s), kResultOk);
     EXPECT_EQ(utf8(s), "Chaos Ring / 大暴れ");
     ASSERT_EQ(c->getParamStringByValue(kProgramId, 0.5, s), kResultOk);
     EXPECT_EQ(utf8(s), "Narration");
-    ParamValue v = 0;
-    iplug::Utf8ToUtf16("-6.0", reinterpret_cast<char16_t*>(s), 128);
-    ASSERT_EQ(c->getParamValueByString(pomelu::kInput, s, v), kResultOk);
-    EXPECT_DOUBLE_EQ(v, normalized(pomelu::kInput, -6.0));
-    EXPECT_DOUBLE_EQ(c->normalizedParamToPlain(pomelu::kCompRatio, 1.0), 20.0);
+
+    struct Typed
+    {
+        ParamID id;
+        const char* text;
+        double plain; // NaN: refused
+    };
+    const double refused = std::numeric_limits<double>::quiet_NaN();
+    const Typed typed[] = {{pomelu::kInput, "-6.5", -6.5},
+                           {pomelu::kInput, " -6.5 dB ", -6.5},
+                           {pomelu::kInput, "+25", 18.0},
+                           {pomelu::kCompRatio, "4.5", 4.5},
+                           {pomelu::kCompRatio, "abc", refused},
+                           {pomelu::kCompRatio, "4,5", refused},
+                           {pomelu::kCompRatio, "", refused},
+                           {pomelu::kInput, "nan", refused},
+                           {pomelu::kInput, "3 ms", refused},
+                           {pomelu::kDelayFeel, "Dotted", 1.0},
+                           {pomelu::kDelayFeel, "2", 2.0},
+                           {pomelu::kDelayFeel, "1.5", refused},
+                           {pomelu::kDistortionStyle, "warm bite", 1.0}};
+    for (const Typed& t : typed)
+    {
+        ParamValue v = -1.0;
+        iplug::Utf8ToUtf16(t.text, reinterpret_cast<char16_t*>(s), 128);
+        const tresult result = c->getParamValueByString(t.id, s, v);
+        if (std::isnan(t.plain))
+        {
+            EXPECT_EQ(result, kResultFalse) << '"' << t.text << '"';
+            EXPECT_EQ(v, -1.0) << '"' << t.text << '"';
+        }
+        else
+        {
+            EXPECT_EQ(result, kResultOk) << '"' << t.text << '"';
+            EXPECT_DOUBLE_EQ(v, normalized(static_cast<int>(t.id), t.plain)) << '"' << t.text << '"';
+        }
+    }
 }
 
 TEST_F(EndToEnd, ProgramListNamesTheFivePresetsInOrder)

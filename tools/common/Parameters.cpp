@@ -4,6 +4,8 @@
 #include "Errors.h"
 #include "Text.h"
 
+#include "ValueText.h"
+
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -13,27 +15,6 @@ namespace pomelu::tools
 
 namespace
 {
-// "Soft Bloom / ふんわり" -> "Soft Bloom"; texts without the separator stay whole.
-std::string_view englishPart(std::string_view text)
-{
-    const std::size_t separator = text.find(" / ");
-    return separator == std::string_view::npos ? text : trim(text.substr(0, separator));
-}
-
-int decimalsForStep(double step)
-{
-    if (step <= 0.0 || step >= 1.0)
-        return step > 0.0 ? 0 : 2;
-    int decimals = 0;
-    double scaled = step;
-    while (decimals < 6 && std::fabs(scaled - std::round(scaled)) > 1e-9)
-    {
-        scaled *= 10.0;
-        ++decimals;
-    }
-    return decimals;
-}
-
 std::string rangeText(const ParameterDescription& p)
 {
     if (p.kind == ParameterDescription::Kind::Double)
@@ -44,19 +25,6 @@ std::string rangeText(const ParameterDescription& p)
     return texts;
 }
 
-// A number followed by nothing or by the parameter's own unit, e.g. "-20 dB" for a "dB" parameter.
-std::optional<double> parseNumberWithUnit(const ParameterDescription& p, std::string_view text)
-{
-    if (auto number = parseNumber(text))
-        return number;
-    const std::string_view unit = trim(p.label);
-    if (unit.empty() || text.size() <= unit.size())
-        return std::nullopt;
-    const std::string_view tail = text.substr(text.size() - unit.size());
-    if (!equalsIgnoreCase(tail, unit))
-        return std::nullopt;
-    return parseNumber(text.substr(0, text.size() - unit.size()));
-}
 } // namespace
 
 ParameterSetting splitSetting(std::string_view argument)
@@ -89,13 +57,10 @@ double parseParameterValue(const ParameterDescription& p, std::string_view rawTe
         throwUsageError(where + "the value is empty");
 
     if (p.kind != ParameterDescription::Kind::Double)
-    {
-        for (std::size_t i = 0; i < p.texts.size(); ++i)
-            if (equalsIgnoreCase(p.texts[i], text) || equalsIgnoreCase(englishPart(p.texts[i]), text))
-                return static_cast<double>(i);
-    }
+        if (const auto index = iplug::FindValueText(p.texts, text))
+            return static_cast<double>(*index);
 
-    const auto number = parseNumberWithUnit(p, text);
+    const auto number = iplug::ParseNumber(text, p.label);
     if (!number)
     {
         if (p.kind == ParameterDescription::Kind::Double)
@@ -121,9 +86,7 @@ std::string formatParameterValue(const ParameterDescription& p, double plain)
             return p.texts[static_cast<std::size_t>(i)];
         return formatNumber(plain);
     }
-    char buffer[64];
-    std::snprintf(buffer, sizeof(buffer), "%.*f", decimalsForStep(p.step), plain);
-    return buffer;
+    return iplug::FormatDecimals(plain, iplug::DecimalsForStep(p.step));
 }
 
 std::string formatParameterList(const std::vector<ParameterDescription>& parameters)

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Text.h"
 
+#include "ValueText.h"
+
 #include <charconv>
-#include <cmath>
 #include <cstdio>
 
 namespace pomelu::tools
@@ -31,21 +32,12 @@ std::string toLower(std::string_view text)
 
 std::string_view trim(std::string_view text)
 {
-    while (!text.empty() && isSpace(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isSpace(text.back()))
-        text.remove_suffix(1);
-    return text;
+    return iplug::TrimText(text);
 }
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i]))
-            return false;
-    return true;
+    return iplug::EqualsIgnoringCase(a, b);
 }
 
 std::string foldName(std::string_view text)
@@ -60,16 +52,7 @@ std::string foldName(std::string_view text)
 
 std::optional<double> parseNumber(std::string_view text)
 {
-    text = trim(text);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    if (text.empty())
-        return std::nullopt;
-    double value = 0.0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return iplug::ParseNumber(text);
 }
 
 std::optional<long long> parseInteger(std::string_view text)

@@ -16,8 +16,8 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b);
 // Lower case with every space removed, so "S CLEAR", "SClear" and "s clear" compare equal.
 std::string foldName(std::string_view text);
 
-// The whole text (after trimming) as a finite number, or nothing. "1/8", "12dB", "nan" and "" are not
-// numbers.
+// The whole text (after trimming) as a finite number, or nothing (iplug::ParseNumber without a unit).
+// "1/8", "12dB", "nan" and "" are not numbers.
 std::optional<double> parseNumber(std::string_view text);
 
 // The whole text as a decimal integer, or nothing.

@@ -75,14 +75,16 @@ private:
 };
 
 // Writes an audio file under a temporary name in the destination's folder and gives it its real
-// name only in commit(), so a failed or interrupted render never leaves a half-written file (the
-// temporary name is registered for removal on SIGINT and SIGTERM). A WAV whose expected data comes
-// near the 4 GB that a WAV size field can count (past 2 GB) is written as RF64, which libsndfile
-// turns back into WAV on closing should it stay small after all; others are plain WAV. Integer formats are
-// quantised here: 16-bit with TPDF dither, 24-bit rounded, both clipped at full scale and counted.
-// Destroying a writer that was not committed removes the temporary file. Throws ToolError: usage
-// for an unknown extension or a format the container cannot hold, I/O when writing fails (the
-// message carries the system's reason, such as a full disk).
+// name only in commit(), so a failed or interrupted render never leaves a half-written file under
+// the destination's name. The temporary file is removed when writing fails, by the destructor of a
+// writer not committed, and on SIGINT and SIGTERM while it is registered (installInterruptCleanup);
+// a process killed otherwise (SIGKILL, a crash) leaves it behind, as does one whose registration
+// found no free slot (TemporaryFiles.h). A WAV whose expected data comes near the 4 GB that a WAV
+// size field can count (past 2 GB) is written as RF64, which libsndfile turns back into WAV on
+// closing should it stay small after all; others are plain WAV. Integer formats are quantised
+// here: 16-bit with TPDF dither, 24-bit rounded, both clipped at full scale and counted. Throws
+// ToolError: usage for an unknown extension or a format the container cannot hold, I/O when
+// writing fails (the message carries the system's reason, such as a full disk).
 class AudioWriter
 {
 public:
