@@ -49,7 +49,7 @@ CommandLine splitCommandLine(const std::vector<std::string>& arguments,
         {
             if (value)
                 throwUsageError(name + " takes no value");
-            line.options.push_back({name, {}});
+            line.options.push_back({name, {}, true});
             continue;
         }
         if (!listed(valueOptions, name))

@@ -21,6 +21,7 @@ struct CommandLine
     {
         std::string name;  // "--set"
         std::string value; // empty for a flag
+        bool isFlag = false;
     };
     std::vector<Option> options;
     std::vector<std::string> positional;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Options.h"
 
+#include "CommandLine.h"
 #include "Errors.h"
 #include "ModuleOrderParser.h"
 #include "Text.h"
@@ -118,25 +119,6 @@ std::vector<RenderJob> renderJobs(const RenderOptions& options)
 
 namespace
 {
-// Options that take a value (--set may repeat; the others may not), and the ones that do not.
-constexpr const char* kValueOptions[] = {
-    "--state",   "--preset", "--set",    "--order",   "--save-state", "--format",    "--tail",
-    "--block",   "--tempo",  "--report", "--target",  "--lufs",       "--true-peak", "--quality",
-    "--bitrate", "--title",  "--artist", "--comment", "--out-dir",    "--type",      "--jobs"};
-
-bool takesValue(const std::string& name)
-{
-    for (const char* option : kValueOptions)
-        if (name == option)
-            return true;
-    return false;
-}
-
-bool isFlag(const std::string& name)
-{
-    return name == "--list-presets" || name == "--list-params" || name == "--help" || name == "-h";
-}
-
 double parseBoundedNumber(const std::string& option, const std::string& text, double lo, double hi)
 {
     const auto value = parseNumber(text);
@@ -152,39 +134,23 @@ double parseBoundedNumber(const std::string& option, const std::string& text, do
 RenderOptions parseArguments(const std::vector<std::string>& arguments)
 {
     RenderOptions options;
-    std::vector<std::string> positional;
     std::vector<std::string> seen;
-    bool optionsEnded = false;
+    // --set may repeat; every other option is given once at most.
+    CommandLine line = splitCommandLine(
+        arguments,
+        {"--state",  "--preset",  "--set",     "--order", "--save-state", "--format",  "--tail",    "--block",
+         "--tempo",  "--report",  "--target",  "--lufs",  "--true-peak",  "--quality", "--bitrate", "--title",
+         "--artist", "--comment", "--out-dir", "--type",  "--jobs",       "-j"},
+        {"--list-presets", "--list-params", "--help", "-h"});
+    const std::vector<std::string>& positional = line.positional;
 
-    for (std::size_t i = 0; i < arguments.size(); ++i)
+    for (CommandLine::Option& option : line.options)
     {
-        const std::string& argument = arguments[i];
-        if (optionsEnded || argument.size() < 2 || argument[0] != '-')
-        {
-            positional.push_back(argument);
-            continue;
-        }
-        if (argument == "--")
-        {
-            optionsEnded = true;
-            continue;
-        }
-
-        std::string name = argument;
-        std::optional<std::string> value;
-        const std::size_t equals = argument.find('=');
-        if (argument.rfind("--", 0) == 0 && equals != std::string::npos)
-        {
-            name = argument.substr(0, equals);
-            value = argument.substr(equals + 1);
-        }
+        std::string& name = option.name;
         if (name == "-j")
             name = "--jobs";
-
-        if (isFlag(name))
+        if (option.isFlag)
         {
-            if (value)
-                throwUsageError(name + " takes no value");
             if (name == "--list-presets")
                 options.listPresets = true;
             else if (name == "--list-params")
@@ -193,14 +159,6 @@ RenderOptions parseArguments(const std::vector<std::string>& arguments)
                 options.help = true;
             continue;
         }
-        if (!takesValue(name))
-            throwUsageError("unknown option '" + name + "' (see --help)");
-        if (!value)
-        {
-            if (i + 1 >= arguments.size())
-                throwUsageError(name + " needs a value");
-            value = arguments[++i];
-        }
         if (name != "--set")
         {
             if (std::find(seen.begin(), seen.end(), name) != seen.end())
@@ -208,7 +166,7 @@ RenderOptions parseArguments(const std::vector<std::string>& arguments)
             seen.push_back(name);
         }
 
-        const std::string& v = *value;
+        const std::string& v = option.value;
         if (name == "--state")
             options.statePath = v;
         else if (name == "--preset")
