@@ -8,6 +8,7 @@ set -euo pipefail
 readonly ARDOUR_LIB=/usr/lib/ardour7
 readonly PLUGIN_NAME="Pomelu Rarorud Izad"
 readonly HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+export POMELU_LUA_DIR="$HERE" # where the session scripts find session-common.lua
 # Id of the export preset written into the fresh configuration folder: 32-bit float WAV, session rate.
 readonly EXPORT_PRESET_ID="4f8d3c1e-2a6b-4e7f-9c0d-5b1a7e3f2d64"
 
