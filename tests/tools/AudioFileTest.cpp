@@ -9,13 +9,15 @@
 using namespace pomelu::tools;
 using namespace pomelu::tools::test;
 
-TEST(AudioWriter, AbandonedRemovesItsTemporaryFileAndLeavesAnExistingOutputUntouched)
+TEST(AudioWriter, WritesUnderAHiddenNameAndAbandonedRemovesItAndLeavesAnExistingOutputUntouched)
 {
     TempDir dir;
     {
         AudioWriter writer(dir.file("out.flac"), 44100, 1, SampleFormat::Pcm16);
         const double frame = 0.5;
         writer.write(&frame, 1);
+        ASSERT_EQ(dir.entries().size(), 1u);
+        EXPECT_EQ(dir.entries()[0].rfind(".out.flac.tmp-", 0), 0u) << "hidden until committed";
     }
     EXPECT_TRUE(dir.entries().empty());
 
