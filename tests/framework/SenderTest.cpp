@@ -181,20 +181,6 @@ TEST(SpectrumSender, OnceOneExistsFFTWPlansUnderItsOwnLockForTheWholeProcess)
     EXPECT_EQ(semaphoreWaits.load() - waitsBefore, 2);
 }
 
-TEST(SpectrumSender, TransmitDataSendsQueuedFramesToTheirControl)
-{
-    ISpectrumSender s(128, 1, 4);
-    std::vector<double> x(256, 0.5);
-    double* chans[1] = {x.data()};
-    s.ProcessBlock(chans, 256, 100, 1, 0);
-    RecordingDelegate d;
-    s.TransmitData(d);
-    ASSERT_EQ(d.tags.size(), 2u);
-    EXPECT_EQ(d.tags[0], 100);
-    EXPECT_EQ(d.msgTags[0], kUpdateMessage);
-    EXPECT_EQ(d.sizes[0], static_cast<int>(sizeof(SpectrumFrame)));
-}
-
 TEST(PeakAvgSender, QueuesOne28ByteRecordPerBlockForItsControl)
 {
     IPeakAvgSender m;
