@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     juce-modules-source-data
     libcairo2-dev libfreetype-dev libx11-dev libxcb1-dev libxtst-dev libpng-dev libfftw3-dev fonts-dejavu-core
-    libsndfile1-dev libebur128-dev
+    libsndfile1-dev libebur128-dev libglib2.0-dev
     libjack-jackd2-dev jackd2
     clang-14 libclang-rt-14-dev
     espeak-ng sox xvfb xdotool ffmpeg

@@ -8,6 +8,7 @@ set -euo pipefail
 readonly ARDOUR_LIB=/usr/lib/ardour7
 readonly PLUGIN_NAME="Pomelu Rarorud Izad"
 readonly HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+export POMELU_LUA_DIR="$HERE" # where the session scripts find session-common.lua
 # Id of the export preset written into the fresh configuration folder: 32-bit float WAV, session rate.
 readonly EXPORT_PRESET_ID="4f8d3c1e-2a6b-4e7f-9c0d-5b1a7e3f2d64"
 
@@ -86,12 +87,10 @@ run_lua() {
     if [ "$status" -ne 0 ]; then
         grep -v -e '^MIDI Clock' -e '^MTC in' "$log" | tail -n 40
         if [ "$status" -eq 124 ]; then
-            if tail -n 1 "$log" | grep -q '^recalling preset'; then
-                echo "Ardour's VST3Plugin::load_preset holds the plug-in's process lock while it calls"
-                echo "setParamNormalized on the program-change parameter (setState for a user preset), and its"
-                echo "restartComponent(kParamValuesChanged) takes that same lock when called outside the process"
-                echo "thread: a plug-in that calls restartComponent from inside those calls deadlocks here."
-            fi
+            # Ardour's load_preset holds the process lock around setParamNormalized on the program
+            # parameter, and its restartComponent takes that lock off the process thread.
+            tail -n 1 "$log" | grep -q '^recalling preset' &&
+                echo "a restartComponent from inside the preset recall deadlocks Ardour here"
             fail "$script hung (stopped after $LUA_TIMEOUT s); its last step is above"
         fi
         fail "$script exited with status $status"

@@ -8,22 +8,7 @@
 --   POMELU_SET          optional: parameter settings "index=value,index=value" (plain values)
 -- The session gets one stereo track with the plug-in and one region whose two source files the
 -- caller overwrites with the test material afterwards.
-io.stdout:setvbuf("no")
-
-local function env(name, default)
-    local value = os.getenv(name)
-    if value == nil or value == "" then
-        if default ~= nil then return default end
-        print("create-session: " .. name .. " is not set")
-        os.exit(2)
-    end
-    return value
-end
-
-local function die(message)
-    print("create-session: " .. message)
-    os.exit(1)
-end
+dofile(os.getenv("POMELU_LUA_DIR") .. "/session-common.lua")
 
 local dir = env("POMELU_SESSION_DIR")
 local name = env("POMELU_SESSION_NAME")
@@ -33,8 +18,7 @@ local snapshotPreset = env("POMELU_SNAPSHOT_PRESET", "")
 local preset = env("POMELU_PRESET", "")
 local settings = env("POMELU_SET", "")
 
-if AudioEngine:set_backend("None (Dummy)", "", ""):isnil() then die("no Dummy backend") end
-if AudioEngine:start(false) ~= 0 then die("the Dummy backend did not start") end
+start_engine()
 if create_session(dir, name, 48000) == nil then die("cannot create the session in " .. dir) end
 
 local tracks = Session:new_audio_track(2, 2, nil, 1, "Voice", ARDOUR.PresentationInfo.max_order,
@@ -45,11 +29,6 @@ local proc = ARDOUR.LuaAPI.new_plugin(Session, pluginName, ARDOUR.PluginType.VST
 if proc:isnil() then die("Ardour does not know the VST 3 plug-in \"" .. pluginName .. "\"") end
 if track:add_processor_by_index(proc, 0, nil, true) ~= 0 then die("cannot insert the plug-in") end
 local plugin = proc:to_insert():plugin(0)
-
-local function settle()
-    -- Parameter changes reach the plug-in in the next process cycles.
-    ARDOUR.LuaAPI.wait_for_process_callback(4, 2000)
-end
 
 local function recall(label)
     local record = plugin:preset_by_label(label)
@@ -69,12 +48,7 @@ end
 
 if preset ~= "" then recall(preset) end
 
-for index, value in string.gmatch(settings, "(%d+)=([-%d.]+)") do
-    if not ARDOUR.LuaAPI.set_processor_param(proc, tonumber(index), tonumber(value)) then
-        die("cannot set parameter " .. index)
-    end
-end
-settle()
+set_params(proc, settings)
 
 -- A placeholder region the length of the test material: Ardour bounces the silent track into two
 -- float sources, which the caller then overwrites.
@@ -86,14 +60,7 @@ for i = 0, 1 do
 end
 
 settle()
-for i = 0, plugin:parameter_count() - 1 do
-    local value = ARDOUR.LuaAPI.get_processor_param(proc, i)
-    print(string.format("param %d %s = %.9g", i, plugin:parameter_label(i), value))
-end
+print_params(proc, plugin)
 if Session:save_state("", false, false, false, false, false) ~= 0 then die("cannot save the session") end
 print("saved " .. dir .. "/" .. name .. ".ardour")
--- The session goes first: its butler thread must not still be finishing a transport stop while
--- exit() tears down Ardour's statics.
-close_session()
-AudioEngine:stop(false)
-os.exit(0)
+finish()

@@ -6,311 +6,365 @@
 //   set-order IN.state OUT.state ORDER        ORDER: eleven module ids, "8,7,6,2,1,0,3,4,5,9,10"
 //   fill-slots IN.state SLOT_A.state ORDER_A OUT.state
 //   set-value IN.state OUT.state INDEX VALUE  a parameter value as the plug-in writes it after a change
-//   show IN.state                             print active slot, flag, orders and current values
 //   diff BEFORE.state AFTER.state [TOL]       exit 0 when equal, 1 listing the differing fields; current
 //                                             values may differ by the relative tolerance TOL
 //   compare TEST.wav REF.wav FROM_FRAME TOLERANCE          exit 0 when every sample is within TOLERANCE
 //   compare-differs TEST.wav REF.wav FROM_FRAME MIN_DIFF   exit 0 when some sample differs by MIN_DIFF
 //
 // Exit status: 0 success, 1 check failed, 2 usage or file error.
-#include "AudioCompare.h"
-#include "Base64.h"
-#include "PresetContainer.h"
-#include "SessionFile.h"
-#include "StateLayout.h"
+#include <glib.h>
+#include <sndfile.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
-using namespace pomelu::ardour;
-
 namespace
 {
-constexpr const char* kProcessorName = "Pomelu Rarorud Izad";
+using Bytes = std::vector<std::uint8_t>;
 
-int fail(const std::string& message)
+constexpr int kParams = 89;
+constexpr int kModules = 11;
+// The component state as a host stores it (little-endian): "4REP", u32 parameter count, u32 active
+// slot, u8 captured flag, slot A's and slot B's values (89 doubles each), u32 module count, the
+// current order and slot A's and B's orders (11 bytes each), the current values; then the wrapper's
+// u32 host-bypass and program words.
+constexpr std::size_t kActiveSlot = 8;
+constexpr std::size_t kCaptured = 12;
+constexpr std::size_t kSlotValues = 13;
+constexpr std::size_t kModuleCount = kSlotValues + 2 * kParams * 8;
+constexpr std::size_t kOrders = kModuleCount + 4;
+constexpr std::size_t kValues = kOrders + 3 * kModules;
+constexpr std::size_t kChunkEnd = kValues + kParams * 8; // 2186: the bypass word, then the program word
+constexpr std::size_t kStateSize = kChunkEnd + 8;
+
+[[noreturn]] void die(const std::string& message)
 {
     std::cerr << "pomelu-ardour-tool: " << message << "\n";
-    return 2;
+    std::exit(2);
 }
 
-bool readBinary(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error)
+template <typename T> T get(const Bytes& bytes, std::size_t pos)
+{
+    T value;
+    std::memcpy(&value, bytes.data() + pos, sizeof value);
+    return value;
+}
+
+template <typename T> void put(Bytes& bytes, std::size_t pos, T value)
+{
+    std::memcpy(bytes.data() + pos, &value, sizeof value);
+}
+
+std::size_t slotValue(int slot, int param)
+{
+    return kSlotValues + static_cast<std::size_t>(slot * kParams + param) * 8;
+}
+
+Bytes readFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
-    {
-        error = "cannot open " + path;
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
+        die("cannot open " + path);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-bool writeBinary(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error)
+void writeFile(const std::string& path, const void* data, std::size_t size)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out)
-    {
-        error = "cannot write " + path;
-        return false;
-    }
-    return true;
+    if (!out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size)))
+        die("cannot write " + path);
 }
 
-bool readState(const std::string& path, std::vector<std::uint8_t>& state, std::string& error)
+bool isState(const Bytes& bytes)
 {
-    if (!readBinary(path, state, error))
-        return false;
-    error = checkState(state);
-    if (!error.empty())
-    {
-        error = path + ": " + error;
-        return false;
-    }
-    return true;
+    return bytes.size() == kStateSize && std::memcmp(bytes.data(), "4REP", 4) == 0 &&
+           get<std::uint32_t>(bytes, 4) == kParams && get<std::uint32_t>(bytes, kModuleCount) == kModules;
 }
 
-// The session text, where its <chunk> is, and the decoded container.
-struct SessionState
+Bytes readState(const std::string& path)
+{
+    Bytes state = readFile(path);
+    if (!isState(state))
+        die(path + ": not a version 4 state of " + std::to_string(kStateSize) + " bytes");
+    return state;
+}
+
+Bytes parseOrder(const std::string& text)
+{
+    Bytes order;
+    std::istringstream in(text);
+    for (std::string item; std::getline(in, item, ',');)
+        order.push_back(static_cast<std::uint8_t>(std::atoi(item.c_str())));
+    if (order.size() != kModules ||
+        std::set<int>(order.begin(), order.end()) != std::set{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10})
+        die("'" + text + "' is not an order of the eleven module ids 0..10");
+    return order;
+}
+
+// Ardour keeps the state as base64 text in the <chunk> of the plug-in's <Processor>, wrapped in the
+// SDK's preset-file layout: "VST3", version, 32-character class id, i64 offset of a "List" of
+// (id, i64 offset, i64 size) entries naming the component ("Comp") and controller ("Cont") chunks.
+struct Session
 {
     std::string text;
-    ChunkText chunk;
-    std::vector<std::uint8_t> container;
-    PresetContainer layout;
+    std::size_t begin = 0, end = 0; // the base64 text
+    Bytes container;
+    std::vector<std::pair<std::string, std::size_t>> entries; // id, offset of an entry holding a state
 };
 
-bool loadSessionState(const std::string& path, SessionState& session, std::string& error)
+std::size_t componentOffset(const Session& s)
 {
-    auto text = readTextFile(path, error);
-    if (!text)
-        return false;
-    session.text = std::move(*text);
-    auto chunk = findChunkText(session.text, kProcessorName, error);
-    if (!chunk)
-        return false;
-    session.chunk = *chunk;
-    auto bytes = decodeBase64(std::string_view(session.text).substr(chunk->begin, chunk->end - chunk->begin));
-    if (!bytes)
-    {
-        error = "the <chunk> text is not base64";
-        return false;
-    }
-    session.container = std::move(*bytes);
-    auto layout = parseContainer(session.container, error);
-    if (!layout)
-        return false;
-    session.layout = *layout;
-    return true;
-}
-
-int stateGet(const std::string& sessionPath, const std::string& outPath)
-{
-    SessionState session;
-    std::string error;
-    if (!loadSessionState(sessionPath, session, error))
-        return fail(sessionPath + ": " + error);
-    const auto component = entryBytes(session.container, session.layout, "Comp");
-    if (!component)
-        return fail(sessionPath + ": the plug-in's state has no component chunk");
-    if (!writeBinary(outPath, *component, error))
-        return fail(error);
-    const std::string problem = checkState(*component);
-    if (!problem.empty())
-        return fail(sessionPath + ": " + problem);
+    for (const auto& [id, offset] : s.entries)
+        if (id == "Comp")
+            return offset;
     return 0;
 }
 
-int statePut(const std::string& sessionPath, const std::string& inPath)
+Session loadSession(const std::string& path)
 {
-    SessionState session;
-    std::vector<std::uint8_t> state;
-    std::string error;
-    if (!loadSessionState(sessionPath, session, error))
-        return fail(sessionPath + ": " + error);
-    if (!readState(inPath, state, error))
-        return fail(error);
+    Session s;
+    const Bytes raw = readFile(path);
+    s.text.assign(raw.begin(), raw.end());
+    std::size_t tag = s.text.find("<Processor ");
+    while (tag != std::string::npos &&
+           s.text.substr(tag, s.text.find('>', tag) - tag).find("name=\"Pomelu Rarorud Izad\"") ==
+               std::string::npos)
+        tag = s.text.find("<Processor ", tag + 1);
+    s.begin = s.text.find("<chunk>", tag);
+    s.end = s.text.find("</chunk>", s.begin);
+    if (tag == std::string::npos || s.end == std::string::npos ||
+        s.text.find("<Processor ", tag + 1) < s.begin)
+        die(path + ": no <chunk> in a processor named \"Pomelu Rarorud Izad\"");
+    s.begin += 7;
+    gsize size = 0;
+    const std::string base64 = s.text.substr(s.begin, s.end - s.begin);
+    guchar* decoded = g_base64_decode(base64.c_str(), &size);
+    s.container.assign(decoded, decoded + size);
+    g_free(decoded);
 
-    // The controller is handed its own copy on load; a single-component plug-in stores the same
-    // state there, and that copy must change too or it would undo the edit.
-    int replaced = 0;
-    for (const auto& entry : session.layout.entries)
+    const auto& c = s.container;
+    const std::size_t list = c.size() >= 48 ? static_cast<std::size_t>(get<std::int64_t>(c, 40)) : c.size();
+    if (c.size() < 48 || std::memcmp(c.data(), "VST3", 4) != 0 || list + 8 > c.size() ||
+        std::memcmp(c.data() + list, "List", 4) != 0)
+        die(path + ": the <chunk> is not a VST 3 preset container");
+    for (std::int32_t i = 0, n = get<std::int32_t>(c, list + 4); i < n; ++i)
     {
-        if (entry.id != "Comp" && entry.id != "Cont")
-            continue;
-        const bool holdsState = entry.size == static_cast<std::int64_t>(state.size()) &&
-                                std::memcmp(session.container.data() + entry.offset, "4REP", 4) == 0;
-        if (entry.id == "Comp" && !holdsState)
-            return fail(sessionPath + ": the component chunk is " + std::to_string(entry.size) +
-                        " bytes, not a state of " + std::to_string(state.size()));
-        if (holdsState)
+        const std::size_t at = list + 8 + static_cast<std::size_t>(i) * 20;
+        if (at + 20 > c.size())
+            die(path + ": the chunk list reaches past the container");
+        const auto offset = static_cast<std::size_t>(get<std::int64_t>(c, at + 4));
+        const auto size = static_cast<std::size_t>(get<std::int64_t>(c, at + 12));
+        if (offset + size <= c.size() && isState(Bytes(c.begin() + offset, c.begin() + offset + size)))
+            s.entries.emplace_back(std::string(reinterpret_cast<const char*>(c.data() + at), 4), offset);
+    }
+    if (componentOffset(s) == 0)
+        die(path + ": the plug-in's state has no component chunk holding a state");
+    return s;
+}
+
+// One line per differing field ("slot A value 17: -27 -> -18"). A host hands parameter values back
+// through its normalised representation, which can move a value by a few ulps: the current values,
+// and the active slot's copy the writer keeps of them, may differ by `tolerance` (relative, absolute
+// below 1); everything else must be identical.
+std::vector<std::string> differences(const Bytes& before, const Bytes& after, double tolerance)
+{
+    std::vector<std::string> lines;
+    const int liveSlot = after[kCaptured] != 0 ? (get<std::uint32_t>(after, kActiveSlot) == 1 ? 1 : 0) : -1;
+    auto value = [&](const std::string& name, std::size_t pos, bool live)
+    {
+        const double a = get<double>(before, pos), b = get<double>(after, pos);
+        const bool close = std::fabs(a - b) <= tolerance * std::max({1.0, std::fabs(a), std::fabs(b)});
+        if (std::memcmp(before.data() + pos, after.data() + pos, 8) != 0 && !(live && close))
         {
-            std::memcpy(session.container.data() + entry.offset, state.data(), state.size());
-            ++replaced;
+            char line[160];
+            std::snprintf(line, sizeof line, "%s: %.17g -> %.17g", name.c_str(), a, b);
+            lines.push_back(line);
+        }
+    };
+    auto bytes = [&](const std::string& name, std::size_t pos, std::size_t size)
+    {
+        if (std::memcmp(before.data() + pos, after.data() + pos, size) == 0)
+            return;
+        std::string line = name + ":";
+        for (const Bytes* state : {&before, &after})
+        {
+            line += state == &before ? "" : " ->";
+            for (std::size_t i = 0; i < size; ++i)
+            {
+                line += i == 0 ? ' ' : ',';
+                line += std::to_string((*state)[pos + i]);
+            }
+        }
+        lines.push_back(line);
+    };
+    bytes("header (magic, count, active slot, captured flag)", 0, kSlotValues);
+    for (int slot = 0; slot < 2; ++slot)
+        for (int param = 0; param < kParams; ++param)
+            value(std::string("slot ") + "AB"[slot] + " value " + std::to_string(param),
+                  slotValue(slot, param), slot == liveSlot);
+    bytes("module count", kModuleCount, 4);
+    bytes("current order", kOrders, kModules);
+    bytes("slot A order", kOrders + kModules, kModules);
+    bytes("slot B order", kOrders + 2 * kModules, kModules);
+    for (int param = 0; param < kParams; ++param)
+        value("current value " + std::to_string(param), kValues + static_cast<std::size_t>(param) * 8, true);
+    bytes("bypass word", kChunkEnd, 4);
+    bytes("program word", kChunkEnd + 4, 4);
+    return lines;
+}
+
+std::vector<double> readAudio(const std::string& path, SF_INFO& info)
+{
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file)
+        die("cannot read " + path + ": " + sf_strerror(nullptr));
+    std::vector<double> samples(static_cast<std::size_t>(info.frames * info.channels));
+    const sf_count_t got = sf_readf_double(file, samples.data(), info.frames);
+    sf_close(file);
+    if (got != info.frames)
+        die("short read from " + path);
+    return samples;
+}
+
+int compare(const std::string& testPath, const std::string& referencePath, long long from, double limit,
+            bool expectDifference)
+{
+    SF_INFO testInfo{}, referenceInfo{};
+    const std::vector<double> test = readAudio(testPath, testInfo);
+    const std::vector<double> reference = readAudio(referencePath, referenceInfo);
+    if (testInfo.channels != referenceInfo.channels || testInfo.samplerate != referenceInfo.samplerate ||
+        testInfo.frames != referenceInfo.frames || from < 0 || from >= testInfo.frames)
+        die("the files differ in channels, rate or length, or frame " + std::to_string(from) +
+            " is outside them");
+    double largest = 0.0, peak = 0.0;
+    std::size_t worst = 0;
+    for (auto i = static_cast<std::size_t>(from * testInfo.channels); i < test.size(); ++i)
+    {
+        const double difference = std::fabs(test[i] - reference[i]);
+        peak = std::max(peak, std::fabs(reference[i]));
+        if (!(difference <= largest))
+        {
+            largest = std::isnan(difference) ? INFINITY : difference;
+            worst = i;
         }
     }
-    if (replaced == 0)
-        return fail(sessionPath + ": the plug-in's state has no component chunk");
-    session.text.replace(session.chunk.begin, session.chunk.end - session.chunk.begin,
-                         encodeBase64(session.container));
-    if (!writeTextFile(sessionPath, session.text, error))
-        return fail(error);
-    std::cout << "replaced " << replaced << " state cop" << (replaced == 1 ? "y" : "ies") << " in "
-              << sessionPath << "\n";
-    return 0;
-}
-
-int setOrder(const std::string& inPath, const std::string& outPath, const std::string& orderText)
-{
-    std::vector<std::uint8_t> state;
-    std::string error;
-    if (!readState(inPath, state, error))
-        return fail(error);
-    const auto order = parseOrder(orderText);
-    if (!order)
-        return fail("'" + orderText + "' is not an order of the eleven module ids 0..10");
-    setOrders(state, *order);
-    return writeBinary(outPath, state, error) ? 0 : fail(error);
-}
-
-int fillSlots(const std::string& inPath, const std::string& slotAPath, const std::string& orderText,
-              const std::string& outPath)
-{
-    std::vector<std::uint8_t> state, slotASource;
-    std::string error;
-    if (!readState(inPath, state, error) || !readState(slotAPath, slotASource, error))
-        return fail(error);
-    const auto order = parseOrder(orderText);
-    if (!order)
-        return fail("'" + orderText + "' is not an order of the eleven module ids 0..10");
-    fillCompareSlots(state, slotASource, *order);
-    return writeBinary(outPath, state, error) ? 0 : fail(error);
-}
-
-int setValue(const std::string& inPath, const std::string& outPath, const std::string& indexText,
-             const std::string& valueText)
-{
-    std::vector<std::uint8_t> state;
-    std::string error;
-    if (!readState(inPath, state, error))
-        return fail(error);
-    char* end = nullptr;
-    const long index = std::strtol(indexText.c_str(), &end, 10);
-    if (*end != '\0' || index < 0 || index >= kParamCount)
-        return fail("'" + indexText + "' is not a parameter index 0..88");
-    const double value = std::strtod(valueText.c_str(), &end);
-    if (*end != '\0')
-        return fail("'" + valueText + "' is not a number");
-    setLiveValue(state, static_cast<int>(index), value);
-    return writeBinary(outPath, state, error) ? 0 : fail(error);
-}
-
-int show(const std::string& inPath)
-{
-    std::vector<std::uint8_t> state;
-    std::string error;
-    if (!readState(inPath, state, error))
-        return fail(error);
-    std::cout << "active slot " << (state[kActiveSlotPos] == 1 ? "B" : "A") << ", captured "
-              << int(state[kCapturedPos]) << "\n"
-              << "current order " << formatOrder(currentOrder(state)) << "\n"
-              << "slot A order  " << formatOrder(slotOrder(state, 0)) << "\n"
-              << "slot B order  " << formatOrder(slotOrder(state, 1)) << "\n"
-              << "current values";
-    for (int param = 0; param < kParamCount; ++param)
-        std::cout << (param % 10 == 0 ? "\n  " : " ") << currentValue(state, param);
-    std::cout << "\n";
-    return 0;
-}
-
-int diff(const std::string& beforePath, const std::string& afterPath, const std::string& toleranceText)
-{
-    std::vector<std::uint8_t> before, after;
-    std::string error;
-    if (!readState(beforePath, before, error) || !readState(afterPath, after, error))
-        return fail(error);
-    char* end = nullptr;
-    const double tolerance = std::strtod(toleranceText.c_str(), &end);
-    if (*end != '\0' || !(tolerance >= 0.0))
-        return fail("'" + toleranceText + "' is not a tolerance");
-    const auto lines = describeDifferences(before, after, tolerance);
-    for (const auto& line : lines)
-        std::cout << line << "\n";
-    if (!lines.empty())
-        return 1;
-    const auto strict = describeDifferences(before, after);
-    if (strict.empty())
-        std::cout << "states are identical (" << before.size() << " bytes)\n";
-    else
-        std::cout << "states agree; " << strict.size() << " live values moved within " << tolerance
-                  << " (relative), e.g. " << strict.front() << "\n";
-    return 0;
-}
-
-int compare(const std::string& testPath, const std::string& referencePath, const std::string& fromText,
-            const std::string& limitText, bool expectDifference)
-{
-    AudioComparison result;
-    std::string error;
-    char* end = nullptr;
-    const long long fromFrame = std::strtoll(fromText.c_str(), &end, 10);
-    if (*end != '\0')
-        return fail("'" + fromText + "' is not a frame number");
-    const double limit = std::strtod(limitText.c_str(), &end);
-    if (*end != '\0' || !(limit > 0.0))
-        return fail("'" + limitText + "' is not a positive number");
-    if (!compareAudioFiles(testPath, referencePath, fromFrame, result, error))
-        return fail(error);
-    std::printf("%lld frames from frame %lld: largest difference %.3g (frame %lld, channel %d), "
-                "difference rms %.3g, reference peak %.3g\n",
-                static_cast<long long>(result.frames), fromFrame, result.maxDifference,
-                static_cast<long long>(result.worstFrame), result.worstChannel, result.differenceRms,
-                result.referencePeak);
-    if (result.referencePeak < 1e-3)
-    {
-        std::printf("the reference is silent: nothing was compared\n");
-        return 1;
-    }
-    if (expectDifference)
-    {
-        if (result.maxDifference >= limit)
-            return 0;
-        std::printf("expected a difference of at least %g\n", limit);
-        return 1;
-    }
-    if (result.maxDifference <= limit)
+    std::printf(
+        "%lld frames from frame %lld: largest difference %.3g (frame %zu, channel %zu), reference peak "
+        "%.3g\n",
+        static_cast<long long>(testInfo.frames) - from, from, largest, worst / testInfo.channels,
+        worst % testInfo.channels, peak);
+    if (peak < 1e-3)
+        return std::printf("the reference is silent: nothing was compared\n"), 1;
+    if (expectDifference ? largest >= limit : largest <= limit)
         return 0;
-    std::printf("expected every difference within %g\n", limit);
+    std::printf("expected %s %g\n", expectDifference ? "a difference of at least" : "every difference within",
+                limit);
     return 1;
+}
+
+double number(const std::string& text)
+{
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0')
+        die("'" + text + "' is not a number");
+    return value;
 }
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    const std::string command = args.empty() ? "" : args[0];
-    if (command == "state-get" && args.size() == 3)
-        return stateGet(args[1], args[2]);
-    if (command == "state-put" && args.size() == 3)
-        return statePut(args[1], args[2]);
-    if (command == "set-order" && args.size() == 4)
-        return setOrder(args[1], args[2], args[3]);
-    if (command == "fill-slots" && args.size() == 5)
-        return fillSlots(args[1], args[2], args[3], args[4]);
-    if (command == "set-value" && args.size() == 5)
-        return setValue(args[1], args[2], args[3], args[4]);
-    if (command == "show" && args.size() == 2)
-        return show(args[1]);
-    if (command == "diff" && (args.size() == 3 || args.size() == 4))
-        return diff(args[1], args[2], args.size() == 4 ? args[3] : "0");
-    if ((command == "compare" || command == "compare-differs") && args.size() == 5)
-        return compare(args[1], args[2], args[3], args[4], command == "compare-differs");
-    return fail(
-        "usage: state-get|state-put|set-order|fill-slots|set-value|show|diff|compare|compare-differs ... "
+    const std::vector<std::string> a(argv + 1, argv + argc);
+    const std::string command = a.empty() ? "" : a[0];
+    if (command == "state-get" && a.size() == 3)
+    {
+        const Session session = loadSession(a[1]);
+        writeFile(a[2], session.container.data() + componentOffset(session), kStateSize);
+        return 0;
+    }
+    if (command == "state-put" && a.size() == 3)
+    {
+        // The controller is handed its own copy on load; a single-component plug-in stores the same
+        // state there, and that copy must change too or it would undo the edit.
+        Session session = loadSession(a[1]);
+        const Bytes state = readState(a[2]);
+        for (const auto& [id, offset] : session.entries)
+            std::memcpy(session.container.data() + offset, state.data(), kStateSize);
+        gchar* encoded = g_base64_encode(session.container.data(), session.container.size());
+        session.text.replace(session.begin, session.end - session.begin, encoded);
+        g_free(encoded);
+        writeFile(a[1], session.text.data(), session.text.size());
+        std::printf("replaced %zu state copies in %s\n", session.entries.size(), a[1].c_str());
+        return 0;
+    }
+    if (command == "set-order" && a.size() == 4)
+    {
+        // As loading an older state without compare slots would: one order everywhere.
+        Bytes state = readState(a[1]);
+        const Bytes order = parseOrder(a[3]);
+        for (int copy = 0; copy < 3; ++copy)
+            std::copy(order.begin(), order.end(), state.begin() + kOrders + copy * kModules);
+        writeFile(a[2], state.data(), state.size());
+        return 0;
+    }
+    if (command == "fill-slots" && a.size() == 5)
+    {
+        // As a user gets there: slot A holds the other state's current values with ORDER_A; slot B is
+        // active and holds this state's current values and order.
+        Bytes state = readState(a[1]);
+        const Bytes slotA = readState(a[2]);
+        const Bytes order = parseOrder(a[3]);
+        put<std::uint32_t>(state, kActiveSlot, 1);
+        state[kCaptured] = 1;
+        for (int param = 0; param < kParams; ++param)
+        {
+            put(state, slotValue(0, param), get<double>(slotA, kValues + param * 8));
+            put(state, slotValue(1, param), get<double>(state, kValues + param * 8));
+        }
+        std::copy(order.begin(), order.end(), state.begin() + kOrders + kModules);
+        std::copy_n(state.begin() + kOrders, kModules, state.begin() + kOrders + 2 * kModules);
+        writeFile(a[4], state.data(), state.size());
+        return 0;
+    }
+    if (command == "set-value" && a.size() == 5)
+    {
+        // As the plug-in writes a host change: the current value and, once captured, the active slot's.
+        Bytes state = readState(a[1]);
+        const double index = number(a[3]), value = number(a[4]);
+        if (index < 0 || index >= kParams || index != std::floor(index))
+            die("'" + a[3] + "' is not a parameter index 0..88");
+        const int param = static_cast<int>(index);
+        put(state, kValues + param * 8, value);
+        if (state[kCaptured] != 0)
+            put(state, slotValue(get<std::uint32_t>(state, kActiveSlot) == 1 ? 1 : 0, param), value);
+        writeFile(a[2], state.data(), state.size());
+        return 0;
+    }
+    if (command == "diff" && (a.size() == 3 || a.size() == 4))
+    {
+        const Bytes before = readState(a[1]), after = readState(a[2]);
+        const auto lines = differences(before, after, a.size() == 4 ? number(a[3]) : 0.0);
+        for (const auto& line : lines)
+            std::cout << line << "\n";
+        if (lines.empty())
+            std::cout << "states agree (" << differences(before, after, 0.0).size()
+                      << " live values moved within the tolerance)\n";
+        return lines.empty() ? 0 : 1;
+    }
+    if ((command == "compare" || command == "compare-differs") && a.size() == 5)
+        return compare(a[1], a[2], static_cast<long long>(number(a[3])), number(a[4]),
+                       command == "compare-differs");
+    die("usage: state-get|state-put|set-order|fill-slots|set-value|diff|compare|compare-differs ... "
         "(see the comment at the top of pomelu-ardour-tool.cpp)");
 }

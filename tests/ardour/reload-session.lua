@@ -6,30 +6,14 @@
 --   POMELU_EXPORT_NAME  file name of the export, without extension
 --   POMELU_EXPORT_PRESET  id of the float WAV export preset in the configuration folder
 -- Prints every parameter of the session's first plug-in on the "Voice" track.
-io.stdout:setvbuf("no")
-
-local function env(name, default)
-    local value = os.getenv(name)
-    if value == nil or value == "" then
-        if default ~= nil then return default end
-        print("reload-session: " .. name .. " is not set")
-        os.exit(2)
-    end
-    return value
-end
-
-local function die(message)
-    print("reload-session: " .. message)
-    os.exit(1)
-end
+dofile(os.getenv("POMELU_LUA_DIR") .. "/session-common.lua")
 
 local dir = env("POMELU_SESSION_DIR")
 local name = env("POMELU_SESSION_NAME")
 local saveAs = env("POMELU_SAVE_AS", "")
 local exportDir = env("POMELU_EXPORT_DIR", "")
 
-if AudioEngine:set_backend("None (Dummy)", "", ""):isnil() then die("no Dummy backend") end
-if AudioEngine:start(false) ~= 0 then die("the Dummy backend did not start") end
+start_engine()
 if load_session(dir, name) == nil then die("cannot load " .. dir .. "/" .. name) end
 
 local track = Session:route_by_name("Voice")
@@ -39,20 +23,9 @@ if proc:isnil() then die("the plug-in was not restored on the track") end
 local plugin = proc:to_insert():plugin(0)
 print("plug-in " .. plugin:name())
 
-ARDOUR.LuaAPI.wait_for_process_callback(4, 2000)
-for i = 0, plugin:parameter_count() - 1 do
-    local value = ARDOUR.LuaAPI.get_processor_param(proc, i)
-    print(string.format("param %d %s = %.9g", i, plugin:parameter_label(i), value))
-end
-
-local settings = env("POMELU_SET", "")
-for index, value in string.gmatch(settings, "(%d+)=([-%d.]+)") do
-    if not ARDOUR.LuaAPI.set_processor_param(proc, tonumber(index), tonumber(value)) then
-        die("cannot set parameter " .. index)
-    end
-    print("set param " .. index .. " = " .. value)
-end
-if settings ~= "" then ARDOUR.LuaAPI.wait_for_process_callback(4, 2000) end
+settle()
+print_params(proc, plugin)
+set_params(proc, env("POMELU_SET", ""))
 
 if saveAs ~= "" then
     if Session:save_state(saveAs, false, false, false, false, false) ~= 0 then die("cannot save " .. saveAs) end
@@ -69,8 +42,4 @@ if exportDir ~= "" then
     if not export:run_export() then die("export failed") end
     print("exported " .. exportDir)
 end
--- The session goes first: its butler thread must not still be finishing a transport stop while
--- exit() tears down Ardour's statics.
-close_session()
-AudioEngine:stop(false)
-os.exit(0)
+finish()

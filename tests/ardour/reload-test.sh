@@ -48,7 +48,10 @@ echo "Ardour shows the ${#pairs[@]} changed parameters after the reload"
 
 # The plug-in's own state after the reload, written by the plug-in itself on the second save.
 tool state-get "$POMELU_SESSION_DIR/reloaded.ardour" "$POMELU_WORK/reloaded.state"
-tool show "$POMELU_WORK/reloaded.state"
+# The comparison must see one changed value beyond the tolerance, or it would pass anything.
+if tool diff "$POMELU_WORK/crafted.state" "$POMELU_WORK/expected.state" 1e-12; then
+    fail "the state comparison misses the changed Comp Makeup"
+fi
 # Ardour hands its copies of the values back as normalised doubles (55 % comes back as 0.55 * 100),
 # so current values may move by an ulp; slots, orders and flags must come back unchanged.
 echo "crafted state (with the new Comp Makeup) against the state saved after the reload:"

@@ -162,16 +162,3 @@ TEST(PlugBase, OnRestoreStatePushesEveryNormalisedValueToTheEditor)
     EXPECT_DOUBLE_EQ(editor.values[1].second, 0.5);
     EXPECT_DOUBLE_EQ(editor.values[2].second, 0.5);
 }
-
-TEST(PlugBase, DefaultBlockCopiesInputsAndSilencesOutputsWithoutOne)
-{
-    ThreeParams plug;
-    double in0[4] = {1, 2, 3, 4};
-    double out0[4] = {}, out1[4] = {9, 9, 9, 9};
-    double* ins[2] = {in0, nullptr};
-    double* outs[2] = {out0, out1};
-    plug.ProcessBlock(ins, outs, 4);
-    EXPECT_EQ(out0[3], 4.0);
-    EXPECT_EQ(out1[0], 0.0);
-    plug.ProcessBlock(ins, nullptr, 4); // tolerated
-}

@@ -144,54 +144,25 @@ TEST(Text, AlignsInItsRectangleEveryWay)
     if (!TestFontsPresent())
         GTEST_SKIP() << "fonts missing: run scripts/fetch-fonts.sh";
     const IRECT box(20, 20, 180, 80);
-    struct Case
-    {
-        EAlign h;
-        EVAlign v;
-        float inkLeft, inkRight, inkTop, inkBottom; // expected, NaN: not checked
-    };
-    const float any = std::nanf("");
-    const Case cases[] = {
-        {EAlign::Near, EVAlign::Top, 20, any, 20, any},
-        {EAlign::Far, EVAlign::Bottom, any, 180, any, 80},
-    };
-    for (const Case& c : cases)
+    auto inkOf = [&](const IText& text)
     {
         Canvas canvas(
-            1.0f, [&](IGraphics& g) { g.DrawText(IText(24, kInk, "Roboto", c.h, c.v), "HHH", box); },
-            Fonts::All);
-        const IRECT ink = InkBounds(canvas.g, kPaper, canvas.g.GetBounds());
-        // Glyph side bearings and the font's ascent above capitals leave a few units.
-        if (!std::isnan(c.inkLeft))
-        {
-            EXPECT_NEAR(ink.L, c.inkLeft, 4.0f);
-        }
-        if (!std::isnan(c.inkRight))
-        {
-            EXPECT_NEAR(ink.R, c.inkRight, 4.0f);
-        }
-        if (!std::isnan(c.inkTop))
-        {
-            EXPECT_NEAR(ink.T, c.inkTop, 8.0f);
-        }
-        if (!std::isnan(c.inkBottom))
-        {
-            EXPECT_NEAR(ink.B, c.inkBottom, 8.0f);
-        }
-    }
+            1.0f, [&](IGraphics& g) { g.DrawText(text, "HHH", box); }, Fonts::All);
+        return InkBounds(canvas.g, kPaper, canvas.g.GetBounds());
+    };
+    // Glyph side bearings and the font's ascent above capitals leave a few units at the edges.
+    const IRECT nearTop = inkOf(IText(24, kInk, "Roboto", EAlign::Near, EVAlign::Top));
+    EXPECT_NEAR(nearTop.L, box.L, 4.0f);
+    EXPECT_NEAR(nearTop.T, box.T, 8.0f);
+    const IRECT farBottom = inkOf(IText(24, kInk, "Roboto", EAlign::Far, EVAlign::Bottom));
+    EXPECT_NEAR(farBottom.R, box.R, 4.0f);
+    EXPECT_NEAR(farBottom.B, box.B, 8.0f);
     // Centred both ways: the capitals' box is centred on the rectangle's centre.
-    Canvas centred(
-        1.0f, [&](IGraphics& g) { g.DrawText(IText(24, kInk, "Roboto"), "HHH", box); }, Fonts::All);
-    const IRECT ink = InkBounds(centred.g, kPaper, centred.g.GetBounds());
-    EXPECT_NEAR(ink.MW(), box.MW(), 1.5f);
-    EXPECT_NEAR(ink.MH(), box.MH(), 3.0f);
+    const IRECT centred = inkOf(IText(24, kInk, "Roboto"));
+    EXPECT_NEAR(centred.MW(), box.MW(), 1.5f);
+    EXPECT_NEAR(centred.MH(), box.MH(), 3.0f);
     // Turned by 90 degrees the same text stands upright about the centre.
-    Canvas turned(
-        1.0f,
-        [&](IGraphics& g)
-        { g.DrawText(IText(24, kInk, "Roboto", EAlign::Center, EVAlign::Middle, 90.0f), "HHH", box); },
-        Fonts::All);
-    const IRECT up = InkBounds(turned.g, kPaper, turned.g.GetBounds());
+    const IRECT up = inkOf(IText(24, kInk, "Roboto", EAlign::Center, EVAlign::Middle, 90.0f));
     EXPECT_GT(up.H(), 2.0f * up.W());
     EXPECT_NEAR(up.MW(), box.MW(), 3.0f);
 }

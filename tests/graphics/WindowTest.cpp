@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The editor as a VST 3 view in a real X11 window, through the host library's window, frame and run
 // loop, under a private Xvfb: pointer input injected with XTest reaches the host as edits, keys
-// reach the text entry, resizes keep the aspect, and opening and closing leaks nothing and raises
-// no X error. Every X connection of the process is synchronous (_Xdebug), so an error surfaces at
-// the request that caused it and the host window's handler counts it.
+// reach the text entry, resizes from the host and the window manager keep the aspect, the close
+// request is seen, and opening and closing leaks nothing and raises no X error. Every X connection
+// of the process is synchronous (_Xdebug), so an error surfaces at the request that caused it and
+// the host window's handler counts it.
 #include "GraphicsRig.h"
 
 #include <gtest/gtest.h> // before Xlib, whose None macro it would meet
@@ -192,6 +193,16 @@ TEST_F(EditorWindowTest, EmbedsInTheHostWindowAndRunsOnItsLoop)
         XGetPixel(shot, static_cast<int>(kKnobRect.MW()), static_cast<int>(kKnobRect.MH()));
     EXPECT_EQ(centre & 0xFFFFFF, 0xFF5C91u) << std::hex << centre;
     XDestroyImage(shot);
+
+    Steinberg::ViewRect empty(0, 0, 0, 10);
+    EXPECT_EQ(editor->frame().resizeView(&view(), &empty), Steinberg::kInvalidArgument);
+    EXPECT_EQ(editor->frame().resizeView(nullptr, &empty), Steinberg::kInvalidArgument);
+    EXPECT_EQ(editor->frame().resizeView(&view(), nullptr), Steinberg::kInvalidArgument);
+    std::string error;
+    EXPECT_EQ(host::HostedEditor::open(instance.controller(), loop, "t", error, ":4000"), nullptr);
+    EXPECT_NE(error.find(":4000"), std::string::npos) << error;
+    EXPECT_EQ(host::HostedEditor::open(static_cast<Steinberg::IPlugView*>(nullptr), loop, "t", error),
+              nullptr);
 }
 
 TEST_F(EditorWindowTest, AClickAndADragReachTheHostAsOneEdit)
@@ -274,6 +285,20 @@ TEST_F(EditorWindowTest, ResizingKeepsTheAspectWithinTheLimits)
         EXPECT_EQ(graphics().GetControl(1)->GetRECT(), kKnobRect) << "controls never move";
     }
 
+    // A window manager resizing the top-level window from 2940 x 2040: the height changed more and
+    // decides, the view constrains the size and the window follows.
+    XResizeWindow(xtest, editor->window().id(), 1470, 900);
+    XFlush(xtest);
+    loop.runUntil([&] { return editor->window().width() == 1297; }, 2000ms);
+    loop.runFor(30ms);
+    Steinberg::ViewRect wm;
+    view().getSize(&wm);
+    EXPECT_EQ(wm.getWidth(), 1297);
+    EXPECT_EQ(wm.getHeight(), 900);
+    XWindowAttributes top{};
+    XGetWindowAttributes(xtest, editor->window().id(), &top);
+    EXPECT_EQ(top.width, 1297) << "the window takes the constrained size";
+
     // Dragging the corner resizer asks the host, from the loop's tick, for a larger window.
     editor->resize(980, 680);
     loop.runFor(30ms);
@@ -298,6 +323,18 @@ TEST_F(EditorWindowTest, OpensAndClosesTwentyTimesLeavingNothingBehind)
     {
         ASSERT_TRUE(open()) << i;
         EXPECT_NE(plug->GetEditor(), nullptr);
+        if (i == 0) // what a window manager sends when the user closes the window
+        {
+            XEvent event{};
+            event.xclient.type = ClientMessage;
+            event.xclient.window = editor->window().id();
+            event.xclient.message_type = XInternAtom(xtest, "WM_PROTOCOLS", False);
+            event.xclient.format = 32;
+            event.xclient.data.l[0] = static_cast<long>(XInternAtom(xtest, "WM_DELETE_WINDOW", False));
+            XSendEvent(xtest, editor->window().id(), False, NoEventMask, &event);
+            XFlush(xtest);
+            EXPECT_TRUE(loop.runUntil([&] { return editor->closeRequested(); }, 2000ms));
+        }
         editor->close();
         editor.reset();
         EXPECT_EQ(plug->GetEditor(), nullptr) << i;

@@ -19,18 +19,11 @@ public:
     std::vector<ParameterDescription> parameters() const override
     {
         using Kind = ParameterDescription::Kind;
+        const std::vector<std::string> styles{"Soft Bloom / ふんわり", "Warm Bite / あたたか"};
         return {{kGain, "Gain", Kind::Double, -18.0, 18.0, 0.1, 0.0, "dB", {}},
                 {kMute, "Mute", Kind::Bool, 0.0, 1.0, 1.0, 0.0, "", {"off", "on"}},
                 {kFeel, "Delay Feel", Kind::Enum, 0.0, 2.0, 1.0, 0.0, "", {"Straight", "Dotted", "Triplet"}},
-                {kStyle,
-                 "Style",
-                 Kind::Enum,
-                 0.0,
-                 1.0,
-                 1.0,
-                 0.0,
-                 "",
-                 {"Soft Bloom / ふんわり", "Warm Bite / あたたか"}}};
+                {kStyle, "Style", Kind::Enum, 0.0, 1.0, 1.0, 0.0, "", styles}};
     }
     double parameterValue(int index) const override { return values[index]; }
     void setParameter(int index, double plain) override { values[index] = plain; }

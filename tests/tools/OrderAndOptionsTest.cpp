@@ -32,11 +32,6 @@ RenderOptions parse(std::vector<std::string> arguments)
     return parseArguments(arguments);
 }
 
-std::string orderError(const std::string& list)
-{
-    return usageErrorOf([&] { parseModuleOrder(list); });
-}
-
 std::string parseError(std::vector<std::string> arguments)
 {
     return usageErrorOf([&] { parse(arguments); });
@@ -63,17 +58,6 @@ TEST(ModuleOrderParsing, ReadsEitherNameSetWhateverTheCaseAndSpacingAndRoundTrip
     EXPECT_EQ(formatModuleOrder(mixed), "SClear,PopCut,Eq,Comp,Leveler,ClipGuard,Distortion,Phaser,Tremolo,"
                                         "Delay,Reverb");
     EXPECT_EQ(parseModuleOrder(formatModuleOrder(mixed)), mixed);
-}
-
-TEST(ModuleOrderParsing, RefusesRepeatedMissingUnknownAndEmptyNames)
-{
-    EXPECT_CONTAINS(orderError("PopCut,POP,Eq,Distortion,Phaser,Tremolo,Leveler,Comp,ClipGuard,Delay,Reverb"),
-                    "PopCut is named more than once");
-    EXPECT_CONTAINS(orderError("PopCut,SClear,Eq,Distortion,Phaser,Tremolo,Leveler,Comp,ClipGuard"),
-                    "missing: Delay, Reverb");
-    EXPECT_CONTAINS(orderError("PopCut,Flanger,Eq"), "unknown module 'Flanger'");
-    EXPECT_CONTAINS(orderError("PopCut,,Eq"), "empty module name");
-    EXPECT_CONTAINS(orderError(""), "empty module name");
 }
 
 TEST(ArgumentParsing, TakesValuesAfterTheOptionOrAfterAnEqualsSign)

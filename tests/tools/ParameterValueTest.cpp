@@ -52,22 +52,15 @@ TEST(ParameterLookup, FindsParametersByDisplayNameIgnoringCaseAndRefusesUnknownN
     }
 }
 
-TEST(ParameterValueParsing, ReadsNumbersWithOrWithoutTheUnitAndValueTextsInEitherLanguage)
+// The number and text rules are the framework's (tested with IParam); here, that the tool hands
+// them each parameter's unit and value texts.
+TEST(ParameterValueParsing, ReadsNumbersWithTheUnitAndValueTextsInEitherLanguage)
 {
-    EXPECT_EQ(valueFor("Gain", "-12.5"), -12.5);
-    EXPECT_EQ(valueFor("Gain", "+3"), 3.0);
     EXPECT_EQ(valueFor("Gain", "-6 dB"), -6.0);
-    EXPECT_EQ(valueFor("Gain", "4.2db"), 4.2);
-    EXPECT_EQ(valueFor("Gain", "18"), 18.0);
-    EXPECT_EQ(valueFor("Gain", "-18"), -18.0);
-    EXPECT_EQ(valueFor("Mute", "on"), 1.0);
     EXPECT_EQ(valueFor("Mute", "OFF"), 0.0);
-    EXPECT_EQ(valueFor("Mute", "1"), 1.0);
     EXPECT_EQ(valueFor("Delay Feel", "dotted"), 1.0);
-    EXPECT_EQ(valueFor("Delay Feel", "Triplet"), 2.0);
     EXPECT_EQ(valueFor("Delay Feel", "2"), 2.0);
     EXPECT_EQ(valueFor("Style", "warm bite"), 1.0) << "English half of a two-language text";
-    EXPECT_EQ(valueFor("Style", "Soft Bloom / ふんわり"), 0.0);
 }
 
 TEST(ParameterValueParsing, RefusesValuesOutsideTheRangeInsteadOfClamping)
@@ -88,13 +81,4 @@ TEST(ParameterValueParsing, RefusesTextThatIsNoNumberAndNoValueText)
               "--set \"Delay Feel=Swing\": expected one of 0=Straight | 1=Dotted | 2=Triplet");
     EXPECT_NE(errorFor("Mute", "maybe").find("expected one of 0=off | 1=on"), std::string::npos);
     EXPECT_NE(errorFor("Delay Feel", "1.5").find("expected a whole number"), std::string::npos);
-}
-
-TEST(ParameterList, ShowsDecimalsThatFollowTheStep)
-{
-    ParameterDescription rate{0, "Rate", ParameterDescription::Kind::Double, 0.05, 8.0, 0.01, 0.35, "Hz", {}};
-    ParameterDescription focus{1,    "Focus", ParameterDescription::Kind::Double, 4000, 12000, 10, 7205,
-                               "Hz", {}};
-    EXPECT_EQ(formatParameterValue(rate, 0.35), "0.35");
-    EXPECT_EQ(formatParameterValue(focus, 7205), "7205");
 }

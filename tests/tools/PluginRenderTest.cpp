@@ -51,27 +51,6 @@ std::vector<std::string> everyModuleOff()
     return arguments;
 }
 
-// The "Podcast" preset's values, given one by one.
-std::vector<std::string> podcastOneByOne()
-{
-    const std::string values =
-        "Bypass=off;Pop Cut=on;Pop Cut Frequency=105;S Clear=on;S Clear Amount=42;S Clear Focus=6500;EQ=on;"
-        "EQ Low=-2.5;EQ Low Mid=0;EQ Mid=2.5;EQ High Mid=0;EQ High=-0.5;Leveler=on;Level Target=-19;"
-        "Level Range=8;Comp=on;Comp Threshold=-27;Comp Ratio=3.8;Comp Attack=6;Comp Release=110;"
-        "Comp Makeup=3;Comp Mix=100;Clip Guard=on;Ceiling=-1;Distortion=off;Drive=10;Phaser=off;"
-        "Phaser Rate=0.35;Phaser Depth=20;Tremolo=off;Tremolo Rate=4;Tremolo Depth=0;Delay=off;"
-        "Delay Time=110;Delay Feedback=7;Delay Wet=4;Reverb=off;Reverb Size=30;Reverb Wet=0;Output=0";
-    std::vector<std::string> arguments;
-    for (std::size_t start = 0; start < values.size();)
-    {
-        const std::size_t end = std::min(values.find(';', start), values.size());
-        arguments.push_back("--set");
-        arguments.push_back(values.substr(start, end - start));
-        start = end + 1;
-    }
-    return arguments;
-}
-
 void expectSameSamples(const AudioData& a, const AudioData& b, const char* what)
 {
     ASSERT_EQ(a.channels, b.channels) << what;
@@ -119,17 +98,6 @@ TEST(PluginRender, EveryModuleOffWithZeroGainsReproducesStereo48kAndMono44kInput
         ASSERT_EQ(out.samples.size(), asStored.samples.size());
         EXPECT_LE(largestDifference(out, asStored), 1e-7) << "every module off must pass the input through";
     }
-}
-
-TEST(PluginRender, PresetRenderEqualsTheSameParametersSetOneByOne)
-{
-    TempDir dir;
-    writeAudio(dir.file("in.wav"), testProgramme(48000, 2, 3.0), SF_FORMAT_FLOAT);
-    const AudioData preset = render(dir, dir.file("in.wav"), "preset.wav", {"--preset", "podcast"});
-    const AudioData byHand = render(dir, dir.file("in.wav"), "byhand.wav", podcastOneByOne());
-    expectSameSamples(preset, byHand, "Podcast preset against its values set one by one");
-    EXPECT_GT(largestDifference(preset, readAudio(dir.file("in.wav"))), 1e-3)
-        << "the preset must change the sound, or this comparison proves nothing";
 }
 
 TEST(PluginRender, SavedStateRendersLikeTheSettingsItWasSavedFrom)

@@ -71,6 +71,7 @@ TEST(RenderTool, DocumentedErrorsGiveTheirStatusAndOneLineAndLeaveNoOutput)
         {{"--order", "POP,S CLEAR,EQ,FUZZ,PHASER,TREM,LEVEL,COMP,CLIP,DELAY,REVERB"},
          kExitUsageError,
          "unknown module 'FUZZ'"},
+        {{"--order", "POP,,EQ"}, kExitUsageError, "empty module name"},
         {{"--block", "0"}, kExitUsageError, "--block '0'"},
     };
     for (const Case& c : cases)
