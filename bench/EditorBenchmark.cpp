@@ -58,8 +58,8 @@ BENCHMARK(BM_FullRedrawOfABusyPage)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecon
 std::unique_ptr<pomelu::PomeluRarorudIzad, void (*)(pomelu::PomeluRarorudIzad*)> productPlug(int page)
 {
     auto* plug = new pomelu::PomeluRarorudIzad(iplug::InstanceInfo{});
-    plug->routingPage = page == 0;
-    plug->creativePage = page == 2;
+    plug->navigation().routingPage = page == 0;
+    plug->navigation().creativePage = page == 2;
     plug->GetParam(pomelu::kDelay)->Set(1.0);
     plug->GetParam(pomelu::kPhaser)->Set(1.0);
     return {plug, [](pomelu::PomeluRarorudIzad* p) { p->release(); }};

@@ -64,15 +64,15 @@ TEST(GraphsEndToEnd, TheCompressorReadoutAndDotShowWhatTheEngineMeasured)
              {{kComp, 1.0, 0},
               {kCompThreshold, rig.normalized(kCompThreshold, -30.0), 0},
               {kCompRatio, rig.normalized(kCompRatio, 4.0), 0}});
-    const dsp::RackEngine& engine = rig.plug->getEngine();
-    ASSERT_GT(engine.gainReduction(), 6.0) << "a -6 dBFS sine 24 dB over the threshold";
+    const PomeluRarorudIzad& plug = *rig.plug;
+    ASSERT_GT(plug.gainReduction(), 6.0) << "a -6 dBFS sine 24 dB over the threshold";
     char expected[128];
-    editor::formatCompReadout(expected, engine.inputPeak(), engine.outputPeak(), engine.gainReduction());
+    editor::formatCompReadout(expected, plug.inputPeak(), plug.outputPeak(), plug.gainReduction());
     const auto& comp = rig.editor->find<editor::CompCurveControl>();
     EXPECT_STREQ(comp.GetReadout(), expected);
     const editor::CompAxes axes = comp.GetAxes();
-    EXPECT_EQ(PixelAt(rig.editor->g(), static_cast<int>(axes.xForDb(engine.inputPeak())),
-                      static_cast<int>(axes.yForDb(engine.outputPeak()))),
+    EXPECT_EQ(PixelAt(rig.editor->g(), static_cast<int>(axes.xForDb(plug.inputPeak())),
+                      static_cast<int>(axes.yForDb(plug.outputPeak()))),
               editor::PaletteFor(0).accent2)
         << "the dot at (input, output)";
 }
@@ -80,7 +80,7 @@ TEST(GraphsEndToEnd, TheCompressorReadoutAndDotShowWhatTheEngineMeasured)
 TEST(GraphsEndToEnd, AnalyzerMenuChoicesReachTheSenderWhichRefusesWhatItCannotDo)
 {
     GraphsRig rig;
-    const iplug::ISpectrumSender& sender = rig.plug->spectrumSender;
+    const iplug::ISpectrumSender& sender = rig.plug->spectrumSender();
     struct Case
     {
         const char *submenu, *item;

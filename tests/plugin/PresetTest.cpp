@@ -76,6 +76,6 @@ TEST(FactoryPresets, RecallLeavesTheModuleOrderAndCompareSlotsAlone)
     plug->setModuleOrder(reversed, false);
     plug->RestorePreset(3);
     EXPECT_EQ(plug->getModuleOrder(), reversed);
-    EXPECT_FALSE(plug->getSlotsCaptured());
-    EXPECT_EQ(plug->getActiveSlot(), 0);
+    EXPECT_FALSE(plug->compareSlots().slotsCaptured());
+    EXPECT_EQ(plug->compareSlots().activeSlot(), 0);
 }

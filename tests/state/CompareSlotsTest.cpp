@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ChunkBuilder.h"
 #include "PluginInstance.h"
+#include "StateChunk.h"
 
 #include <gtest/gtest.h>
 
@@ -15,15 +16,15 @@ TEST(CompareSlots, FirstPressGoesToBWithoutChangingAnything)
     plug->GetParam(kEqMid)->Set(4.5);
     const auto before = currentValues(*plug);
     plug->switchCompareSlot();
-    EXPECT_EQ(plug->getActiveSlot(), 1);
-    EXPECT_TRUE(plug->getSlotsCaptured());
+    EXPECT_EQ(plug->compareSlots().activeSlot(), 1);
+    EXPECT_TRUE(plug->compareSlots().slotsCaptured());
     // The values travel to the host as normalised values and back: equal to rounding.
     const auto after = currentValues(*plug);
     for (int i = 0; i < kNumParams; ++i)
         EXPECT_NEAR(after[static_cast<std::size_t>(i)], before[static_cast<std::size_t>(i)], 1e-12)
             << "parameter " << i;
     EXPECT_EQ(plug->getModuleOrder(), dsp::defaultModuleOrder());
-    EXPECT_TRUE(plug->rebuildRequested.load());
+    EXPECT_TRUE(plug->rebuildRequested());
 }
 
 TEST(CompareSlots, EachPressStoresTheSideLeftAndLoadsTheOther)
@@ -32,9 +33,9 @@ TEST(CompareSlots, EachPressStoresTheSideLeftAndLoadsTheOther)
     plug->switchCompareSlot(); // A -> B
     plug->GetParam(kCompRatio)->Set(8.0);
     plug->switchCompareSlot(); // B -> A
-    EXPECT_EQ(plug->getActiveSlot(), 0);
+    EXPECT_EQ(plug->compareSlots().activeSlot(), 0);
     EXPECT_EQ(plug->GetParam(kCompRatio)->Value(), 3.0);
-    EXPECT_EQ(plug->compareValues[1][kCompRatio], 8.0);
+    EXPECT_EQ(plug->compareSlots().compareValues()[1][kCompRatio], 8.0);
     plug->switchCompareSlot(); // A -> B
     EXPECT_EQ(plug->GetParam(kCompRatio)->Value(), 8.0);
 }
@@ -50,7 +51,7 @@ TEST(CompareSlots, AReorderOnBIsUndoneOnAAndRestoredOnB)
     EXPECT_EQ(plug->getModuleOrder(), dsp::defaultModuleOrder());
     plug->switchCompareSlot();
     EXPECT_EQ(plug->getModuleOrder(), reordered);
-    EXPECT_EQ(plug->undoOrder, dsp::defaultModuleOrder()) << "the switch leaves the undo order alone";
+    EXPECT_EQ(plug->undoOrder(), dsp::defaultModuleOrder()) << "the switch leaves the undo order alone";
 }
 
 TEST(CompareSlots, AStateSavedOnBReopensOnBAndOnePressLoadsA)
@@ -64,20 +65,31 @@ TEST(CompareSlots, AStateSavedOnBReopensOnBAndOnePressLoadsA)
 
     const auto reopened = makePlugin();
     ASSERT_EQ(reopened->UnserializeState(chunk, 0), 2186);
-    EXPECT_EQ(reopened->getActiveSlot(), 1);
+    EXPECT_EQ(reopened->compareSlots().activeSlot(), 1);
     EXPECT_EQ(reopened->GetParam(kReverbWet)->Value(), 40.0);
     reopened->switchCompareSlot();
-    EXPECT_EQ(reopened->getActiveSlot(), 0);
+    EXPECT_EQ(reopened->compareSlots().activeSlot(), 0);
     EXPECT_EQ(reopened->GetParam(kReverbWet)->Value(), 10.0);
 }
 
 TEST(CompareSlots, StoredValuesAreConstrainedWhenASwitchLoadsThem)
 {
     const auto plug = makePlugin();
-    plug->switchCompareSlot();                      // on B, both slots captured
-    plug->compareValues[0][kCompRatio] = 25.0;      // above its range
-    plug->compareValues[0][kDistortionStyle] = 2.6; // an enum between steps
-    plug->compareValues[0][kSClearFocus] = 7205.0;  // doubles are not stepped
+    // On B, both slots captured; slot A as stored, not constrained.
+    const std::array<std::uint8_t, 11> identity = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    ChunkBuilder b;
+    b.u32(kStateMagicV4).u32(89).u32(1).u8(1);
+    b.values(defaultsWith(89, {{kCompRatio, 25.0},        // above its range
+                               {kDistortionStyle, 2.6},   // an enum between steps
+                               {kSClearFocus, 7205.0}})); // doubles are not stepped
+    b.values(defaultsWith(89))
+        .u32(11)
+        .order(identity)
+        .order(identity)
+        .order(identity)
+        .values(defaultsWith(89));
+    ASSERT_EQ(plug->UnserializeState(b.chunk, 0), 2186);
+    EXPECT_EQ(plug->compareSlots().compareValues()[0][kCompRatio], 25.0);
     plug->switchCompareSlot();
     EXPECT_EQ(plug->GetParam(kCompRatio)->Value(), 20.0);
     EXPECT_EQ(plug->GetParam(kDistortionStyle)->Value(), 3.0);
@@ -88,12 +100,13 @@ TEST(CompareSlots, FactoryPresetOnBChangesTheLiveStateOnly)
 {
     const auto plug = makePlugin();
     plug->switchCompareSlot();
-    const auto slotB = plug->compareValues[1];
+    const auto slotB = plug->compareSlots().compareValues()[1];
     ASSERT_TRUE(plug->RestorePreset(4)); // "Gentle"
-    EXPECT_EQ(plug->compareValues[1], slotB);
-    EXPECT_EQ(plug->getActiveSlot(), 1);
+    EXPECT_EQ(plug->compareSlots().compareValues()[1], slotB);
+    EXPECT_EQ(plug->compareSlots().activeSlot(), 1);
     plug->switchCompareSlot();
-    EXPECT_EQ(plug->compareValues[1][kCompRatio], 1.7) << "leaving B stores the preset in slot B";
+    EXPECT_EQ(plug->compareSlots().compareValues()[1][kCompRatio], 1.7)
+        << "leaving B stores the preset in slot B";
 }
 
 TEST(CompareSlots, TheHostSeesOneSwitchAsOneGroupOfEditsWhereItOffersGroups)

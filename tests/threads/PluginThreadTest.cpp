@@ -50,8 +50,8 @@ TEST(PluginThreads, AnalyzerOptionsResizeTheSpectrumWhileTheAudioThreadFeedsIt)
     // Settled: the next frames are made with the last setting, and all that came were sound.
     message(*plug, kMsgTagFFTSize, 512);
     message(*plug, kMsgTagOverlap, 2);
-    EXPECT_EQ(plug->spectrumSender.GetFFTSize(), 512);
-    EXPECT_EQ(plug->spectrumSender.GetOverlap(), 2);
+    EXPECT_EQ(plug->spectrumSender().GetFFTSize(), 512);
+    EXPECT_EQ(plug->spectrumSender().GetOverlap(), 2);
     plug->OnIdle(); // empties the queue of older frames
     std::vector<double> in(kBlock, 0.25), l(kBlock), r(kBlock);
     double* ins[2] = {in.data(), in.data()};
@@ -102,9 +102,9 @@ TEST(PluginThreads, ModuleOrderChangesUndoAndResetWhileBlocksRun)
     EXPECT_TRUE(race.outputsFinite);
     EXPECT_EQ(race.blocks, kBlocks);
     EXPECT_EQ(plug->getModuleOrder(), current);
-    EXPECT_EQ(plug->undoOrder, undo);
+    EXPECT_EQ(plug->undoOrder(), undo);
     EXPECT_TRUE(isPermutation(plug->getModuleOrder()));
-    EXPECT_TRUE(isPermutation(plug->undoOrder));
+    EXPECT_TRUE(isPermutation(plug->undoOrder()));
 }
 
 TEST(PluginThreads, CompareSwitchAndPresetRecallWhileBlocksRun)
@@ -134,8 +134,8 @@ TEST(PluginThreads, CompareSwitchAndPresetRecallWhileBlocksRun)
                                }
                            });
     EXPECT_TRUE(race.outputsFinite);
-    EXPECT_TRUE(plug->getSlotsCaptured());
-    EXPECT_EQ(plug->getActiveSlot(), switches % 2) << switches << " switches";
+    EXPECT_TRUE(plug->compareSlots().slotsCaptured());
+    EXPECT_EQ(plug->compareSlots().activeSlot(), switches % 2) << switches << " switches";
     for (int i = 0; i < kNumParams; ++i)
     {
         const iplug::IParam* p = plug->GetParam(i);
@@ -188,19 +188,18 @@ TEST(PluginThreads, IdleDrainsTheSendersAndTheEditorReadsTheMetersWhileAudioRuns
     CheckingEditor editor;
     plug->AttachEditor(&editor);
     plug->OnUIOpen();
-    // The compressor display reads the engine's meter taps on the UI thread as the engine writes them.
+    // The compressor display reads the meter taps on the UI thread as the engine writes them.
     bool metersSound = true;
-    const RaceResult race = raceAudioAgainstUi(*plug, kBlocks, kBlock, 100,
-                                               [&](int round)
-                                               {
-                                                   plug->OnIdle();
-                                                   if (round % 16 == 0)
-                                                       plug->requestRebuild();
-                                                   const dsp::RackEngine& e = plug->getEngine();
-                                                   metersSound = metersSound && e.gainReduction() >= 0.0 &&
-                                                                 e.inputPeak() >= -180.0 &&
-                                                                 e.outputPeak() >= -180.0;
-                                               });
+    const RaceResult race =
+        raceAudioAgainstUi(*plug, kBlocks, kBlock, 100,
+                           [&](int round)
+                           {
+                               plug->OnIdle();
+                               if (round % 16 == 0)
+                                   plug->requestRebuild();
+                               metersSound = metersSound && plug->gainReduction() >= 0.0 &&
+                                             plug->inputPeak() >= -180.0 && plug->outputPeak() >= -180.0;
+                           });
     EXPECT_TRUE(race.outputsFinite);
     EXPECT_TRUE(metersSound);
     plug->OnIdle();

@@ -90,7 +90,7 @@ RaceResult raceAudioAgainstUi(PomeluRarorudIzad& plug, int blocks, int blockSize
                 for (double& x : in)
                     x = 0.5 * std::sin(2.0 * std::numbers::pi * 330.0 * static_cast<double>(t++) / 48000.0);
                 plug.ProcessBlock(ins, outs, blockSize);
-                torn += isPermutation(plug.getEngine().currentSettings().order) ? 0 : 1;
+                torn += isPermutation(plug.appliedSettings().order) ? 0 : 1;
                 for (int i = 0; i < blockSize; ++i)
                     if (!std::isfinite(left[static_cast<std::size_t>(i)]) ||
                         !std::isfinite(right[static_cast<std::size_t>(i)]))
