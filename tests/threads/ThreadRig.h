@@ -49,12 +49,9 @@ struct RaceResult
 {
     bool outputsFinite = true;
     int tornOrders = 0;
-    int uiRounds = 0;
     int blocks = 0;
 };
 RaceResult raceAudioAgainstUi(PomeluRarorudIzad& plug, int blocks, int blockSize, int minUiRounds,
                               const std::function<void(int round)>& ui);
-
-bool isPermutation(const dsp::ModuleOrder& order);
 
 } // namespace pomelu::test
