@@ -214,29 +214,19 @@ TEST_F(StateEdge, TruncatedAndInconsistentStatesAreRefusedAndChangeNothing)
         expectUnchangedAndUsable();
     }
     // The order block: u32 module count at 1437, then the current order and slots A and B.
-    const std::pair<const char*, std::vector<std::pair<std::size_t, std::uint8_t>>> damages[] = {
-        {"module count 12", {{1437, 12}}},
-        {"a module twice in the current order", {{1451, other[1450]}}},
-        {"slot A all Pop Cut",
-         {{1452, 0},
-          {1453, 0},
-          {1454, 0},
-          {1455, 0},
-          {1456, 0},
-          {1457, 0},
-          {1458, 0},
-          {1459, 0},
-          {1460, 0},
-          {1461, 0},
-          {1462, 0}}},
-        {"slot B naming module 11", {{1463, 11}}},
-    };
-    for (const auto& [name, bytes] : damages)
+    const struct
+    {
+        const char* what;
+        std::size_t at;
+        std::uint8_t value;
+    } damages[] = {{"module count 12", 1437, 12},
+                   {"a module twice in the current order", 1451, other[1450]},
+                   {"slot B naming module 11", 1463, 11}};
+    for (const auto& d : damages)
     {
         std::vector<std::uint8_t> damaged = other;
-        for (const auto& [at, value] : bytes)
-            damaged[at] = value;
-        EXPECT_NE(setState(damaged), kResultOk) << name;
+        damaged[d.at] = d.value;
+        EXPECT_NE(setState(damaged), kResultOk) << d.what;
         expectUnchangedAndUsable();
     }
 }
