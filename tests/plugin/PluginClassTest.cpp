@@ -11,50 +11,44 @@ using namespace pomelu;
 using pomelu::test::makePlug;
 using pomelu::test::RecordingEditor;
 
-TEST(PluginClass, TailIsEightSecondsAtTheSampleRate)
+TEST(PluginClass, RatesBelow8000RunAt8000TheTailIsEightSecondsAndTheAnalyzerHearsOfBoth)
 {
-    EXPECT_EQ(makePlug(44100.0)->GetTailSize(), 352800);
-    EXPECT_EQ(makePlug(48000.0)->GetTailSize(), 384000);
-    EXPECT_EQ(makePlug(48000.0)->getTailSamples(), 384000u);
-    EXPECT_EQ(tailSamplesFor(96000.0), 768000);
-}
-
-TEST(PluginClass, SampleRatesBelow8000AreRaisedForTheEngineMetersTailAndAnalyzer)
-{
-    auto plug = makePlug(4000.0);
-    EXPECT_EQ(plug->meterSender().GetSampleRate(), 8000.0);
-    EXPECT_EQ(plug->GetTailSize(), 64000);
-    EXPECT_EQ(makePlug(0.0, 0)->GetTailSize(), 64000);
-
-    RecordingEditor editor;
-    plug->AttachEditor(&editor);
-    plug->OnReset();
-    ASSERT_EQ(editor.messages.size(), 4u);
-    EXPECT_EQ(editor.messages[0].ctrlTag, kCtrlTagSpectrum);
-    EXPECT_EQ(editor.messages[0].msgTag, 1);
-    EXPECT_EQ(editor.payload<double>(0), 8000.0);
-    plug->AttachEditor(nullptr);
-}
-
-TEST(PluginClass, UIOpenSendsRateSizeOverlapAndWindowInOrder)
-{
-    auto plug = makePlug(44100.0);
-    RecordingEditor editor;
-    plug->AttachEditor(&editor);
-    plug->OnUIOpen();
-    ASSERT_EQ(editor.messages.size(), 4u);
-    for (int i = 0; i < 4; ++i)
+    const struct
     {
-        EXPECT_EQ(editor.messages[static_cast<std::size_t>(i)].ctrlTag, 100);
-        EXPECT_EQ(editor.messages[static_cast<std::size_t>(i)].msgTag, i + 1);
-        EXPECT_EQ(editor.messages[static_cast<std::size_t>(i)].data.size(), i == 0 ? 8u : 4u);
+        double rate;
+        int block, tail;
+        double effective;
+    } cases[] = {{44100.0, 512, 352800, 44100.0},
+                 {48000.0, 512, 384000, 48000.0},
+                 {4000.0, 512, 64000, 8000.0},
+                 {0.0, 0, 64000, 8000.0}};
+    for (const auto& c : cases)
+    {
+        auto plug = makePlug(c.rate, c.block);
+        EXPECT_EQ(plug->GetTailSize(), c.tail) << c.rate;
+        EXPECT_EQ(plug->meterSender().GetSampleRate(), c.effective) << c.rate;
+        // A reset and an opening editor both send rate, FFT size, overlap and window, in order.
+        RecordingEditor editor;
+        plug->AttachEditor(&editor);
+        plug->OnReset();
+        plug->OnUIOpen();
+        ASSERT_EQ(editor.messages.size(), 8u);
+        for (std::size_t i = 0; i < 8; ++i)
+        {
+            EXPECT_EQ(editor.messages[i].ctrlTag, 100);
+            EXPECT_EQ(editor.messages[i].msgTag, static_cast<int>(i % 4) + 1);
+            EXPECT_EQ(editor.messages[i].data.size(), i % 4 == 0 ? 8u : 4u);
+        }
+        for (std::size_t first : {0u, 4u})
+        {
+            EXPECT_EQ(editor.payload<double>(first), c.effective);
+            EXPECT_EQ(editor.payload<std::int32_t>(first + 1), 1024);
+            EXPECT_EQ(editor.payload<std::int32_t>(first + 2), 1);
+            EXPECT_EQ(editor.payload<std::int32_t>(first + 3), 0);
+        }
+        EXPECT_TRUE(editor.values.empty()) << "opening sends no parameter values";
+        plug->AttachEditor(nullptr);
     }
-    EXPECT_EQ(editor.payload<double>(0), 44100.0);
-    EXPECT_EQ(editor.payload<std::int32_t>(1), 1024);
-    EXPECT_EQ(editor.payload<std::int32_t>(2), 1);
-    EXPECT_EQ(editor.payload<std::int32_t>(3), 0);
-    EXPECT_TRUE(editor.values.empty()) << "opening sends no parameter values";
-    plug->AttachEditor(nullptr);
 }
 
 TEST(PluginClass, TheAnalyzerTransformsOnlyForAnOpenEditorAndAtMostEightTimesPerFrameLength)

@@ -5,53 +5,51 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 using namespace pomelu;
 using namespace pomelu::test;
 
-TEST(CompareSlots, FirstPressGoesToBWithoutChangingAnything)
+TEST(CompareSlots, EachPressStoresTheSideLeftAndLoadsTheOtherValuesAndOrder)
 {
     const auto plug = makePlugin();
+    const CompareSlots& slots = plug->compareSlots();
     plug->GetParam(kEqMid)->Set(4.5);
-    const auto before = currentValues(*plug);
-    plug->switchCompareSlot();
-    EXPECT_EQ(plug->compareSlots().activeSlot(), 1);
-    EXPECT_TRUE(plug->compareSlots().slotsCaptured());
+    const auto before = liveValues(*plug);
+    plug->switchCompareSlot(); // A -> B, filling both slots: nothing changes
+    EXPECT_EQ(slots.activeSlot(), 1);
+    EXPECT_TRUE(slots.slotsCaptured());
     // The values travel to the host as normalised values and back: equal to rounding.
-    const auto after = currentValues(*plug);
+    const auto after = liveValues(*plug);
     for (int i = 0; i < kNumParams; ++i)
         EXPECT_NEAR(after[static_cast<std::size_t>(i)], before[static_cast<std::size_t>(i)], 1e-12)
             << "parameter " << i;
     EXPECT_EQ(plug->getModuleOrder(), dsp::defaultModuleOrder());
     EXPECT_TRUE(plug->rebuildRequested());
-}
 
-TEST(CompareSlots, EachPressStoresTheSideLeftAndLoadsTheOther)
-{
-    const auto plug = makePlugin();
-    plug->switchCompareSlot(); // A -> B
     plug->GetParam(kCompRatio)->Set(8.0);
-    plug->switchCompareSlot(); // B -> A
-    EXPECT_EQ(plug->compareSlots().activeSlot(), 0);
-    EXPECT_EQ(plug->GetParam(kCompRatio)->Value(), 3.0);
-    EXPECT_EQ(plug->compareSlots().compareValues()[1][kCompRatio], 8.0);
-    plug->switchCompareSlot(); // A -> B
-    EXPECT_EQ(plug->GetParam(kCompRatio)->Value(), 8.0);
-}
-
-TEST(CompareSlots, AReorderOnBIsUndoneOnAAndRestoredOnB)
-{
-    const auto plug = makePlugin();
-    plug->switchCompareSlot();
     dsp::ModuleOrder reordered = dsp::defaultModuleOrder();
     std::swap(reordered[0], reordered[10]);
     plug->setModuleOrder(reordered, true);
-    plug->switchCompareSlot();
+    plug->switchCompareSlot(); // B -> A
+    EXPECT_EQ(slots.activeSlot(), 0);
+    EXPECT_EQ(plug->GetParam(kCompRatio)->Value(), 3.0);
+    EXPECT_EQ(slots.compareValues()[1][kCompRatio], 8.0);
     EXPECT_EQ(plug->getModuleOrder(), dsp::defaultModuleOrder());
-    plug->switchCompareSlot();
-    EXPECT_EQ(plug->getModuleOrder(), reordered);
     EXPECT_EQ(plug->undoOrder(), dsp::defaultModuleOrder()) << "the switch leaves the undo order alone";
+    plug->switchCompareSlot(); // A -> B
+    EXPECT_EQ(plug->GetParam(kCompRatio)->Value(), 8.0);
+    EXPECT_EQ(plug->getModuleOrder(), reordered);
+
+    // A factory preset changes the live state only; leaving B stores it in slot B.
+    const auto slotB = slots.compareValues()[1];
+    ASSERT_TRUE(plug->RestorePreset(4)); // "Gentle"
+    EXPECT_EQ(slots.compareValues()[1], slotB);
+    EXPECT_EQ(slots.activeSlot(), 1);
+    EXPECT_EQ(plug->getModuleOrder(), reordered);
+    plug->switchCompareSlot();
+    EXPECT_EQ(slots.compareValues()[1][kCompRatio], 1.7);
 }
 
 TEST(CompareSlots, AStateSavedOnBReopensOnBAndOnePressLoadsA)
@@ -76,7 +74,6 @@ TEST(CompareSlots, StoredValuesAreConstrainedWhenASwitchLoadsThem)
 {
     const auto plug = makePlugin();
     // On B, both slots captured; slot A as stored, not constrained.
-    const std::array<std::uint8_t, 11> identity = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
     ChunkBuilder b;
     b.u32(kStateMagicV4).u32(89).u32(1).u8(1);
     b.values(defaultsWith(89, {{kCompRatio, 25.0},        // above its range
@@ -84,9 +81,9 @@ TEST(CompareSlots, StoredValuesAreConstrainedWhenASwitchLoadsThem)
                                {kSClearFocus, 7205.0}})); // doubles are not stepped
     b.values(defaultsWith(89))
         .u32(11)
-        .order(identity)
-        .order(identity)
-        .order(identity)
+        .order(kIdentity)
+        .order(kIdentity)
+        .order(kIdentity)
         .values(defaultsWith(89));
     ASSERT_EQ(plug->UnserializeState(b.chunk, 0), 2186);
     EXPECT_EQ(plug->compareSlots().compareValues()[0][kCompRatio], 25.0);
@@ -94,19 +91,6 @@ TEST(CompareSlots, StoredValuesAreConstrainedWhenASwitchLoadsThem)
     EXPECT_EQ(plug->GetParam(kCompRatio)->Value(), 20.0);
     EXPECT_EQ(plug->GetParam(kDistortionStyle)->Value(), 3.0);
     EXPECT_NEAR(plug->GetParam(kSClearFocus)->Value(), 7205.0, 1e-9);
-}
-
-TEST(CompareSlots, FactoryPresetOnBChangesTheLiveStateOnly)
-{
-    const auto plug = makePlugin();
-    plug->switchCompareSlot();
-    const auto slotB = plug->compareSlots().compareValues()[1];
-    ASSERT_TRUE(plug->RestorePreset(4)); // "Gentle"
-    EXPECT_EQ(plug->compareSlots().compareValues()[1], slotB);
-    EXPECT_EQ(plug->compareSlots().activeSlot(), 1);
-    plug->switchCompareSlot();
-    EXPECT_EQ(plug->compareSlots().compareValues()[1][kCompRatio], 1.7)
-        << "leaving B stores the preset in slot B";
 }
 
 TEST(CompareSlots, TheHostSeesOneSwitchAsOneGroupOfEditsWhereItOffersGroups)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "StateChunk.h"
 #include "ChunkBuilder.h"
+#include "PluginInstance.h"
 
 #include <gtest/gtest.h>
 
@@ -30,8 +31,6 @@ dsp::ModuleOrder orderOf(const std::array<std::uint8_t, 11>& bytes)
         order[static_cast<std::size_t>(k)] = static_cast<dsp::ModuleId>(bytes[static_cast<std::size_t>(k)]);
     return order;
 }
-
-constexpr std::array<std::uint8_t, 11> kIdentity = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
 } // namespace
 
 TEST(StateChunk, NewInstanceWritesExactly2186BytesInTheVersion4Layout)
@@ -66,7 +65,7 @@ TEST(StateChunk, RoundTripRestoresValuesOrderSlotsAndWritesTheSameBytes)
 
     const auto target = makePlugin();
     EXPECT_EQ(target->UnserializeState(written, 0), 2186);
-    EXPECT_EQ(currentValues(*target), currentValues(*source));
+    EXPECT_EQ(liveValues(*target), liveValues(*source));
     EXPECT_EQ(target->getModuleOrder(), orderOf(kReversedOrder));
     EXPECT_EQ(target->compareSlots().activeSlot(), 1);
     EXPECT_TRUE(target->compareSlots().slotsCaptured());
@@ -150,7 +149,7 @@ struct Snapshot
 
 Snapshot snapshot(const PomeluRarorudIzad& plug)
 {
-    return {currentValues(plug), plug.compareSlots(), plug.getModuleOrder(), plug.undoOrder()};
+    return {liveValues(plug), plug.compareSlots(), plug.getModuleOrder(), plug.undoOrder()};
 }
 
 // A complete version 4 chunk whose order block is given byte by byte.
@@ -232,4 +231,32 @@ TEST(StateChunk, NonFiniteValuesTakeTheParameterDefault)
     EXPECT_EQ(plug->GetParam(kDelayTime)->Value(), 280.0);
     EXPECT_EQ(plug->compareSlots().compareValues()[0][kCompRatio], 3.0);
     EXPECT_EQ(plug->compareSlots().compareValues()[1][kDelayTime], 280.0);
+}
+
+// Through the real VST 3 interfaces, with the bundle loaded as a host loads it: the wrapper reads
+// its host-bypass word where the reader of an older chunk stopped.
+TEST(StateChunk, AnOlderChunkLoadsThroughTheWrapperWithTheBypassWordBehindIt)
+{
+    host::PluginInstance host;
+    ASSERT_TRUE(host.open(POMELU_VST3_BUNDLE_DIR)) << host.lastError();
+    const auto withBypassWord = [](const iplug::IByteChunk& chunk, std::uint32_t bypass)
+    {
+        std::vector<std::uint8_t> bytes(chunk.GetData(), chunk.GetData() + chunk.Size());
+        bytes.resize(bytes.size() + 4);
+        std::memcpy(bytes.data() + chunk.Size(), &bypass, 4);
+        return bytes;
+    };
+    const Steinberg::Vst::ParamID hostBypass = kNumParams;
+    ChunkBuilder v1;
+    v1.u32(kStateMagicV1).u32(1).u8(1);
+    v1.values(defaultsWith(41)).values(defaultsWith(41)).values(defaultsWith(41, {{kDrive, 64.0}}));
+    EXPECT_TRUE(host.setState(withBypassWord(v1.chunk, 1)));
+    EXPECT_NEAR(host.controller()->getParamNormalized(kDrive), 0.64, 1e-12);
+    EXPECT_EQ(host.controller()->getParamNormalized(hostBypass), 1.0);
+
+    ChunkBuilder v3;
+    v3.u32(kStateMagicV3).u32(89).u32(0).u8(0).values(defaultsWith(89)).values(defaultsWith(89));
+    v3.u32(11).order(kReversedOrder).values(defaultsWith(89));
+    EXPECT_TRUE(host.setState(withBypassWord(v3.chunk, 0)));
+    EXPECT_EQ(host.controller()->getParamNormalized(hostBypass), 0.0);
 }
