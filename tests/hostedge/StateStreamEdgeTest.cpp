@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <random>
 
 using namespace Steinberg;
@@ -256,23 +255,4 @@ TEST_F(StateEdge, StatesMovedInSmallPiecesArriveWholeAndAFailedWriteIsReported)
             << "write failing after " << failAfter << " bytes";
     }
     expectUnchangedAndUsable();
-}
-
-TEST_F(StateEdge, NonFiniteValuesInsideAStateBecomeValidValues)
-{
-    std::vector<std::uint8_t> poisoned = other;
-    const std::size_t currentValues = 2186 - 89 * 8;
-    const double bad[3] = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
-                           -std::numeric_limits<double>::infinity()};
-    for (int i = 0; i < 89; ++i)
-        std::memcpy(poisoned.data() + currentValues + 8 * static_cast<std::size_t>(i), &bad[i % 3], 8);
-    EXPECT_EQ(setState(poisoned), kResultOk);
-    for (double v : normalizedValues())
-        EXPECT_TRUE(v >= 0.0 && v <= 1.0);
-    GuardedBuffers<double> in(2, 256), out(2, 256);
-    in.fillSine(0.5);
-    for (int b = 0; b < 10; ++b)
-        ASSERT_EQ(host.process64(in.pointers(), out.pointers(), 2, 2, 256), kResultOk);
-    EXPECT_TRUE(out.allFinite());
-    expectUsable();
 }

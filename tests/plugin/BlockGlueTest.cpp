@@ -13,23 +13,6 @@ using pomelu::test::makePlug;
 namespace
 {
 
-// The engine run directly with a settings record, for comparison with the plug-in's output.
-std::vector<std::vector<double>> runEngine(const dsp::RackSettings& s, double sr, int block,
-                                           const std::vector<std::vector<double>>& in, int nIn, int nOut)
-{
-    dsp::RackEngine engine;
-    engine.prepare(sr, block);
-    std::vector<std::vector<double>> out(2, std::vector<double>(in[0].size(), 0.0));
-    for (std::size_t pos = 0; pos < in[0].size(); pos += static_cast<std::size_t>(block))
-    {
-        const double* ins[2] = {in[0].data() + pos, in[1].data() + pos};
-        double* outs[2] = {out[0].data() + pos, out[1].data() + pos};
-        engine.applySettings(s);
-        engine.process(ins, outs, nIn, nOut, block);
-    }
-    return out;
-}
-
 // What the idle call hands the editor from the senders' queues.
 pomelu::test::RecordingEditor drain(PomeluRarorudIzad& plug)
 {
@@ -147,33 +130,6 @@ TEST(BlockGlue, TempoOfOneOrLessFallsBackTo120AndSlopeIndexOneAloneIsSteep)
     EXPECT_TRUE(fill(0.0).highCutSteep);
     plug->GetParam(kEqHighCutSlope)->Set(0);
     EXPECT_FALSE(fill(0.0).highCutSteep);
-}
-
-TEST(BlockGlue, ProcessBlockMatchesTheEngineRunDirectly)
-{
-    const int block = 256;
-    auto plug = makePlug(48000.0, block);
-    plug->GetParam(kComp)->Set(1);
-    plug->GetParam(kCompThreshold)->Set(-30);
-    plug->GetParam(kTremolo)->Set(1);
-    plug->GetParam(kTremoloDepth)->Set(60);
-    plug->GetParam(kTremoloSync)->Set(1);
-    plug->SetTempo(0.0); // no transport: 120 beats per minute
-    std::vector<std::vector<double>> in = {pomelu::test::sine(220.0, 48000.0, 4096, 0.5),
-                                           pomelu::test::sine(330.0, 48000.0, 4096, 0.4)};
-    std::vector<std::vector<double>> out(2, std::vector<double>(4096, 0.0));
-    for (int pos = 0; pos < 4096; pos += block)
-    {
-        double* ins[2] = {in[0].data() + pos, in[1].data() + pos};
-        double* outs[2] = {out[0].data() + pos, out[1].data() + pos};
-        plug->ProcessBlock(ins, outs, block);
-    }
-    const auto expected =
-        runEngine(fillRackSettings(*plug, 120.0, plug->getModuleOrder()), 48000.0, block, in, 2, 2);
-    for (int c = 0; c < 2; ++c)
-        for (int i = 0; i < 4096; ++i)
-            ASSERT_EQ(out[c][i], expected[c][i]) << "channel " << c << " sample " << i;
-    EXPECT_GT(plug->gainReduction(), 1.0) << "the compressor worked on the block";
 }
 
 TEST(BlockGlue, MonoOutputProcessesOneChannelAndFeedsTheSendersOne)
