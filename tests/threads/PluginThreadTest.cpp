@@ -25,26 +25,43 @@ void message(PomeluRarorudIzad& plug, int msgTag, std::int32_t value)
 
 } // namespace
 
-TEST(PluginThreads, AnalyzerOptionsResizeTheSpectrumWhileTheAudioThreadFeedsIt)
+TEST(PluginThreads, IdleDrainsTheSendersAndAnalyzerOptionsResizeTheSpectrumWhileAudioRuns)
 {
     ThreadPlug plug = makeRunningPlug(kBlock);
     CheckingEditor editor;
     plug->AttachEditor(&editor);
     plug->OnUIOpen();
-    // Accepted and refused sizes and overlaps alike; the sender falls back on the refused ones.
+    // Accepted and refused sizes and overlaps alike; the sender falls back on the refused ones. The
+    // compressor display reads the meter taps on the UI thread as the engine writes them.
     const std::int32_t sizes[] = {128, 4096, 256, 3, 2048, 16384, 512, 1024, -1};
     const std::int32_t overlaps[] = {1, 2, 4, 8, 0, 100000, 16, 1};
-    const RaceResult race = raceAudioAgainstUi(*plug, kBlocks, kBlock, 200,
-                                               [&](int round)
-                                               {
-                                                   message(*plug, kMsgTagFFTSize, sizes[round % 9]);
-                                                   message(*plug, kMsgTagOverlap, overlaps[round % 8]);
-                                                   message(*plug, kMsgTagWindowType, round % 6);
-                                                   if (round % 4 == 0)
-                                                       plug->OnIdle();
-                                               });
+    bool metersSound = true;
+    const RaceResult race =
+        raceAudioAgainstUi(*plug, kBlocks, kBlock, 200,
+                           [&](int round)
+                           {
+                               message(*plug, kMsgTagFFTSize, sizes[round % 9]);
+                               message(*plug, kMsgTagOverlap, overlaps[round % 8]);
+                               message(*plug, kMsgTagWindowType, round % 6);
+                               plug->OnIdle();
+                               if (round % 16 == 0)
+                                   plug->requestRebuild();
+                               metersSound = metersSound && plug->gainReduction() >= 0.0 &&
+                                             plug->inputPeak() >= -180.0 && plug->outputPeak() >= -180.0;
+                           });
     EXPECT_TRUE(race.outputsFinite);
     EXPECT_EQ(race.blocks, kBlocks);
+    EXPECT_TRUE(metersSound);
+    plug->OnIdle();
+    // Queues of 64 may drop records when the UI falls behind, never deliver broken ones; at least
+    // the records of the last 64 blocks and whatever the idle calls caught on the way arrive.
+    EXPECT_GE(editor.meterRecords, 64);
+    EXPECT_LE(editor.meterRecords, kBlocks);
+    EXPECT_GE(editor.removals, 1) << "requested rebuilds ran";
+    const int meters = editor.meterRecords, frames = editor.spectrumFrames;
+    plug->OnIdle();
+    EXPECT_EQ(editor.meterRecords, meters) << "nothing is left behind";
+    EXPECT_EQ(editor.spectrumFrames, frames);
 
     // Settled: the next frames are made with the last setting, and all that came were sound.
     message(*plug, kMsgTagFFTSize, 512);
@@ -57,9 +74,8 @@ TEST(PluginThreads, AnalyzerOptionsResizeTheSpectrumWhileTheAudioThreadFeedsIt)
     double* outs[2] = {l.data(), r.data()};
     for (int b = 0; b < 16; ++b)
         plug->ProcessBlock(ins, outs, kBlock);
-    const int before = editor.spectrumFrames;
     plug->OnIdle();
-    EXPECT_GT(editor.spectrumFrames, before);
+    EXPECT_GT(editor.spectrumFrames, frames);
     EXPECT_EQ(editor.lastFFTSize, 512);
     EXPECT_EQ(editor.badMessages, 0);
     plug->AttachEditor(nullptr);
@@ -104,42 +120,5 @@ TEST(PluginThreads, EveryBlockRunsAWholeOrderWhileSwitchesPresetsAndRoutingDrags
         EXPECT_TRUE(p->Value() >= p->GetMin() && p->Value() <= p->GetMax()) << p->GetName();
     }
     EXPECT_EQ(editor.badMessages, 0);
-    plug->AttachEditor(nullptr);
-}
-
-TEST(PluginThreads, IdleDrainsTheSendersAndTheEditorReadsTheMetersWhileAudioRuns)
-{
-    ThreadPlug plug = makeRunningPlug(kBlock);
-    CheckingEditor editor;
-    plug->AttachEditor(&editor);
-    plug->OnUIOpen();
-    // The compressor display reads the meter taps on the UI thread as the engine writes them.
-    bool metersSound = true;
-    const RaceResult race =
-        raceAudioAgainstUi(*plug, kBlocks, kBlock, 100,
-                           [&](int round)
-                           {
-                               plug->OnIdle();
-                               if (round % 16 == 0)
-                                   plug->requestRebuild();
-                               metersSound = metersSound && plug->gainReduction() >= 0.0 &&
-                                             plug->inputPeak() >= -180.0 && plug->outputPeak() >= -180.0;
-                           });
-    EXPECT_TRUE(race.outputsFinite);
-    EXPECT_TRUE(metersSound);
-    plug->OnIdle();
-    // Queues of 64 may drop records when the UI falls behind, never deliver broken ones; at least
-    // the records of the last 64 blocks and whatever the idle calls caught on the way arrive.
-    EXPECT_GE(editor.meterRecords, 64);
-    EXPECT_LE(editor.meterRecords, kBlocks);
-    EXPECT_GT(editor.spectrumFrames, 0);
-    EXPECT_EQ(editor.badMessages, 0);
-    EXPECT_GE(editor.removals, 1) << "requested rebuilds ran";
-
-    // Nothing is left behind: a further idle call delivers nothing new.
-    const int meters = editor.meterRecords, frames = editor.spectrumFrames;
-    plug->OnIdle();
-    EXPECT_EQ(editor.meterRecords, meters);
-    EXPECT_EQ(editor.spectrumFrames, frames);
     plug->AttachEditor(nullptr);
 }

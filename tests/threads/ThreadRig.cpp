@@ -71,6 +71,20 @@ void CheckingEditor::OnParameterValue(int idx, double normalized)
 RaceResult raceAudioAgainstUi(PomeluRarorudIzad& plug, int blocks, int blockSize, int minUiRounds,
                               const std::function<void(int round)>& ui)
 {
+    return raceAudioAgainstUi(
+        blocks, blockSize, minUiRounds,
+        [&](double** ins, double** outs, int)
+        {
+            plug.ProcessBlock(ins, outs, blockSize);
+            return dsp::isValidModuleOrder(plug.appliedSettings().order);
+        },
+        ui);
+}
+
+RaceResult raceAudioAgainstUi(int blocks, int blockSize, int minUiRounds,
+                              const std::function<bool(double** ins, double** outs, int block)>& process,
+                              const std::function<void(int round)>& ui)
+{
     RaceResult result;
     std::atomic<bool> audioStarted{false};
     std::atomic<bool> audioDone{false};
@@ -89,8 +103,7 @@ RaceResult raceAudioAgainstUi(PomeluRarorudIzad& plug, int blocks, int blockSize
             {
                 for (double& x : in)
                     x = 0.5 * std::sin(2.0 * std::numbers::pi * 330.0 * static_cast<double>(t++) / 48000.0);
-                plug.ProcessBlock(ins, outs, blockSize);
-                torn += dsp::isValidModuleOrder(plug.appliedSettings().order) ? 0 : 1;
+                torn += process(ins, outs, b) ? 0 : 1;
                 for (int i = 0; i < blockSize; ++i)
                     if (!std::isfinite(left[static_cast<std::size_t>(i)]) ||
                         !std::isfinite(right[static_cast<std::size_t>(i)]))
