@@ -17,7 +17,8 @@ using namespace pomelu::test;
 namespace
 {
 
-// Hands out at most `piece` bytes per read, as a file or pipe may.
+// Hands out at most `piece` bytes per read, as a file or pipe may; or, when endless, fills every
+// read whole and never ends.
 class PieceStream final : public IBStream
 {
 public:
@@ -31,29 +32,28 @@ public:
     uint32 PLUGIN_API release() override { return 1; }
     tresult PLUGIN_API read(void* buffer, int32 numBytes, int32* numBytesRead) override
     {
-        ++reads;
-        if (failAfter >= 0 && static_cast<long>(inner.position) >= failAfter)
+        const bool failing = failAfter >= 0 && static_cast<long>(inner.position) >= failAfter;
+        const int32 n = failing ? 0 : endless ? std::max(numBytes, 0) : std::min(numBytes, piece);
+        if (failing || endless)
         {
+            std::memset(buffer, 0x34, static_cast<std::size_t>(n));
+            total += n;
             if (numBytesRead != nullptr)
-                *numBytesRead = 0;
-            return kInternalError;
+                *numBytesRead = n;
+            return failing ? kInternalError : kResultOk;
         }
-        return inner.read(buffer, std::min(numBytes, piece), numBytesRead);
+        return inner.read(buffer, n, numBytesRead);
     }
     tresult PLUGIN_API write(void* buffer, int32 numBytes, int32* numBytesWritten) override
     {
-        int32 n = std::min(numBytes, piece);
-        if (failAfter >= 0)
+        // Takes what still fits before failAfter, then refuses.
+        const long room = failAfter < 0 ? piece : failAfter - static_cast<long>(inner.data.size());
+        const int32 n = static_cast<int32>(std::min<long>(std::min(numBytes, piece), std::max(room, 0l)));
+        if (n <= 0 && numBytes > 0)
         {
-            // Takes what still fits, then refuses.
-            const long room = failAfter - static_cast<long>(inner.data.size());
-            if (room <= 0)
-            {
-                if (numBytesWritten != nullptr)
-                    *numBytesWritten = 0;
-                return kInternalError;
-            }
-            n = static_cast<int32>(std::min<long>(n, room));
+            if (numBytesWritten != nullptr)
+                *numBytesWritten = 0;
+            return kInternalError;
         }
         return inner.write(buffer, n, numBytesWritten);
     }
@@ -66,32 +66,8 @@ public:
     MemoryStream inner;
     int piece;
     long failAfter = -1; // reads fail, and writes stop, once this many bytes have passed
-    int reads = 0;
-};
-
-// Never ends: every read fills the whole buffer.
-class EndlessStream final : public IBStream
-{
-public:
-    tresult PLUGIN_API queryInterface(const TUID, void** obj) override
-    {
-        *obj = nullptr;
-        return kNoInterface;
-    }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
-    tresult PLUGIN_API read(void* buffer, int32 numBytes, int32* numBytesRead) override
-    {
-        std::memset(buffer, 0x34, static_cast<std::size_t>(std::max(numBytes, 0)));
-        total += numBytes;
-        if (numBytesRead != nullptr)
-            *numBytesRead = numBytes;
-        return kResultOk;
-    }
-    tresult PLUGIN_API write(void*, int32, int32*) override { return kNotImplemented; }
-    tresult PLUGIN_API seek(int64, int32, int64*) override { return kNotImplemented; }
-    tresult PLUGIN_API tell(int64*) override { return kNotImplemented; }
-    long long total = 0;
+    bool endless = false;
+    long long total = 0; // bytes an endless stream handed out
 };
 
 class StateEdge : public HostEdge
@@ -190,7 +166,8 @@ TEST_F(StateEdge, NullEmptyGarbageHugeEndlessAndFailingStreamsAreRefusedAndChang
     }
 
     EXPECT_NE(setState(std::vector<std::uint8_t>(50u * 1024u * 1024u, 0xA5)), kResultOk) << "50 MB";
-    EndlessStream endless;
+    PieceStream endless({}, 0);
+    endless.endless = true;
     EXPECT_NE(setState(&endless), kResultOk);
     EXPECT_LE(endless.total, 256ll * 1024 * 1024) << "reading stops at a sane size";
     expectUnchangedAndUsable();

@@ -400,31 +400,21 @@ TEST_F(EndToEnd, StateCarriesTheBypassAndProgramWordsBehindTheChunk)
     EXPECT_EQ(second.controller()->getParamNormalized(kBypassId), 1.0);
     ASSERT_TRUE(second.getState(again));
     EXPECT_TRUE(std::equal(older.begin(), older.end(), again.begin()));
-
-    std::vector<std::uint8_t> corrupt(state.begin(), state.begin() + 6);
-    EXPECT_FALSE(second.setState(corrupt));
-    EXPECT_DOUBLE_EQ(second.controller()->getParamNormalized(pomelu::kCompRatio), 0.5)
-        << "a bad state loses nothing";
 }
 
 TEST_F(EndToEnd, ProgramChangeFromTheControllerRecallsTheFactoryPreset)
 {
+    // The program parameter's value picks round(value x 4), halves away from zero; each preset is
+    // known here by a value of its own (their full lists are checked with the presets).
     IEditController* c = host.controller();
-    c->setParamNormalized(pomelu::kTheme, 1.0);
-    ASSERT_EQ(c->setParamNormalized(kProgramId, 1.0), kResultOk); // round(1 * 4) = 4: "Gentle"
-    EXPECT_EQ(c->getParamNormalized(pomelu::kDelay), 1.0);
-    EXPECT_DOUBLE_EQ(c->normalizedParamToPlain(pomelu::kDelayTime, c->getParamNormalized(pomelu::kDelayTime)),
-                     320.0);
-    EXPECT_DOUBLE_EQ(c->normalizedParamToPlain(pomelu::kCompRatio, c->getParamNormalized(pomelu::kCompRatio)),
-                     1.7);
-    EXPECT_EQ(c->getParamNormalized(pomelu::kTheme), 1.0) << "the theme is the user's";
+    const auto plain = [c](int idx) { return c->normalizedParamToPlain(idx, c->getParamNormalized(idx)); };
+    ASSERT_EQ(c->setParamNormalized(kProgramId, 1.0), kResultOk);
+    EXPECT_DOUBLE_EQ(plain(pomelu::kCompRatio), 1.7) << "Gentle";
     EXPECT_EQ(c->getParamNormalized(kProgramId), 1.0);
-    ASSERT_EQ(c->setParamNormalized(kProgramId, 0.125), kResultOk); // 0.5 rounds away from zero: "Singing"
-    EXPECT_EQ(c->getParamNormalized(pomelu::kLeveler), 1.0);
-    EXPECT_DOUBLE_EQ(
-        c->normalizedParamToPlain(pomelu::kSClearFocus, c->getParamNormalized(pomelu::kSClearFocus)), 7600.0);
+    ASSERT_EQ(c->setParamNormalized(kProgramId, 0.125), kResultOk);
+    EXPECT_DOUBLE_EQ(plain(pomelu::kSClearFocus), 7600.0) << "Singing";
     ASSERT_EQ(c->setParamNormalized(kProgramId, 0.0), kResultOk);
-    EXPECT_EQ(c->getParamNormalized(pomelu::kLeveler), 0.0) << "Natural leaves the leveler off";
+    EXPECT_EQ(c->getParamNormalized(pomelu::kLeveler), 0.0) << "Natural";
 }
 
 TEST_F(EndToEnd, TheProcessCallNeitherAllocatesNorLocks)
