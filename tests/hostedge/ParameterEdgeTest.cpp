@@ -121,4 +121,24 @@ TEST_F(HostEdge, ProcessQueueIgnoresUnknownIdsAndNaNAndClampsTheRest)
     EXPECT_EQ(host.controller()->getParamNormalized(kHostBypassId), 1.0);
     for (int i = 0; i < 256; ++i)
         ASSERT_EQ(out.channel(0)[i], in.channel(0)[i]) << "bypassed: the input passes unchanged";
+
+    // A program change in the process call recalls its preset there, with a tempo, allocation-free.
+    ASSERT_EQ(host.controller()->setParamNormalized(kHostBypassId, 0.0), kResultOk);
+    const std::vector<ParamChange> program = {{kProgramId, 0.75, 0}}, none;
+    {
+        RealTimeProbe probe;
+        ASSERT_EQ(host.process64(in.pointers(), out.pointers(), 2, 2, 256, program, 100.0), kResultOk);
+        ASSERT_EQ(host.process32(in32.pointers(), out32.pointers(), 2, 2, 256, none, 128.0), kResultOk);
+        EXPECT_EQ(probe.allocations(), 0u);
+        EXPECT_EQ(probe.locks(), 0u);
+    }
+    EXPECT_EQ(host.controller()->getParamNormalized(kProgramId), 0.75);
+    // The probes see into the module: a state request allocates, a new instance locks.
+    RealTimeProbe control;
+    std::vector<std::uint8_t> state;
+    ASSERT_TRUE(host.getState(state));
+    PluginInstance other;
+    ASSERT_TRUE(other.open(POMELU_VST3_BUNDLE_DIR)) << other.lastError();
+    EXPECT_GT(control.allocations(), 0u);
+    EXPECT_GT(control.locks(), 0u);
 }

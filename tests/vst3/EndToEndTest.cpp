@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The built bundle, loaded and driven as a host drives it, checked against the engine run directly.
-#include "AllocationCounter.h"
-#include "LockCounter.h"
 #include "PluginInstance.h"
 #include "PomeluRarorudIzad.h"
 #include "Signals.h"
@@ -415,53 +413,6 @@ TEST_F(EndToEnd, ProgramChangeFromTheControllerRecallsTheFactoryPreset)
     EXPECT_DOUBLE_EQ(plain(pomelu::kSClearFocus), 7600.0) << "Singing";
     ASSERT_EQ(c->setParamNormalized(kProgramId, 0.0), kResultOk);
     EXPECT_EQ(c->getParamNormalized(pomelu::kLeveler), 0.0) << "Natural";
-}
-
-TEST_F(EndToEnd, TheProcessCallNeitherAllocatesNorLocks)
-{
-    ASSERT_TRUE(host.setup(44100.0, 512, kSample32));
-    std::vector<float> x(512, 0.2f), o0(512), o1(512);
-    float* ins[2] = {x.data(), x.data()};
-    float* outs[2] = {o0.data(), o1.data()};
-    std::vector<double> d(512, 0.2), p0(512), p1(512);
-    double* dins[2] = {d.data(), d.data()};
-    double* douts[2] = {p0.data(), p1.data()};
-    // Every module on, changes and tempo in the blocks, 32 and 64 bit.
-    std::vector<ParamChange> changes;
-    for (int id : {pomelu::kSClear, pomelu::kLeveler, pomelu::kComp, pomelu::kClipGuard, pomelu::kDistortion,
-                   pomelu::kPhaser, pomelu::kTremolo, pomelu::kDelay, pomelu::kReverb, pomelu::kEqHighCut})
-        changes.push_back({static_cast<ParamID>(id), 1.0, 0});
-    changes.push_back({pomelu::kDelayWet, 0.5, 0});
-    changes.push_back({pomelu::kReverbWet, 0.5, 0});
-    changes.push_back({kProgramId, 0.75, 0});
-    std::vector<ParamChange> moving = {{pomelu::kEqMid, 0.7, 0}, {pomelu::kInput, 0.4, 0}};
-
-    {
-        // The counters see into the module: a state request allocates and the construction locks.
-        pomelu::test::AllocationScope control;
-        const std::size_t locksBefore = pomelu::test::threadMutexLockCount();
-        std::vector<std::uint8_t> state;
-        ASSERT_TRUE(host.getState(state));
-        EXPECT_GT(control.allocations(), 0u);
-        PluginInstance other;
-        ASSERT_TRUE(other.open(POMELU_VST3_BUNDLE_DIR)) << other.lastError();
-        EXPECT_GT(pomelu::test::threadMutexLockCount(), locksBefore);
-    }
-
-    // 32- and 64-bit blocks in turn, with and without a tempo; the first two bring every change.
-    pomelu::test::AllocationScope scope;
-    const std::size_t locksBefore = pomelu::test::threadMutexLockCount();
-    for (int i = 0; i < 80; ++i)
-    {
-        moving[i % 2].value = 0.3 + 0.005 * i;
-        const std::vector<ParamChange>& list = i < 2 ? changes : moving;
-        const tresult result = i % 2 == 0
-                                   ? host.process32(ins, outs, 2, 2, 512, list, 100.0 + i)
-                                   : host.process64(dins, douts, 2, 2, 512, list, i < 40 ? 0.0 : 128.0);
-        ASSERT_EQ(result, kResultOk) << i;
-    }
-    EXPECT_EQ(scope.allocations(), 0u);
-    EXPECT_EQ(pomelu::test::threadMutexLockCount(), locksBefore);
 }
 
 TEST_F(EndToEnd, TerminatesAndExitsTheModule)
