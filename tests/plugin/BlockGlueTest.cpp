@@ -64,57 +64,44 @@ TEST(BlockGlue, DefaultParametersGiveTheDefaultSettingsRecord)
 
 TEST(BlockGlue, EveryParameterReachesItsField)
 {
+    using S = dsp::RackSettings;
+    const struct
+    {
+        int param;
+        double value;
+        double (*field)(const S&);
+    } rows[] = {
+        {kBypass, 1, [](const S& s) { return double(s.bypass); }},
+        {kInput, -3.5, [](const S& s) { return s.inputGainDb; }},
+        {kSClear, 1, [](const S& s) { return double(s.sClearOn); }},
+        {kSClearFocus, 7205, [](const S& s) { return s.sClearFocus; }},
+        {kEqHighMid, 4.5, [](const S& s) { return s.eqGainDb[3]; }},
+        {kEqHighMidFrequency, 6000, [](const S& s) { return s.eqFrequency[3]; }},
+        {kEqHighMidQ, 2.5, [](const S& s) { return s.eqQ[3]; }},
+        {kEqLowCutSlope, 1, [](const S& s) { return double(s.lowCutSteep && !s.highCutSteep); }},
+        {kEqHighCut, 1, [](const S& s) { return double(s.highCutOn); }},
+        {kEqHighCutFrequency, 9000, [](const S& s) { return s.highCutFrequency; }},
+        {kLevelerSensitivity, 70, [](const S& s) { return s.levelerSensitivity; }},
+        {kCompRatio, 4.2, [](const S& s) { return s.compRatio; }},
+        {kCompKnee, 6, [](const S& s) { return s.compKneeDb; }},
+        {kDistortionStyle, 6, [](const S& s) { return double(s.distortionStyle); }},
+        {kPhaserMix, 40, [](const S& s) { return s.phaserMix; }},
+        {kTremoloSync, 1, [](const S& s) { return double(s.tremoloSync); }},
+        {kTremoloDivision, 4, [](const S& s) { return double(s.tremoloDivision); }},
+        {kDelayStereo, 1, [](const S& s) { return double(s.delayStereo); }},
+        {kDelayFeel, 2, [](const S& s) { return double(s.delayFeel); }},
+        {kDelayRightMix, 33, [](const S& s) { return s.delayRightMix; }},
+        {kReverbPreDelay, 120, [](const S& s) { return s.reverbPreDelayMs; }},
+        {kCeiling, -3, [](const S& s) { return s.clipCeilingDb; }},
+        {kOutput, 2.5, [](const S& s) { return s.outputGainDb; }},
+    };
     auto plug = makePlug();
-    auto set = [&](int idx, double v) { plug->GetParam(idx)->Set(v); };
-    set(kBypass, 1);
-    set(kInput, -3.5);
-    set(kSClear, 1);
-    set(kSClearFocus, 7205);
-    set(kEqHighMid, 4.5);
-    set(kEqHighMidFrequency, 6000);
-    set(kEqHighMidQ, 2.5);
-    set(kEqLowCutSlope, 1);
-    set(kEqHighCut, 1);
-    set(kEqHighCutFrequency, 9000);
-    set(kLevelerSensitivity, 70);
-    set(kCompRatio, 4.2);
-    set(kCompKnee, 6);
-    set(kDistortionStyle, 6);
-    set(kPhaserMix, 40);
-    set(kTremoloSync, 1);
-    set(kTremoloDivision, 4);
-    set(kDelayStereo, 1);
-    set(kDelayFeel, 2);
-    set(kDelayRightMix, 33);
-    set(kReverbPreDelay, 120);
-    set(kCeiling, -3);
-    set(kOutput, 2.5);
-    set(kTheme, 2); // not read by the engine
+    for (const auto& r : rows)
+        plug->GetParam(r.param)->Set(r.value);
+    plug->GetParam(kTheme)->Set(2); // not read by the engine
     const dsp::RackSettings s = fillRackSettings(*plug, 98.0, dsp::defaultModuleOrder());
-    EXPECT_TRUE(s.bypass);
-    EXPECT_EQ(s.inputGainDb, -3.5);
-    EXPECT_TRUE(s.sClearOn);
-    EXPECT_EQ(s.sClearFocus, 7205.0);
-    EXPECT_EQ(s.eqGainDb[3], 4.5);
-    EXPECT_EQ(s.eqFrequency[3], 6000.0);
-    EXPECT_EQ(s.eqQ[3], 2.5);
-    EXPECT_TRUE(s.lowCutSteep);
-    EXPECT_FALSE(s.highCutSteep);
-    EXPECT_TRUE(s.highCutOn);
-    EXPECT_EQ(s.highCutFrequency, 9000.0);
-    EXPECT_EQ(s.levelerSensitivity, 70.0);
-    EXPECT_EQ(s.compRatio, 4.2);
-    EXPECT_EQ(s.compKneeDb, 6.0);
-    EXPECT_EQ(s.distortionStyle, 6);
-    EXPECT_EQ(s.phaserMix, 40.0);
-    EXPECT_TRUE(s.tremoloSync);
-    EXPECT_EQ(s.tremoloDivision, 4);
-    EXPECT_TRUE(s.delayStereo);
-    EXPECT_EQ(s.delayFeel, 2);
-    EXPECT_EQ(s.delayRightMix, 33.0);
-    EXPECT_EQ(s.reverbPreDelayMs, 120.0);
-    EXPECT_EQ(s.clipCeilingDb, -3.0);
-    EXPECT_EQ(s.outputGainDb, 2.5);
+    for (const auto& r : rows)
+        EXPECT_EQ(r.field(s), r.value) << plug->GetParam(r.param)->GetName();
     EXPECT_EQ(s.tempoBpm, 98.0);
 }
 
