@@ -7,8 +7,8 @@
 // library's run loop, the CPU an open product editor that shows nothing new costs per second of
 // wall time (goal: under 3 % of a core) and that of the UI thread of one whose analysis area
 // follows audio played in real time (goal: under 5 % of a core).
+#include "EditorRig.h"
 #include "GraphicsRig.h"
-#include "GraphsRig.h"
 
 #include "Editor.h"
 #include "EditorView.h"
@@ -58,8 +58,8 @@ BENCHMARK(BM_FullRedrawOfABusyPage)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecon
 std::unique_ptr<pomelu::PomeluRarorudIzad, void (*)(pomelu::PomeluRarorudIzad*)> productPlug(int page)
 {
     auto* plug = new pomelu::PomeluRarorudIzad(iplug::InstanceInfo{});
-    plug->routingPage = page == 0;
-    plug->creativePage = page == 2;
+    plug->navigation().routingPage = page == 0;
+    plug->navigation().creativePage = page == 2;
     plug->GetParam(pomelu::kDelay)->Set(1.0);
     plug->GetParam(pomelu::kPhaser)->Set(1.0);
     return {plug, [](pomelu::PomeluRarorudIzad* p) { p->release(); }};
@@ -210,7 +210,7 @@ std::vector<double> voiceLike(double sampleRate)
 void BM_LiveAnalysisFrame(benchmark::State& state)
 {
     constexpr int kBlock = 512;
-    pomelu::test::GraphsRig rig(static_cast<float>(state.range(0)), kBlock);
+    pomelu::test::EditorRig rig({}, static_cast<float>(state.range(0)), kBlock);
     rig.plug->RestorePreset(3);
     const std::vector<double> voice = voiceLike(48000.0);
     std::vector<double> l(kBlock), r(kBlock);
@@ -222,7 +222,7 @@ void BM_LiveAnalysisFrame(benchmark::State& state)
         rig.instance.process64(ins, outs, 2, 2, kBlock);
         pos = (pos + kBlock) % (voice.size() - kBlock);
         rig.plug->RunIdleTick();
-        rig.editor->g().DrawFrame();
+        rig.g.DrawFrame();
     }
 }
 BENCHMARK(BM_LiveAnalysisFrame)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);

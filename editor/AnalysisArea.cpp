@@ -30,7 +30,7 @@ AnalysisAreaRects analysisAreaRects(float pageWidth)
             IRECT(w - 91.0f, 201.0f, w - 23.0f, 366.0f)};
 }
 
-void attachAnalysisArea(IGraphics& g, PomeluRarorudIzad& plug, const IVStyle& analyzerStyle,
+void attachAnalysisArea(IGraphics& g, const PomeluRarorudIzad& plug, const IVStyle& analyzerStyle,
                         const IColor& accent, const IColor& accent2)
 {
     const AnalysisAreaRects rects = analysisAreaRects(static_cast<float>(g.Width()));
@@ -41,12 +41,11 @@ void attachAnalysisArea(IGraphics& g, PomeluRarorudIzad& plug, const IVStyle& an
                     kCtrlTagSpectrum);
     g.AttachControl(new EqCurveControl(rects.eqCurve));
 
-    // The taps live in the plug-in's engine, which outlives every editor.
-    const dsp::RackEngine& engine = plug.getEngine();
+    // The plug-in outlives every editor.
     g.AttachControl(new CompCurveControl(
-        rects.compCurve, kCompThreshold, kCompRatio, [&engine] { return engine.inputPeak(); },
-        [&engine] { return engine.outputPeak(); }, [&engine] { return engine.gainReduction(); }, accent,
-        accent2, kCurveLight));
+        rects.compCurve, kCompThreshold, kCompRatio, [&plug] { return plug.inputPeak(); },
+        [&plug] { return plug.outputPeak(); }, [&plug] { return plug.gainReduction(); }, accent, accent2,
+        kCurveLight));
 
     // Two tracks over -60..+12 dB in 2 dB segments, marks at 0, -6, -12, -24 and -48 dB.
     g.AttachControl(new IVPeakAvgMeterControl(rects.meter, "OUT", analyzerStyle, EDirection::Vertical,

@@ -27,12 +27,12 @@ struct AnalysisAreaRects
 AnalysisAreaRects analysisAreaRects(float pageWidth);
 
 // Attaches the permanent analysis area, in drawing order: the spectrum analyzer (tag 100) showing
-// the plug-in's output, the EQ curve over it, the compressor curve reading the engine's meter taps,
+// the plug-in's output, the EQ curve over it, the compressor curve reading the plug-in's meter taps,
 // and the output meter (tag 101). analyzerStyle dresses the analyzer and the meter; the compressor
 // curve is drawn in accent with its marker in accent2. The plug-in's OnIdle feeds the analyzer and
 // the meter; its OnUIOpen (and every rebuild and reset) sends the analyzer the sender's settings.
 // UI thread, inside the layout function.
-void attachAnalysisArea(igraphics::IGraphics& g, PomeluRarorudIzad& plug,
+void attachAnalysisArea(igraphics::IGraphics& g, const PomeluRarorudIzad& plug,
                         const igraphics::IVStyle& analyzerStyle, const igraphics::IColor& accent,
                         const igraphics::IColor& accent2);
 

@@ -284,14 +284,15 @@ void AddTabRow(const LayoutContext& c, const std::vector<const char*>& labels)
         const int tab = static_cast<int>(i);
         auto select = [&plug, tab]
         {
-            if (plug.detailTab == tab)
+            std::int32_t& current = plug.navigation().detailTab;
+            if (current == tab)
                 return;
-            plug.detailTab = tab;
+            current = tab;
             plug.requestRebuild();
         };
         c.g.AttachControl(new RackNavButtonControl(
             IRECT(x0 + kTabWidth * i + 2.0f, 378.0f, x0 + kTabWidth * (i + 1) - 2.0f, 404.0f), labels[i],
-            plug.detailTab == tab, select, c.palette.accent, c.palette.panel, c.palette.ink));
+            plug.navigation().detailTab == tab, select, c.palette.accent, c.palette.panel, c.palette.ink));
     }
 }
 
@@ -310,7 +311,7 @@ std::string DetailCardTitle(ModuleId id, double hostTempoBpm)
 
 void AddDetailCard(const LayoutContext& c)
 {
-    const ModuleId m = c.plug.selectedModule;
+    const ModuleId m = c.plug.navigation().selectedModule;
     const auto v = static_cast<unsigned>(m);
     if (v >= static_cast<unsigned>(dsp::kNumModules))
         return;
@@ -323,7 +324,8 @@ void AddDetailCard(const LayoutContext& c)
         AddTabRow(c, spec.tabs);
     AddSlotToggle(c, 0, PowerParamFor(m), "POWER");
     const int last = static_cast<int>(spec.variants.size()) - 1;
-    for (const SlotEntry& e : spec.variants[static_cast<std::size_t>(std::clamp(c.plug.detailTab, 0, last))])
+    for (const SlotEntry& e :
+         spec.variants[static_cast<std::size_t>(std::clamp(c.plug.navigation().detailTab, 0, last))])
     {
         if (e.toggle)
             AddSlotToggle(c, e.slot, e.param, e.label);

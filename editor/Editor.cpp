@@ -32,8 +32,8 @@ void addHeader(const LayoutContext& c)
     c.g.AttachControl(
         new RackPowerControl(IRECT(r0 - 100, 18, r0, 88), kBypass, "BYPASS", p.accent, p.panel, p.ink));
     c.g.AttachControl(new RackNavButtonControl(
-        IRECT(r0 - 212, 18, r0 - 126, 88), plug.getActiveSlot() == 0 ? "A ACTIVE" : "B ACTIVE", true,
-        [&plug] { plug.switchCompareSlot(); }, p.accent2, p.panel, p.ink));
+        IRECT(r0 - 212, 18, r0 - 126, 88), plug.compareSlots().activeSlot() == 0 ? "A ACTIVE" : "B ACTIVE",
+        true, [&plug] { plug.switchCompareSlot(); }, p.accent2, p.panel, p.ink));
 
     // The theme is written straight into the parameter, without telling the host: it travels with
     // the saved state, and the rebuild repaints everything in the new palette.
@@ -65,13 +65,13 @@ void addRoutingStrip(const LayoutContext& c)
     auto reorder = [&plug](const dsp::ModuleOrder& order) { plug.setModuleOrder(order, true); };
     auto select = [&plug](dsp::ModuleId id)
     {
-        plug.selectedModule = id;
-        plug.detailTab = 0;
+        plug.navigation().selectedModule = id;
+        plug.navigation().detailTab = 0;
         plug.requestRebuild();
     };
     c.g.AttachControl(new RoutingStripControl(IRECT(21, 99, c.right - 3, 151), plug.getModuleOrder(), powered,
-                                              plug.selectedModule, reorder, select, c.palette.accent,
-                                              c.palette.panel, c.palette.ink),
+                                              plug.navigation().selectedModule, reorder, select,
+                                              c.palette.accent, c.palette.panel, c.palette.ink),
                       kCtrlTagRoutingStrip);
 }
 
@@ -84,26 +84,28 @@ void addNavigation(const LayoutContext& c)
             new RackNavButtonControl(r, label, selected, std::move(f), p.accent, p.panel, p.ink));
     };
     // A page or sub-page button rebuilds only when it changes what is shown.
-    auto show = [&plug](bool PomeluRarorudIzad::*member, bool value)
+    const EditorNavigation& shown = plug.navigation();
+    auto show = [&plug](bool EditorNavigation::*member, bool value)
     {
         return [&plug, member, value]
         {
-            if (plug.*member == value)
+            bool& current = plug.navigation().*member;
+            if (current == value)
                 return;
-            plug.*member = value;
+            current = value;
             plug.requestRebuild();
         };
     };
-    nav(IRECT(18, 158, 146, 192), "\u21E2  ROUTING", plug.routingPage,
-        show(&PomeluRarorudIzad::routingPage, true));
-    nav(IRECT(152, 158, 280, 192), "\u25EB  STUDIO", !plug.routingPage,
-        show(&PomeluRarorudIzad::routingPage, false));
-    if (!plug.routingPage)
+    nav(IRECT(18, 158, 146, 192), "\u21E2  ROUTING", shown.routingPage,
+        show(&EditorNavigation::routingPage, true));
+    nav(IRECT(152, 158, 280, 192), "\u25EB  STUDIO", !shown.routingPage,
+        show(&EditorNavigation::routingPage, false));
+    if (!shown.routingPage)
     {
-        nav(IRECT(294, 158, 419, 192), "TONE + DYNAMICS", !plug.creativePage,
-            show(&PomeluRarorudIzad::creativePage, false));
-        nav(IRECT(425, 158, 550, 192), "CREATIVE + SPACE", plug.creativePage,
-            show(&PomeluRarorudIzad::creativePage, true));
+        nav(IRECT(294, 158, 419, 192), "TONE + DYNAMICS", !shown.creativePage,
+            show(&EditorNavigation::creativePage, false));
+        nav(IRECT(425, 158, 550, 192), "CREATIVE + SPACE", shown.creativePage,
+            show(&EditorNavigation::creativePage, true));
     }
 
     // Undo and reset change the order without a rebuild: the strip is told the new order.
@@ -147,10 +149,10 @@ void BuildEditor(IGraphics& g, PomeluRarorudIzad& plug)
     addRoutingStrip(c);
     attachAnalysisArea(c.g, c.plug, c.analyzerStyle, c.palette.accent, c.palette.accent2);
     addNavigation(c);
-    if (plug.routingPage)
+    if (plug.navigation().routingPage)
         AddDetailCard(c);
     else
-        AddStudioPage(c, plug.creativePage);
+        AddStudioPage(c, plug.navigation().creativePage);
 }
 
 void InstallEditor(PomeluRarorudIzad& plug)

@@ -1,48 +1,63 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The A/B compare switch: store the side being left, load the other.
-#include "PomeluRarorudIzad.h"
+#include "CompareSlots.h"
+
+#include "IPlugBase.h"
 
 #include <algorithm>
 
 namespace pomelu
 {
 
-void PomeluRarorudIzad::switchCompareSlot()
+CompareSlots::Values liveValues(const iplug::IPlugBase& plug)
 {
-    activeSlot = activeSlot == 1 ? 1 : 0;
-    const auto live = [this](std::array<double, kNumParams>& slot)
-    {
-        for (int i = 0; i < kNumParams; ++i)
-            slot[static_cast<std::size_t>(i)] = GetParam(i)->Value();
-    };
+    CompareSlots::Values values{};
+    for (int i = 0; i < kNumParams; ++i)
+        values[static_cast<std::size_t>(i)] = plug.GetParam(i)->Value();
+    return values;
+}
 
-    // The first press fills both slots with the live state, so it changes nothing audible.
-    if (!slotsCaptured)
+void CompareSlots::switchSlot(iplug::IPlugBase& plug, ModuleOrderStore& order)
+{
+    const Values live = liveValues(plug);
+    const dsp::ModuleOrder liveOrder = order.get();
+    if (!mSlotsCaptured)
     {
-        live(compareValues[0]);
-        live(compareValues[1]);
-        slotOrders[0] = slotOrders[1] = getModuleOrder();
-        slotsCaptured = true;
+        mCompareValues = {live, live};
+        mSlotOrders = {liveOrder, liveOrder};
+        mSlotsCaptured = true;
     }
-    live(compareValues[static_cast<std::size_t>(activeSlot)]);
-    slotOrders[static_cast<std::size_t>(activeSlot)] = getModuleOrder();
+    mCompareValues[static_cast<std::size_t>(mActiveSlot)] = live;
+    mSlotOrders[static_cast<std::size_t>(mActiveSlot)] = liveOrder;
 
-    activeSlot = 1 - activeSlot;
-    const auto& incoming = compareValues[static_cast<std::size_t>(activeSlot)];
-    StartGroupEdit(); // one undo step in the host, not 89
+    mActiveSlot = 1 - mActiveSlot;
+    const Values& incoming = mCompareValues[static_cast<std::size_t>(mActiveSlot)];
+    plug.StartGroupEdit(); // one undo step in the host, not 89
     for (int i = 0; i < kNumParams; ++i)
     {
-        const iplug::IParam& param = *GetParam(i);
-        const double stored = incoming[static_cast<std::size_t>(i)];
-        const double plain = param.Constrain(param.FiniteOrDefault(stored));
-        SetParameterValueFromPlugin(i, std::clamp(param.ToNormalized(plain), 0.0, 1.0));
+        const iplug::IParam& param = *plug.GetParam(i);
+        const double plain = param.Constrain(param.FiniteOrDefault(incoming[static_cast<std::size_t>(i)]));
+        plug.SetParameterValueFromPlugin(i, std::clamp(param.ToNormalized(plain), 0.0, 1.0));
     }
-    FinishGroupEdit();
+    plug.FinishGroupEdit();
     // The order arrives whole; a block that overlaps the switch may still mix old and new values.
-    setModuleOrder(slotOrders[static_cast<std::size_t>(activeSlot)], false);
+    order.set(mSlotOrders[static_cast<std::size_t>(mActiveSlot)], false);
+}
 
-    OnRestoreState();
-    requestRebuild();
+std::array<CompareSlots::Values, 2> CompareSlots::valuesToWrite(const Values& live) const
+{
+    std::array<Values, 2> values = mCompareValues;
+    if (mSlotsCaptured)
+        values[static_cast<std::size_t>(mActiveSlot)] = live;
+    return values;
+}
+
+void CompareSlots::restore(bool slotBActive, bool captured, const std::array<Values, 2>& values,
+                           const std::array<dsp::ModuleOrder, 2>& orders)
+{
+    mActiveSlot = slotBActive ? 1 : 0;
+    mSlotsCaptured = captured;
+    mCompareValues = values;
+    mSlotOrders = orders;
 }
 
 } // namespace pomelu

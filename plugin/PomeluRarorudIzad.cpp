@@ -2,6 +2,7 @@
 #include "PomeluRarorudIzad.h"
 
 #include "Presets.h"
+#include "StateChunk.h"
 
 #include "IGraphics.h"
 
@@ -35,7 +36,7 @@ iplug::Config makePluginConfig()
 
 PomeluRarorudIzad::PomeluRarorudIzad(const iplug::InstanceInfo& info) : IPlugVST3(info, makePluginConfig())
 {
-    spectrumSender.SetEnabled(false); // until an editor opens
+    mSpectrumSender.SetEnabled(false); // until an editor opens
     initParameters(*this);
     makeFactoryPresets(*this);
 
@@ -64,17 +65,17 @@ int tailSamplesFor(double hostSampleRate)
 void PomeluRarorudIzad::OnReset()
 {
     const double sr = effectiveSampleRate();
-    engine.prepare(sr, std::max(GetBlockSize(), 1));
+    mEngine.prepare(sr, std::max(GetBlockSize(), 1));
     SetTailSize(tailSamplesFor(sr));
-    meterSender.Reset(sr);
+    mMeterSender.Reset(sr);
     sendAnalyzerSettings();
 }
 
 void PomeluRarorudIzad::sendAnalyzerSettings()
 {
     const double sr = effectiveSampleRate();
-    const std::int32_t settings[3] = {spectrumSender.GetFFTSize(), spectrumSender.GetOverlap(),
-                                      spectrumSender.GetWindowType()};
+    const std::int32_t settings[3] = {mSpectrumSender.GetFFTSize(), mSpectrumSender.GetOverlap(),
+                                      mSpectrumSender.GetWindowType()};
     SendControlMsgFromDelegate(kCtrlTagSpectrum, kMsgTagSampleRate, sizeof sr, &sr);
     SendControlMsgFromDelegate(kCtrlTagSpectrum, kMsgTagFFTSize, sizeof(std::int32_t), &settings[0]);
     SendControlMsgFromDelegate(kCtrlTagSpectrum, kMsgTagOverlap, sizeof(std::int32_t), &settings[1]);
@@ -83,18 +84,18 @@ void PomeluRarorudIzad::sendAnalyzerSettings()
 
 void PomeluRarorudIzad::OnUIOpen()
 {
-    spectrumSender.SetEnabled(true);
+    mSpectrumSender.SetEnabled(true);
     sendAnalyzerSettings();
 }
 
 void PomeluRarorudIzad::OnUIClose()
 {
-    spectrumSender.SetEnabled(false);
+    mSpectrumSender.SetEnabled(false);
 }
 
 void PomeluRarorudIzad::OnAudioResumed()
 {
-    engine.clearMemories();
+    mEngine.clearMemories();
 }
 
 bool PomeluRarorudIzad::OnMessage(int msgTag, int ctrlTag, int dataSize, const void* pData)
@@ -113,17 +114,17 @@ bool PomeluRarorudIzad::OnMessage(int msgTag, int ctrlTag, int dataSize, const v
     switch (msgTag)
     {
     case kMsgTagFFTSize:
-        spectrumSender.SetFFTSize(v);
-        tellAnalyzer(kMsgTagFFTSize, v, spectrumSender.GetFFTSize());
+        mSpectrumSender.SetFFTSize(v);
+        tellAnalyzer(kMsgTagFFTSize, v, mSpectrumSender.GetFFTSize());
         return true;
     case kMsgTagOverlap:
-        spectrumSender.SetOverlap(v);
-        tellAnalyzer(kMsgTagOverlap, v, spectrumSender.GetOverlap());
+        mSpectrumSender.SetOverlap(v);
+        tellAnalyzer(kMsgTagOverlap, v, mSpectrumSender.GetOverlap());
         return true;
     case kMsgTagWindowType:
         if (v < 0 || v >= iplug::ISpectrumSender::kNumWindowTypes)
             return false;
-        spectrumSender.SetWindowType(v);
+        mSpectrumSender.SetWindowType(v);
         return true;
     default:
         return false;
@@ -132,9 +133,9 @@ bool PomeluRarorudIzad::OnMessage(int msgTag, int ctrlTag, int dataSize, const v
 
 void PomeluRarorudIzad::OnIdle()
 {
-    spectrumSender.TransmitData(*this);
-    meterSender.TransmitData(*this);
-    if (!rebuildRequested.exchange(false))
+    mSpectrumSender.TransmitData(*this);
+    mMeterSender.TransmitData(*this);
+    if (!mRebuildRequested.exchange(false))
         return;
     if (iplug::IEditorView* editor = GetEditor())
     {
@@ -244,42 +245,33 @@ dsp::RackSettings fillRackSettings(const iplug::IPlugBase& plug, double hostTemp
 void PomeluRarorudIzad::ProcessBlock(double** inputs, double** outputs, int nFrames)
 {
     const dsp::RackSettings settings = fillRackSettings(*this, GetTempo(), getModuleOrder());
-    engine.applySettings(settings);
+    mEngine.applySettings(settings);
     const int nIn = std::max(NInChansConnected(), 0);
     const int nOut = std::max(NOutChansConnected(), 0);
-    engine.process(inputs, outputs, nIn, nOut, nFrames);
+    mEngine.process(inputs, outputs, nIn, nOut, nFrames);
     const int n = std::min(nOut, 2);
     if (n > 0)
     {
-        spectrumSender.ProcessBlock(outputs, nFrames, kCtrlTagSpectrum, n, 0);
-        meterSender.ProcessBlock(outputs, nFrames, kCtrlTagMeter, n, 0);
+        mSpectrumSender.ProcessBlock(outputs, nFrames, kCtrlTagSpectrum, n, 0);
+        mMeterSender.ProcessBlock(outputs, nFrames, kCtrlTagMeter, n, 0);
     }
 }
 
-bool PomeluRarorudIzad::setModuleOrder(const dsp::ModuleOrder& order, bool rememberForUndo)
+bool PomeluRarorudIzad::SerializeState(iplug::IByteChunk& chunk) const
 {
-    if (!dsp::isValidModuleOrder(order))
-        return false;
-    if (rememberForUndo)
-        undoOrder = getModuleOrder();
-    moduleOrder.store(dsp::packModuleOrder(order), std::memory_order_release);
-    return true;
+    return writeStateChunk(chunk, *this, mCompareSlots, mModuleOrder);
 }
 
-dsp::ModuleOrder PomeluRarorudIzad::getModuleOrder() const
+int PomeluRarorudIzad::UnserializeState(const iplug::IByteChunk& chunk, int startPos)
 {
-    return dsp::unpackModuleOrder(moduleOrder.load(std::memory_order_acquire));
+    return readStateChunk(chunk, startPos, *this, mCompareSlots, mModuleOrder);
 }
 
-void PomeluRarorudIzad::resetModuleOrder()
+void PomeluRarorudIzad::switchCompareSlot()
 {
-    setModuleOrder(dsp::defaultModuleOrder(), true);
-}
-
-void PomeluRarorudIzad::undoModuleOrder()
-{
-    const dsp::ModuleOrder previous = undoOrder;
-    setModuleOrder(previous, true);
+    mCompareSlots.switchSlot(*this, mModuleOrder);
+    OnRestoreState();
+    requestRebuild();
 }
 
 } // namespace pomelu

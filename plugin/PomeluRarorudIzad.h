@@ -3,15 +3,17 @@
 
 #include "IPlugVST3.h"
 #include "ISender.h"
+
+#include "CompareSlots.h"
+#include "EditorNavigation.h"
+#include "ModuleOrderStore.h"
 #include "Parameters.h"
 
 #include "dsp/ModuleId.h"
 #include "dsp/RackEngine.h"
 #include "dsp/RackSettings.h"
 
-#include <array>
 #include <atomic>
-#include <cstdint>
 
 namespace pomelu
 {
@@ -47,8 +49,8 @@ int tailSamplesFor(double hostSampleRate);
 //
 // Threads: ProcessBlock and OnAudioResumed run on the audio thread, OnReset while no block runs;
 // everything else on the UI thread. They share the parameter values (each atomic on its own), the
-// module order (one atomic word, so a block always runs a whole order), the spectrum sender's
-// switch and the senders' queues.
+// module order (one atomic word, so a block always runs a whole order), the engine's meter taps,
+// the spectrum sender's switch and the senders' queues.
 class PomeluRarorudIzad final : public iplug::IPlugVST3
 {
 public:
@@ -67,39 +69,54 @@ public:
     void OnReset() override;
     void OnAudioResumed() override; // the engine forgets the audio from before the pause
 
-    // UI thread. Takes an order that names every module once, as one atomic word (the engine runs
-    // it from the next block); refuses any other (false) and changes nothing.
-    bool setModuleOrder(const dsp::ModuleOrder& order, bool rememberForUndo);
-    dsp::ModuleOrder getModuleOrder() const;
-    void resetModuleOrder();  // undo order <- current, current <- default
-    void undoModuleOrder();   // swaps current and undo order
-    void switchCompareSlot(); // the A/B button
-    int getActiveSlot() const { return activeSlot == 1 ? 1 : 0; }
-    bool getSlotsCaptured() const { return slotsCaptured; }
-    const dsp::RackEngine& getEngine() const { return engine; }
-    // The editor is rebuilt at the next idle call; several requests make one rebuild.
-    void requestRebuild() { rebuildRequested.exchange(true); }
+    // --- module order (UI thread; getModuleOrder from any thread)
+    // Takes an order that names every module once (the engine runs it from the next block);
+    // refuses any other (false) and changes nothing.
+    bool setModuleOrder(const dsp::ModuleOrder& order, bool rememberForUndo)
+    {
+        return mModuleOrder.set(order, rememberForUndo);
+    }
+    dsp::ModuleOrder getModuleOrder() const { return mModuleOrder.get(); }
+    const dsp::ModuleOrder& undoOrder() const { return mModuleOrder.undoOrder(); }
+    void resetModuleOrder() { mModuleOrder.reset(); } // undo order <- current, current <- default
+    void undoModuleOrder() { mModuleOrder.undo(); }   // swaps current and undo order
 
+    // --- A/B compare (UI thread)
+    // The A/B button: stores the side being left, loads the other, refreshes the editor.
+    void switchCompareSlot();
+    const CompareSlots& compareSlots() const { return mCompareSlots; }
+
+    // --- editor (UI thread)
+    EditorNavigation& navigation() { return mNavigation; }
+    const EditorNavigation& navigation() const { return mNavigation; }
+    // The editor is rebuilt at the next idle call; several requests make one rebuild.
+    void requestRebuild() { mRebuildRequested.exchange(true); }
+    bool rebuildRequested() const { return mRebuildRequested.load(); }
+    // The engine's meter taps in dB, written after each block: the largest input and output peak
+    // and gain reduction of the last block.
+    double inputPeak() const { return mEngine.inputPeak(); }
+    double outputPeak() const { return mEngine.outputPeak(); }
+    double gainReduction() const { return mEngine.gainReduction(); }
+    // The analyzer's settings as the spectrum sender took them, and the meter's sample rate.
+    const iplug::ISpectrumSender& spectrumSender() const { return mSpectrumSender; }
+    const iplug::IPeakAvgSender& meterSender() const { return mMeterSender; }
+
+    // The settings record the last block ran with (audio thread, or while no block runs).
+    const dsp::RackSettings& appliedSettings() const { return mEngine.currentSettings(); }
+
+private:
     // Sample rate the engine, meter and analyzer work at: the host's, at least 8000 Hz.
     double effectiveSampleRate() const;
     // Message tags 1 to 4 to the analyzer (control tag 100).
     void sendAnalyzerSettings();
 
-    dsp::RackEngine engine;
-    iplug::ISpectrumSender spectrumSender{1024, 1, 0, -100.0, 64};
-    iplug::IPeakAvgSender meterSender{-90.0, 64};
-    std::array<std::array<double, kNumParams>, 2> compareValues{};
-    std::int32_t activeSlot = 0;
-    bool slotsCaptured = false;
-    // The current order, packed (dsp::packModuleOrder); read and written through get/setModuleOrder.
-    std::atomic<std::uint64_t> moduleOrder{dsp::packModuleOrder(dsp::defaultModuleOrder())};
-    dsp::ModuleOrder undoOrder = dsp::defaultModuleOrder();
-    std::array<dsp::ModuleOrder, 2> slotOrders{dsp::defaultModuleOrder(), dsp::defaultModuleOrder()};
-    std::atomic<bool> rebuildRequested{false};
-    bool routingPage = true;
-    bool creativePage = false;
-    std::int32_t detailTab = 0;
-    dsp::ModuleId selectedModule = dsp::ModuleId::Eq;
+    dsp::RackEngine mEngine;
+    iplug::ISpectrumSender mSpectrumSender{1024, 1, 0, -100.0, 64};
+    iplug::IPeakAvgSender mMeterSender{-90.0, 64};
+    CompareSlots mCompareSlots;
+    ModuleOrderStore mModuleOrder;
+    std::atomic<bool> mRebuildRequested{false};
+    EditorNavigation mNavigation;
 };
 
 } // namespace pomelu

@@ -11,13 +11,45 @@
 // A chunk is taken whole or not at all: a short field, a count out of range, an order count other
 // than 11 or an order that does not name every module once refuses it.
 #include "StateChunk.h"
-#include "PomeluRarorudIzad.h"
+#include "CompareSlots.h"
+#include "ModuleOrderStore.h"
+
+#include "IByteChunk.h"
+#include "IPlugBase.h"
 
 #include <array>
 
 namespace pomelu
 {
 
+bool writeStateChunk(iplug::IByteChunk& chunk, const iplug::IPlugBase& params, const CompareSlots& slots,
+                     const ModuleOrderStore& order)
+{
+    const std::uint32_t magic = kStateMagicV4;
+    const std::uint32_t count = kNumParams;
+    const std::uint32_t active = static_cast<std::uint32_t>(slots.activeSlot());
+    const std::uint8_t captured = slots.slotsCaptured() ? 1 : 0;
+    chunk.Put(&magic);
+    chunk.Put(&count);
+    chunk.Put(&active);
+    chunk.Put(&captured);
+
+    for (const auto& slot : slots.valuesToWrite(liveValues(params)))
+        for (double v : slot)
+            chunk.Put(&v);
+
+    const std::uint32_t modules = dsp::kNumModules;
+    chunk.Put(&modules);
+    for (const dsp::ModuleOrder& o : {order.get(), slots.slotOrders()[0], slots.slotOrders()[1]})
+        chunk.PutBytes(o.data(), dsp::kNumModules);
+
+    return params.SerializeParams(chunk);
+}
+
+namespace
+{
+
+// 1 to 4 for a known magic, 0 otherwise.
 int stateVersionFromMagic(std::uint32_t magic)
 {
     switch (magic)
@@ -35,37 +67,6 @@ int stateVersionFromMagic(std::uint32_t magic)
     }
 }
 
-bool PomeluRarorudIzad::SerializeState(iplug::IByteChunk& chunk) const
-{
-    const std::uint32_t magic = kStateMagicV4;
-    const std::uint32_t count = kNumParams;
-    const std::uint32_t active = activeSlot == 1 ? 1u : 0u;
-    const std::uint8_t captured = slotsCaptured ? 1 : 0;
-    chunk.Put(&magic);
-    chunk.Put(&count);
-    chunk.Put(&active);
-    chunk.Put(&captured);
-
-    // Once captured, the active side is the live state: write it in its slot's place.
-    auto slots = compareValues;
-    if (slotsCaptured)
-        for (int i = 0; i < kNumParams; ++i)
-            slots[active][static_cast<std::size_t>(i)] = GetParam(i)->Value();
-    for (const auto& slot : slots)
-        for (double v : slot)
-            chunk.Put(&v);
-
-    const std::uint32_t modules = dsp::kNumModules;
-    chunk.Put(&modules);
-    for (const dsp::ModuleOrder& order : {getModuleOrder(), slotOrders[0], slotOrders[1]})
-        chunk.PutBytes(order.data(), dsp::kNumModules);
-
-    return SerializeParams(chunk);
-}
-
-namespace
-{
-
 // What a chunk holds besides the current values, read and checked before any of it is applied.
 struct StateHeader
 {
@@ -73,8 +74,8 @@ struct StateHeader
     std::uint32_t count = 0; // values per slot and in the current block
     bool slotBActive = false;
     bool captured = false;
-    std::array<std::array<double, kNumParams>, 2> slots{}; // the first `count` of each
-    std::array<dsp::ModuleOrder, 3> orders{};              // current, slot A, slot B (versions 3, 4)
+    std::array<CompareSlots::Values, 2> slots{}; // the first `count` of each
+    std::array<dsp::ModuleOrder, 3> orders{};    // current, slot A, slot B (versions 3, 4)
 };
 
 // Eleven bytes that must name every module once, as setModuleOrder requires.
@@ -118,31 +119,33 @@ int readHeader(const iplug::IByteChunk& chunk, int pos, StateHeader& h)
 
 } // namespace
 
-int PomeluRarorudIzad::UnserializeState(const iplug::IByteChunk& chunk, int startPos)
+int readStateChunk(const iplug::IByteChunk& chunk, int startPos, iplug::IPlugBase& params,
+                   CompareSlots& slots, ModuleOrderStore& order)
 {
     StateHeader h;
     const int valuesPos = readHeader(chunk, startPos, h);
     if (valuesPos < 0)
         return -1;
 
-    activeSlot = h.slotBActive ? 1 : 0;
-    slotsCaptured = h.captured;
     // Parameters the writing version did not have keep the current values in the slots.
+    std::array<CompareSlots::Values, 2> values{};
     for (std::size_t s = 0; s < 2; ++s)
         for (int i = 0; i < kNumParams; ++i)
         {
-            const iplug::IParam& param = *GetParam(i);
-            compareValues[s][static_cast<std::size_t>(i)] =
+            const iplug::IParam& param = *params.GetParam(i);
+            values[s][static_cast<std::size_t>(i)] =
                 static_cast<std::uint32_t>(i) < h.count
                     ? param.FiniteOrDefault(h.slots[s][static_cast<std::size_t>(i)])
                     : param.Value();
         }
+    std::array<dsp::ModuleOrder, 2> slotOrders = slots.slotOrders(); // versions 1 and 2 keep them
     if (h.version >= 3)
     {
-        setModuleOrder(h.orders[0], false);
+        order.set(h.orders[0], false);
         slotOrders = {h.orders[1], h.orders[2]};
     }
-    return UnserializeParams(chunk, valuesPos, static_cast<int>(h.count));
+    slots.restore(h.slotBActive, h.captured, values, slotOrders);
+    return params.UnserializeParams(chunk, valuesPos, static_cast<int>(h.count));
 }
 
 } // namespace pomelu

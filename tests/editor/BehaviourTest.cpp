@@ -60,23 +60,23 @@ TEST(EditorBehaviour, NavigationButtonsRebuildWhenTheyChangeThePageThemeButtonsA
         EditorRig rig(
             [&](PomeluRarorudIzad& p)
             {
-                p.routingPage = c.routing;
-                p.creativePage = c.creative;
-                p.detailTab = c.tab;
+                p.navigation().routingPage = c.routing;
+                p.navigation().creativePage = c.creative;
+                p.navigation().detailTab = c.tab;
             });
         rig.click(c.at.x, c.at.y);
         rig.idle();
         EXPECT_EQ(rig.builds, c.rebuilds ? 2 : 1) << c.press;
-        EXPECT_EQ(rig.plug->routingPage, c.routingAfter) << c.press;
-        EXPECT_EQ(rig.plug->creativePage, c.creativeAfter) << c.press;
-        EXPECT_EQ(rig.plug->detailTab, c.tabAfter) << c.press;
+        EXPECT_EQ(rig.plug->navigation().routingPage, c.routingAfter) << c.press;
+        EXPECT_EQ(rig.plug->navigation().creativePage, c.creativeAfter) << c.press;
+        EXPECT_EQ(rig.plug->navigation().detailTab, c.tabAfter) << c.press;
         EXPECT_EQ(rig.param(kTheme), c.themeAfter) << c.press;
     }
 }
 
 TEST(EditorBehaviour, PowerTogglesRebuildAndBypassDoesNot)
 {
-    EditorRig rig([](PomeluRarorudIzad& p) { p.routingPage = false; });
+    EditorRig rig([](PomeluRarorudIzad& p) { p.navigation().routingPage = false; });
     ASSERT_TRUE(strip(rig).IsPowered(ModuleId::PopCut));
     rig.click(285, 397); // POP CUT's POWER on the STUDIO page
     EXPECT_EQ(rig.param(kPopCut), 0.0);
@@ -95,7 +95,7 @@ TEST(EditorBehaviour, PowerTogglesRebuildAndBypassDoesNot)
     rig.click(912, 53);
     EXPECT_EQ(bypass.GetValue(), 1.0);
 
-    rig.plug->routingPage = true;
+    rig.plug->navigation().routingPage = true;
     rig.plug->requestRebuild();
     rig.idle();
     rig.click(85, 453); // the EQ card's POWER, slot 0
@@ -195,7 +195,7 @@ TEST(EditorBehaviour, RoutingStripDragsReorderAndClicksSelect)
     };
     for (const auto& c : cases)
     {
-        EditorRig rig([](PomeluRarorudIzad& p) { p.detailTab = 4; });
+        EditorRig rig([](PomeluRarorudIzad& p) { p.navigation().detailTab = 4; });
         for (const std::vector<IPoint>& d : c.drags)
             rig.drag(d);
         rig.idle();
@@ -204,10 +204,11 @@ TEST(EditorBehaviour, RoutingStripDragsReorderAndClicksSelect)
         EXPECT_EQ(strip(rig).GetOrder(), c.order) << c.what;
         // A selection opens the module's first tab through a rebuild; a reorder rebuilds nothing.
         EXPECT_EQ(rig.builds, c.selected >= 0 ? 2 : 1) << c.what;
-        EXPECT_EQ(rig.plug->selectedModule, static_cast<ModuleId>(c.selected >= 0 ? c.selected : 2))
+        EXPECT_EQ(rig.plug->navigation().selectedModule,
+                  static_cast<ModuleId>(c.selected >= 0 ? c.selected : 2))
             << c.what;
-        EXPECT_EQ(strip(rig).GetSelected(), rig.plug->selectedModule) << c.what;
-        EXPECT_EQ(rig.plug->detailTab, c.selected >= 0 ? 0 : 4) << c.what;
+        EXPECT_EQ(strip(rig).GetSelected(), rig.plug->navigation().selectedModule) << c.what;
+        EXPECT_EQ(rig.plug->navigation().detailTab, c.selected >= 0 ? 0 : 4) << c.what;
     }
 }
 
@@ -231,7 +232,7 @@ TEST(EditorBehaviour, UndoRouteSwapsBackAndResetCanBeUndone)
         rig.click(s.x, 175);
         rig.idle();
         EXPECT_EQ(rig.plug->getModuleOrder(), s.order) << s.press;
-        EXPECT_EQ(rig.plug->undoOrder, s.undo) << s.press;
+        EXPECT_EQ(rig.plug->undoOrder(), s.undo) << s.press;
         EXPECT_EQ(strip(rig).GetOrder(), s.order) << s.press << ": the strip shows it without a rebuild";
     }
     EXPECT_EQ(rig.builds, 1);

@@ -11,8 +11,11 @@
 #include "RoutingStripControl.h"
 
 #include "IControls.h"
+#include "IPopupMenu.h"
 #include "IVPeakAvgMeterControl.h"
 #include "IVSpectrumAnalyzerControl.h"
+
+#include <gtest/gtest.h>
 
 namespace pomelu::test
 {
@@ -20,8 +23,8 @@ namespace pomelu::test
 using namespace igraphics;
 using namespace pomelu::editor;
 
-EditorRig::EditorRig(const std::function<void(PomeluRarorudIzad&)>& setup)
-    : plug(new PomeluRarorudIzad(iplug::InstanceInfo{})), g(*plug, 980, 680)
+EditorRig::EditorRig(const std::function<void(PomeluRarorudIzad&)>& setup, float scale, int blockSize)
+    : block(blockSize), plug(new PomeluRarorudIzad(iplug::InstanceInfo{})), g(*plug, 980, 680, 60, scale)
 {
     if (setup)
         setup(*plug);
@@ -33,14 +36,81 @@ EditorRig::EditorRig(const std::function<void(PomeluRarorudIzad&)>& setup)
             ++builds;
             layout(view);
         });
-    plug->AttachEditor(&g);
-    plug->LayoutEditor();
-    plug->OnRestoreState();
+    EXPECT_TRUE(instance.adopt(static_cast<Steinberg::Vst::IComponent*>(plug))) << instance.lastError();
+    EXPECT_TRUE(instance.setup(48000.0, block));
+    open();
 }
 
 EditorRig::~EditorRig()
 {
     plug->AttachEditor(nullptr);
+}
+
+void EditorRig::open()
+{
+    plug->AttachEditor(&g);
+    plug->LayoutEditor();
+    plug->OnRestoreState();
+    plug->OnUIOpen();
+}
+
+void EditorRig::reopen()
+{
+    plug->AttachEditor(nullptr);
+    g.RemoveAllControls();
+    open();
+}
+
+void EditorRig::chooseInAnalyzerMenu(const char* submenu, const char* item)
+{
+    auto& an = find<IVSpectrumAnalyzerControl>();
+    const IRECT border = an.GetRECT().GetFromLeft(6.0f); // left of the EQ curve
+    const IMouseMod left{true};
+    g.OnMouseDown(border.MW(), border.MH(), left);
+    g.OnMouseUp(border.MW(), border.MH(), left);
+    IPopupMenuControl* menu = g.GetPopupMenuControl();
+    ASSERT_TRUE(menu != nullptr && menu->IsOpen());
+    const int sub = an.GetMenu().FindItem(submenu);
+    IRECT r = menu->GetItemRECT(0, sub);
+    g.OnMouseDown(r.MW(), r.MH(), left);
+    r = menu->GetItemRECT(1, an.GetMenu().GetItem(sub)->GetSubmenu()->FindItem(item));
+    g.OnMouseDown(r.MW(), r.MH(), left);
+    ASSERT_FALSE(menu->IsOpen()) << submenu << " / " << item;
+}
+
+int EditorRig::checkedIn(const char* submenu)
+{
+    IPopupMenu& m = find<IVSpectrumAnalyzerControl>().GetMenu();
+    return m.GetItem(m.FindItem(submenu))->GetSubmenu()->GetCheckedIdx();
+}
+
+std::vector<host::ComponentHandler::Edit> EditorRig::hostEdits()
+{
+    plug->RunIdleTick();
+    auto edits = instance.componentHandler().edits();
+    instance.componentHandler().clear();
+    return edits;
+}
+
+void EditorRig::play(const std::vector<double>& signal, std::size_t frames,
+                     const std::vector<host::ParamChange>& changes)
+{
+    lastOut[0].assign(static_cast<std::size_t>(block), 0.0);
+    lastOut[1] = lastOut[0];
+    double* outs[2] = {lastOut[0].data(), lastOut[1].data()};
+    const std::vector<host::ParamChange> none;
+    for (std::size_t pos = 0, n = 0; pos + static_cast<std::size_t>(block) <= frames;
+         pos += static_cast<std::size_t>(block), ++n)
+    {
+        double* ins[2] = {const_cast<double*>(signal.data() + pos), const_cast<double*>(signal.data() + pos)};
+        ASSERT_EQ(instance.process64(ins, outs, 2, 2, block, n == 0 ? changes : none), Steinberg::kResultOk);
+        if (n % 2 == 1)
+            plug->RunIdleTick();
+        if (n % 3 == 2)
+            g.DrawFrame();
+    }
+    plug->RunIdleTick();
+    g.DrawFrame();
 }
 
 void EditorRig::click(float x, float y)

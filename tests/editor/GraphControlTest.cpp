@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The EQ and compressor curves under the mouse and on the page, bound to the real plug-in whose host
 // (the host library) records the edits as a DAW receives them.
-#include "GraphsRig.h"
+#include "EditorRig.h"
 
 #include "CompCurveControl.h"
 #include "EqCurveControl.h"
@@ -40,7 +40,7 @@ void pressDragRelease(IGraphics& g, float x, float y, float toX, float toY)
 
 // Exactly the given parameters were edited, each as begin, performs, end, the last perform being
 // the value the plug-in holds: "B" "P"... "E" per parameter.
-void expectOneGestureEach(GraphsRig& rig, const std::vector<int>& params)
+void expectOneGestureEach(EditorRig& rig, const std::vector<int>& params)
 {
     std::map<int, std::string> kinds;
     std::map<int, double> last;
@@ -60,18 +60,18 @@ void expectOneGestureEach(GraphsRig& rig, const std::vector<int>& params)
 
 TEST(GraphControls, DraggingEachNodeToTheTopLeftCornerGivesItsLowestFrequencyAndPlusEighteen)
 {
-    GraphsRig rig;
-    auto& eq = rig.editor->find<EqCurveControl>();
+    EditorRig rig;
+    auto& eq = rig.find<EqCurveControl>();
     const double lowestHz[] = {30.0, 80.0, 200.0, 500.0, 1000.0}; // the range's minimum, or 30 Hz
     for (int band = 0; band < kEqBands; ++band)
     {
         const EqBand b = eq.GetModel().bands[static_cast<std::size_t>(band)];
         const float x = static_cast<float>(eq.GetAxes().xForHz(b.hz)),
                     y = static_cast<float>(eq.GetAxes().yForDb(b.gainDb));
-        rig.editor->g().OnMouseDown(x, y, kLeft);
+        rig.g.OnMouseDown(x, y, kLeft);
         EXPECT_EQ(eq.GetHeldNode(), band);
-        rig.editor->g().OnMouseMove(eq.GetRECT().L - 40.0f, eq.GetRECT().T - 30.0f, kLeft);
-        rig.editor->g().OnMouseUp(eq.GetRECT().L - 40.0f, eq.GetRECT().T - 30.0f, kLeft);
+        rig.g.OnMouseMove(eq.GetRECT().L - 40.0f, eq.GetRECT().T - 30.0f, kLeft);
+        rig.g.OnMouseUp(eq.GetRECT().L - 40.0f, eq.GetRECT().T - 30.0f, kLeft);
         EXPECT_EQ(eq.GetHeldNode(), -1);
         const int hzParam = kEqCurveParams[eqBandHzIndex(band)],
                   gainParam = kEqCurveParams[eqBandGainIndex(band)];
@@ -83,19 +83,19 @@ TEST(GraphControls, DraggingEachNodeToTheTopLeftCornerGivesItsLowestFrequencyAnd
 
 TEST(GraphControls, TwoNodesOnOneSpotGiveThePressToTheLowerBandAndADoubleClickResetsAllTwentyThree)
 {
-    GraphsRig rig;
+    EditorRig rig;
     setFromHost(*rig.plug, kEqLowMidFrequency, 1000.0);
     setFromHost(*rig.plug, kEqMidFrequency, 1000.0);
-    auto& eq = rig.editor->find<EqCurveControl>();
+    auto& eq = rig.find<EqCurveControl>();
     const float x = static_cast<float>(eq.GetAxes().xForHz(1000.0)),
                 y = static_cast<float>(eq.GetAxes().yForDb(0.0));
-    pressDragRelease(rig.editor->g(), x, y, x + 60.0f, y - 13.0f); // up 13 of 65 units: +7.2 dB
+    pressDragRelease(rig.g, x, y, x + 60.0f, y - 13.0f); // up 13 of 65 units: +7.2 dB
     EXPECT_GT(rig.plug->GetParam(kEqLowMidFrequency)->Value(), 1000.0) << "node 2 moved";
     EXPECT_NEAR(rig.plug->GetParam(kEqLowMid)->Value(), 7.2, 1e-9);
     EXPECT_EQ(rig.plug->GetParam(kEqMidFrequency)->Value(), 1000.0) << "node 3 stayed";
     expectOneGestureEach(rig, {kEqLowMidFrequency, kEqLowMid});
 
-    rig.editor->g().OnMouseDblClick(x, y, kLeft);
+    rig.g.OnMouseDblClick(x, y, kLeft);
     for (int idx : kEqCurveParams)
         EXPECT_EQ(rig.plug->GetParam(idx)->Value(), rig.plug->GetParam(idx)->GetDefault()) << idx;
     EXPECT_EQ(rig.hostEdits().size(), 3u * kEqNumValues) << "one begin, perform and end per value";
@@ -103,8 +103,8 @@ TEST(GraphControls, TwoNodesOnOneSpotGiveThePressToTheLowerBandAndADoubleClickRe
 
 TEST(GraphControls, APressOrDragSetsTheThresholdAndReachesTheHostAsOneEdit)
 {
-    GraphsRig rig;
-    auto& comp = rig.editor->find<CompCurveControl>();
+    EditorRig rig;
+    auto& comp = rig.find<CompCurveControl>();
     const IRECT r = comp.GetRECT();
     struct Case
     {
@@ -114,12 +114,12 @@ TEST(GraphControls, APressOrDragSetsTheThresholdAndReachesTheHostAsOneEdit)
     const Case cases[] = {{r.L, r.L, -48.0}, {r.MW(), r.MW(), -30.0}, {r.L + 5.0f, r.R + 50.0f, 0.0}};
     for (const Case& c : cases)
     {
-        pressDragRelease(rig.editor->g(), c.pressX, r.MH(), c.dragX, r.T - 20.0f); // y plays no part
+        pressDragRelease(rig.g, c.pressX, r.MH(), c.dragX, r.T - 20.0f); // y plays no part
         EXPECT_NEAR(rig.plug->GetParam(kCompThreshold)->Value(), c.threshold, 1e-9)
             << c.pressX << " to " << c.dragX;
         expectOneGestureEach(rig, {kCompThreshold});
     }
-    rig.editor->g().OnMouseDblClick(r.MW(), r.MH(), kLeft);
+    rig.g.OnMouseDblClick(r.MW(), r.MH(), kLeft);
     EXPECT_EQ(rig.plug->GetParam(kCompThreshold)->Value(), -18.0);
     EXPECT_EQ(rig.plug->GetParam(kCompRatio)->Value(), 3.0);
 }
@@ -131,15 +131,15 @@ class GraphPixels : public testing::TestWithParam<float>
 TEST_P(GraphPixels, TheEqCurvePassesThroughTheModelsResponse)
 {
     const float s = GetParam();
-    GraphsRig rig(s);
+    EditorRig rig({}, s);
     setFromHost(*rig.plug, kEqMid, 12.0);
     setFromHost(*rig.plug, kEqLowCutSlope, 1.0);
     setFromHost(*rig.plug, kEqLowCutFrequency, 200.0);
-    rig.editor->g().DrawFrame();
-    const auto& eq = rig.editor->find<EqCurveControl>();
+    rig.g.DrawFrame();
+    const auto& eq = rig.find<EqCurveControl>();
     const EqAxes axes = eq.GetAxes();
     auto at = [&](double x, double y)
-    { return PixelAt(rig.editor->g(), static_cast<int>(x * s), static_cast<int>(y * s)); };
+    { return PixelAt(rig.g, static_cast<int>(x * s), static_cast<int>(y * s)); };
     for (double hz : {45.0, 110.0, 700.0, 1700.0, 3500.0, 11000.0, 18000.0})
     {
         // The pinkest pixel of the column is the curve's.

@@ -153,8 +153,8 @@ EditorRig detailRig(ModuleId module, int tab)
     return EditorRig(
         [&](PomeluRarorudIzad& p)
         {
-            p.selectedModule = module;
-            p.detailTab = tab;
+            p.navigation().selectedModule = module;
+            p.navigation().detailTab = tab;
         });
 }
 
@@ -235,8 +235,8 @@ TEST(EditorLayout, BothStudioSubPagesHoldTheirModuleCards)
         EditorRig rig(
             [&](PomeluRarorudIzad& p)
             {
-                p.routingPage = false;
-                p.creativePage = creative;
+                p.navigation().routingPage = false;
+                p.navigation().creativePage = creative;
             });
         // A card is its cell inset 4, POWER 72 x 25 at its top right, the knobs in equal columns 75 high.
         std::vector<Row> rows = {
@@ -327,8 +327,8 @@ TEST(EditorLayout, EveryParameterButThemeIsReachable)
         collect(EditorRig(
             [&](PomeluRarorudIzad& p)
             {
-                p.routingPage = false;
-                p.creativePage = creative;
+                p.navigation().routingPage = false;
+                p.navigation().creativePage = creative;
             }));
     reached.erase(kNoParameter);
     EXPECT_EQ(reached.size(), static_cast<std::size_t>(kNumParams - 1));

@@ -25,13 +25,13 @@ void checkInvariants(const PomeluRarorudIzad& plug)
         const iplug::IParam& p = *plug.GetParam(i);
         const double v = p.Value();
         check(std::isfinite(v) && v >= p.GetMin() && v <= p.GetMax());
-        for (const auto& slot : plug.compareValues)
+        for (const auto& slot : plug.compareSlots().compareValues())
             check(std::isfinite(slot[static_cast<std::size_t>(i)]));
     }
     check(dsp::isValidModuleOrder(plug.getModuleOrder()));
-    for (const auto& order : plug.slotOrders)
+    for (const auto& order : plug.compareSlots().slotOrders())
         check(dsp::isValidModuleOrder(order));
-    check(plug.getActiveSlot() == 0 || plug.getActiveSlot() == 1);
+    check(plug.compareSlots().activeSlot() == 0 || plug.compareSlots().activeSlot() == 1);
 }
 } // namespace
 

@@ -381,7 +381,7 @@ TEST_F(EditorWindowTest, AThemeClickRepaintsAndAChipDragReordersTheNextBlock)
     std::vector<double> l(256), r(256);
     double* io[2] = {l.data(), r.data()};
     ASSERT_EQ(instance.process64(io, io, 2, 2, 256), Steinberg::kResultOk);
-    EXPECT_EQ(plug->getEngine().currentSettings().order, moved);
+    EXPECT_EQ(plug->appliedSettings().order, moved);
 }
 
 // A frame that offers no run loop: the view has no clock and refuses to open.

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Buses as careless hosts hand them over: missing pointer arrays, missing channels, no input bus,
-// no frames, more or fewer channels than the arrangement. Every call must return, write only inside
-// the block, stay finite, and neither allocate nor lock.
+// no frames, more or fewer channels than the arrangement, non-finite samples. Every call must
+// return, write only inside the block, stay finite, and neither allocate nor lock.
 #include "HostEdgeRig.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -17,201 +18,106 @@ namespace
 constexpr int kFrames = 256;
 
 // 64- and 32-bit runs of the same bus shape.
-template <class T> struct SampleSizeOf;
-template <> struct SampleSizeOf<double>
-{
-    static constexpr int32 value = kSample64;
-};
-template <> struct SampleSizeOf<float>
-{
-    static constexpr int32 value = kSample32;
-};
+template <class T> constexpr int32 kSampleSizeOf = sizeof(T) == sizeof(double) ? kSample64 : kSample32;
 
 template <class T> class BufferEdge : public HostEdge
 {
-protected:
-    void SetUp() override
-    {
-        HostEdge::SetUp();
-        ASSERT_TRUE(host.setup(48000.0, kFrames, SampleSizeOf<T>::value));
-        switchEverythingOn();
-        // Fill the delay and reverb so that silence in still gives sound out.
-        GuardedBuffers<T> in(2, kFrames), out(2, kFrames);
-        in.fillSine(static_cast<T>(0.5));
-        BlockData block = makeBlock();
-        block.setInput(reinterpret_cast<void**>(in.pointers()), 2);
-        block.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
-        for (int b = 0; b < 20; ++b)
-            ASSERT_EQ(block.run(host.processor()), kResultOk);
-    }
-
-    BlockData makeBlock(int32 frames = kFrames) { return BlockData(SampleSizeOf<T>::value, frames); }
-
-    // Runs the block under the real-time probe and checks the call's own promises.
-    void runChecked(BlockData& block)
-    {
-        RealTimeProbe probe;
-        EXPECT_EQ(block.run(host.processor()), kResultOk);
-        EXPECT_EQ(probe.allocations(), 0u);
-        EXPECT_EQ(probe.locks(), 0u);
-    }
 };
 
 using SampleTypes = ::testing::Types<double, float>;
 TYPED_TEST_SUITE(BufferEdge, SampleTypes);
 
+// One bus shape: how many channels each side names, whether its pointer array is there, a channel
+// handed as a null pointer (-1: none), the frame count, and non-finite input samples.
+struct BusShape
+{
+    const char* what;
+    int inChans;
+    bool inArray;
+    int outChans;
+    bool outArray;
+    int nullIn = -1, nullOut = -1;
+    int frames = kFrames;
+    bool poisoned = false;
+    bool monoArrangement = false; // set up for a mono bus, then handed these channels
+};
+
+const BusShape kShapes[] = {
+    {"no input array: silence in, the tail still plays", 2, false, 2, true},
+    {"no output array", 2, true, 2, false},
+    {"neither array", 2, false, 2, false},
+    {"null channel pointers are skipped", 2, true, 2, true, 1, 0},
+    {"no input bus", 0, false, 2, true},
+    {"an input bus of zero channels", 0, true, 2, true},
+    {"no bus at all", 0, false, 0, false},
+    {"zero frames", 2, true, 2, true, -1, -1, 0},
+    {"negative frames", 2, true, 2, true, -1, -1, -1},
+    {"very negative frames", 2, true, 2, true, -1, -1, -100000},
+    {"eight channels: only the first two are the plug-in's", 8, true, 8, true},
+    {"one pointer each: reading a second would leave the arrays (ASan sees it)", 1, true, 1, true},
+    {"NaN and infinities in", 2, true, 2, true, -1, -1, kFrames, true},
+    {"a mono arrangement handed two channels", 2, true, 2, true, -1, -1, kFrames, false, true},
+};
+
 } // namespace
 
-TYPED_TEST(BufferEdge, NullPointerArraysAreSilenceInAndNothingOut)
+TYPED_TEST(BufferEdge, EveryBusShapeStaysInsideItsBuffersFiniteAndRealTime)
 {
     using T = TypeParam;
-    GuardedBuffers<T> in(2, kFrames), out(2, kFrames, std::numeric_limits<T>::quiet_NaN());
-    in.fillSine(static_cast<T>(0.5));
-
-    BlockData noInputArray = this->makeBlock();
-    noInputArray.setInput(nullptr, 2);
-    noInputArray.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
-    this->runChecked(noInputArray);
-    EXPECT_TRUE(out.allFinite()) << "a missing input array reads as silence and the tail still plays";
-    EXPECT_GT(out.peak(0), 1e-4);
-    EXPECT_TRUE(out.guardsIntact());
-
-    BlockData noOutputArray = this->makeBlock();
-    noOutputArray.setInput(reinterpret_cast<void**>(in.pointers()), 2);
-    noOutputArray.setOutput(nullptr, 2);
-    this->runChecked(noOutputArray);
-
-    BlockData neither = this->makeBlock();
-    neither.setInput(nullptr, 2);
-    neither.setOutput(nullptr, 2);
-    this->runChecked(neither);
-    EXPECT_TRUE(in.guardsIntact());
-}
-
-TYPED_TEST(BufferEdge, NullChannelPointersAreSkipped)
-{
-    using T = TypeParam;
-    GuardedBuffers<T> in(2, kFrames), out(2, kFrames, std::numeric_limits<T>::quiet_NaN());
-    in.fillSine(static_cast<T>(0.5));
-    T* ins[2] = {in.channel(0), nullptr};
-    T* outs[2] = {nullptr, out.channel(1)};
-    BlockData block = this->makeBlock();
-    block.setInput(reinterpret_cast<void**>(ins), 2);
-    block.setOutput(reinterpret_cast<void**>(outs), 2);
-    this->runChecked(block);
-    for (int i = 0; i < kFrames; ++i)
-        ASSERT_TRUE(std::isfinite(out.channel(1)[i])) << i;
-    EXPECT_GT(out.peak(1), 1e-4) << "the right channel hears the tail of what came before";
-    EXPECT_TRUE(out.guardsIntact());
-}
-
-TYPED_TEST(BufferEdge, NoInputBusStillRendersTheTail)
-{
-    using T = TypeParam;
-    GuardedBuffers<T> out(2, kFrames, std::numeric_limits<T>::quiet_NaN());
-    BlockData block = this->makeBlock();
-    block.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
-    ASSERT_EQ(block.data().numInputs, 0);
-    this->runChecked(block);
-    EXPECT_TRUE(out.allFinite());
-    EXPECT_GT(out.peak(0), 1e-4) << "the delay and reverb tails keep sounding";
-    EXPECT_TRUE(out.guardsIntact());
-
-    // An input bus with zero channels is the same.
-    GuardedBuffers<T> in(2, kFrames);
-    BlockData empty = this->makeBlock();
-    empty.setInput(reinterpret_cast<void**>(in.pointers()), 0);
-    empty.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
-    this->runChecked(empty);
-    EXPECT_TRUE(out.allFinite());
-
-    // No output bus either: nothing to write, nothing to break.
-    BlockData none = this->makeBlock();
-    this->runChecked(none);
-}
-
-TYPED_TEST(BufferEdge, ZeroAndNegativeFrameCountsTouchNoSample)
-{
-    using T = TypeParam;
-    GuardedBuffers<T> in(2, kFrames), out(2, kFrames, static_cast<T>(0.25));
-    in.fillSine(static_cast<T>(0.5));
-    for (int32 frames : {0, -1, -100000})
+    constexpr T kNaN = std::numeric_limits<T>::quiet_NaN();
+    ASSERT_TRUE(this->host.setup(48000.0, kFrames, kSampleSizeOf<T>));
+    this->switchEverythingOn();
+    for (const BusShape& s : kShapes)
     {
-        BlockData block = this->makeBlock(frames);
-        block.setInput(reinterpret_cast<void**>(in.pointers()), 2);
-        block.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
-        this->runChecked(block);
-        EXPECT_TRUE(out.allEqual(0, static_cast<T>(0.25))) << frames;
-        EXPECT_TRUE(out.allEqual(1, static_cast<T>(0.25))) << frames;
-        EXPECT_TRUE(out.guardsIntact());
+        if (s.monoArrangement)
+            ASSERT_TRUE(this->host.setup(48000.0, kFrames, kSampleSizeOf<T>, SpeakerArr::kMono));
+        // Fill the delay and reverb so that silence in still gives sound out.
+        GuardedBuffers<T> warmIn(2, kFrames), warmOut(2, kFrames);
+        warmIn.fillSine(T(0.5));
+        BlockData warm(kSampleSizeOf<T>, kFrames);
+        warm.setInput(reinterpret_cast<void**>(warmIn.pointers()), 2);
+        warm.setOutput(reinterpret_cast<void**>(warmOut.pointers()), 2);
+        for (int b = 0; b < 20; ++b)
+            ASSERT_EQ(warm.run(this->host.processor()), kResultOk);
+
+        GuardedBuffers<T> in(std::max(s.inChans, 1), kFrames), out(std::max(s.outChans, 1), kFrames, kNaN);
+        in.fillSine(T(0.5));
+        if (s.poisoned)
+        {
+            in.channel(0)[3] = kNaN;
+            in.channel(1)[7] = std::numeric_limits<T>::infinity();
+            in.channel(0)[100] = -std::numeric_limits<T>::infinity();
+        }
+        std::vector<T*> ins(in.pointers(), in.pointers() + in.channels());
+        std::vector<T*> outs(out.pointers(), out.pointers() + out.channels());
+        if (s.nullIn >= 0)
+            ins[static_cast<std::size_t>(s.nullIn)] = nullptr;
+        if (s.nullOut >= 0)
+            outs[static_cast<std::size_t>(s.nullOut)] = nullptr;
+        BlockData block(kSampleSizeOf<T>, s.frames);
+        block.setInput(s.inArray ? reinterpret_cast<void**>(ins.data()) : nullptr, s.inChans);
+        block.setOutput(s.outArray ? reinterpret_cast<void**>(outs.data()) : nullptr, s.outChans);
+        {
+            RealTimeProbe probe;
+            for (int b = 0; b < (s.poisoned ? 5 : 1); ++b)
+                EXPECT_EQ(block.run(this->host.processor()), kResultOk) << s.what;
+            EXPECT_EQ(probe.allocations(), 0u) << s.what;
+            EXPECT_EQ(probe.locks(), 0u) << s.what;
+        }
+        EXPECT_TRUE(in.guardsIntact()) << s.what;
+        EXPECT_TRUE(out.guardsIntact()) << s.what;
+        for (int c = 0; c < s.outChans; ++c)
+        {
+            const T* p = out.channel(c);
+            if (s.outArray && c < 2 && c != s.nullOut && s.frames > 0)
+            {
+                EXPECT_TRUE(std::all_of(p, p + kFrames, [](T v) { return std::isfinite(v); }))
+                    << s.what << ", channel " << c;
+                EXPECT_GT(out.peak(c), 1e-4) << s.what << ", channel " << c;
+            }
+            else
+                EXPECT_TRUE(std::all_of(p, p + kFrames, [](T v) { return std::isnan(v); }))
+                    << s.what << ": channel " << c << " is not written";
+        }
     }
-}
-
-TYPED_TEST(BufferEdge, MoreChannelsThanTheArrangementUseOnlyTheFirstTwo)
-{
-    using T = TypeParam;
-    GuardedBuffers<T> in(8, kFrames), out(8, kFrames, static_cast<T>(0.25));
-    in.fillSine(static_cast<T>(0.5));
-    BlockData block = this->makeBlock();
-    block.setInput(reinterpret_cast<void**>(in.pointers()), 8);
-    block.setOutput(reinterpret_cast<void**>(out.pointers()), 8);
-    this->runChecked(block);
-    EXPECT_TRUE(out.allFinite());
-    EXPECT_TRUE(out.guardsIntact());
-    EXPECT_TRUE(in.guardsIntact());
-    EXPECT_GT(out.peak(0), 1e-3);
-    EXPECT_GT(out.peak(1), 1e-3);
-    for (int c = 2; c < 8; ++c)
-        EXPECT_TRUE(out.allEqual(c, static_cast<T>(0.25))) << "channel " << c << " is not the plug-in's";
-}
-
-TYPED_TEST(BufferEdge, FewerChannelsThanTheArrangementReadOnlyWhatIsThere)
-{
-    using T = TypeParam;
-    // Exactly one pointer each: reading a second one would leave the arrays (ASan sees it).
-    GuardedBuffers<T> in(1, kFrames), out(1, kFrames, std::numeric_limits<T>::quiet_NaN());
-    in.fillSine(static_cast<T>(0.5));
-    std::vector<T*> ins = {in.channel(0)}, outs = {out.channel(0)};
-    BlockData block = this->makeBlock();
-    block.setInput(reinterpret_cast<void**>(ins.data()), 1);
-    block.setOutput(reinterpret_cast<void**>(outs.data()), 1);
-    this->runChecked(block);
-    EXPECT_TRUE(out.allFinite());
-    EXPECT_GT(out.peak(0), 1e-3);
-    EXPECT_TRUE(out.guardsIntact());
-}
-
-TYPED_TEST(BufferEdge, NonFiniteInputSamplesNeverReachTheOutput)
-{
-    using T = TypeParam;
-    GuardedBuffers<T> in(2, kFrames), out(2, kFrames);
-    in.fillSine(static_cast<T>(0.5));
-    in.channel(0)[3] = std::numeric_limits<T>::quiet_NaN();
-    in.channel(1)[7] = std::numeric_limits<T>::infinity();
-    in.channel(0)[100] = -std::numeric_limits<T>::infinity();
-    BlockData block = this->makeBlock();
-    block.setInput(reinterpret_cast<void**>(in.pointers()), 2);
-    block.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
-    for (int b = 0; b < 5; ++b)
-        this->runChecked(block);
-    EXPECT_TRUE(out.allFinite());
-}
-
-TEST_F(HostEdge, AMonoArrangementHandedTwoChannelsStaysFinite)
-{
-    ASSERT_TRUE(host.setup(48000.0, kFrames, kSample64, SpeakerArr::kMono));
-    switchEverythingOn();
-    GuardedBuffers<double> in(2, kFrames), out(2, kFrames, std::numeric_limits<double>::quiet_NaN());
-    in.fillSine(0.5);
-    BlockData block(kSample64, kFrames);
-    block.setInput(reinterpret_cast<void**>(in.pointers()), 2);
-    block.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
-    RealTimeProbe probe;
-    for (int b = 0; b < 8; ++b)
-        ASSERT_EQ(block.run(host.processor()), kResultOk);
-    EXPECT_EQ(probe.allocations(), 0u);
-    EXPECT_EQ(probe.locks(), 0u);
-    EXPECT_TRUE(out.allFinite());
-    EXPECT_TRUE(out.guardsIntact());
-    EXPECT_GT(out.peak(0), 1e-3);
 }

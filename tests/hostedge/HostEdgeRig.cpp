@@ -59,12 +59,6 @@ template <class T> bool GuardedBuffers<T>::allFinite() const
     return true;
 }
 
-template <class T> bool GuardedBuffers<T>::allEqual(int c, T value) const
-{
-    const T* p = channel(c);
-    return std::all_of(p, p + nFrames, [value](T v) { return v == value; });
-}
-
 template <class T> double GuardedBuffers<T>::peak(int c, int from) const
 {
     const T* p = channel(c);

@@ -45,7 +45,6 @@ public:
     void fillSine(T amplitude);
     bool guardsIntact() const;
     bool allFinite() const;
-    bool allEqual(int c, T value) const;
     double peak(int c, int from = 0) const;
 
 private:

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -42,42 +43,19 @@ TEST_F(HostEdge, UnknownParameterIndicesAndIdsAreRefused)
 
 TEST_F(HostEdge, ControllerValuesOutsideZeroToOneAreClampedAndNaNIsRefused)
 {
-    for (ParamID id = 0; id < static_cast<ParamID>(pomelu::kNumParams); ++id)
+    // The wrapper's host bypass and program parameters too: a program value past the end picks the
+    // last preset, before the start the first.
+    for (ParamID id = 0; id < static_cast<ParamID>(kHostParameterCount); ++id)
     {
-        if (id == pomelu::kBypass)
-            continue; // checked last: it would mute nothing here but keeps the loop simple
         const double before = host.controller()->getParamNormalized(id);
         EXPECT_EQ(host.controller()->setParamNormalized(id, kNaN), kInvalidArgument) << id;
         EXPECT_EQ(host.controller()->getParamNormalized(id), before) << id;
-        EXPECT_EQ(host.controller()->setParamNormalized(id, 1.5), kResultOk);
-        EXPECT_EQ(host.controller()->getParamNormalized(id), 1.0) << id;
-        EXPECT_EQ(host.controller()->setParamNormalized(id, -0.5), kResultOk);
-        EXPECT_EQ(host.controller()->getParamNormalized(id), 0.0) << id;
-        EXPECT_EQ(host.controller()->setParamNormalized(id, kInf), kResultOk);
-        EXPECT_EQ(host.controller()->getParamNormalized(id), 1.0) << id;
-        EXPECT_EQ(host.controller()->setParamNormalized(id, -kInf), kResultOk);
-        EXPECT_EQ(host.controller()->getParamNormalized(id), 0.0) << id;
+        for (const auto [set, taken] : {std::pair{1.5, 1.0}, {-0.5, 0.0}, {kInf, 1.0}, {-kInf, 0.0}})
+        {
+            EXPECT_EQ(host.controller()->setParamNormalized(id, set), kResultOk) << id;
+            EXPECT_EQ(host.controller()->getParamNormalized(id), taken) << id << " set to " << set;
+        }
     }
-
-    EXPECT_EQ(host.controller()->setParamNormalized(kHostBypassId, 7.0), kResultOk);
-    EXPECT_EQ(host.controller()->getParamNormalized(kHostBypassId), 1.0);
-    EXPECT_EQ(host.controller()->setParamNormalized(kHostBypassId, kNaN), kInvalidArgument);
-    EXPECT_EQ(host.controller()->getParamNormalized(kHostBypassId), 1.0);
-    EXPECT_EQ(host.controller()->setParamNormalized(kHostBypassId, -kInf), kResultOk);
-    EXPECT_EQ(host.controller()->getParamNormalized(kHostBypassId), 0.0);
-
-    // A program value past the end picks the last preset ("Gentle"), before the start the first.
-    EXPECT_EQ(host.controller()->setParamNormalized(kProgramId, kInf), kResultOk);
-    EXPECT_EQ(host.controller()->getParamNormalized(kProgramId), 1.0);
-    String128 name{};
-    ASSERT_EQ(host.controller()->getParamStringByValue(
-                  kProgramId, host.controller()->getParamNormalized(kProgramId), name),
-              kResultOk);
-    EXPECT_EQ(name[0], 'G');
-    EXPECT_EQ(host.controller()->setParamNormalized(kProgramId, kNaN), kInvalidArgument);
-    EXPECT_EQ(host.controller()->getParamNormalized(kProgramId), 1.0);
-    EXPECT_EQ(host.controller()->setParamNormalized(kProgramId, -3.0), kResultOk);
-    EXPECT_EQ(host.controller()->getParamNormalized(kProgramId), 0.0);
 }
 
 TEST_F(HostEdge, ValueConversionsNeverAnswerWithNaN)
@@ -143,4 +121,24 @@ TEST_F(HostEdge, ProcessQueueIgnoresUnknownIdsAndNaNAndClampsTheRest)
     EXPECT_EQ(host.controller()->getParamNormalized(kHostBypassId), 1.0);
     for (int i = 0; i < 256; ++i)
         ASSERT_EQ(out.channel(0)[i], in.channel(0)[i]) << "bypassed: the input passes unchanged";
+
+    // A program change in the process call recalls its preset there, with a tempo, allocation-free.
+    ASSERT_EQ(host.controller()->setParamNormalized(kHostBypassId, 0.0), kResultOk);
+    const std::vector<ParamChange> program = {{kProgramId, 0.75, 0}}, none;
+    {
+        RealTimeProbe probe;
+        ASSERT_EQ(host.process64(in.pointers(), out.pointers(), 2, 2, 256, program, 100.0), kResultOk);
+        ASSERT_EQ(host.process32(in32.pointers(), out32.pointers(), 2, 2, 256, none, 128.0), kResultOk);
+        EXPECT_EQ(probe.allocations(), 0u);
+        EXPECT_EQ(probe.locks(), 0u);
+    }
+    EXPECT_EQ(host.controller()->getParamNormalized(kProgramId), 0.75);
+    // The probes see into the module: a state request allocates, a new instance locks.
+    RealTimeProbe control;
+    std::vector<std::uint8_t> state;
+    ASSERT_TRUE(host.getState(state));
+    PluginInstance other;
+    ASSERT_TRUE(other.open(POMELU_VST3_BUNDLE_DIR)) << other.lastError();
+    EXPECT_GT(control.allocations(), 0u);
+    EXPECT_GT(control.locks(), 0u);
 }

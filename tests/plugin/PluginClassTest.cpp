@@ -11,51 +11,44 @@ using namespace pomelu;
 using pomelu::test::makePlug;
 using pomelu::test::RecordingEditor;
 
-TEST(PluginClass, TailIsEightSecondsAtTheSampleRate)
+TEST(PluginClass, RatesBelow8000RunAt8000TheTailIsEightSecondsAndTheAnalyzerHearsOfBoth)
 {
-    EXPECT_EQ(makePlug(44100.0)->GetTailSize(), 352800);
-    EXPECT_EQ(makePlug(48000.0)->GetTailSize(), 384000);
-    EXPECT_EQ(makePlug(48000.0)->getTailSamples(), 384000u);
-    EXPECT_EQ(tailSamplesFor(96000.0), 768000);
-}
-
-TEST(PluginClass, SampleRatesBelow8000AreRaisedForTheEngineMetersTailAndAnalyzer)
-{
-    auto plug = makePlug(4000.0);
-    EXPECT_EQ(plug->getEngine().currentSampleRate(), 8000.0);
-    EXPECT_EQ(plug->meterSender.GetSampleRate(), 8000.0);
-    EXPECT_EQ(plug->GetTailSize(), 64000);
-    EXPECT_EQ(makePlug(0.0, 0)->getEngine().currentSampleRate(), 8000.0);
-
-    RecordingEditor editor;
-    plug->AttachEditor(&editor);
-    plug->OnReset();
-    ASSERT_EQ(editor.messages.size(), 4u);
-    EXPECT_EQ(editor.messages[0].ctrlTag, kCtrlTagSpectrum);
-    EXPECT_EQ(editor.messages[0].msgTag, 1);
-    EXPECT_EQ(editor.payload<double>(0), 8000.0);
-    plug->AttachEditor(nullptr);
-}
-
-TEST(PluginClass, UIOpenSendsRateSizeOverlapAndWindowInOrder)
-{
-    auto plug = makePlug(44100.0);
-    RecordingEditor editor;
-    plug->AttachEditor(&editor);
-    plug->OnUIOpen();
-    ASSERT_EQ(editor.messages.size(), 4u);
-    for (int i = 0; i < 4; ++i)
+    const struct
     {
-        EXPECT_EQ(editor.messages[static_cast<std::size_t>(i)].ctrlTag, 100);
-        EXPECT_EQ(editor.messages[static_cast<std::size_t>(i)].msgTag, i + 1);
-        EXPECT_EQ(editor.messages[static_cast<std::size_t>(i)].data.size(), i == 0 ? 8u : 4u);
+        double rate;
+        int block, tail;
+        double effective;
+    } cases[] = {{44100.0, 512, 352800, 44100.0},
+                 {48000.0, 512, 384000, 48000.0},
+                 {4000.0, 512, 64000, 8000.0},
+                 {0.0, 0, 64000, 8000.0}};
+    for (const auto& c : cases)
+    {
+        auto plug = makePlug(c.rate, c.block);
+        EXPECT_EQ(plug->GetTailSize(), c.tail) << c.rate;
+        EXPECT_EQ(plug->meterSender().GetSampleRate(), c.effective) << c.rate;
+        // A reset and an opening editor both send rate, FFT size, overlap and window, in order.
+        RecordingEditor editor;
+        plug->AttachEditor(&editor);
+        plug->OnReset();
+        plug->OnUIOpen();
+        ASSERT_EQ(editor.messages.size(), 8u);
+        for (std::size_t i = 0; i < 8; ++i)
+        {
+            EXPECT_EQ(editor.messages[i].ctrlTag, 100);
+            EXPECT_EQ(editor.messages[i].msgTag, static_cast<int>(i % 4) + 1);
+            EXPECT_EQ(editor.messages[i].data.size(), i % 4 == 0 ? 8u : 4u);
+        }
+        for (std::size_t first : {0u, 4u})
+        {
+            EXPECT_EQ(editor.payload<double>(first), c.effective);
+            EXPECT_EQ(editor.payload<std::int32_t>(first + 1), 1024);
+            EXPECT_EQ(editor.payload<std::int32_t>(first + 2), 1);
+            EXPECT_EQ(editor.payload<std::int32_t>(first + 3), 0);
+        }
+        EXPECT_TRUE(editor.values.empty()) << "opening sends no parameter values";
+        plug->AttachEditor(nullptr);
     }
-    EXPECT_EQ(editor.payload<double>(0), 44100.0);
-    EXPECT_EQ(editor.payload<std::int32_t>(1), 1024);
-    EXPECT_EQ(editor.payload<std::int32_t>(2), 1);
-    EXPECT_EQ(editor.payload<std::int32_t>(3), 0);
-    EXPECT_TRUE(editor.values.empty()) << "opening sends no parameter values";
-    plug->AttachEditor(nullptr);
 }
 
 TEST(PluginClass, TheAnalyzerTransformsOnlyForAnOpenEditorAndAtMostEightTimesPerFrameLength)
@@ -80,14 +73,15 @@ TEST(PluginClass, TheAnalyzerTransformsOnlyForAnOpenEditorAndAtMostEightTimesPer
             plug->OnUIClose();
         plug->OnMessage(kMsgTagFFTSize, kCtrlTagSpectrum, 4, &c.fftSize);
         plug->OnMessage(kMsgTagOverlap, kCtrlTagSpectrum, 4, &c.overlap);
-        EXPECT_EQ(plug->spectrumSender.GetOverlap(), c.acceptedOverlap) << c.fftSize << "/" << c.overlap;
+        EXPECT_EQ(plug->spectrumSender().GetOverlap(), c.acceptedOverlap) << c.fftSize << "/" << c.overlap;
         for (int b = 0; b < 16; ++b)
             plug->ProcessBlock(chans, chans, 512);
-        int frames = 0;
-        iplug::SpectrumFrame frame;
-        while (plug->spectrumSender.PopFrame(frame))
-            ++frames;
-        EXPECT_EQ(frames, c.frames) << c.editor << " " << c.fftSize << "/" << c.overlap;
+        RecordingEditor recorder; // what the idle call hands over
+        plug->AttachEditor(&recorder);
+        plug->OnIdle();
+        plug->AttachEditor(nullptr);
+        EXPECT_EQ(recorder.updates(kCtrlTagSpectrum), c.frames)
+            << c.editor << " " << c.fftSize << "/" << c.overlap;
     }
 }
 
@@ -96,13 +90,13 @@ TEST(PluginClass, OnMessageRefusesWindowFiveOtherControlsAndShortData)
     auto plug = makePlug();
     const std::int32_t five = 5, size = 2048;
     EXPECT_FALSE(plug->OnMessage(4, 100, 4, &five));
-    EXPECT_EQ(plug->spectrumSender.GetWindowType(), 0);
+    EXPECT_EQ(plug->spectrumSender().GetWindowType(), 0);
     EXPECT_FALSE(plug->OnMessage(2, 101, 4, &size));
     EXPECT_FALSE(plug->OnMessage(2, 100, 2, &size));
     EXPECT_FALSE(plug->OnMessage(2, 100, 4, nullptr));
     EXPECT_FALSE(plug->OnMessage(1, 100, 4, &size));
     EXPECT_FALSE(plug->OnMessage(7, 100, 4, &size));
-    EXPECT_EQ(plug->spectrumSender.GetFFTSize(), 1024);
+    EXPECT_EQ(plug->spectrumSender().GetFFTSize(), 1024);
 }
 
 TEST(PluginClass, TwoRebuildRequestsBetweenIdleCallsMakeOneRebuild)
@@ -120,5 +114,5 @@ TEST(PluginClass, TwoRebuildRequestsBetweenIdleCallsMakeOneRebuild)
 
     plug->requestRebuild(); // without an editor the request is consumed, not kept for later
     plug->OnIdle();
-    EXPECT_FALSE(plug->rebuildRequested.load());
+    EXPECT_FALSE(plug->rebuildRequested());
 }

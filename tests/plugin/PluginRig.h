@@ -30,6 +30,14 @@ public:
     int Width() const override { return 980; }
     int Height() const override { return 680; }
 
+    // Data updates (spectrum frames, meter records) sent to one control.
+    int updates(int ctrlTag) const
+    {
+        int n = 0;
+        for (const Message& m : messages)
+            n += m.ctrlTag == ctrlTag && m.msgTag == iplug::kUpdateMessage ? 1 : 0;
+        return n;
+    }
     template <class T> T payload(std::size_t i) const
     {
         T v{};

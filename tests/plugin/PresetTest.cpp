@@ -66,16 +66,3 @@ TEST(FactoryPresets, UnlistedParametersReturnToDefaultsButTheThemeStays)
     EXPECT_EQ(plug->GetParam(kDelayFeel)->Value(), 0.0);
     EXPECT_EQ(plug->GetParam(kTheme)->Value(), 2.0);
 }
-
-TEST(FactoryPresets, RecallLeavesTheModuleOrderAndCompareSlotsAlone)
-{
-    auto plug = makePlug();
-    dsp::ModuleOrder reversed{};
-    for (int i = 0; i < 11; ++i)
-        reversed[static_cast<std::size_t>(i)] = static_cast<dsp::ModuleId>(10 - i);
-    plug->setModuleOrder(reversed, false);
-    plug->RestorePreset(3);
-    EXPECT_EQ(plug->getModuleOrder(), reversed);
-    EXPECT_FALSE(plug->getSlotsCaptured());
-    EXPECT_EQ(plug->getActiveSlot(), 0);
-}

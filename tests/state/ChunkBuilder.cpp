@@ -9,14 +9,6 @@ std::unique_ptr<PomeluRarorudIzad> makePlugin()
     return std::make_unique<PomeluRarorudIzad>(iplug::InstanceInfo{});
 }
 
-std::array<double, kNumParams> currentValues(const PomeluRarorudIzad& plug)
-{
-    std::array<double, kNumParams> values{};
-    for (int i = 0; i < kNumParams; ++i)
-        values[static_cast<std::size_t>(i)] = plug.GetParam(i)->Value();
-    return values;
-}
-
 std::vector<double> defaultsWith(int count, std::initializer_list<std::pair<int, double>> changes)
 {
     const auto plug = makePlugin();

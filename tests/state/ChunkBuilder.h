@@ -15,8 +15,6 @@ namespace pomelu::test
 // A plug-in instance made the way a tool makes one (no host, no idle timer).
 std::unique_ptr<PomeluRarorudIzad> makePlugin();
 
-std::array<double, kNumParams> currentValues(const PomeluRarorudIzad& plug);
-
 // Hand-made state chunks of every version, field by field.
 struct ChunkBuilder
 {
@@ -53,6 +51,7 @@ struct ChunkBuilder
 // The first `count` parameter defaults, with some values changed by index.
 std::vector<double> defaultsWith(int count, std::initializer_list<std::pair<int, double>> changes = {});
 
+inline constexpr std::array<std::uint8_t, 11> kIdentity = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
 inline constexpr std::array<std::uint8_t, 11> kReversedOrder = {10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0};
 
 } // namespace pomelu::test

@@ -1,56 +1,55 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ChunkBuilder.h"
 #include "PluginInstance.h"
+#include "StateChunk.h"
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 using namespace pomelu;
 using namespace pomelu::test;
 
-TEST(CompareSlots, FirstPressGoesToBWithoutChangingAnything)
+TEST(CompareSlots, EachPressStoresTheSideLeftAndLoadsTheOtherValuesAndOrder)
 {
     const auto plug = makePlugin();
+    const CompareSlots& slots = plug->compareSlots();
     plug->GetParam(kEqMid)->Set(4.5);
-    const auto before = currentValues(*plug);
-    plug->switchCompareSlot();
-    EXPECT_EQ(plug->getActiveSlot(), 1);
-    EXPECT_TRUE(plug->getSlotsCaptured());
+    const auto before = liveValues(*plug);
+    plug->switchCompareSlot(); // A -> B, filling both slots: nothing changes
+    EXPECT_EQ(slots.activeSlot(), 1);
+    EXPECT_TRUE(slots.slotsCaptured());
     // The values travel to the host as normalised values and back: equal to rounding.
-    const auto after = currentValues(*plug);
+    const auto after = liveValues(*plug);
     for (int i = 0; i < kNumParams; ++i)
         EXPECT_NEAR(after[static_cast<std::size_t>(i)], before[static_cast<std::size_t>(i)], 1e-12)
             << "parameter " << i;
     EXPECT_EQ(plug->getModuleOrder(), dsp::defaultModuleOrder());
-    EXPECT_TRUE(plug->rebuildRequested.load());
-}
+    EXPECT_TRUE(plug->rebuildRequested());
 
-TEST(CompareSlots, EachPressStoresTheSideLeftAndLoadsTheOther)
-{
-    const auto plug = makePlugin();
-    plug->switchCompareSlot(); // A -> B
     plug->GetParam(kCompRatio)->Set(8.0);
-    plug->switchCompareSlot(); // B -> A
-    EXPECT_EQ(plug->getActiveSlot(), 0);
-    EXPECT_EQ(plug->GetParam(kCompRatio)->Value(), 3.0);
-    EXPECT_EQ(plug->compareValues[1][kCompRatio], 8.0);
-    plug->switchCompareSlot(); // A -> B
-    EXPECT_EQ(plug->GetParam(kCompRatio)->Value(), 8.0);
-}
-
-TEST(CompareSlots, AReorderOnBIsUndoneOnAAndRestoredOnB)
-{
-    const auto plug = makePlugin();
-    plug->switchCompareSlot();
     dsp::ModuleOrder reordered = dsp::defaultModuleOrder();
     std::swap(reordered[0], reordered[10]);
     plug->setModuleOrder(reordered, true);
-    plug->switchCompareSlot();
+    plug->switchCompareSlot(); // B -> A
+    EXPECT_EQ(slots.activeSlot(), 0);
+    EXPECT_EQ(plug->GetParam(kCompRatio)->Value(), 3.0);
+    EXPECT_EQ(slots.compareValues()[1][kCompRatio], 8.0);
     EXPECT_EQ(plug->getModuleOrder(), dsp::defaultModuleOrder());
-    plug->switchCompareSlot();
+    EXPECT_EQ(plug->undoOrder(), dsp::defaultModuleOrder()) << "the switch leaves the undo order alone";
+    plug->switchCompareSlot(); // A -> B
+    EXPECT_EQ(plug->GetParam(kCompRatio)->Value(), 8.0);
     EXPECT_EQ(plug->getModuleOrder(), reordered);
-    EXPECT_EQ(plug->undoOrder, dsp::defaultModuleOrder()) << "the switch leaves the undo order alone";
+
+    // A factory preset changes the live state only; leaving B stores it in slot B.
+    const auto slotB = slots.compareValues()[1];
+    ASSERT_TRUE(plug->RestorePreset(4)); // "Gentle"
+    EXPECT_EQ(slots.compareValues()[1], slotB);
+    EXPECT_EQ(slots.activeSlot(), 1);
+    EXPECT_EQ(plug->getModuleOrder(), reordered);
+    plug->switchCompareSlot();
+    EXPECT_EQ(slots.compareValues()[1][kCompRatio], 1.7);
 }
 
 TEST(CompareSlots, AStateSavedOnBReopensOnBAndOnePressLoadsA)
@@ -64,36 +63,34 @@ TEST(CompareSlots, AStateSavedOnBReopensOnBAndOnePressLoadsA)
 
     const auto reopened = makePlugin();
     ASSERT_EQ(reopened->UnserializeState(chunk, 0), 2186);
-    EXPECT_EQ(reopened->getActiveSlot(), 1);
+    EXPECT_EQ(reopened->compareSlots().activeSlot(), 1);
     EXPECT_EQ(reopened->GetParam(kReverbWet)->Value(), 40.0);
     reopened->switchCompareSlot();
-    EXPECT_EQ(reopened->getActiveSlot(), 0);
+    EXPECT_EQ(reopened->compareSlots().activeSlot(), 0);
     EXPECT_EQ(reopened->GetParam(kReverbWet)->Value(), 10.0);
 }
 
 TEST(CompareSlots, StoredValuesAreConstrainedWhenASwitchLoadsThem)
 {
     const auto plug = makePlugin();
-    plug->switchCompareSlot();                      // on B, both slots captured
-    plug->compareValues[0][kCompRatio] = 25.0;      // above its range
-    plug->compareValues[0][kDistortionStyle] = 2.6; // an enum between steps
-    plug->compareValues[0][kSClearFocus] = 7205.0;  // doubles are not stepped
+    // On B, both slots captured; slot A as stored, not constrained.
+    ChunkBuilder b;
+    b.u32(kStateMagicV4).u32(89).u32(1).u8(1);
+    b.values(defaultsWith(89, {{kCompRatio, 25.0},        // above its range
+                               {kDistortionStyle, 2.6},   // an enum between steps
+                               {kSClearFocus, 7205.0}})); // doubles are not stepped
+    b.values(defaultsWith(89))
+        .u32(11)
+        .order(kIdentity)
+        .order(kIdentity)
+        .order(kIdentity)
+        .values(defaultsWith(89));
+    ASSERT_EQ(plug->UnserializeState(b.chunk, 0), 2186);
+    EXPECT_EQ(plug->compareSlots().compareValues()[0][kCompRatio], 25.0);
     plug->switchCompareSlot();
     EXPECT_EQ(plug->GetParam(kCompRatio)->Value(), 20.0);
     EXPECT_EQ(plug->GetParam(kDistortionStyle)->Value(), 3.0);
     EXPECT_NEAR(plug->GetParam(kSClearFocus)->Value(), 7205.0, 1e-9);
-}
-
-TEST(CompareSlots, FactoryPresetOnBChangesTheLiveStateOnly)
-{
-    const auto plug = makePlugin();
-    plug->switchCompareSlot();
-    const auto slotB = plug->compareValues[1];
-    ASSERT_TRUE(plug->RestorePreset(4)); // "Gentle"
-    EXPECT_EQ(plug->compareValues[1], slotB);
-    EXPECT_EQ(plug->getActiveSlot(), 1);
-    plug->switchCompareSlot();
-    EXPECT_EQ(plug->compareValues[1][kCompRatio], 1.7) << "leaving B stores the preset in slot B";
 }
 
 TEST(CompareSlots, TheHostSeesOneSwitchAsOneGroupOfEditsWhereItOffersGroups)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "StateChunk.h"
 #include "ChunkBuilder.h"
+#include "PluginInstance.h"
 
 #include <gtest/gtest.h>
 
@@ -30,8 +31,6 @@ dsp::ModuleOrder orderOf(const std::array<std::uint8_t, 11>& bytes)
         order[static_cast<std::size_t>(k)] = static_cast<dsp::ModuleId>(bytes[static_cast<std::size_t>(k)]);
     return order;
 }
-
-constexpr std::array<std::uint8_t, 11> kIdentity = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
 } // namespace
 
 TEST(StateChunk, NewInstanceWritesExactly2186BytesInTheVersion4Layout)
@@ -66,10 +65,10 @@ TEST(StateChunk, RoundTripRestoresValuesOrderSlotsAndWritesTheSameBytes)
 
     const auto target = makePlugin();
     EXPECT_EQ(target->UnserializeState(written, 0), 2186);
-    EXPECT_EQ(currentValues(*target), currentValues(*source));
+    EXPECT_EQ(liveValues(*target), liveValues(*source));
     EXPECT_EQ(target->getModuleOrder(), orderOf(kReversedOrder));
-    EXPECT_EQ(target->getActiveSlot(), 1);
-    EXPECT_TRUE(target->getSlotsCaptured());
+    EXPECT_EQ(target->compareSlots().activeSlot(), 1);
+    EXPECT_TRUE(target->compareSlots().slotsCaptured());
     iplug::IByteChunk rewritten;
     target->SerializeState(rewritten);
     ASSERT_EQ(rewritten.Size(), written.Size());
@@ -87,7 +86,8 @@ TEST(StateChunk, WritingOnSideBStoresTheLiveValuesInSlotB)
     EXPECT_EQ(at<std::uint32_t>(chunk, 8), 1u);
     EXPECT_EQ(at<double>(chunk, 13 + 8 * kInput), 3.0) << "slot A: what was live when A was left";
     EXPECT_EQ(at<double>(chunk, 13 + 8 * (89 + kInput)), -4.0) << "slot B: the live value";
-    EXPECT_EQ(plug->compareValues[1][kInput], 3.0) << "writing does not change the slots held";
+    EXPECT_EQ(plug->compareSlots().compareValues()[1][kInput], 3.0)
+        << "writing does not change the slots held";
 }
 
 TEST(StateChunk, Version1ChunkLoads41ValuesAndKeepsTheOrders)
@@ -102,11 +102,12 @@ TEST(StateChunk, Version1ChunkLoads41ValuesAndKeepsTheOrders)
     EXPECT_EQ(plug->UnserializeState(b.chunk, 0), b.chunk.Size()) << "complete by its own header";
     EXPECT_EQ(plug->GetParam(kOutput)->Value(), -3.0);
     EXPECT_EQ(plug->GetParam(kTheme)->Value(), 2.0) << "parameters the old version lacked keep their values";
-    EXPECT_EQ(plug->compareValues[0][kInput], 5.0);
-    EXPECT_EQ(plug->compareValues[1][kInput], 6.0);
-    EXPECT_EQ(plug->compareValues[1][kTheme], 2.0) << "slots take the current value past the old count";
+    EXPECT_EQ(plug->compareSlots().compareValues()[0][kInput], 5.0);
+    EXPECT_EQ(plug->compareSlots().compareValues()[1][kInput], 6.0);
+    EXPECT_EQ(plug->compareSlots().compareValues()[1][kTheme], 2.0)
+        << "slots take the current value past the old count";
     EXPECT_EQ(plug->getModuleOrder(), orderOf(kReversedOrder));
-    EXPECT_TRUE(plug->getSlotsCaptured());
+    EXPECT_TRUE(plug->compareSlots().slotsCaptured());
 }
 
 TEST(StateChunk, Version2ReadsTheCountAndLeavesAllThreeOrders)
@@ -118,9 +119,9 @@ TEST(StateChunk, Version2ReadsTheCountAndLeavesAllThreeOrders)
     b.values(defaultsWith(60)).values(defaultsWith(60)).values(defaultsWith(60, {{kCompKnee, 3.0}}));
     EXPECT_EQ(plug->UnserializeState(b.chunk, 0), b.chunk.Size());
     EXPECT_EQ(plug->GetParam(kCompKnee)->Value(), 3.0);
-    EXPECT_EQ(plug->getActiveSlot(), 1);
+    EXPECT_EQ(plug->compareSlots().activeSlot(), 1);
     EXPECT_EQ(plug->getModuleOrder(), orderOf(kReversedOrder));
-    EXPECT_EQ(plug->slotOrders[0], dsp::defaultModuleOrder());
+    EXPECT_EQ(plug->compareSlots().slotOrders()[0], dsp::defaultModuleOrder());
 }
 
 TEST(StateChunk, Version3SetsTheCurrentAndBothSlotOrders)
@@ -131,8 +132,8 @@ TEST(StateChunk, Version3SetsTheCurrentAndBothSlotOrders)
     b.u32(11).order(kReversedOrder).values(defaultsWith(89));
     EXPECT_EQ(plug->UnserializeState(b.chunk, 0), b.chunk.Size());
     EXPECT_EQ(plug->getModuleOrder(), orderOf(kReversedOrder));
-    EXPECT_EQ(plug->slotOrders[0], orderOf(kReversedOrder));
-    EXPECT_EQ(plug->slotOrders[1], orderOf(kReversedOrder));
+    EXPECT_EQ(plug->compareSlots().slotOrders()[0], orderOf(kReversedOrder));
+    EXPECT_EQ(plug->compareSlots().slotOrders()[1], orderOf(kReversedOrder));
 }
 
 namespace
@@ -141,18 +142,14 @@ namespace
 struct Snapshot
 {
     std::array<double, kNumParams> values;
-    std::array<std::array<double, kNumParams>, 2> slots;
-    std::array<dsp::ModuleOrder, 2> slotOrders;
+    CompareSlots slots;
     dsp::ModuleOrder order, undo;
-    int active;
-    bool captured;
     bool operator==(const Snapshot&) const = default;
 };
 
 Snapshot snapshot(const PomeluRarorudIzad& plug)
 {
-    return {currentValues(plug), plug.compareValues,   plug.slotOrders,        plug.getModuleOrder(),
-            plug.undoOrder,      plug.getActiveSlot(), plug.getSlotsCaptured()};
+    return {liveValues(plug), plug.compareSlots(), plug.getModuleOrder(), plug.undoOrder()};
 }
 
 // A complete version 4 chunk whose order block is given byte by byte.
@@ -232,6 +229,34 @@ TEST(StateChunk, NonFiniteValuesTakeTheParameterDefault)
     EXPECT_EQ(plug->UnserializeState(b.chunk, 0), 2186);
     EXPECT_EQ(plug->GetParam(kCompRatio)->Value(), 3.0);
     EXPECT_EQ(plug->GetParam(kDelayTime)->Value(), 280.0);
-    EXPECT_EQ(plug->compareValues[0][kCompRatio], 3.0);
-    EXPECT_EQ(plug->compareValues[1][kDelayTime], 280.0);
+    EXPECT_EQ(plug->compareSlots().compareValues()[0][kCompRatio], 3.0);
+    EXPECT_EQ(plug->compareSlots().compareValues()[1][kDelayTime], 280.0);
+}
+
+// Through the real VST 3 interfaces, with the bundle loaded as a host loads it: the wrapper reads
+// its host-bypass word where the reader of an older chunk stopped.
+TEST(StateChunk, AnOlderChunkLoadsThroughTheWrapperWithTheBypassWordBehindIt)
+{
+    host::PluginInstance host;
+    ASSERT_TRUE(host.open(POMELU_VST3_BUNDLE_DIR)) << host.lastError();
+    const auto withBypassWord = [](const iplug::IByteChunk& chunk, std::uint32_t bypass)
+    {
+        std::vector<std::uint8_t> bytes(chunk.GetData(), chunk.GetData() + chunk.Size());
+        bytes.resize(bytes.size() + 4);
+        std::memcpy(bytes.data() + chunk.Size(), &bypass, 4);
+        return bytes;
+    };
+    const Steinberg::Vst::ParamID hostBypass = kNumParams;
+    ChunkBuilder v1;
+    v1.u32(kStateMagicV1).u32(1).u8(1);
+    v1.values(defaultsWith(41)).values(defaultsWith(41)).values(defaultsWith(41, {{kDrive, 64.0}}));
+    EXPECT_TRUE(host.setState(withBypassWord(v1.chunk, 1)));
+    EXPECT_NEAR(host.controller()->getParamNormalized(kDrive), 0.64, 1e-12);
+    EXPECT_EQ(host.controller()->getParamNormalized(hostBypass), 1.0);
+
+    ChunkBuilder v3;
+    v3.u32(kStateMagicV3).u32(89).u32(0).u8(0).values(defaultsWith(89)).values(defaultsWith(89));
+    v3.u32(11).order(kReversedOrder).values(defaultsWith(89));
+    EXPECT_TRUE(host.setState(withBypassWord(v3.chunk, 0)));
+    EXPECT_EQ(host.controller()->getParamNormalized(hostBypass), 0.0);
 }

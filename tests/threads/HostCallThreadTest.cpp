@@ -25,6 +25,7 @@ using namespace Steinberg;
 using namespace Steinberg::Vst;
 using namespace pomelu;
 using namespace pomelu::test;
+using pomelu::host::ComponentHandler;
 using pomelu::host::MemoryStream;
 using pomelu::host::ParamChange;
 using pomelu::host::ParameterChanges;
@@ -66,58 +67,38 @@ std::string call(const char* what, unsigned id, double value = -1.0)
     return text;
 }
 
-// Records every host call and its thread. restartComponent takes the host's own lock when given
-// one, as a host that re-reads its values under its process lock does.
-class RecordingHandler final : public IComponentHandler
+// Every call the handler recorded, edits first; `offThread` counts those not made on this thread.
+std::vector<std::string> calls(const ComponentHandler& handler, int* offThread = nullptr)
 {
-public:
-    tresult PLUGIN_API queryInterface(const TUID, void**) override { return kNoInterface; }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
-    tresult PLUGIN_API beginEdit(ParamID id) override { return record(call("begin", id)); }
-    tresult PLUGIN_API performEdit(ParamID id, ParamValue v) override
+    std::vector<std::string> texts;
+    for (const ComponentHandler::Edit& e : handler.edits())
     {
-        return record(call("perform", id, v));
+        const char* kinds[] = {"begin", "perform", "end", "group", "group"};
+        texts.push_back(call(kinds[static_cast<int>(e.kind)], e.id,
+                             e.kind == ComponentHandler::Edit::Kind::Perform ? e.value : -1.0));
+        if (offThread != nullptr)
+            *offThread += e.thread != std::this_thread::get_id() ? 1 : 0;
     }
-    tresult PLUGIN_API endEdit(ParamID id) override { return record(call("end", id)); }
-    tresult PLUGIN_API restartComponent(int32 flags) override
+    for (const ComponentHandler::Restart& r : handler.restarts())
     {
-        restartThread.store(threadId());
+        texts.push_back(call("restart", static_cast<unsigned>(r.flags)));
+        if (offThread != nullptr)
+            *offThread += r.thread != std::this_thread::get_id() ? 1 : 0;
+    }
+    return texts;
+}
+
+// Notes the kernel's id of the thread that calls restartComponent, on entry (before a host lock
+// that `hostLock` may name), so that a test can watch that thread end.
+void noteRestartThread(ComponentHandler& handler, std::atomic<long>& tid, std::mutex* hostLock = nullptr)
+{
+    handler.onRestart = [&tid, hostLock](int32)
+    {
+        tid.store(threadId());
         if (hostLock != nullptr)
             std::lock_guard held(*hostLock);
-        return record(call("restart", static_cast<unsigned>(flags)));
-    }
-
-    std::vector<std::string> calls()
-    {
-        std::lock_guard lock(mutex);
-        return texts;
-    }
-    void clear()
-    {
-        std::lock_guard lock(mutex);
-        texts.clear();
-    }
-
-    std::mutex* hostLock = nullptr;
-    std::atomic<long> restartThread{0}; // set on entry, before the host's lock
-    std::atomic<long> lastCallThread{0};
-    std::atomic<int> callsOffThread{0}; // calls made on another thread than this one, when set
-    long expectedThread = 0;
-
-private:
-    tresult record(std::string text)
-    {
-        lastCallThread.store(threadId());
-        callsOffThread += expectedThread != 0 && expectedThread != threadId() ? 1 : 0;
-        std::lock_guard lock(mutex);
-        texts.push_back(std::move(text));
-        return kResultOk;
-    }
-
-    std::mutex mutex;
-    std::vector<std::string> texts;
-};
+    };
+}
 
 // The host's frame with or without its run loop; the test fires the timer itself, on its own thread.
 class FakeFrame final : public IPlugFrame, public Linux::IRunLoop
@@ -201,19 +182,10 @@ protected:
         EXPECT_TRUE(awaitWholeIdlePass()); // no tick still holds the handler
     }
 
-    RecordingHandler handler;
+    ComponentHandler handler;
     FakeFrame frame{true};
     PomeluRarorudIzad* plug = nullptr;
 };
-
-// The built bundle loaded as a host loads it, one instance initialised and given the handler.
-::testing::AssertionResult startInstance(PluginInstance& host, RecordingHandler& handler)
-{
-    if (!host.open(POMELU_VST3_BUNDLE_DIR))
-        return ::testing::AssertionFailure() << host.lastError();
-    host.controller()->setComponentHandler(&handler);
-    return ::testing::AssertionSuccess();
-}
 
 } // namespace
 
@@ -221,9 +193,9 @@ TEST(HostCalls, AProgramChangeInTheProcessCallReachesTheHostAndTeardownNeverWait
 {
     PluginInstance host;
     std::mutex hostLock;
-    RecordingHandler handler;
-    handler.hostLock = &hostLock;
-    ASSERT_TRUE(startInstance(host, handler));
+    std::atomic<long> restartThread{0};
+    noteRestartThread(host.componentHandler(), restartThread, &hostLock);
+    ASSERT_TRUE(host.open(POMELU_VST3_BUNDLE_DIR)) << host.lastError();
     ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
 
     // The host holds its lock around a program change and then removes the plug-in, while the idle
@@ -233,9 +205,9 @@ TEST(HostCalls, AProgramChangeInTheProcessCallReachesTheHostAndTeardownNeverWait
     EXPECT_DOUBLE_EQ(host.controller()->normalizedParamToPlain(
                          kPopCutFrequency, host.controller()->getParamNormalized(kPopCutFrequency)),
                      95.0);
-    ASSERT_TRUE(waitUntil([&] { return handler.restartThread.load() != 0; }))
+    ASSERT_TRUE(waitUntil([&] { return restartThread.load() != 0; }))
         << "the host never heard of the values a program change in the process call set";
-    const long idleThread = handler.restartThread.load();
+    const long idleThread = restartThread.load();
     EXPECT_NE(idleThread, threadId());
     auto teardown = std::async(std::launch::async, [&] { host.releaseInstance(); });
     const bool returned = teardown.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
@@ -244,25 +216,26 @@ TEST(HostCalls, AProgramChangeInTheProcessCallReachesTheHostAndTeardownNeverWait
     EXPECT_TRUE(returned) << "terminate()/release() waited for an idle tick that waits for the host's lock";
     EXPECT_TRUE(waitUntil([&] { return !threadAlive(idleThread); }))
         << "once the lock is free the tick ends, drops the last reference, and the idle thread ends";
-    EXPECT_EQ(handler.calls(), std::vector<std::string>{call("restart", kParamValuesChanged)});
+    EXPECT_EQ(calls(host.componentHandler()), std::vector<std::string>{call("restart", kParamValuesChanged)});
 }
 
 TEST(HostCalls, OneIdleThreadServesEveryInstanceAndEndsWithTheLast)
 {
     constexpr int kInstances = 3;
     PluginInstance hosts[kInstances];
-    RecordingHandler handlers[kInstances];
+    std::atomic<long> restartThreads[kInstances] = {};
     for (int i = 0; i < kInstances; ++i)
     {
-        ASSERT_TRUE(startInstance(hosts[i], handlers[i]));
+        noteRestartThread(hosts[i].componentHandler(), restartThreads[i]);
+        ASSERT_TRUE(hosts[i].open(POMELU_VST3_BUNDLE_DIR)) << hosts[i].lastError();
         ASSERT_EQ(hosts[i].controller()->setParamNormalized(kProgramId, 0.25 * (i + 1)), kResultOk);
     }
     for (int i = 0; i < kInstances; ++i)
-        ASSERT_TRUE(waitUntil([&] { return handlers[i].restartThread.load() != 0; })) << "instance " << i;
-    const long idleThread = handlers[0].restartThread.load();
+        ASSERT_TRUE(waitUntil([&] { return restartThreads[i].load() != 0; })) << "instance " << i;
+    const long idleThread = restartThreads[0].load();
     EXPECT_NE(idleThread, threadId());
-    for (const RecordingHandler& h : handlers)
-        EXPECT_EQ(h.restartThread.load(), idleThread) << "one thread for all instances";
+    for (const std::atomic<long>& t : restartThreads)
+        EXPECT_EQ(t.load(), idleThread) << "one thread for all instances";
     for (PluginInstance& h : hosts)
         h.releaseInstance(); // the module stays loaded: the thread ends by itself
     EXPECT_TRUE(waitUntil([&] { return !threadAlive(idleThread); }))
@@ -272,7 +245,6 @@ TEST(HostCalls, OneIdleThreadServesEveryInstanceAndEndsWithTheLast)
 TEST_F(ViewHostCalls, WhileAViewIsAttachedOnlyItsRunLoopTimerCallsTheHostInGestureOrder)
 {
     EXPECT_EQ(frame.intervalMs, 20u);
-    handler.expectedThread = threadId(); // the one that runs the loop
     MemoryStream saved;
     ASSERT_EQ(plug->getState(&saved), kResultOk);
     SpeakerArrangement stereo = SpeakerArr::kStereo;
@@ -358,12 +330,12 @@ TEST_F(ViewHostCalls, WhileAViewIsAttachedOnlyItsRunLoopTimerCallsTheHostInGestu
             }
         }
         ASSERT_TRUE(awaitWholeIdlePass());
-        EXPECT_TRUE(handler.calls().empty())
+        EXPECT_TRUE(calls(handler).empty())
             << c.what << ": the shared idle thread served an instance with a view";
         frame.fire();
-        EXPECT_EQ(handler.calls(), c.expected) << c.what;
-        ASSERT_EQ(handler.callsOffThread.load(), 0)
-            << c.what << ": a host call off the thread that runs the loop";
+        int offThread = 0;
+        EXPECT_EQ(calls(handler, &offThread), c.expected) << c.what;
+        ASSERT_EQ(offThread, 0) << c.what << ": a host call off the thread that runs the loop";
     }
     EXPECT_EQ(plug->GetParam(kCompThreshold)->GetNormalized(), 0.5) << "stored at once, for the next block";
 }
@@ -380,7 +352,9 @@ TEST_F(ViewHostCalls, WithoutTheViewOrWithoutARunLoopTheIdleThreadCallsTheHostAg
         EXPECT_FALSE(plug->IsServedByRunLoop());
         handler.clear();
         plug->setParamNormalized(kProgramId, 0.5);
-        ASSERT_TRUE(waitUntil([&] { return !handler.calls().empty(); }));
-        EXPECT_NE(handler.lastCallThread.load(), threadId());
+        ASSERT_TRUE(waitUntil([&] { return !calls(handler).empty(); }));
+        int offThread = 0;
+        const std::size_t made = calls(handler, &offThread).size();
+        EXPECT_EQ(static_cast<std::size_t>(offThread), made) << "every call from the idle thread";
     }
 }

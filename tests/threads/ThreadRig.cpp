@@ -71,6 +71,20 @@ void CheckingEditor::OnParameterValue(int idx, double normalized)
 RaceResult raceAudioAgainstUi(PomeluRarorudIzad& plug, int blocks, int blockSize, int minUiRounds,
                               const std::function<void(int round)>& ui)
 {
+    return raceAudioAgainstUi(
+        blocks, blockSize, minUiRounds,
+        [&](double** ins, double** outs, int)
+        {
+            plug.ProcessBlock(ins, outs, blockSize);
+            return dsp::isValidModuleOrder(plug.appliedSettings().order);
+        },
+        ui);
+}
+
+RaceResult raceAudioAgainstUi(int blocks, int blockSize, int minUiRounds,
+                              const std::function<bool(double** ins, double** outs, int block)>& process,
+                              const std::function<void(int round)>& ui)
+{
     RaceResult result;
     std::atomic<bool> audioStarted{false};
     std::atomic<bool> audioDone{false};
@@ -89,8 +103,7 @@ RaceResult raceAudioAgainstUi(PomeluRarorudIzad& plug, int blocks, int blockSize
             {
                 for (double& x : in)
                     x = 0.5 * std::sin(2.0 * std::numbers::pi * 330.0 * static_cast<double>(t++) / 48000.0);
-                plug.ProcessBlock(ins, outs, blockSize);
-                torn += isPermutation(plug.getEngine().currentSettings().order) ? 0 : 1;
+                torn += process(ins, outs, b) ? 0 : 1;
                 for (int i = 0; i < blockSize; ++i)
                     if (!std::isfinite(left[static_cast<std::size_t>(i)]) ||
                         !std::isfinite(right[static_cast<std::size_t>(i)]))
@@ -104,21 +117,14 @@ RaceResult raceAudioAgainstUi(PomeluRarorudIzad& plug, int blocks, int blockSize
     // Start together: the UI side begins once the audio side has run a block.
     while (!audioStarted.load(std::memory_order_acquire) && !audioDone.load(std::memory_order_acquire))
         std::this_thread::yield();
-    int round = 0;
-    for (; round < minUiRounds || !audioDone.load(std::memory_order_acquire); ++round)
+    for (int round = 0; round < minUiRounds || !audioDone.load(std::memory_order_acquire); ++round)
         ui(round);
     audio.join();
 
     result.outputsFinite = finite;
     result.tornOrders = torn;
-    result.uiRounds = round;
     result.blocks = blocksRun.load();
     return result;
-}
-
-bool isPermutation(const dsp::ModuleOrder& order)
-{
-    return dsp::isValidModuleOrder(order);
 }
 
 } // namespace pomelu::test

@@ -49,12 +49,14 @@ struct RaceResult
 {
     bool outputsFinite = true;
     int tornOrders = 0;
-    int uiRounds = 0;
     int blocks = 0;
 };
 RaceResult raceAudioAgainstUi(PomeluRarorudIzad& plug, int blocks, int blockSize, int minUiRounds,
                               const std::function<void(int round)>& ui);
-
-bool isPermutation(const dsp::ModuleOrder& order);
+// The same with the audio side given: `process` runs block b from ins into outs and tells whether
+// it ran a whole module order.
+RaceResult raceAudioAgainstUi(int blocks, int blockSize, int minUiRounds,
+                              const std::function<bool(double** ins, double** outs, int block)>& process,
+                              const std::function<void(int round)>& ui);
 
 } // namespace pomelu::test

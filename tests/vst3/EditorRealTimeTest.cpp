@@ -5,8 +5,8 @@
 // takes no lock all the while.
 #include "AllocationCounter.h"
 #include "CompCurveControl.h"
+#include "EditorRig.h"
 #include "EqCurveControl.h"
-#include "GraphsRig.h"
 #include "IVPeakAvgMeterControl.h"
 #include "LockCounter.h"
 #include "Signals.h"
@@ -25,7 +25,7 @@ using namespace igraphics;
 
 TEST(EditorRealTime, TheAudioThreadNeitherAllocatesNorLocksWhileTheGraphsAnimateAndTheAnalyzerChanges)
 {
-    GraphsRig rig(1.0f, 256);
+    EditorRig rig({}, 1.0f, 256);
     std::vector<double> in = sine(700.0, 48000.0, 256, 0.5), l(256), r(256);
     double* ins[2] = {in.data(), in.data()};
     double* outs[2] = {l.data(), r.data()};
@@ -46,9 +46,9 @@ TEST(EditorRealTime, TheAudioThreadNeitherAllocatesNorLocksWhileTheGraphsAnimate
 
     const char* const choices[][2] = {{"FFT Size", "4096"}, {"Overlap", "8x"},   {"Window", "Flattop"},
                                       {"FFT Size", "64"},   {"FFT Size", "128"}, {"Window", "Rectangular"}};
-    const IRECT areas[] = {rig.editor->find<editor::EqCurveControl>().GetRECT(),
-                           rig.editor->find<editor::CompCurveControl>().GetRECT()};
-    IGraphics& g = rig.editor->g();
+    const IRECT areas[] = {rig.find<editor::EqCurveControl>().GetRECT(),
+                           rig.find<editor::CompCurveControl>().GetRECT()};
+    IGraphics& g = rig.g;
     int rounds = 0;
     for (; !done.load(); ++rounds)
     {
@@ -57,7 +57,7 @@ TEST(EditorRealTime, TheAudioThreadNeitherAllocatesNorLocksWhileTheGraphsAnimate
         const IRECT& a = areas[rounds % 2];
         const float f = static_cast<float>(rounds % 10) / 10.0f;
         if (rounds % 3 == 0)
-            rig.editor->chooseInAnalyzerMenu(choices[rounds / 3 % 6][0], choices[rounds / 3 % 6][1]);
+            rig.chooseInAnalyzerMenu(choices[rounds / 3 % 6][0], choices[rounds / 3 % 6][1]);
         else
         {
             g.OnMouseDown(a.L + f * a.W(), a.MH(), IMouseMod{true});
@@ -69,7 +69,7 @@ TEST(EditorRealTime, TheAudioThreadNeitherAllocatesNorLocksWhileTheGraphsAnimate
     EXPECT_EQ(allocations, 0u);
     EXPECT_EQ(locks, 0u);
     EXPECT_GE(rounds, 10) << "the editor worked while the audio ran";
-    EXPECT_GT(rig.editor->find<IVPeakAvgMeterControl>().GetPeak(0), 0.1f) << "and showed it";
+    EXPECT_GT(rig.find<IVPeakAvgMeterControl>().GetPeak(0), 0.1f) << "and showed it";
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The built bundle, loaded and driven as a host drives it, checked against the engine run directly.
-#include "AllocationCounter.h"
-#include "LockCounter.h"
 #include "PluginInstance.h"
 #include "PomeluRarorudIzad.h"
 #include "Signals.h"
@@ -262,98 +260,89 @@ TEST_F(EndToEnd, ReportsNoLatencyAndAnEightSecondTail)
     EXPECT_EQ(host.processor()->canProcessSampleSize(kSample64), kResultTrue);
 }
 
-TEST_F(EndToEnd, SixtyFourBitBlocksMatchTheEngineWithParameterChangesAndTempo)
+TEST_F(EndToEnd, BlocksMatchTheEngineRunDirectlyWithParameterChangesAndTempo)
 {
-    const int block = 480;
-    ASSERT_TRUE(host.setup(48000.0, block, kSample64));
-    // Settings the host sends in the first block, and the same on the reference object.
-    const std::vector<ParamChange> changes = {
-        {pomelu::kComp, 1.0, 0},
-        {pomelu::kCompThreshold, normalized(pomelu::kCompThreshold, -30.0), 0},
-        {pomelu::kTremolo, 1.0, 0},
-        {pomelu::kTremoloDepth, normalized(pomelu::kTremoloDepth, 70.0), 0},
-        {pomelu::kTremoloSync, 1.0, 0},
-        {pomelu::kEqMid, normalized(pomelu::kEqMid, 6.0), 0},
+    // Sent in the first block of a case; the settings add up from case to case.
+    using Plain = std::vector<std::pair<int, double>>;
+    const Plain compTremoloEq = {{pomelu::kComp, 1.0},        {pomelu::kCompThreshold, -30.0},
+                                 {pomelu::kTremolo, 1.0},     {pomelu::kTremoloDepth, 70.0},
+                                 {pomelu::kTremoloSync, 1.0}, {pomelu::kEqMid, 6.0}};
+    const Plain distortion = {{pomelu::kDistortion, 1.0}, {pomelu::kDistortionMix, 80.0}}, none;
+    const struct
+    {
+        const char* what;
+        int32 sampleSize;
+        double rate;
+        int block, blocks, channels;
+        double tempo;
+        const Plain& plain;
+        double frequencies[2];
+    } cases[] = {
+        {"64 bit, stereo, 90 bpm", kSample64, 48000.0, 480, 10, 2, 90.0, compTremoloEq, {200.0, 310.0}},
+        {"32 bit, stereo, no tempo", kSample32, 44100.0, 256, 8, 2, 0.0, distortion, {440.0, 660.0}},
+        {"64 bit, mono", kSample64, 48000.0, 512, 4, 1, 0.0, none, {1000.0, 0.0}},
     };
-    for (const ParamChange& ch : changes)
-        ref.plug->GetParam(static_cast<int>(ch.id))->SetNormalized(ch.value);
-
-    const int n = block * 10;
-    std::vector<std::vector<double>> in = {pomelu::test::sine(200.0, 48000.0, n, 0.5),
-                                           pomelu::test::sine(310.0, 48000.0, n, 0.3)};
-    std::vector<std::vector<double>> out(2, std::vector<double>(n, 0.0));
-    for (int pos = 0; pos < n; pos += block)
+    for (const auto& c : cases)
     {
-        double* ins[2] = {in[0].data() + pos, in[1].data() + pos};
-        double* outs[2] = {out[0].data() + pos, out[1].data() + pos};
-        ASSERT_EQ(
-            host.process64(ins, outs, 2, 2, block, pos == 0 ? changes : std::vector<ParamChange>{}, 90.0),
-            kResultOk);
-    }
-    const auto expected = engineOutput(
-        pomelu::fillRackSettings(*ref.plug, 90.0, pomelu::dsp::defaultModuleOrder()), 48000.0, block, in, 2);
-    for (int c = 0; c < 2; ++c)
-        for (int i = 0; i < n; ++i)
-            ASSERT_EQ(out[c][i], expected[c][i]) << "channel " << c << " sample " << i;
-
-    // The tempo mattered: at 120 beats per minute the synced tremolo gives another signal.
-    const auto at120 = engineOutput(
-        pomelu::fillRackSettings(*ref.plug, 120.0, pomelu::dsp::defaultModuleOrder()), 48000.0, block, in, 2);
-    double diff = 0.0;
-    for (int i = 0; i < n; ++i)
-        diff = std::max(diff, std::fabs(at120[0][i] - out[0][i]));
-    EXPECT_GT(diff, 1e-3);
-}
-
-TEST_F(EndToEnd, ThirtyTwoBitBlocksConvertThroughTheSameEngine)
-{
-    const int block = 256;
-    ASSERT_TRUE(host.setup(44100.0, block, kSample32));
-    const std::vector<ParamChange> changes = {
-        {pomelu::kDistortion, 1.0, 0}, {pomelu::kDistortionMix, normalized(pomelu::kDistortionMix, 80.0), 0}};
-    for (const ParamChange& ch : changes)
-        ref.plug->GetParam(static_cast<int>(ch.id))->SetNormalized(ch.value);
-    const int n = block * 8;
-    std::vector<std::vector<double>> in = {pomelu::test::sine(440.0, 44100.0, n, 0.5),
-                                           pomelu::test::sine(660.0, 44100.0, n, 0.5)};
-    std::vector<std::vector<float>> in32(2, std::vector<float>(n)), out32(2, std::vector<float>(n, 0.0f));
-    for (int c = 0; c < 2; ++c)
-        for (int i = 0; i < n; ++i)
+        SCOPED_TRACE(c.what);
+        const bool is32 = c.sampleSize == kSample32;
+        ASSERT_TRUE(host.setup(c.rate, c.block, c.sampleSize,
+                               c.channels == 1 ? SpeakerArr::kMono : SpeakerArr::kStereo));
+        std::vector<ParamChange> changes;
+        for (const auto [idx, plain] : c.plain)
         {
-            in32[c][i] = static_cast<float>(in[c][i]);
-            in[c][i] = in32[c][i]; // the reference sees exactly what the host sent
+            changes.push_back({static_cast<ParamID>(idx), normalized(idx, plain), 0});
+            ref.plug->GetParam(idx)->SetNormalized(changes.back().value);
         }
-    // A host block longer than the set-up maximum is processed in pieces.
-    for (int pos = 0; pos < n; pos += block)
-    {
-        float* ins[2] = {in32[0].data() + pos, in32[1].data() + pos};
-        float* outs[2] = {out32[0].data() + pos, out32[1].data() + pos};
-        ASSERT_EQ(host.process32(ins, outs, 2, 2, block, pos == 0 ? changes : std::vector<ParamChange>{}),
-                  kResultOk);
-    }
-    const auto expected = engineOutput(
-        pomelu::fillRackSettings(*ref.plug, 0.0, pomelu::dsp::defaultModuleOrder()), 44100.0, block, in, 2);
-    for (int c = 0; c < 2; ++c)
-        for (int i = 0; i < n; ++i)
-            ASSERT_EQ(out32[c][i], static_cast<float>(expected[c][i])) << "channel " << c << " sample " << i;
-}
+        const int n = c.block * c.blocks;
+        std::vector<std::vector<double>> in,
+            out(static_cast<std::size_t>(c.channels), std::vector<double>(n));
+        std::vector<std::vector<float>> in32, out32(out.size(), std::vector<float>(n));
+        for (int ch = 0; ch < c.channels; ++ch)
+        {
+            in.push_back(pomelu::test::sine(c.frequencies[ch], c.rate, n, 0.5));
+            in32.emplace_back(in.back().begin(), in.back().end());
+            if (is32)
+                in.back().assign(in32.back().begin(), in32.back().end()); // what the host sent
+        }
+        for (int pos = 0; pos < n; pos += c.block)
+        {
+            double* ins[2] = {};
+            double* outs[2] = {};
+            float* ins32[2] = {};
+            float* outs32[2] = {};
+            for (int ch = 0; ch < c.channels; ++ch)
+            {
+                ins[ch] = in[ch].data() + pos;
+                outs[ch] = out[ch].data() + pos;
+                ins32[ch] = in32[ch].data() + pos;
+                outs32[ch] = out32[ch].data() + pos;
+            }
+            const std::vector<ParamChange>& now = pos == 0 ? changes : std::vector<ParamChange>{};
+            ASSERT_EQ(is32 ? host.process32(ins32, outs32, c.channels, c.channels, c.block, now, c.tempo)
+                           : host.process64(ins, outs, c.channels, c.channels, c.block, now, c.tempo),
+                      kResultOk);
+        }
+        const auto expected =
+            engineOutput(pomelu::fillRackSettings(*ref.plug, c.tempo, pomelu::dsp::defaultModuleOrder()),
+                         c.rate, c.block, in, c.channels);
+        for (int ch = 0; ch < c.channels; ++ch)
+            for (int i = 0; i < n; ++i)
+                ASSERT_EQ(is32 ? out32[ch][i] : out[ch][i],
+                          is32 ? static_cast<float>(expected[ch][i]) : expected[ch][i])
+                    << "channel " << ch << " sample " << i;
 
-TEST_F(EndToEnd, MonoBusProcessesOneChannel)
-{
-    const int block = 512;
-    ASSERT_TRUE(host.setup(48000.0, block, kSample64, SpeakerArr::kMono));
-    std::vector<std::vector<double>> in = {pomelu::test::sine(1000.0, 48000.0, block * 4, 0.5)};
-    std::vector<double> out(block * 4, 0.0);
-    for (int pos = 0; pos < block * 4; pos += block)
-    {
-        double* ins[1] = {in[0].data() + pos};
-        double* outs[1] = {out.data() + pos};
-        ASSERT_EQ(host.process64(ins, outs, 1, 1, block), kResultOk);
+        if (c.tempo > 0.0) // the tempo mattered: at 120 beats per minute the synced tremolo differs
+        {
+            const auto at120 =
+                engineOutput(pomelu::fillRackSettings(*ref.plug, 120.0, pomelu::dsp::defaultModuleOrder()),
+                             c.rate, c.block, in, 2);
+            double diff = 0.0;
+            for (int i = 0; i < n; ++i)
+                diff = std::max(diff, std::fabs(at120[0][i] - out[0][i]));
+            EXPECT_GT(diff, 1e-3);
+        }
     }
-    const auto expected = engineOutput(
-        pomelu::fillRackSettings(*ref.plug, 0.0, pomelu::dsp::defaultModuleOrder()), 48000.0, block, in, 1);
-    for (int i = 0; i < block * 4; ++i)
-        ASSERT_EQ(out[i], expected[0][i]) << i;
 }
 
 TEST_F(EndToEnd, AHostEchoingAValueAsA32BitFloatDoesNotNudgeIt)
@@ -370,20 +359,6 @@ TEST_F(EndToEnd, AHostEchoingAValueAsA32BitFloatDoesNotNudgeIt)
     // A real change is taken, also from a block of no frames (hosts flush parameters that way).
     ASSERT_EQ(host.process64(nullptr, nullptr, 0, 0, 0, {{pomelu::kEqLowMidQ, 0.5, 0}}), kResultOk);
     EXPECT_EQ(c->getParamNormalized(pomelu::kEqLowMidQ), 0.5);
-}
-
-TEST_F(EndToEnd, HostBypassPassesTheInputThrough)
-{
-    ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
-    auto x = pomelu::test::sine(100.0, 48000.0, 256, 0.7);
-    std::vector<double> o0(256), o1(256);
-    double* ins[2] = {x.data(), x.data()};
-    double* outs[2] = {o0.data(), o1.data()};
-    ASSERT_EQ(host.process64(ins, outs, 2, 2, 256, {{kBypassId, 1.0, 0}, {pomelu::kOutput, 0.0, 0}}),
-              kResultOk);
-    for (int i = 0; i < 256; ++i)
-        ASSERT_EQ(o0[i], x[i]) << i;
-    EXPECT_EQ(host.controller()->getParamNormalized(kBypassId), 1.0);
 }
 
 TEST_F(EndToEnd, StateCarriesTheBypassAndProgramWordsBehindTheChunk)
@@ -423,78 +398,21 @@ TEST_F(EndToEnd, StateCarriesTheBypassAndProgramWordsBehindTheChunk)
     EXPECT_EQ(second.controller()->getParamNormalized(kBypassId), 1.0);
     ASSERT_TRUE(second.getState(again));
     EXPECT_TRUE(std::equal(older.begin(), older.end(), again.begin()));
-
-    std::vector<std::uint8_t> corrupt(state.begin(), state.begin() + 6);
-    EXPECT_FALSE(second.setState(corrupt));
-    EXPECT_DOUBLE_EQ(second.controller()->getParamNormalized(pomelu::kCompRatio), 0.5)
-        << "a bad state loses nothing";
 }
 
 TEST_F(EndToEnd, ProgramChangeFromTheControllerRecallsTheFactoryPreset)
 {
+    // The program parameter's value picks round(value x 4), halves away from zero; each preset is
+    // known here by a value of its own (their full lists are checked with the presets).
     IEditController* c = host.controller();
-    c->setParamNormalized(pomelu::kTheme, 1.0);
-    ASSERT_EQ(c->setParamNormalized(kProgramId, 1.0), kResultOk); // round(1 * 4) = 4: "Gentle"
-    EXPECT_EQ(c->getParamNormalized(pomelu::kDelay), 1.0);
-    EXPECT_DOUBLE_EQ(c->normalizedParamToPlain(pomelu::kDelayTime, c->getParamNormalized(pomelu::kDelayTime)),
-                     320.0);
-    EXPECT_DOUBLE_EQ(c->normalizedParamToPlain(pomelu::kCompRatio, c->getParamNormalized(pomelu::kCompRatio)),
-                     1.7);
-    EXPECT_EQ(c->getParamNormalized(pomelu::kTheme), 1.0) << "the theme is the user's";
+    const auto plain = [c](int idx) { return c->normalizedParamToPlain(idx, c->getParamNormalized(idx)); };
+    ASSERT_EQ(c->setParamNormalized(kProgramId, 1.0), kResultOk);
+    EXPECT_DOUBLE_EQ(plain(pomelu::kCompRatio), 1.7) << "Gentle";
     EXPECT_EQ(c->getParamNormalized(kProgramId), 1.0);
-    ASSERT_EQ(c->setParamNormalized(kProgramId, 0.125), kResultOk); // 0.5 rounds away from zero: "Singing"
-    EXPECT_EQ(c->getParamNormalized(pomelu::kLeveler), 1.0);
-    EXPECT_DOUBLE_EQ(
-        c->normalizedParamToPlain(pomelu::kSClearFocus, c->getParamNormalized(pomelu::kSClearFocus)), 7600.0);
+    ASSERT_EQ(c->setParamNormalized(kProgramId, 0.125), kResultOk);
+    EXPECT_DOUBLE_EQ(plain(pomelu::kSClearFocus), 7600.0) << "Singing";
     ASSERT_EQ(c->setParamNormalized(kProgramId, 0.0), kResultOk);
-    EXPECT_EQ(c->getParamNormalized(pomelu::kLeveler), 0.0) << "Natural leaves the leveler off";
-}
-
-TEST_F(EndToEnd, TheProcessCallNeitherAllocatesNorLocks)
-{
-    ASSERT_TRUE(host.setup(44100.0, 512, kSample32));
-    std::vector<float> x(512, 0.2f), o0(512), o1(512);
-    float* ins[2] = {x.data(), x.data()};
-    float* outs[2] = {o0.data(), o1.data()};
-    std::vector<double> d(512, 0.2), p0(512), p1(512);
-    double* dins[2] = {d.data(), d.data()};
-    double* douts[2] = {p0.data(), p1.data()};
-    // Every module on, changes and tempo in the blocks, 32 and 64 bit.
-    std::vector<ParamChange> changes;
-    for (int id : {pomelu::kSClear, pomelu::kLeveler, pomelu::kComp, pomelu::kClipGuard, pomelu::kDistortion,
-                   pomelu::kPhaser, pomelu::kTremolo, pomelu::kDelay, pomelu::kReverb, pomelu::kEqHighCut})
-        changes.push_back({static_cast<ParamID>(id), 1.0, 0});
-    changes.push_back({pomelu::kDelayWet, 0.5, 0});
-    changes.push_back({pomelu::kReverbWet, 0.5, 0});
-    changes.push_back({kProgramId, 0.75, 0});
-    std::vector<ParamChange> moving = {{pomelu::kEqMid, 0.7, 0}, {pomelu::kInput, 0.4, 0}};
-
-    {
-        // The counters see into the module: a state request allocates and the construction locks.
-        pomelu::test::AllocationScope control;
-        const std::size_t locksBefore = pomelu::test::threadMutexLockCount();
-        std::vector<std::uint8_t> state;
-        ASSERT_TRUE(host.getState(state));
-        EXPECT_GT(control.allocations(), 0u);
-        PluginInstance other;
-        ASSERT_TRUE(other.open(POMELU_VST3_BUNDLE_DIR)) << other.lastError();
-        EXPECT_GT(pomelu::test::threadMutexLockCount(), locksBefore);
-    }
-
-    // 32- and 64-bit blocks in turn, with and without a tempo; the first two bring every change.
-    pomelu::test::AllocationScope scope;
-    const std::size_t locksBefore = pomelu::test::threadMutexLockCount();
-    for (int i = 0; i < 80; ++i)
-    {
-        moving[i % 2].value = 0.3 + 0.005 * i;
-        const std::vector<ParamChange>& list = i < 2 ? changes : moving;
-        const tresult result = i % 2 == 0
-                                   ? host.process32(ins, outs, 2, 2, 512, list, 100.0 + i)
-                                   : host.process64(dins, douts, 2, 2, 512, list, i < 40 ? 0.0 : 128.0);
-        ASSERT_EQ(result, kResultOk) << i;
-    }
-    EXPECT_EQ(scope.allocations(), 0u);
-    EXPECT_EQ(pomelu::test::threadMutexLockCount(), locksBefore);
+    EXPECT_EQ(c->getParamNormalized(pomelu::kLeveler), 0.0) << "Natural";
 }
 
 TEST_F(EndToEnd, TerminatesAndExitsTheModule)

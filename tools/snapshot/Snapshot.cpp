@@ -144,15 +144,14 @@ SnapshotOptions parseSnapshotArguments(const std::vector<std::string>& arguments
     if (studioPage && (module || tab))
         throwUsageError("--module and --tab choose the routing page's detail card; they cannot go with the "
                         "studio page");
-    options.routingPage = !studioPage;
-    options.creativePage = studio.value_or(0) == 1;
-    options.module = module.value_or(dsp::ModuleId::Eq);
-    options.tab = tab.value_or(0);
-    if (options.tab >= tabCount(options.module))
-        throwUsageError("--tab '" + std::to_string(options.tab) + "': " + dsp::moduleName(options.module) +
-                        (tabCount(options.module) == 1
+    EditorNavigation& nav = options.navigation;
+    nav = {!studioPage, studio.value_or(0) == 1, tab.value_or(0), module.value_or(dsp::ModuleId::Eq)};
+    if (nav.detailTab >= tabCount(nav.selectedModule))
+        throwUsageError("--tab '" + std::to_string(nav.detailTab) +
+                        "': " + dsp::moduleName(nav.selectedModule) +
+                        (tabCount(nav.selectedModule) == 1
                              ? std::string(" has no tabs (only 0)")
-                             : " has tabs 0 to " + std::to_string(tabCount(options.module) - 1)));
+                             : " has tabs 0 to " + std::to_string(tabCount(nav.selectedModule) - 1)));
     options.theme = theme;
     options.scale = static_cast<float>(scale.value_or(1.0));
     options.audioPath = audio;
@@ -212,10 +211,7 @@ int runSnapshotTool(const std::vector<std::string>& arguments, std::ostream& out
                                   applySettings(effect, options.plugin);
                                   if (options.theme)
                                       effect.setParameter(kTheme, *options.theme);
-                                  plugin.routingPage = options.routingPage;
-                                  plugin.creativePage = options.creativePage;
-                                  plugin.selectedModule = options.module;
-                                  plugin.detailTab = options.tab;
+                                  plugin.navigation() = options.navigation;
 
                                   OffscreenEditor editor(plugin, options.scale);
                                   if (clip)

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "EditorNavigation.h"
 #include "PluginSettings.h"
-#include "dsp/ModuleId.h"
 
 #include <optional>
 #include <ostream>
@@ -20,11 +20,8 @@ class PomeluEffect;
 struct SnapshotOptions
 {
     std::string outputPath;
-    std::optional<int> theme; // "Theme" value: 0 pomelu, 1 dark, 2 cool
-    bool routingPage = true;
-    bool creativePage = false;
-    dsp::ModuleId module = dsp::ModuleId::Eq;
-    int tab = 0;
+    std::optional<int> theme;    // "Theme" value: 0 pomelu, 1 dark, 2 cool
+    EditorNavigation navigation; // page, studio half, detail card module and tab
     float scale = 1.0f;
     PluginSettings plugin;
     std::optional<std::string> audioPath;
