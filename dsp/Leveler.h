@@ -57,6 +57,12 @@ inline void RackEngine::followGains(int length) noexcept
         return;
     }
 
+    // A correction clamped at the range in both lanes, or no reduction in either, has a target known
+    // before the loop: evaluated once, by the same expression, so the gains are what they would be.
+    const Lanes range = s.levelRangeDb;
+    const Lanes sensitivity = block.levelerSensitivity;
+    const Lanes risingCap = expFast(sensitivity * range * Lanes(kDbToLinear));
+    const Lanes fallingCap = expFast(sensitivity * -range * Lanes(kDbToLinear));
     Lanes reduction = 0.0;
     for (int j = 0; j < length; j += 2)
     {
@@ -64,19 +70,31 @@ inline void RackEngine::followGains(int length) noexcept
         const double* envelope = chunk.levelerGain;
         const Lanes levelDb = levelToDb(Lanes(envelope[j], pair ? envelope[j + 1] : envelope[j]));
 
-        const Lanes range = s.levelRangeDb;
         const Lanes correctionDb = max(min(Lanes(s.levelTargetDb) - levelDb, range), -range);
-        const Lanes levelerExponent = Lanes(block.levelerSensitivity) * correctionDb * Lanes(kDbToLinear);
 
         const Lanes over = compKneeOvershootDb(levelDb, s.compThresholdDb, s.compKneeDb);
         const LaneMask reducing = Lanes(0.0) < over;
         const Lanes gainDb = Lanes(-block.compReduction) * over;
         reduction = max(reduction, select(reducing, -gainDb, Lanes(0.0)));
-        const Lanes compExponent = (gainDb + Lanes(s.compMakeupDb)) * Lanes(kDbToLinear);
 
-        const Lanes levelerTarget = s.levelerOn ? expFast(levelerExponent) : Lanes(1.0);
-        const Lanes compTarget =
-            s.compOn ? select(reducing, expFast(compExponent), Lanes(block.compMakeupGain)) : Lanes(1.0);
+        Lanes levelerTarget = 1.0;
+        if (s.levelerOn)
+        {
+            if ((correctionDb != range).lanes() == 0)
+                levelerTarget = risingCap;
+            else if ((correctionDb != -range).lanes() == 0)
+                levelerTarget = fallingCap;
+            else
+                levelerTarget = expFast(sensitivity * correctionDb * Lanes(kDbToLinear));
+        }
+        Lanes compTarget = 1.0;
+        if (s.compOn)
+        {
+            compTarget = block.compMakeupGain;
+            if (reducing.lanes() != 0)
+                compTarget = select(reducing, expFast((gainDb + Lanes(s.compMakeupDb)) * Lanes(kDbToLinear)),
+                                    compTarget);
+        }
         ballistics(j, levelerTarget.lane0(), compTarget.lane0());
         if (pair)
             ballistics(j + 1, levelerTarget.lane1(), compTarget.lane1());

@@ -305,6 +305,10 @@ template <class V> void RackEngine::walkModules(int length) noexcept
     const bool on[kNumModules] = {s.popCutOn,    s.sClearOn,  s.eqOn,      s.distortionOn,
                                   s.phaserOn,    s.tremoloOn, s.levelerOn, s.compOn,
                                   s.clipGuardOn, s.delayOn,   s.reverbOn};
+    // Bells and shelves at 0 dB that have settled cost nothing in this chunk.
+    sClear.restIfIdle<V>();
+    for (StereoBiquad& band : eqBands)
+        band.restIfIdle<V>();
 
     for (std::size_t n = 0; n < s.order.size();)
     {
@@ -338,11 +342,7 @@ template <class V> void RackEngine::walkModules(int length) noexcept
             break;
         case ModuleId::Comp:
             if (s.compOn)
-            {
-                alignas(16) double noMemory[2] = {0.0, 0.0};
-                runStateless<V>(length, noMemory, chunk.compGain,
-                                [this](auto w, auto, auto gain) { return compStep(w, gain); });
-            }
+                compOverChunk<V>(length);
             break;
         case ModuleId::ClipGuard:
             if (s.clipGuardOn)
@@ -414,6 +414,8 @@ void RackEngine::processChunk(const double* const* source, double* const* sink, 
     double inGain = inputGain, outGain = outputGain, envelope = levelEnvelope;
     double phase = phaserPhase;
     double sine = block.tremoloS, cosine = block.tremoloC;
+    // The oscillator is seeded afresh every block: where no tremolo listens, its turns go unseen.
+    const bool tremoloHeard = !bypass && settings.tremoloOn;
     chunk.sweeps = 0;
     for (int j = 0; j < length; ++j)
     {
@@ -452,7 +454,7 @@ void RackEngine::processChunk(const double* const* source, double* const* sink, 
             chunk.sweepAt[chunk.sweeps] = j;
             chunk.sweepFrequency[chunk.sweeps++] = frequency;
         }
-        if (!bypass)
+        if (tremoloHeard)
         {
             chunk.tremoloSine[j] = sine;
             rotateTremolo(sine, cosine, i);

@@ -179,6 +179,7 @@ private:
         alignas(16) double returns[2 * kChunk]; // ... and what they give back
         double outputGain[kChunk], levelerGain[kChunk], compGain[kChunk];
         double tremoloSine[kChunk];
+        int quietSamples[2 * kChunk];           // the expander's work list: positions in `work`
         int sweepAt[kChunk / 16 + 1];           // samples where the phaser's bell gets a new target ...
         double sweepFrequency[kChunk / 16 + 1]; // ... and that target's frequency
         int sweeps = 0;
@@ -207,7 +208,8 @@ private:
     template <class V> V phaserStep(V w) noexcept;
     template <class V> V tremoloStep(V w, double s) const noexcept;
     template <class V> V levelerStep(V w, double gain) const noexcept;
-    template <class V> V compStep(V w, V gain) const noexcept;
+    template <class V> void compOverChunk(int length) noexcept;
+    void expandQuietSamples(int length, int channels) noexcept;
     template <class V> V clipGuardStep(V w, V p) const noexcept;
     template <class V> V delayStep(V w, std::size_t write) noexcept;
     template <class V> void reverbOverChunk(int length) noexcept;

@@ -27,6 +27,7 @@ void StereoBiquad::copyDesign(int from, int to) noexcept
 void StereoBiquad::update(int channels, bool primeNow, FilterType newType, double newSampleRate,
                           double newFrequency, double newQ, double newGainDb) noexcept
 {
+    resting = false;
     int designed = -1;
     for (int ch = 0; ch < channels; ++ch)
     {
@@ -59,6 +60,7 @@ void StereoBiquad::update(int channels, bool primeNow, FilterType newType, doubl
 
 void StereoBiquad::clear() noexcept
 {
+    resting = false;
     for (int ch = 0; ch < 2; ++ch)
     {
         z1[ch] = z2[ch] = 0.0;
