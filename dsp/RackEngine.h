@@ -218,6 +218,9 @@ private:
     template <class V> void recordDelayLines(V w, std::size_t write) noexcept;
     template <class V> void recordPreDelayLines(V w, std::size_t write) noexcept;
     template <class V> void runCombs(int length, bool fed, const double* u, double* sums) noexcept;
+    template <class V>
+    void combSample(double* const* comb, const std::size_t* here, const std::size_t* next, bool fed,
+                    const double* u, double* sums, int j) noexcept;
 
     // Runs step(w, j) over the chunk's working samples.
     template <class V, class Step> void runOverChunk(int length, Step step) noexcept;

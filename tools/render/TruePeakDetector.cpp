@@ -42,9 +42,44 @@ void TruePeakDetector::reset()
         line.fill(0.0);
 }
 
+void TruePeakDetector::interpolate(const double* line, int begin, int end)
+{
+    // Two outputs per SSE2 register (a range is padded to an even count); output i sums
+    // taps[j] * line[history + i - j], the newest sample last.
+    typedef double Lanes __attribute__((vector_size(16)));
+    typedef long long Bits __attribute__((vector_size(16)));
+    const auto magnitude = [](Lanes v) {
+        return reinterpret_cast<Lanes>(reinterpret_cast<Bits>(v) & Bits{~(1ll << 63), ~(1ll << 63)});
+    };
+    const auto larger = [](Lanes a, Lanes b) { return a > b ? a : b; };
+    const int history = tapsPerPhase - 1;
+    Lanes top[kChunk / 2];
+    const double* centre = line + history - delay();
+    for (int i = begin; i < end; i += 2)
+        top[i / 2] = magnitude(Lanes{centre[i], centre[i + 1]});
+    for (const auto& taps : phases)
+    {
+        Lanes acc[kChunk / 2] = {};
+        for (int j = 0; j < tapsPerPhase; ++j)
+        {
+            const Lanes t = {taps[static_cast<std::size_t>(j)], taps[static_cast<std::size_t>(j)]};
+            const double* x = line + history - j;
+            for (int i = begin; i < end; i += 2)
+                acc[i / 2] += t * Lanes{x[i], x[i + 1]};
+        }
+        for (int i = begin; i < end; i += 2)
+            top[i / 2] = larger(top[i / 2], magnitude(acc[i / 2]));
+    }
+    for (int i = begin; i < end; ++i)
+        chunkPeak[static_cast<std::size_t>(i)] = top[i / 2][i % 2];
+}
+
 double TruePeakDetector::run(const double* interleaved, int frames, double* peaks, double floor)
 {
     const int history = tapsPerPhase - 1;
+    // Without per-frame peaks only the largest value counts, and stretches of kPart frames are
+    // bounded on their own: a quiet stretch next to a loud one skips its interpolation.
+    const int part = peaks != nullptr ? kChunk : kPart;
     double largest = 0.0;
     for (int start = 0; start < frames; start += kChunk)
     {
@@ -56,48 +91,22 @@ double TruePeakDetector::run(const double* interleaved, int frames, double* peak
             double* line = lines[static_cast<std::size_t>(c)].data();
             for (int i = 0; i < n; ++i)
                 line[history + i] = interleaved[static_cast<std::ptrdiff_t>(start + i) * channelCount + c];
-            double bound = 0.0;
-            for (int k = 0; k < history + n; ++k)
-                bound = std::max(bound, std::fabs(line[k]));
-            bound *= largestGain;
-
-            if (bound > std::max(floor, largest))
+            for (int begin = 0; begin < n; begin += part)
             {
-                // Two outputs per SSE2 register (the chunk is padded to an even count); output i
-                // sums taps[j] * line[history + i - j], the newest sample last.
-                typedef double Lanes __attribute__((vector_size(16)));
-                typedef long long Bits __attribute__((vector_size(16)));
-                const auto magnitude = [](Lanes v) {
-                    return reinterpret_cast<Lanes>(reinterpret_cast<Bits>(v) &
-                                                   Bits{~(1ll << 63), ~(1ll << 63)});
-                };
-                const auto larger = [](Lanes a, Lanes b) { return a > b ? a : b; };
-                Lanes top[kChunk / 2];
-                const double* centre = line + history - delay();
-                for (int i = 0; i < n; i += 2)
-                    top[i / 2] = magnitude(Lanes{centre[i], centre[i + 1]});
-                for (const auto& taps : phases)
+                const int end = std::min(begin + part, n);
+                double bound = 0.0;
+                for (int k = begin; k < history + end; ++k)
+                    bound = std::max(bound, std::fabs(line[k]));
+                bound *= largestGain;
+                if (bound > std::max(floor, largest))
                 {
-                    Lanes acc[kChunk / 2] = {};
-                    for (int j = 0; j < tapsPerPhase; ++j)
-                    {
-                        const Lanes t = {taps[static_cast<std::size_t>(j)],
-                                         taps[static_cast<std::size_t>(j)]};
-                        const double* x = line + history - j;
-                        for (int i = 0; i < n; i += 2)
-                            acc[i / 2] += t * Lanes{x[i], x[i + 1]};
-                    }
-                    for (int i = 0; i < n; i += 2)
-                        top[i / 2] = larger(top[i / 2], magnitude(acc[i / 2]));
+                    interpolate(line, begin, end);
+                    for (int i = begin; i < end; ++i)
+                        largest = std::max(largest, chunkPeak[static_cast<std::size_t>(i)]);
                 }
-                for (int i = 0; i < n; ++i)
-                {
-                    chunkPeak[static_cast<std::size_t>(i)] = top[i / 2][i % 2];
-                    largest = std::max(largest, chunkPeak[static_cast<std::size_t>(i)]);
-                }
+                else
+                    std::fill(chunkPeak.begin() + begin, chunkPeak.begin() + end, bound);
             }
-            else
-                std::fill(chunkPeak.begin(), chunkPeak.begin() + n, bound);
 
             if (peaks != nullptr)
                 for (int i = 0; i < n; ++i)
