@@ -34,6 +34,11 @@ struct BiquadCoefficients
 // it passes every sample through bit for bit.
 BiquadCoefficients designBiquad(FilterType type, double sampleRate, double frequency, double q,
                                 double gainDb) noexcept;
+// The same with the gain given as its amplitude A = 10^(gainDb / 40) (biquadAmplitude), for a caller
+// that redesigns often at one gain and keeps A.
+BiquadCoefficients designBiquadAt(FilterType type, double sampleRate, double frequency, double q,
+                                  double amplitude) noexcept;
+double biquadAmplitude(double gainDb) noexcept;
 
 // Per-sample factor of the coefficient ramp: a 3 ms one-pole at the section's own rate, floored at
 // 8 kHz.

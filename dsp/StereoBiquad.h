@@ -33,6 +33,7 @@ struct alignas(16) StereoBiquad
     double frequency[2] = {1000.0, 1000.0};
     double q[2] = {0.707, 0.707};
     double gainDb[2] = {0.0, 0.0};
+    double amplitude[2] = {1.0, 1.0}; // biquadAmplitude(gainDb) of a valid design
     // Set by restIfIdle: every tick passes its input through untouched until the next call.
     bool resting = false;
 
