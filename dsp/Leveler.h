@@ -26,19 +26,26 @@ template <class V> POMELU_ALWAYS_INLINE V levelToDb(V linear) noexcept
 inline void RackEngine::followGains(int length) noexcept
 {
     const RackSettings& s = settings;
-    // The gains live in locals through the loop: stored to the members every sample, each would
-    // wait for its own store.
-    double leveler = levelerGain, comp = compGain;
-    auto ballistics = [&](int j, double levelerTarget, double compTarget)
+    // Both gains ride in one pair of lanes, (leveler, compressor), through the loop: stored to the
+    // members every sample, each would wait for its own store. Rising leveler gain follows the fast
+    // coefficient, falling gain the slow one; the compressor's gain falls with the attack and
+    // otherwise moves with the release. Lane by lane this is the one-gain recursion exactly.
+    Lanes gains(levelerGain, compGain);
+    const Lanes firstCoefficient(block.levelerFast, block.compAttackCoefficient);
+    const Lanes otherCoefficient(block.levelerSlow, block.compReleaseCoefficient);
+    const LaneMask levelerLane = laneMask(true, false), compLane = laneMask(false, true);
+    auto ballistics = [&](int j, Lanes targets)
     {
-        // Rising leveler gain follows the fast coefficient, falling gain the slow one; the
-        // compressor's gain falls with the attack and otherwise moves with the release.
-        leveler = followPole(leveler, levelerTarget, block.levelerFast, block.levelerSlow);
-        chunk.levelerGain[j] = leveler;
-        const double attack = block.compAttackCoefficient, release = block.compReleaseCoefficient;
-        comp = selectGreater(comp, compTarget, (1.0 - attack) * compTarget + attack * comp,
-                             (1.0 - release) * compTarget + release * comp);
-        chunk.compGain[j] = comp;
+        const LaneMask first = ((targets > gains) & levelerLane) | ((gains > targets) & compLane);
+        gains = select(first, (Lanes(1.0) - firstCoefficient) * targets + firstCoefficient * gains,
+                       (Lanes(1.0) - otherCoefficient) * targets + otherCoefficient * gains);
+        chunk.levelerGain[j] = gains.lane0();
+        chunk.compGain[j] = gains.lane1();
+    };
+    auto keepGains = [&]
+    {
+        levelerGain = gains.lane0();
+        compGain = gains.lane1();
     };
 
     if (!s.levelerOn && !s.compOn)
@@ -51,9 +58,8 @@ inline void RackEngine::followGains(int length) noexcept
         }
         else
             for (int j = 0; j < length; ++j)
-                ballistics(j, 1.0, 1.0);
-        levelerGain = leveler;
-        compGain = comp;
+                ballistics(j, Lanes(1.0));
+        keepGains();
         return;
     }
 
@@ -95,12 +101,11 @@ inline void RackEngine::followGains(int length) noexcept
                 compTarget = select(reducing, expFast((gainDb + Lanes(s.compMakeupDb)) * Lanes(kDbToLinear)),
                                     compTarget);
         }
-        ballistics(j, levelerTarget.lane0(), compTarget.lane0());
+        ballistics(j, interleaveFirst(levelerTarget, compTarget));
         if (pair)
-            ballistics(j + 1, levelerTarget.lane1(), compTarget.lane1());
+            ballistics(j + 1, interleaveSecond(levelerTarget, compTarget));
     }
-    levelerGain = leveler;
-    compGain = comp;
+    keepGains();
     if (s.compOn)
         block.grMax = std::max(block.grMax, std::max(reduction.lane0(), reduction.lane1()));
 }
