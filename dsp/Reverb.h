@@ -134,12 +134,14 @@ template <class V> void RackEngine::reverbOverChunk(int length) noexcept
     if (!on)
         return;
     const V m = block.reverbWet;
+    StereoBiquad tone = reverbToneFilter; // a local copy keeps its state in registers through the loop
     runOverChunk<V>(length,
-                    [this, m](V w, int j)
+                    [this, m, &tone](V w, int j)
                     {
-                        const V y = reverbToneFilter.tick(V(0.25) * loadPair<V>(chunk.returns + 2 * j));
+                        const V y = tone.tick(V(0.25) * loadPair<V>(chunk.returns + 2 * j));
                         return (V(1.0) - m) * w + m * y;
                     });
+    reverbToneFilter = tone;
 }
 
 } // namespace pomelu::dsp
