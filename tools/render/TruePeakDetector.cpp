@@ -21,7 +21,7 @@ TruePeakDetector::TruePeakDetector(int channels, int sampleRate)
     for (int p = 1; p < oversampling; ++p)
     {
         std::array<double, kMaxTapsPerPhase> taps{};
-        double gain = 0.0;
+        double gain = 0.0, sum = 0.0;
         for (int j = 0; j < tapsPerPhase; ++j)
         {
             const int k = p + oversampling * j;
@@ -29,9 +29,11 @@ TruePeakDetector::TruePeakDetector(int channels, int sampleRate)
             const double window = 0.5 * (1.0 - std::cos(2.0 * std::numbers::pi * k / length));
             taps[static_cast<std::size_t>(j)] = window * std::sin(x) / x;
             gain += std::fabs(taps[static_cast<std::size_t>(j)]);
+            sum += taps[static_cast<std::size_t>(j)];
         }
         phases.push_back(taps);
         largestGain = std::max(largestGain, gain);
+        largestSum = std::max(largestSum, std::fabs(sum));
     }
     reset();
 }
@@ -74,6 +76,30 @@ void TruePeakDetector::interpolate(const double* line, int begin, int end)
         chunkPeak[static_cast<std::size_t>(i)] = top[i / 2][i % 2];
 }
 
+double TruePeakDetector::magnitudeBound(const double* line, int begin, int end) const
+{
+    double largestMagnitude = 0.0;
+    for (int k = begin; k < end; ++k)
+        largestMagnitude = std::max(largestMagnitude, std::fabs(line[k]));
+    return largestMagnitude * largestGain;
+}
+
+double TruePeakDetector::spreadBound(const double* line, int begin, int end) const
+{
+    // Every window sample is m + d with |d| <= h (m, h: the middle and half the spread of the
+    // samples), so an interpolated value is at most |m| times the taps' sum plus h times their
+    // absolute sum; the samples themselves at most |m| + h. Near a waveform's crest this is far
+    // below the largest magnitude times the absolute sum. The margin covers rounding.
+    double low = line[begin], high = line[begin];
+    for (int k = begin + 1; k < end; ++k)
+    {
+        low = std::min(low, line[k]);
+        high = std::max(high, line[k]);
+    }
+    const double middle = std::fabs(0.5 * (high + low)), half = 0.5 * (high - low);
+    return std::max(middle * largestSum + half * largestGain, middle + half) * (1.0 + 1e-9);
+}
+
 double TruePeakDetector::run(const double* interleaved, int frames, double* peaks, double floor)
 {
     const int history = tapsPerPhase - 1;
@@ -94,10 +120,8 @@ double TruePeakDetector::run(const double* interleaved, int frames, double* peak
             for (int begin = 0; begin < n; begin += part)
             {
                 const int end = std::min(begin + part, n);
-                double bound = 0.0;
-                for (int k = begin; k < history + end; ++k)
-                    bound = std::max(bound, std::fabs(line[k]));
-                bound *= largestGain;
+                const double bound = peaks != nullptr ? magnitudeBound(line, begin, history + end)
+                                                      : spreadBound(line, begin, history + end);
                 if (bound > std::max(floor, largest))
                 {
                     interpolate(line, begin, end);
