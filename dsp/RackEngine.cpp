@@ -213,10 +213,8 @@ template <class V, class Step> void RackEngine::runOverChunk(int length, Step st
         storePair(chunk.work + 2 * j, step(loadPair<V>(chunk.work + 2 * j), j));
 }
 
-template <class V, class Step>
-void RackEngine::runStateless(int length, double* memory, const double* control, Step step) noexcept
+template <class V, class Step> void RackEngine::runStateless(int length, double* memory, Step step) noexcept
 {
-    auto controlAt = [control](int j) { return control != nullptr ? control[j] : 1.0; };
     if constexpr (std::is_same_v<V, double>)
     {
         double previous = memory[0];
@@ -225,8 +223,7 @@ void RackEngine::runStateless(int length, double* memory, const double* control,
             double* at = chunk.work + 2 * j;
             const bool pair = j + 1 < length;
             const double w0 = at[0], w1 = pair ? at[2] : w0;
-            const Lanes out =
-                step(Lanes(w0, w1), Lanes(previous, w0), Lanes(controlAt(j), controlAt(pair ? j + 1 : j)));
+            const Lanes out = step(Lanes(w0, w1), Lanes(previous, w0));
             at[0] = out.lane0();
             if (pair)
                 at[2] = out.lane1();
@@ -240,7 +237,7 @@ void RackEngine::runStateless(int length, double* memory, const double* control,
         runOverChunk<V>(length,
                         [&](V w, int j)
                         {
-                            const V out = step(w, previous, V(controlAt(j)));
+                            const V out = step(w, previous);
                             previous = w;
                             return out;
                         });
@@ -334,8 +331,8 @@ template <class V> void RackEngine::walkModules(int length) noexcept
         case ModuleId::Distortion:
             // Off, the module only remembers its last input.
             if (s.distortionOn)
-                runStateless<V>(length, distortionPrev, nullptr,
-                                [this](auto w, auto p, auto) { return distortionStep(w, p); });
+                runStateless<V>(length, distortionPrev,
+                                [this](auto w, auto p) { return distortionStep(w, p); });
             else
                 storePair(distortionPrev, loadPair<V>(chunk.work + 2 * (length - 1)));
             sawDistortion = true;
@@ -346,8 +343,8 @@ template <class V> void RackEngine::walkModules(int length) noexcept
             break;
         case ModuleId::ClipGuard:
             if (s.clipGuardOn)
-                runStateless<V>(length, clipGuardPrev, nullptr,
-                                [this](auto w, auto p, auto) { return clipGuardStep(w, p); });
+                runStateless<V>(length, clipGuardPrev,
+                                [this](auto w, auto p) { return clipGuardStep(w, p); });
             else
                 storePair(clipGuardPrev, loadPair<V>(chunk.work + 2 * (length - 1)));
             sawClipGuard = true;

@@ -224,11 +224,10 @@ private:
 
     // Runs step(w, j) over the chunk's working samples.
     template <class V, class Step> void runOverChunk(int length, Step step) noexcept;
-    // Runs step(w, previous input, control) over the chunk for a step without state of its own
-    // besides its previous input (kept in `memory`, a channel pair) and a per-sample control value
-    // (from `control`, or 1). One channel runs two neighbouring samples per two-lane evaluation.
-    template <class V, class Step>
-    void runStateless(int length, double* memory, const double* control, Step step) noexcept;
+    // Runs step(w, previous input) over the chunk for a step without state of its own besides its
+    // previous input (kept in `memory`, a channel pair). One channel runs two neighbouring samples
+    // per two-lane evaluation.
+    template <class V, class Step> void runStateless(int length, double* memory, Step step) noexcept;
     template <class V> void walkModules(int length) noexcept;
     template <class V> void runLightModules(int length, const ModuleId* run, int count) noexcept;
     template <class V>
