@@ -235,7 +235,7 @@ template <class V, class Step> void RackEngine::runStateless(int length, double*
     {
         V previous = loadPair<V>(memory);
         runOverChunk<V>(length,
-                        [&](V w, int j)
+                        [&](V w, int)
                         {
                             const V out = step(w, previous);
                             previous = w;
