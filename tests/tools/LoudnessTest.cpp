@@ -187,3 +187,30 @@ TEST(TruePeak, SkippedStretchesNeverHoldTheLargestPeak)
         EXPECT_EQ(peak, expected) << "round " << round;
     }
 }
+
+// The render loop feeds the input and output meters in one pass: each must read what it reads alone.
+TEST(LoudnessMeasurement, TwoMetersFedTogetherMeasureWhatEachMeasuresAlone)
+{
+    for (const int channels : {1, 2})
+    {
+        const AudioData a = stepped(sine(48000, channels, 1000.0, -20.0, 6.0), {0.0, -12.0, -30.0}, 0.7);
+        const AudioData b = sine(48000, channels, 3000.0, -9.0, 6.0);
+        LoudnessMeter aloneA(channels, 48000), aloneB(channels, 48000), togetherA(channels, 48000),
+            togetherB(channels, 48000);
+        for (long done = 0; done < a.frames();)
+        {
+            const int n = static_cast<int>(std::min<long>(500 + done % 300, a.frames() - done));
+            aloneA.add(a.samples.data() + done * channels, n);
+            aloneB.add(b.samples.data() + done * channels, n);
+            LoudnessMeter::addTogether(togetherA, a.samples.data() + done * channels, togetherB,
+                                       b.samples.data() + done * channels, n);
+            done += n;
+        }
+        for (const auto& [alone, together] : {std::pair{&aloneA, &togetherA}, std::pair{&aloneB, &togetherB}})
+        {
+            EXPECT_EQ(alone->figures().integratedLufs, together->figures().integratedLufs);
+            EXPECT_EQ(alone->figures().loudnessRangeLu, together->figures().loudnessRangeLu);
+            EXPECT_EQ(alone->figures().truePeakDbtp, together->figures().truePeakDbtp);
+        }
+    }
+}
