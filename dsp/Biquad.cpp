@@ -8,8 +8,19 @@
 namespace pomelu::dsp
 {
 
+double biquadAmplitude(double gainDb) noexcept
+{
+    return std::exp(gainDb * (0.11512925464970228 / 2.0)); // 10^(dB/40)
+}
+
 BiquadCoefficients designBiquad(FilterType type, double sampleRate, double frequency, double q,
                                 double gainDb) noexcept
+{
+    return designBiquadAt(type, sampleRate, frequency, q, biquadAmplitude(gainDb));
+}
+
+BiquadCoefficients designBiquadAt(FilterType type, double sampleRate, double frequency, double q,
+                                  double A) noexcept
 {
     const double fc = std::max(std::min(frequency, 0.46 * sampleRate), 10.0);
     const double w0 = 2.0 * std::numbers::pi * fc / sampleRate;
@@ -17,7 +28,6 @@ BiquadCoefficients designBiquad(FilterType type, double sampleRate, double frequ
     const double s = std::sin(w0);
     const double qe = std::max(q, 0.08);
     const double alpha = s / (2.0 * qe);
-    const double A = std::exp(gainDb * (0.11512925464970228 / 2.0)); // 10^(dB/40)
     const double r = 2.0 * std::sqrt(A) * alpha;
 
     double b0 = 1.0, b1 = 0.0, b2 = 0.0, a0 = 1.0, a1 = 0.0, a2 = 0.0;

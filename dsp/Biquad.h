@@ -30,9 +30,15 @@ struct BiquadCoefficients
 
 // Audio-EQ-cookbook design. The frequency is clamped to 10 Hz .. 0.46 x sample rate and Q to at
 // least 0.08, so every argument gives a stable section. Shelves use Q directly in alpha (the
-// cookbook's Q form). A Peak or shelf at 0 dB is exactly (1, 0, 0, 0, 0).
+// cookbook's Q form). A Peak or shelf at 0 dB has b0 = 1, b1 = a1 and b2 = a2 exactly: from zero state
+// it passes every sample through bit for bit.
 BiquadCoefficients designBiquad(FilterType type, double sampleRate, double frequency, double q,
                                 double gainDb) noexcept;
+// The same with the gain given as its amplitude A = 10^(gainDb / 40) (biquadAmplitude), for a caller
+// that redesigns often at one gain and keeps A.
+BiquadCoefficients designBiquadAt(FilterType type, double sampleRate, double frequency, double q,
+                                  double amplitude) noexcept;
+double biquadAmplitude(double gainDb) noexcept;
 
 // Per-sample factor of the coefficient ramp: a 3 ms one-pole at the section's own rate, floored at
 // 8 kHz.

@@ -12,7 +12,7 @@ namespace pomelu::dsp
 
 // The clipped value for the current sample w and the previous input p, at linear ceiling c
 // (1/c passed in: a multiplication per sample instead of two divisions).
-template <class V> V clipGuardWet(V p, V w, double c, double inverseC) noexcept
+template <class V> POMELU_ALWAYS_INLINE V clipGuardWet(V p, V w, double c, double inverseC) noexcept
 {
     return V(0.5 * c) * tanhSum((p + w) * V(0.5 * inverseC), w * V(inverseC));
 }

@@ -15,7 +15,7 @@ namespace pomelu::dsp
 
 // The module switched on (off, the frame only records its input as the previous sample).
 // p: the module's previous input.
-template <class V> V RackEngine::distortionStep(V w, V p) const noexcept
+template <class V> POMELU_ALWAYS_INLINE V RackEngine::distortionStep(V w, V p) const noexcept
 {
     const DistortionShaper& shape = block.distortionShaper;
     const V g = block.distortionDrive;

@@ -95,6 +95,15 @@ inline Lanes swapLanes(Lanes a) noexcept
 {
     return _mm_shuffle_pd(a.v, a.v, 1);
 }
+// (a's lane 0, b's lane 0) and (a's lane 1, b's lane 1).
+inline Lanes interleaveFirst(Lanes a, Lanes b) noexcept
+{
+    return _mm_unpacklo_pd(a.v, b.v);
+}
+inline Lanes interleaveSecond(Lanes a, Lanes b) noexcept
+{
+    return _mm_unpackhi_pd(a.v, b.v);
+}
 inline Lanes loadLanes(const double* pair) noexcept
 {
     return _mm_loadu_pd(pair);
@@ -204,6 +213,14 @@ inline Lanes copysign(Lanes m, Lanes s) noexcept
 inline Lanes swapLanes(Lanes a) noexcept
 {
     return {a.v[1], a.v[0]};
+}
+inline Lanes interleaveFirst(Lanes a, Lanes b) noexcept
+{
+    return {a.v[0], b.v[0]};
+}
+inline Lanes interleaveSecond(Lanes a, Lanes b) noexcept
+{
+    return {a.v[1], b.v[1]};
 }
 inline Lanes loadLanes(const double* pair) noexcept
 {

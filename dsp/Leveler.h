@@ -26,19 +26,26 @@ template <class V> POMELU_ALWAYS_INLINE V levelToDb(V linear) noexcept
 inline void RackEngine::followGains(int length) noexcept
 {
     const RackSettings& s = settings;
-    // The gains live in locals through the loop: stored to the members every sample, each would
-    // wait for its own store.
-    double leveler = levelerGain, comp = compGain;
-    auto ballistics = [&](int j, double levelerTarget, double compTarget)
+    // Both gains ride in one pair of lanes, (leveler, compressor), through the loop: stored to the
+    // members every sample, each would wait for its own store. Rising leveler gain follows the fast
+    // coefficient, falling gain the slow one; the compressor's gain falls with the attack and
+    // otherwise moves with the release. Lane by lane this is the one-gain recursion exactly.
+    Lanes gains(levelerGain, compGain);
+    const Lanes firstCoefficient(block.levelerFast, block.compAttackCoefficient);
+    const Lanes otherCoefficient(block.levelerSlow, block.compReleaseCoefficient);
+    const LaneMask levelerLane = laneMask(true, false), compLane = laneMask(false, true);
+    auto ballistics = [&](int j, Lanes targets)
     {
-        // Rising leveler gain follows the fast coefficient, falling gain the slow one; the
-        // compressor's gain falls with the attack and otherwise moves with the release.
-        leveler = followPole(leveler, levelerTarget, block.levelerFast, block.levelerSlow);
-        chunk.levelerGain[j] = leveler;
-        const double attack = block.compAttackCoefficient, release = block.compReleaseCoefficient;
-        comp = selectGreater(comp, compTarget, (1.0 - attack) * compTarget + attack * comp,
-                             (1.0 - release) * compTarget + release * comp);
-        chunk.compGain[j] = comp;
+        const LaneMask first = ((targets > gains) & levelerLane) | ((gains > targets) & compLane);
+        gains = select(first, (Lanes(1.0) - firstCoefficient) * targets + firstCoefficient * gains,
+                       (Lanes(1.0) - otherCoefficient) * targets + otherCoefficient * gains);
+        chunk.levelerGain[j] = gains.lane0();
+        chunk.compGain[j] = gains.lane1();
+    };
+    auto keepGains = [&]
+    {
+        levelerGain = gains.lane0();
+        compGain = gains.lane1();
     };
 
     if (!s.levelerOn && !s.compOn)
@@ -51,12 +58,17 @@ inline void RackEngine::followGains(int length) noexcept
         }
         else
             for (int j = 0; j < length; ++j)
-                ballistics(j, 1.0, 1.0);
-        levelerGain = leveler;
-        compGain = comp;
+                ballistics(j, Lanes(1.0));
+        keepGains();
         return;
     }
 
+    // A correction clamped at the range in both lanes, or no reduction in either, has a target known
+    // before the loop: evaluated once, by the same expression, so the gains are what they would be.
+    const Lanes range = s.levelRangeDb;
+    const Lanes sensitivity = block.levelerSensitivity;
+    const Lanes risingCap = expFast(sensitivity * range * Lanes(kDbToLinear));
+    const Lanes fallingCap = expFast(sensitivity * -range * Lanes(kDbToLinear));
     Lanes reduction = 0.0;
     for (int j = 0; j < length; j += 2)
     {
@@ -64,25 +76,36 @@ inline void RackEngine::followGains(int length) noexcept
         const double* envelope = chunk.levelerGain;
         const Lanes levelDb = levelToDb(Lanes(envelope[j], pair ? envelope[j + 1] : envelope[j]));
 
-        const Lanes range = s.levelRangeDb;
         const Lanes correctionDb = max(min(Lanes(s.levelTargetDb) - levelDb, range), -range);
-        const Lanes levelerExponent = Lanes(block.levelerSensitivity) * correctionDb * Lanes(kDbToLinear);
 
         const Lanes over = compKneeOvershootDb(levelDb, s.compThresholdDb, s.compKneeDb);
         const LaneMask reducing = Lanes(0.0) < over;
         const Lanes gainDb = Lanes(-block.compReduction) * over;
         reduction = max(reduction, select(reducing, -gainDb, Lanes(0.0)));
-        const Lanes compExponent = (gainDb + Lanes(s.compMakeupDb)) * Lanes(kDbToLinear);
 
-        const Lanes levelerTarget = s.levelerOn ? expFast(levelerExponent) : Lanes(1.0);
-        const Lanes compTarget =
-            s.compOn ? select(reducing, expFast(compExponent), Lanes(block.compMakeupGain)) : Lanes(1.0);
-        ballistics(j, levelerTarget.lane0(), compTarget.lane0());
+        Lanes levelerTarget = 1.0;
+        if (s.levelerOn)
+        {
+            if ((correctionDb != range).lanes() == 0)
+                levelerTarget = risingCap;
+            else if ((correctionDb != -range).lanes() == 0)
+                levelerTarget = fallingCap;
+            else
+                levelerTarget = expFast(sensitivity * correctionDb * Lanes(kDbToLinear));
+        }
+        Lanes compTarget = 1.0;
+        if (s.compOn)
+        {
+            compTarget = block.compMakeupGain;
+            if (reducing.lanes() != 0)
+                compTarget = select(reducing, expFast((gainDb + Lanes(s.compMakeupDb)) * Lanes(kDbToLinear)),
+                                    compTarget);
+        }
+        ballistics(j, interleaveFirst(levelerTarget, compTarget));
         if (pair)
-            ballistics(j + 1, levelerTarget.lane1(), compTarget.lane1());
+            ballistics(j + 1, interleaveSecond(levelerTarget, compTarget));
     }
-    levelerGain = leveler;
-    compGain = comp;
+    keepGains();
     if (s.compOn)
         block.grMax = std::max(block.grMax, std::max(reduction.lane0(), reduction.lane1()));
 }

@@ -213,10 +213,8 @@ template <class V, class Step> void RackEngine::runOverChunk(int length, Step st
         storePair(chunk.work + 2 * j, step(loadPair<V>(chunk.work + 2 * j), j));
 }
 
-template <class V, class Step>
-void RackEngine::runStateless(int length, double* memory, const double* control, Step step) noexcept
+template <class V, class Step> void RackEngine::runStateless(int length, double* memory, Step step) noexcept
 {
-    auto controlAt = [control](int j) { return control != nullptr ? control[j] : 1.0; };
     if constexpr (std::is_same_v<V, double>)
     {
         double previous = memory[0];
@@ -225,8 +223,7 @@ void RackEngine::runStateless(int length, double* memory, const double* control,
             double* at = chunk.work + 2 * j;
             const bool pair = j + 1 < length;
             const double w0 = at[0], w1 = pair ? at[2] : w0;
-            const Lanes out =
-                step(Lanes(w0, w1), Lanes(previous, w0), Lanes(controlAt(j), controlAt(pair ? j + 1 : j)));
+            const Lanes out = step(Lanes(w0, w1), Lanes(previous, w0));
             at[0] = out.lane0();
             if (pair)
                 at[2] = out.lane1();
@@ -238,9 +235,9 @@ void RackEngine::runStateless(int length, double* memory, const double* control,
     {
         V previous = loadPair<V>(memory);
         runOverChunk<V>(length,
-                        [&](V w, int j)
+                        [&](V w, int)
                         {
-                            const V out = step(w, previous, V(controlAt(j)));
+                            const V out = step(w, previous);
                             previous = w;
                             return out;
                         });
@@ -305,6 +302,10 @@ template <class V> void RackEngine::walkModules(int length) noexcept
     const bool on[kNumModules] = {s.popCutOn,    s.sClearOn,  s.eqOn,      s.distortionOn,
                                   s.phaserOn,    s.tremoloOn, s.levelerOn, s.compOn,
                                   s.clipGuardOn, s.delayOn,   s.reverbOn};
+    // Bells and shelves at 0 dB that have settled cost nothing in this chunk.
+    sClear.restIfIdle<V>();
+    for (StereoBiquad& band : eqBands)
+        band.restIfIdle<V>();
 
     for (std::size_t n = 0; n < s.order.size();)
     {
@@ -330,24 +331,20 @@ template <class V> void RackEngine::walkModules(int length) noexcept
         case ModuleId::Distortion:
             // Off, the module only remembers its last input.
             if (s.distortionOn)
-                runStateless<V>(length, distortionPrev, nullptr,
-                                [this](auto w, auto p, auto) { return distortionStep(w, p); });
+                runStateless<V>(length, distortionPrev,
+                                [this](auto w, auto p) { return distortionStep(w, p); });
             else
                 storePair(distortionPrev, loadPair<V>(chunk.work + 2 * (length - 1)));
             sawDistortion = true;
             break;
         case ModuleId::Comp:
             if (s.compOn)
-            {
-                alignas(16) double noMemory[2] = {0.0, 0.0};
-                runStateless<V>(length, noMemory, chunk.compGain,
-                                [this](auto w, auto, auto gain) { return compStep(w, gain); });
-            }
+                compOverChunk<V>(length);
             break;
         case ModuleId::ClipGuard:
             if (s.clipGuardOn)
-                runStateless<V>(length, clipGuardPrev, nullptr,
-                                [this](auto w, auto p, auto) { return clipGuardStep(w, p); });
+                runStateless<V>(length, clipGuardPrev,
+                                [this](auto w, auto p) { return clipGuardStep(w, p); });
             else
                 storePair(clipGuardPrev, loadPair<V>(chunk.work + 2 * (length - 1)));
             sawClipGuard = true;
@@ -414,6 +411,8 @@ void RackEngine::processChunk(const double* const* source, double* const* sink, 
     double inGain = inputGain, outGain = outputGain, envelope = levelEnvelope;
     double phase = phaserPhase;
     double sine = block.tremoloS, cosine = block.tremoloC;
+    // The oscillator is seeded afresh every block: where no tremolo listens, its turns go unseen.
+    const bool tremoloHeard = !bypass && settings.tremoloOn;
     chunk.sweeps = 0;
     for (int j = 0; j < length; ++j)
     {
@@ -452,7 +451,7 @@ void RackEngine::processChunk(const double* const* source, double* const* sink, 
             chunk.sweepAt[chunk.sweeps] = j;
             chunk.sweepFrequency[chunk.sweeps++] = frequency;
         }
-        if (!bypass)
+        if (tremoloHeard)
         {
             chunk.tremoloSine[j] = sine;
             rotateTremolo(sine, cosine, i);

@@ -179,6 +179,7 @@ private:
         alignas(16) double returns[2 * kChunk]; // ... and what they give back
         double outputGain[kChunk], levelerGain[kChunk], compGain[kChunk];
         double tremoloSine[kChunk];
+        int quietSamples[2 * kChunk];           // the expander's work list: positions in `work`
         int sweepAt[kChunk / 16 + 1];           // samples where the phaser's bell gets a new target ...
         double sweepFrequency[kChunk / 16 + 1]; // ... and that target's frequency
         int sweeps = 0;
@@ -207,7 +208,8 @@ private:
     template <class V> V phaserStep(V w) noexcept;
     template <class V> V tremoloStep(V w, double s) const noexcept;
     template <class V> V levelerStep(V w, double gain) const noexcept;
-    template <class V> V compStep(V w, V gain) const noexcept;
+    template <class V> void compOverChunk(int length) noexcept;
+    void expandQuietSamples(int length, int channels) noexcept;
     template <class V> V clipGuardStep(V w, V p) const noexcept;
     template <class V> V delayStep(V w, std::size_t write) noexcept;
     template <class V> void reverbOverChunk(int length) noexcept;
@@ -216,14 +218,16 @@ private:
     template <class V> void recordDelayLines(V w, std::size_t write) noexcept;
     template <class V> void recordPreDelayLines(V w, std::size_t write) noexcept;
     template <class V> void runCombs(int length, bool fed, const double* u, double* sums) noexcept;
+    template <class V>
+    void combSample(double* const* comb, const std::size_t* here, const std::size_t* next, bool fed,
+                    const double* u, double* sums, int j) noexcept;
 
     // Runs step(w, j) over the chunk's working samples.
     template <class V, class Step> void runOverChunk(int length, Step step) noexcept;
-    // Runs step(w, previous input, control) over the chunk for a step without state of its own
-    // besides its previous input (kept in `memory`, a channel pair) and a per-sample control value
-    // (from `control`, or 1). One channel runs two neighbouring samples per two-lane evaluation.
-    template <class V, class Step>
-    void runStateless(int length, double* memory, const double* control, Step step) noexcept;
+    // Runs step(w, previous input) over the chunk for a step without state of its own besides its
+    // previous input (kept in `memory`, a channel pair). One channel runs two neighbouring samples
+    // per two-lane evaluation.
+    template <class V, class Step> void runStateless(int length, double* memory, Step step) noexcept;
     template <class V> void walkModules(int length) noexcept;
     template <class V> void runLightModules(int length, const ModuleId* run, int count) noexcept;
     template <class V>

@@ -52,45 +52,59 @@ template <class V> void RackEngine::runCombs(int length, bool fed, const double*
         return;
     for (int k = 0; k < 4; ++k)
     {
-        if (fed)
+        double* comb[2] = {combs[0][k].data(), combs[1][k].data()};
+        const std::size_t size[2] = {combs[0][k].size(), combs[1][k].size()};
+        std::size_t i[2] = {combIndex[0][k], combIndex[1][k]};
+        // The chunk in stretches where no comb of the pair wraps, so each stretch streams through
+        // plain consecutive cells; a comb wraps at the end of a stretch.
+        for (int j = 0; j < length;)
         {
-            // Comb k of both channels side by side.
-            double* comb[2] = {combs[0][k].data(), combs[1][k].data()};
-            const std::size_t size[2] = {combs[0][k].size(), combs[1][k].size()};
-            std::size_t i[2] = {combIndex[0][k], combIndex[1][k]};
-            const V feedback = block.combFeedback;
-            for (int j = 0; j < length; ++j)
+            int stretch = length - j;
+            for (int ch = 0; ch < channels; ++ch)
+                stretch = static_cast<int>(std::min<std::size_t>(stretch, size[ch] - 1 - i[ch]));
+            if (stretch == 0)
             {
+                // A comb at its last cell: this one sample reads its first cell.
                 std::size_t next[2] = {0, 0};
                 for (int ch = 0; ch < channels; ++ch)
                     next[ch] = i[ch] + 1 == size[ch] ? 0 : i[ch] + 1;
-                const V o = fromChannels<V>(comb[0][next[0]], channels > 1 ? comb[1][next[1]] : 0.0);
-                const V stored = o * feedback + loadPair<V>(u + 2 * j);
-                comb[0][i[0]] = firstLane(stored);
-                if constexpr (channels > 1)
-                    comb[1][i[1]] = stored.lane1();
-                storePair(sums + 2 * j, loadPair<V>(sums + 2 * j) + o);
+                combSample<V>(comb, i, next, fed, u, sums, j);
                 for (int ch = 0; ch < channels; ++ch)
                     i[ch] = next[ch];
+                ++j;
+                continue;
             }
-            for (int ch = 0; ch < channels; ++ch)
-                combIndex[ch][k] = i[ch];
-        }
-        else
-            for (int ch = 0; ch < channels; ++ch)
+            double* at[2] = {comb[0] + i[0], comb[1] + i[1]};
+            for (int n = 0; n < stretch; ++n)
             {
-                double* comb = combs[ch][k].data();
-                const std::size_t size = combs[ch][k].size();
-                std::size_t i = combIndex[ch][k];
-                for (int j = 0; j < length; ++j)
-                {
-                    const std::size_t next = i + 1 == size ? 0 : i + 1;
-                    comb[i] = kCombIdleDecay * comb[next];
-                    i = next;
-                }
-                combIndex[ch][k] = i;
+                const std::size_t here[2] = {static_cast<std::size_t>(n), static_cast<std::size_t>(n)};
+                const std::size_t ahead[2] = {here[0] + 1, here[1] + 1};
+                combSample<V>(at, here, ahead, fed, u, sums, j + n);
             }
+            for (int ch = 0; ch < channels; ++ch)
+                i[ch] += static_cast<std::size_t>(stretch);
+            j += stretch;
+        }
+        for (int ch = 0; ch < channels; ++ch)
+            combIndex[ch][k] = i[ch];
     }
+}
+
+// Sample j of a pair of combs: cell `next` read, cell `here` written. Fed, the cell takes the read
+// value times the feedback plus u[j] and the read value adds to sums[j]; idle, it keeps 0.92 of it.
+template <class V>
+POMELU_ALWAYS_INLINE void RackEngine::combSample(double* const* comb, const std::size_t* here,
+                                                 const std::size_t* next, bool fed, const double* u,
+                                                 double* sums, int j) noexcept
+{
+    constexpr bool stereo = !std::is_same_v<V, double>;
+    const V o = fromChannels<V>(comb[0][next[0]], stereo ? comb[1][next[1]] : 0.0);
+    const V stored = fed ? o * V(block.combFeedback) + loadPair<V>(u + 2 * j) : V(kCombIdleDecay) * o;
+    comb[0][here[0]] = firstLane(stored);
+    if constexpr (stereo)
+        comb[1][here[1]] = stored.lane1();
+    if (fed)
+        storePair(sums + 2 * j, loadPair<V>(sums + 2 * j) + o);
 }
 
 template <class V> void RackEngine::reverbOverChunk(int length) noexcept
@@ -120,12 +134,14 @@ template <class V> void RackEngine::reverbOverChunk(int length) noexcept
     if (!on)
         return;
     const V m = block.reverbWet;
+    StereoBiquad tone = reverbToneFilter; // a local copy keeps its state in registers through the loop
     runOverChunk<V>(length,
-                    [this, m](V w, int j)
+                    [this, m, &tone](V w, int j)
                     {
-                        const V y = reverbToneFilter.tick(V(0.25) * loadPair<V>(chunk.returns + 2 * j));
+                        const V y = tone.tick(V(0.25) * loadPair<V>(chunk.returns + 2 * j));
                         return (V(1.0) - m) * w + m * y;
                     });
+    reverbToneFilter = tone;
 }
 
 } // namespace pomelu::dsp

@@ -18,6 +18,7 @@ void StereoBiquad::copyDesign(int from, int to) noexcept
     frequency[to] = frequency[from];
     q[to] = q[from];
     gainDb[to] = gainDb[from];
+    amplitude[to] = amplitude[from];
     for (int k = 0; k < 5; ++k)
         target[k][to] = target[k][from];
     smoothing[to] = smoothing[from];
@@ -27,6 +28,7 @@ void StereoBiquad::copyDesign(int from, int to) noexcept
 void StereoBiquad::update(int channels, bool primeNow, FilterType newType, double newSampleRate,
                           double newFrequency, double newQ, double newGainDb) noexcept
 {
+    resting = false;
     int designed = -1;
     for (int ch = 0; ch < channels; ++ch)
     {
@@ -37,16 +39,21 @@ void StereoBiquad::update(int channels, bool primeNow, FilterType newType, doubl
             copyDesign(designed, ch);
         else
         {
+            // A sweep redesigns at one gain and rate: their exponentials carry over from the last design.
+            if (!(valid[ch] && newGainDb == gainDb[ch]))
+                amplitude[ch] = biquadAmplitude(newGainDb);
+            if (!(valid[ch] && newSampleRate == sampleRate[ch]))
+                smoothing[ch] = biquadRampFactor(newSampleRate);
             type[ch] = newType;
             sampleRate[ch] = newSampleRate;
             frequency[ch] = newFrequency;
             q[ch] = newQ;
             gainDb[ch] = newGainDb;
-            const BiquadCoefficients c = designBiquad(newType, newSampleRate, newFrequency, newQ, newGainDb);
+            const BiquadCoefficients c =
+                designBiquadAt(newType, newSampleRate, newFrequency, newQ, amplitude[ch]);
             const double values[5] = {c.b0, c.b1, c.b2, c.a1, c.a2};
             for (int k = 0; k < 5; ++k)
                 target[k][ch] = values[k];
-            smoothing[ch] = biquadRampFactor(newSampleRate);
             valid[ch] = true;
             designed = ch;
         }
@@ -59,6 +66,7 @@ void StereoBiquad::update(int channels, bool primeNow, FilterType newType, doubl
 
 void StereoBiquad::clear() noexcept
 {
+    resting = false;
     for (int ch = 0; ch < 2; ++ch)
     {
         z1[ch] = z2[ch] = 0.0;

@@ -33,6 +33,9 @@ struct alignas(16) StereoBiquad
     double frequency[2] = {1000.0, 1000.0};
     double q[2] = {0.707, 0.707};
     double gainDb[2] = {0.0, 0.0};
+    double amplitude[2] = {1.0, 1.0}; // biquadAmplitude(gainDb) of a valid design
+    // Set by restIfIdle: every tick passes its input through untouched until the next call.
+    bool resting = false;
 
     // BiquadSection::prime (primeNow) or setTarget for channels 0 .. channels-1, with the same
     // design parameters; the channels that need the new design share one evaluation of it.
@@ -46,9 +49,25 @@ struct alignas(16) StereoBiquad
     // One channel's section as a BiquadSection of its own (a copy).
     BiquadSection channel(int ch) const noexcept;
 
+    // Marks the section resting when a tick could neither change a sample nor its own state for the
+    // channels V covers: settled on a numerator equal to the denominator (a bell or shelf at 0 dB),
+    // with zero state, where y = x + 0 and both state updates cancel to exactly 0. Call it where no
+    // design change can come before the ticks it covers.
+    template <class V> void restIfIdle() noexcept
+    {
+        constexpr int channels = std::is_same_v<V, double> ? 1 : 2;
+        resting = true;
+        for (int ch = 0; ch < channels; ++ch)
+            resting = resting && !ramping[ch] && current[B0][ch] == 1.0 &&
+                      current[B1][ch] == current[A1][ch] && current[B2][ch] == current[A2][ch] &&
+                      z1[ch] == 0.0 && z2[ch] == 0.0;
+    }
+
     // One sample of channel 0 (V = double) or of both channels (V = Lanes).
     template <class V> V tick(V x) noexcept
     {
+        if (resting)
+            return x;
         if (rampingAny<V>())
             advanceRamp<V>();
         const V y = loadPair<V>(current[B0]) * x + loadPair<V>(z1);

@@ -73,6 +73,23 @@ TEST(Eq, FlatBandsPassBitExactlyOnceARampHasEnded)
     EXPECT_EQ(rig.runMono(in), in);
 }
 
+TEST(Eq, AFlatBandRingsOutTheStateItHadBeforeItPassesSamplesUntouched)
+{
+    auto s = allModulesOff();
+    s.eqOn = true;
+    s.lowCutOn = false;
+    s.eqFrequency[0] = 30.0; // Q 12: a ring of about 0.13 s, far longer than the 3 ms ramp
+    s.eqQ[0] = 12.0;
+    s.eqGainDb[0] = 6.0;
+    EngineRig rig(s);
+    const auto in = sine(440.0, 48000.0, 48000, 0.5);
+    rig.runMono(in);
+    rig.settings.eqGainDb[0] = 0.0;
+    const auto out = rig.runMono(in);
+    EXPECT_NE(std::vector<double>(out.begin() + 24000, out.end()),
+              std::vector<double>(in.begin() + 24000, in.end()));
+}
+
 TEST(Eq, SwitchingOffBypassesCutsAndBandsAndFreezesTheirState)
 {
     auto s = allModulesOff();

@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Loudness.h"
 #include "ToolTestFiles.h"
+#include "TruePeakDetector.h"
 
 #include <ebur128.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <numbers>
+#include <random>
+#include <vector>
 
 using namespace pomelu::tools;
 using namespace pomelu::tools::test;
@@ -146,4 +150,67 @@ TEST(LoudnessMeasurement, ReportsSilenceAsMinusInfinityAndJsonNullAndSkipsWhatIs
     peakOnly.add(tone.samples.data(), static_cast<int>(tone.frames()));
     EXPECT_TRUE(std::isinf(peakOnly.figures().integratedLufs));
     EXPECT_NEAR(peakOnly.figures().truePeakDbtp, -23.0, 0.01);
+}
+
+// The meter's true peak skips stretches by bounds; per-frame peaks with no floor interpolate every
+// stretch that could matter. Offsets, crests near the running peak, steps that ring and fast ripple
+// must give the same largest value either way, in uneven blocks.
+TEST(TruePeak, SkippedStretchesNeverHoldTheLargestPeak)
+{
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> uniform(-1.0, 1.0);
+    for (int round = 0; round < 20; ++round)
+    {
+        std::vector<double> x(2 * 9000);
+        double level = 0.0;
+        const double ripple = 0.3 * std::fabs(uniform(random)),
+                     cycle = 2.0 + 40.0 * std::fabs(uniform(random));
+        for (std::size_t i = 0; i < x.size(); ++i)
+        {
+            if (i % 1500 == 0)
+                level = 0.6 * uniform(random); // steps: flat stretches and ringing edges
+            x[i] = level + ripple * std::sin(static_cast<double>(i / 2) * 2.0 * std::numbers::pi / cycle +
+                                             static_cast<double>(i % 2));
+        }
+        TruePeakDetector skipping(2, 48000), exact(2, 48000);
+        std::vector<double> peaks(1000);
+        double peak = 0.0, expected = 0.0;
+        for (std::size_t done = 0; done < x.size() / 2;)
+        {
+            const int n =
+                static_cast<int>(std::min<std::size_t>(100 + 37 * (done % 23), x.size() / 2 - done));
+            peak = std::max(peak, skipping.blockPeak(x.data() + 2 * done, n, peak));
+            exact.framePeaks(x.data() + 2 * done, n, peaks.data());
+            expected = std::max(expected, *std::max_element(peaks.begin(), peaks.begin() + n));
+            done += static_cast<std::size_t>(n);
+        }
+        EXPECT_EQ(peak, expected) << "round " << round;
+    }
+}
+
+// The render loop feeds the input and output meters in one pass: each must read what it reads alone.
+TEST(LoudnessMeasurement, TwoMetersFedTogetherMeasureWhatEachMeasuresAlone)
+{
+    for (const int channels : {1, 2})
+    {
+        const AudioData a = stepped(sine(48000, channels, 1000.0, -20.0, 6.0), {0.0, -12.0, -30.0}, 0.7);
+        const AudioData b = sine(48000, channels, 3000.0, -9.0, 6.0);
+        LoudnessMeter aloneA(channels, 48000), aloneB(channels, 48000), togetherA(channels, 48000),
+            togetherB(channels, 48000);
+        for (long done = 0; done < a.frames();)
+        {
+            const int n = static_cast<int>(std::min<long>(500 + done % 300, a.frames() - done));
+            aloneA.add(a.samples.data() + done * channels, n);
+            aloneB.add(b.samples.data() + done * channels, n);
+            LoudnessMeter::addTogether(togetherA, a.samples.data() + done * channels, togetherB,
+                                       b.samples.data() + done * channels, n);
+            done += n;
+        }
+        for (const auto& [alone, together] : {std::pair{&aloneA, &togetherA}, std::pair{&aloneB, &togetherB}})
+        {
+            EXPECT_EQ(alone->figures().integratedLufs, together->figures().integratedLufs);
+            EXPECT_EQ(alone->figures().loudnessRangeLu, together->figures().loudnessRangeLu);
+            EXPECT_EQ(alone->figures().truePeakDbtp, together->figures().truePeakDbtp);
+        }
+    }
 }

@@ -97,42 +97,101 @@ void LoudnessMeter::add(const double* interleaved, int frames)
         addWeighted(interleaved, frames);
 }
 
-void LoudnessMeter::addWeighted(const double* interleaved, int frames)
+// One channel pair's K-weighting: two channels in the two lanes of an SSE2 register (the x86-64
+// baseline), so both recursions advance together; mono runs with a silent second lane.
+struct LoudnessMeter::PairWeighting
 {
-    if (squares.size() < static_cast<std::size_t>(frames))
-        squares.resize(static_cast<std::size_t>(frames));
-    // Two channels run in one loop in the two lanes of an SSE2 register (the x86-64 baseline), so
-    // both recursions advance together. Mono runs the same loop with a silent second lane.
     typedef double Lanes __attribute__((vector_size(16)));
-    const auto splat = [](double v) { return Lanes{v, v}; };
-    const Lanes sb0 = splat(shelf.b0), sb1 = splat(shelf.b1), sb2 = splat(shelf.b2), sa1 = splat(shelf.a1),
-                sa2 = splat(shelf.a2), hb0 = splat(highPass.b0), hb1 = splat(highPass.b1),
-                hb2 = splat(highPass.b2), ha1 = splat(highPass.a1), ha2 = splat(highPass.a2);
-    for (int c = 0; c < channelCount; c += 2)
+    static Lanes splat(double v) { return Lanes{v, v}; }
+
+    PairWeighting(LoudnessMeter& meter, int c)
+        : left(meter.filterState[static_cast<std::size_t>(c)]),
+          right(meter.filterState[static_cast<std::size_t>(c + 1 < meter.channelCount ? c + 1 : c)]),
+          pair(c + 1 < meter.channelCount), sb0(splat(meter.shelf.b0)), sb1(splat(meter.shelf.b1)),
+          sb2(splat(meter.shelf.b2)), sa1(splat(meter.shelf.a1)), sa2(splat(meter.shelf.a2)),
+          hb0(splat(meter.highPass.b0)), hb1(splat(meter.highPass.b1)), hb2(splat(meter.highPass.b2)),
+          ha1(splat(meter.highPass.a1)), ha2(splat(meter.highPass.a2)), s0{left[0], right[0]},
+          s1{left[1], right[1]}, s2{left[2], right[2]}, s3{left[3], right[3]}
     {
-        const bool pair = c + 1 < channelCount;
-        auto& left = filterState[static_cast<std::size_t>(c)];
-        auto& right = filterState[static_cast<std::size_t>(pair ? c + 1 : c)];
-        Lanes s0 = {left[0], right[0]}, s1 = {left[1], right[1]}, s2 = {left[2], right[2]},
-              s3 = {left[3], right[3]};
-        for (int i = 0; i < frames; ++i)
-        {
-            const double* frame = interleaved + static_cast<std::ptrdiff_t>(i) * channelCount + c;
-            const Lanes x = {frame[0], pair ? frame[1] : 0.0};
-            const Lanes y = sb0 * x + s0;
-            s0 = sb1 * x - sa1 * y + s1;
-            s1 = sb2 * x - sa2 * y;
-            const Lanes z = hb0 * y + s2;
-            s2 = hb1 * y - ha1 * z + s3;
-            s3 = hb2 * y - ha2 * z;
-            const Lanes zz = z * z;
-            double& sum = squares[static_cast<std::size_t>(i)];
-            sum = (c == 0 ? 0.0 : sum) + (zz[0] + zz[1]);
-        }
+    }
+    ~PairWeighting()
+    {
         left = {s0[0], s1[0], s2[0], s3[0]};
         if (pair)
             right = {s0[1], s1[1], s2[1], s3[1]};
     }
+
+    // The weighted squares of the pair's channels at one frame, added.
+    double squares(const double* frame)
+    {
+        const Lanes x = {frame[0], pair ? frame[1] : 0.0};
+        const Lanes y = sb0 * x + s0;
+        s0 = sb1 * x - sa1 * y + s1;
+        s1 = sb2 * x - sa2 * y;
+        const Lanes z = hb0 * y + s2;
+        s2 = hb1 * y - ha1 * z + s3;
+        s3 = hb2 * y - ha2 * z;
+        const Lanes zz = z * z;
+        return zz[0] + zz[1];
+    }
+
+    std::array<double, 4>& left;
+    std::array<double, 4>& right;
+    const bool pair;
+    const Lanes sb0, sb1, sb2, sa1, sa2, hb0, hb1, hb2, ha1, ha2;
+    Lanes s0, s1, s2, s3;
+};
+
+void LoudnessMeter::addTogether(LoudnessMeter& a, const double* aFrames, LoudnessMeter& b,
+                                const double* bFrames, int frames)
+{
+    if (frames <= 0 || a.channelCount > 2 || b.channelCount > 2 || !a.what.loudness || !b.what.loudness)
+    {
+        a.add(aFrames, frames);
+        b.add(bFrames, frames);
+        return;
+    }
+    for (LoudnessMeter* m : {&a, &b})
+        if (m->squares.size() < static_cast<std::size_t>(frames))
+            m->squares.resize(static_cast<std::size_t>(frames));
+    {
+        // The two meters' recursions are independent: in one loop each runs while the other waits.
+        PairWeighting first(a, 0), second(b, 0);
+        for (int i = 0; i < frames; ++i)
+        {
+            a.squares[static_cast<std::size_t>(i)] =
+                first.squares(aFrames + static_cast<std::ptrdiff_t>(i) * a.channelCount);
+            b.squares[static_cast<std::size_t>(i)] =
+                second.squares(bFrames + static_cast<std::ptrdiff_t>(i) * b.channelCount);
+        }
+    }
+    for (auto [m, data] : {std::pair{&a, aFrames}, std::pair{&b, bFrames}})
+    {
+        if (m->what.truePeak)
+            m->peak = std::max(m->peak, m->peakDetector.blockPeak(data, frames, m->peak));
+        m->accumulate(frames);
+    }
+}
+
+void LoudnessMeter::addWeighted(const double* interleaved, int frames)
+{
+    if (squares.size() < static_cast<std::size_t>(frames))
+        squares.resize(static_cast<std::size_t>(frames));
+    for (int c = 0; c < channelCount; c += 2)
+    {
+        PairWeighting weighting(*this, c);
+        for (int i = 0; i < frames; ++i)
+        {
+            double& sum = squares[static_cast<std::size_t>(i)];
+            sum = (c == 0 ? 0.0 : sum) +
+                  weighting.squares(interleaved + static_cast<std::ptrdiff_t>(i) * channelCount + c);
+        }
+    }
+    accumulate(frames);
+}
+
+void LoudnessMeter::accumulate(int frames)
+{
     for (int i = 0; i < frames;)
     {
         const int n = std::min(frames - i, framesPer100ms - framesInSubBlock);

@@ -39,6 +39,10 @@ public:
     LoudnessMeter(int channels, int sampleRate, LoudnessMeasures measures = {});
 
     void add(const double* interleaved, int frames);
+    // a.add(aFrames, frames) and b.add(bFrames, frames), with the same results, in one pass where
+    // both meters have at most two channels (the weighting filters of both then run side by side).
+    static void addTogether(LoudnessMeter& a, const double* aFrames, LoudnessMeter& b, const double* bFrames,
+                            int frames);
     LoudnessFigures figures() const;
 
 private:
@@ -47,7 +51,9 @@ private:
         double b0, b1, b2, a1, a2;
     };
 
+    struct PairWeighting;
     void addWeighted(const double* interleaved, int frames);
+    void accumulate(int frames); // squares[0 .. frames - 1] into the 100 ms sub-blocks
     void closeSubBlock();
 
     int channelCount;

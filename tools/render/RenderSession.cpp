@@ -152,11 +152,7 @@ RenderResult renderFile(Effect& effect, const RenderOptions& options, const Rend
         {
             frames = reader.read(interleavedIn.data(), block);
             if (frames > 0)
-            {
-                if (inputMeter)
-                    inputMeter->add(interleavedIn.data(), frames);
                 result.inputFrames += frames;
-            }
             else
                 inputEnded = true;
         }
@@ -183,8 +179,16 @@ RenderResult renderFile(Effect& effect, const RenderOptions& options, const Rend
             spill->write(stored, frames);
         else
             stored = writer->write(stored, frames);
-        if (outputMeter)
-            outputMeter->add(stored, frames);
+        // The tail after the input is not the input's: only the output meter hears it.
+        if (inputMeter && !inputEnded && outputMeter)
+            LoudnessMeter::addTogether(*inputMeter, interleavedIn.data(), *outputMeter, stored, frames);
+        else
+        {
+            if (inputMeter && !inputEnded)
+                inputMeter->add(interleavedIn.data(), frames);
+            if (outputMeter)
+                outputMeter->add(stored, frames);
+        }
         position += frames;
         progress.update(position);
     }

@@ -21,7 +21,7 @@ TruePeakDetector::TruePeakDetector(int channels, int sampleRate)
     for (int p = 1; p < oversampling; ++p)
     {
         std::array<double, kMaxTapsPerPhase> taps{};
-        double gain = 0.0;
+        double gain = 0.0, sum = 0.0;
         for (int j = 0; j < tapsPerPhase; ++j)
         {
             const int k = p + oversampling * j;
@@ -29,9 +29,11 @@ TruePeakDetector::TruePeakDetector(int channels, int sampleRate)
             const double window = 0.5 * (1.0 - std::cos(2.0 * std::numbers::pi * k / length));
             taps[static_cast<std::size_t>(j)] = window * std::sin(x) / x;
             gain += std::fabs(taps[static_cast<std::size_t>(j)]);
+            sum += taps[static_cast<std::size_t>(j)];
         }
         phases.push_back(taps);
         largestGain = std::max(largestGain, gain);
+        largestSum = std::max(largestSum, std::fabs(sum));
     }
     reset();
 }
@@ -42,9 +44,68 @@ void TruePeakDetector::reset()
         line.fill(0.0);
 }
 
+void TruePeakDetector::interpolate(const double* line, int begin, int end)
+{
+    // Two outputs per SSE2 register (a range is padded to an even count); output i sums
+    // taps[j] * line[history + i - j], the newest sample last.
+    typedef double Lanes __attribute__((vector_size(16)));
+    typedef long long Bits __attribute__((vector_size(16)));
+    const auto magnitude = [](Lanes v) {
+        return reinterpret_cast<Lanes>(reinterpret_cast<Bits>(v) & Bits{~(1ll << 63), ~(1ll << 63)});
+    };
+    const auto larger = [](Lanes a, Lanes b) { return a > b ? a : b; };
+    const int history = tapsPerPhase - 1;
+    Lanes top[kChunk / 2];
+    const double* centre = line + history - delay();
+    for (int i = begin; i < end; i += 2)
+        top[i / 2] = magnitude(Lanes{centre[i], centre[i + 1]});
+    for (const auto& taps : phases)
+    {
+        Lanes acc[kChunk / 2] = {};
+        for (int j = 0; j < tapsPerPhase; ++j)
+        {
+            const Lanes t = {taps[static_cast<std::size_t>(j)], taps[static_cast<std::size_t>(j)]};
+            const double* x = line + history - j;
+            for (int i = begin; i < end; i += 2)
+                acc[i / 2] += t * Lanes{x[i], x[i + 1]};
+        }
+        for (int i = begin; i < end; i += 2)
+            top[i / 2] = larger(top[i / 2], magnitude(acc[i / 2]));
+    }
+    for (int i = begin; i < end; ++i)
+        chunkPeak[static_cast<std::size_t>(i)] = top[i / 2][i % 2];
+}
+
+double TruePeakDetector::magnitudeBound(const double* line, int begin, int end) const
+{
+    double largestMagnitude = 0.0;
+    for (int k = begin; k < end; ++k)
+        largestMagnitude = std::max(largestMagnitude, std::fabs(line[k]));
+    return largestMagnitude * largestGain;
+}
+
+double TruePeakDetector::spreadBound(const double* line, int begin, int end) const
+{
+    // Every window sample is m + d with |d| <= h (m, h: the middle and half the spread of the
+    // samples), so an interpolated value is at most |m| times the taps' sum plus h times their
+    // absolute sum; the samples themselves at most |m| + h. Near a waveform's crest this is far
+    // below the largest magnitude times the absolute sum. The margin covers rounding.
+    double low = line[begin], high = line[begin];
+    for (int k = begin + 1; k < end; ++k)
+    {
+        low = std::min(low, line[k]);
+        high = std::max(high, line[k]);
+    }
+    const double middle = std::fabs(0.5 * (high + low)), half = 0.5 * (high - low);
+    return std::max(middle * largestSum + half * largestGain, middle + half) * (1.0 + 1e-9);
+}
+
 double TruePeakDetector::run(const double* interleaved, int frames, double* peaks, double floor)
 {
     const int history = tapsPerPhase - 1;
+    // Without per-frame peaks only the largest value counts, and stretches of kPart frames are
+    // bounded on their own: a quiet stretch next to a loud one skips its interpolation.
+    const int part = peaks != nullptr ? kChunk : kPart;
     double largest = 0.0;
     for (int start = 0; start < frames; start += kChunk)
     {
@@ -56,48 +117,20 @@ double TruePeakDetector::run(const double* interleaved, int frames, double* peak
             double* line = lines[static_cast<std::size_t>(c)].data();
             for (int i = 0; i < n; ++i)
                 line[history + i] = interleaved[static_cast<std::ptrdiff_t>(start + i) * channelCount + c];
-            double bound = 0.0;
-            for (int k = 0; k < history + n; ++k)
-                bound = std::max(bound, std::fabs(line[k]));
-            bound *= largestGain;
-
-            if (bound > std::max(floor, largest))
+            for (int begin = 0; begin < n; begin += part)
             {
-                // Two outputs per SSE2 register (the chunk is padded to an even count); output i
-                // sums taps[j] * line[history + i - j], the newest sample last.
-                typedef double Lanes __attribute__((vector_size(16)));
-                typedef long long Bits __attribute__((vector_size(16)));
-                const auto magnitude = [](Lanes v) {
-                    return reinterpret_cast<Lanes>(reinterpret_cast<Bits>(v) &
-                                                   Bits{~(1ll << 63), ~(1ll << 63)});
-                };
-                const auto larger = [](Lanes a, Lanes b) { return a > b ? a : b; };
-                Lanes top[kChunk / 2];
-                const double* centre = line + history - delay();
-                for (int i = 0; i < n; i += 2)
-                    top[i / 2] = magnitude(Lanes{centre[i], centre[i + 1]});
-                for (const auto& taps : phases)
+                const int end = std::min(begin + part, n);
+                const double bound = peaks != nullptr ? magnitudeBound(line, begin, history + end)
+                                                      : spreadBound(line, begin, history + end);
+                if (bound > std::max(floor, largest))
                 {
-                    Lanes acc[kChunk / 2] = {};
-                    for (int j = 0; j < tapsPerPhase; ++j)
-                    {
-                        const Lanes t = {taps[static_cast<std::size_t>(j)],
-                                         taps[static_cast<std::size_t>(j)]};
-                        const double* x = line + history - j;
-                        for (int i = 0; i < n; i += 2)
-                            acc[i / 2] += t * Lanes{x[i], x[i + 1]};
-                    }
-                    for (int i = 0; i < n; i += 2)
-                        top[i / 2] = larger(top[i / 2], magnitude(acc[i / 2]));
+                    interpolate(line, begin, end);
+                    for (int i = begin; i < end; ++i)
+                        largest = std::max(largest, chunkPeak[static_cast<std::size_t>(i)]);
                 }
-                for (int i = 0; i < n; ++i)
-                {
-                    chunkPeak[static_cast<std::size_t>(i)] = top[i / 2][i % 2];
-                    largest = std::max(largest, chunkPeak[static_cast<std::size_t>(i)]);
-                }
+                else
+                    std::fill(chunkPeak.begin() + begin, chunkPeak.begin() + end, bound);
             }
-            else
-                std::fill(chunkPeak.begin(), chunkPeak.begin() + n, bound);
 
             if (peaks != nullptr)
                 for (int i = 0; i < n; ++i)

@@ -10,9 +10,9 @@ namespace pomelu::tools
 // Inter-sample peak detection after ITU-R BS.1770: each channel is oversampled by a polyphase
 // Hann-windowed sinc of 49 taps (4x below 96 kHz: 12 taps per phase; 2x below 192 kHz: 24; none
 // above). The sample itself is the filter's zero phase, so sample peaks are always included.
-// Runs of 64 frames whose samples cannot interpolate above the caller's floor (their largest
-// magnitude times the filter's largest gain is below it) skip the interpolation. Not thread-safe;
-// allocates only in the constructor.
+// Runs of 64 frames (16 for blockPeak) whose samples cannot interpolate above the caller's floor or
+// the peak found so far (by a bound from their magnitudes or their spread) skip the interpolation. Not
+// thread-safe; allocates only in the constructor.
 class TruePeakDetector
 {
 public:
@@ -35,14 +35,22 @@ public:
 
 private:
     static constexpr int kChunk = 64;
+    static constexpr int kPart = 16; // frames bounded together when only the largest value counts
     static constexpr int kMaxTapsPerPhase = 24;
 
     double run(const double* interleaved, int frames, double* peaks, double floor);
+    // chunkPeak[i] for outputs begin .. end - 1 of the chunk in `line`.
+    void interpolate(const double* line, int begin, int end);
+    // Bounds on the oversampled magnitudes from the window line[begin .. end - 1]: its largest
+    // magnitude, or (tighter where the window does not swing across zero) its middle and spread.
+    double magnitudeBound(const double* line, int begin, int end) const;
+    double spreadBound(const double* line, int begin, int end) const;
 
     int channelCount;
     int oversampling;
     int tapsPerPhase;
     double largestGain = 1.0; // the largest sum of absolute taps over the phases
+    double largestSum = 1.0;  // the largest magnitude of a phase's sum of taps
     std::vector<std::array<double, kMaxTapsPerPhase>> phases; // phases[p - 1] for p = 1 .. factor - 1
     // Per channel: the last tapsPerPhase - 1 samples, then room for one chunk and one more sample
     // (read, never used, when a chunk has an odd length).
