@@ -107,12 +107,15 @@ TEST(EditorBehaviour, PowerTogglesRebuildAndBypassDoesNot)
 TEST(EditorBehaviour, RequestsBetweenIdleCallsMakeOneRebuildAndAResizeMovesNothing)
 {
     EditorRig rig;
+    rig.setParam(kEqLow, 6.0); // unannounced: only the rebuild shows it
     rig.plug->requestRebuild();
     rig.plug->requestRebuild();
     rig.idle();
     rig.idle();
     EXPECT_EQ(rig.builds, 2);
     EXPECT_EQ(Describe(*rig.g.GetControl(0)), "panel|") << "a rebuild starts from an empty editor";
+    EXPECT_EQ(rig.g.GetControl(rig.g.NControls() - 3)->GetValue(), rig.normalized(kEqLow, 6.0))
+        << "and shows every value";
     const int n = rig.g.NControls();
     rig.plug->LayoutEditor(); // as after a window resize
     EXPECT_EQ(rig.g.NControls(), n);

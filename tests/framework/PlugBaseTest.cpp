@@ -67,18 +67,6 @@ public:
 
 } // namespace
 
-TEST(ChannelIO, ParsesMonoAndStereoPairs)
-{
-    const auto io = ParseChannelIO("1-1 2-2");
-    ASSERT_EQ(io.size(), 2u);
-    EXPECT_EQ(io[0].nIn, 1);
-    EXPECT_EQ(io[1].nOut, 2);
-    ThreeParams plug;
-    EXPECT_TRUE(plug.LegalIO(2, 2));
-    EXPECT_FALSE(plug.LegalIO(1, 2));
-    EXPECT_TRUE(ParseChannelIO("").empty());
-}
-
 TEST(PlugBase, UnserializeParamsConstrainsAndReturnsThePositionBehind)
 {
     ThreeParams plug;

@@ -98,21 +98,3 @@ TEST(PluginClass, OnMessageRefusesWindowFiveOtherControlsAndShortData)
     EXPECT_FALSE(plug->OnMessage(7, 100, 4, &size));
     EXPECT_EQ(plug->spectrumSender().GetFFTSize(), 1024);
 }
-
-TEST(PluginClass, TwoRebuildRequestsBetweenIdleCallsMakeOneRebuild)
-{
-    auto plug = makePlug();
-    RecordingEditor editor;
-    plug->AttachEditor(&editor);
-    plug->requestRebuild();
-    plug->requestRebuild();
-    plug->OnIdle();
-    plug->OnIdle();
-    EXPECT_EQ(editor.removals, 1);
-    EXPECT_EQ(editor.values.size(), 89u) << "a rebuild pushes every parameter value";
-    plug->AttachEditor(nullptr);
-
-    plug->requestRebuild(); // without an editor the request is consumed, not kept for later
-    plug->OnIdle();
-    EXPECT_FALSE(plug->rebuildRequested());
-}

@@ -23,6 +23,4 @@ private:
     std::size_t startCount;
 };
 
-std::size_t threadAllocationCount() noexcept;
-
 } // namespace pomelu::test

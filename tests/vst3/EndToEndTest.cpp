@@ -251,15 +251,6 @@ TEST_F(EndToEnd, AcceptsMonoAndStereoBusesAndRefusesEverythingElse)
     EXPECT_EQ(arr, SpeakerArr::kStereo) << "a refused arrangement changes nothing";
 }
 
-TEST_F(EndToEnd, ReportsNoLatencyAndAnEightSecondTail)
-{
-    ASSERT_TRUE(host.setup(48000.0, 512, kSample64));
-    EXPECT_EQ(host.processor()->getLatencySamples(), 0u);
-    EXPECT_EQ(host.processor()->getTailSamples(), 384000u);
-    EXPECT_EQ(host.processor()->canProcessSampleSize(kSample32), kResultTrue);
-    EXPECT_EQ(host.processor()->canProcessSampleSize(kSample64), kResultTrue);
-}
-
 TEST_F(EndToEnd, BlocksMatchTheEngineRunDirectlyWithParameterChangesAndTempo)
 {
     // Sent in the first block of a case; the settings add up from case to case.
@@ -415,9 +406,13 @@ TEST_F(EndToEnd, ProgramChangeFromTheControllerRecallsTheFactoryPreset)
     EXPECT_EQ(c->getParamNormalized(pomelu::kLeveler), 0.0) << "Natural";
 }
 
-TEST_F(EndToEnd, TerminatesAndExitsTheModule)
+TEST_F(EndToEnd, ReportsNoLatencyAndAnEightSecondTailThenTerminatesAndExitsTheModule)
 {
     ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
+    EXPECT_EQ(host.processor()->getLatencySamples(), 0u);
+    EXPECT_EQ(host.processor()->getTailSamples(), 384000u);
+    EXPECT_EQ(host.processor()->canProcessSampleSize(kSample32), kResultTrue);
+    EXPECT_EQ(host.processor()->canProcessSampleSize(kSample64), kResultTrue);
     host.releaseInstance();
     EXPECT_TRUE(host.unload());
 }
