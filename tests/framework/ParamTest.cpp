@@ -74,22 +74,6 @@ TEST(Param, DoubleClampsButKeepsOffStepValuesAndConstrainsItsDefault)
     EXPECT_EQ(ceiling.Value(), -0.1);
 }
 
-TEST(Param, DecimalsFollowTheStep)
-{
-    IParam tenth, hundredth, one;
-    tenth.InitDouble("Input", 0.0, -18.0, 18.0, 0.1, "dB");
-    hundredth.InitDouble("Phaser Rate", 0.35, 0.05, 8.0, 0.01, "Hz");
-    one.InitDouble("Drive", 10.0, 0.0, 100.0, 1.0, "%");
-    EXPECT_EQ(display(tenth, -3.25), "-3.2"); // printf rounding of the binary value
-    EXPECT_EQ(display(tenth, 0.0), "0.0");
-    EXPECT_EQ(display(tenth, -0.01), "0.0");
-    EXPECT_EQ(display(hundredth, 0.35), "0.35");
-    EXPECT_EQ(display(one, 10.4), "10");
-    EXPECT_EQ(tenth.GetDisplayPrecision(), 1);
-    EXPECT_EQ(hundredth.GetDisplayPrecision(), 2);
-    EXPECT_EQ(one.GetDisplayPrecision(), 0);
-}
-
 TEST(Param, NormalisedValueIsLinearInTheRangeAndSnapsForEnums)
 {
     IParam p;

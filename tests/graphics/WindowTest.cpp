@@ -384,45 +384,5 @@ TEST_F(EditorWindowTest, AThemeClickRepaintsAndAChipDragReordersTheNextBlock)
     EXPECT_EQ(plug->appliedSettings().order, moved);
 }
 
-// A frame that offers no run loop: the view has no clock and refuses to open.
-class FrameWithoutRunLoop : public Steinberg::IPlugFrame
-{
-public:
-    Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID, void** obj) override
-    {
-        *obj = nullptr;
-        return Steinberg::kNoInterface;
-    }
-    Steinberg::uint32 PLUGIN_API addRef() override { return 1; }
-    Steinberg::uint32 PLUGIN_API release() override { return 1; }
-    Steinberg::tresult PLUGIN_API resizeView(Steinberg::IPlugView*, Steinberg::ViewRect*) override
-    {
-        return Steinberg::kResultFalse;
-    }
-};
-
-TEST(EditorView, RefusesAFrameWithoutARunLoopAndSaysWhy)
-{
-    auto* plug = new PomeluRarorudIzad(iplug::InstanceInfo{});
-    Steinberg::IPlugView* view = plug->createView("editor");
-    ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view->isPlatformTypeSupported(Steinberg::kPlatformTypeX11EmbedWindowID),
-              Steinberg::kResultTrue);
-    EXPECT_EQ(view->isPlatformTypeSupported(Steinberg::kPlatformTypeHWND), Steinberg::kResultFalse);
-    Steinberg::ViewRect r;
-    view->getSize(&r);
-    EXPECT_EQ(r.getWidth(), 980);
-    EXPECT_EQ(r.getHeight(), 680);
-    FrameWithoutRunLoop frame;
-    view->setFrame(&frame);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(view->attached(reinterpret_cast<void*>(1), Steinberg::kPlatformTypeX11EmbedWindowID),
-              Steinberg::kResultFalse);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("IRunLoop"), std::string::npos);
-    view->setFrame(nullptr);
-    view->release();
-    plug->release();
-}
-
 } // namespace
 } // namespace pomelu::test
