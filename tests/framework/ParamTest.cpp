@@ -124,23 +124,15 @@ TEST(Param, StringToValueReadsTextsAndNumbersInAnyLocaleAndRefusesTheRest)
         const IParam& param;
         const char* text;
         double plain;
-    } cases[] = {{division, "1/16", 4.0},
-                 {division, "2", 2.0},
-                 {division, "2.5", refused},
-                 {time, "350 ms", 350.0},
-                 {time, " 350MS ", 350.0},
-                 {time, "+1e3", 1000.0},
-                 {time, "5000", 2000.0},
-                 {time, "0.5e-300", 10.0},
-                 {time, "fast", refused},
-                 {time, "350 Hz", refused},
-                 {time, "3,5", refused},
-                 {time, "inf", refused},
-                 {time, "", refused},
-                 {power, "ON", 1.0},
-                 {power, "0", 0.0},
-                 {style, "warm bite", 1.0},
-                 {style, "Soft Bloom / ふんわり", 0.0}};
+    } cases[] = {
+        // clang-format off
+        {division, "1/16", 4.0}, {division, "2", 2.0}, {division, "2.5", refused},
+        {time, "350 ms", 350.0}, {time, " 350MS ", 350.0}, {time, "+1e3", 1000.0}, {time, "5000", 2000.0},
+        {time, "0.5e-300", 10.0}, {time, "fast", refused}, {time, "350 Hz", refused}, {time, "3,5", refused},
+        {time, "inf", refused}, {time, "", refused}, {power, "ON", 1.0}, {power, "0", 0.0},
+        {style, "warm bite", 1.0}, {style, "Soft Bloom / ふんわり", 0.0},
+        // clang-format on
+    };
     for (const auto& c : cases)
     {
         const std::optional<double> plain = c.param.StringToValue(c.text);

@@ -85,6 +85,8 @@ TEST(RenderTool, DocumentedErrorsGiveTheirStatusAndOneLineAndLeaveNoOutput)
     RenderFixture f;
     f.expectFailureWithoutOutput(runTool({f.dir.file("nothing.wav"), f.output}), kExitIoError,
                                  "cannot read '" + f.dir.file("nothing.wav") + "'");
+    f.expectFailureWithoutOutput(runTool({f.input, "/nonexistent-folder-for-pomelu/out.wav"}), kExitIoError,
+                                 "cannot write in '/nonexistent-folder-for-pomelu'");
     writeAudio(f.input, sine(48000, 3, 440.0, -12.0, 0.5), SF_FORMAT_PCM_16);
     f.expectFailureWithoutOutput(runTool({f.input, f.output}), kExitIoError,
                                  "has 3 channels; only mono and stereo files can be rendered");

@@ -183,19 +183,15 @@ TEST_F(EndToEnd, ValueTextsReadAndWriteTheSameInAHostWithACommaLocale)
         double plain; // NaN: refused
     };
     const double refused = std::numeric_limits<double>::quiet_NaN();
-    const Typed typed[] = {{pomelu::kInput, "-6.5", -6.5},
-                           {pomelu::kInput, " -6.5 dB ", -6.5},
-                           {pomelu::kInput, "+25", 18.0},
-                           {pomelu::kCompRatio, "4.5", 4.5},
-                           {pomelu::kCompRatio, "abc", refused},
-                           {pomelu::kCompRatio, "4,5", refused},
-                           {pomelu::kCompRatio, "", refused},
-                           {pomelu::kInput, "nan", refused},
-                           {pomelu::kInput, "3 ms", refused},
-                           {pomelu::kDelayFeel, "Dotted", 1.0},
-                           {pomelu::kDelayFeel, "2", 2.0},
-                           {pomelu::kDelayFeel, "1.5", refused},
-                           {pomelu::kDistortionStyle, "warm bite", 1.0}};
+    const Typed typed[] = {
+        // clang-format off
+        {pomelu::kInput, "-6.5", -6.5}, {pomelu::kInput, " -6.5 dB ", -6.5}, {pomelu::kInput, "+25", 18.0},
+        {pomelu::kCompRatio, "4.5", 4.5}, {pomelu::kCompRatio, "abc", refused}, {pomelu::kCompRatio, "4,5", refused},
+        {pomelu::kCompRatio, "", refused}, {pomelu::kInput, "nan", refused}, {pomelu::kInput, "3 ms", refused},
+        {pomelu::kDelayFeel, "Dotted", 1.0}, {pomelu::kDelayFeel, "2", 2.0}, {pomelu::kDelayFeel, "1.5", refused},
+        {pomelu::kDistortionStyle, "warm bite", 1.0},
+        // clang-format on
+    };
     for (const Typed& t : typed)
     {
         ParamValue v = -1.0;
