@@ -249,17 +249,11 @@ TEST(StandaloneProgram, RunsWithJackOrAFileAndClosesCleanly)
         Close close;
         const char* says;
     } cases[] = {
-        {"JACK",
-         true,
-         {"--preset", "Podcast"},
-         Close::Interrupt,
-         "JACK client 'pomelu-standalone' at 48000 Hz"},
+        // clang-format off
+        {"JACK", true, {"--preset", "Podcast"}, Close::Interrupt, "JACK client 'pomelu-standalone' at 48000 Hz"},
         {"no server: the example voice", false, {}, Close::WindowManager, "no JACK server is running"},
-        {"--file beside a server",
-         true,
-         {"--file", POMELU_EXAMPLE_VOICE},
-         Close::Terminate,
-         "voice.wav' in a loop"},
+        {"--file beside a server", true, {"--file", POMELU_EXAMPLE_VOICE}, Close::Terminate, "voice.wav' in a loop"},
+        // clang-format on
     };
     Display* observer = XOpenDisplay(xvfb.display().c_str());
     ASSERT_NE(observer, nullptr);

@@ -108,11 +108,12 @@ TEST(RenderDelivery, ReachesTheTargetUnderTheCeilingAndOtherwiseOnlyScales)
     const std::vector<Case> cases = {
         // clang-format off
         {"quiet speech up to -18", testProgramme(48000, 2, 6.0), {"--lufs", "-18"}, -18.0, -1.0, true},
-        {"hot sine to podcast, limited", sine(48000, 2, 1000.0, -3.0, 6.0), {"--target", "podcast", "--set", "Gain=6"},
-         -16.0, -1.0, false},
+        {"hot sine to podcast, limited", sine(48000, 2, 1000.0, -3.0, 6.0),
+         {"--target", "podcast", "--set", "Gain=6"}, -16.0, -1.0, false},
         {"mono to broadcast at -2 dBTP", testProgramme(44100, 1, 6.0), {"--target", "broadcast", "--true-peak", "-2"},
          -26.0, -2.0, true},
-        {"loud speech to streaming, limited", testProgramme(48000, 2, 6.0), {"--target", "streaming"}, -14.0, -1.0, false},
+        {"loud speech to streaming, limited", testProgramme(48000, 2, 6.0), {"--target", "streaming"},
+         -14.0, -1.0, false},
         // clang-format on
     };
     for (const Case& c : cases)

@@ -198,14 +198,13 @@ TEST(PluginDelivery, ExampleVoiceReachesEachTargetUnderMinusOneDbtpInEveryFileTy
         const char* probed; // expected in ffprobe's line
     };
     const std::vector<Case> cases = {
+        // clang-format off
         {"podcast.wav", {"--target", "podcast"}, -16.0, ""},
-        {"podcast.mp3",
-         {"--target", "podcast", "--title", "Episode 1", "--artist", "Pomelu"},
-         -16.0,
-         "bit_rate=64"},
+        {"podcast.mp3", {"--target", "podcast", "--title", "Episode 1", "--artist", "Pomelu"}, -16.0, "bit_rate=64"},
         {"broadcast.wav", {"--target", "broadcast", "--format", "pcm24"}, -23.0, ""},
         {"streaming.opus", {"--target", "streaming", "--title", "Episode 1"}, -14.0, "Episode 1"},
         {"own.ogg", {"--lufs", "-21", "--quality", "6", "--comment", "take 2"}, -18.0, "bit_rate="},
+        // clang-format on
     };
     for (const Case& c : cases)
     {
