@@ -13,7 +13,6 @@
 #include "Signals.h"
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -28,21 +27,6 @@ namespace
 
 constexpr std::size_t kStride = 257;
 constexpr double kTolerance = 1e-12;
-
-std::vector<double> readVoice()
-{
-    SF_INFO info{};
-    SNDFILE* file = sf_open(POMELU_VOICE_FILE, SFM_READ, &info);
-    if (file == nullptr)
-        return {};
-    std::vector<double> frames(static_cast<std::size_t>(info.frames * info.channels));
-    sf_readf_double(file, frames.data(), info.frames);
-    sf_close(file);
-    std::vector<double> mono(static_cast<std::size_t>(info.frames));
-    for (std::size_t i = 0; i < mono.size(); ++i)
-        mono[i] = frames[i * static_cast<std::size_t>(info.channels)];
-    return mono;
-}
 
 struct RenderCase
 {
@@ -159,7 +143,7 @@ class RenderReference : public testing::TestWithParam<RenderCase>
 
 TEST_P(RenderReference, StaysWithinOneTrillionthOfTheStoredRender)
 {
-    static const std::vector<double> voice = readVoice();
+    static const std::vector<double> voice = test::readFirstChannel(POMELU_VOICE_FILE);
     ASSERT_GT(voice.size(), 48000u * 10) << "cannot read " << POMELU_VOICE_FILE;
     const RenderCase& c = GetParam();
     const std::vector<double> rendered = render(c, voice);
