@@ -33,12 +33,6 @@ TEST(PluginClass, RatesBelow8000RunAt8000TheTailIsEightSecondsAndTheAnalyzerHear
         plug->OnReset();
         plug->OnUIOpen();
         ASSERT_EQ(editor.messages.size(), 8u);
-        for (std::size_t i = 0; i < 8; ++i)
-        {
-            EXPECT_EQ(editor.messages[i].ctrlTag, 100);
-            EXPECT_EQ(editor.messages[i].msgTag, static_cast<int>(i % 4) + 1);
-            EXPECT_EQ(editor.messages[i].data.size(), i % 4 == 0 ? 8u : 4u);
-        }
         for (std::size_t first : {0u, 4u})
         {
             EXPECT_EQ(editor.payload<double>(first), c.effective);
