@@ -51,14 +51,6 @@ std::vector<std::string> everyModuleOff()
     return arguments;
 }
 
-void expectSameSamples(const AudioData& a, const AudioData& b, const char* what)
-{
-    ASSERT_EQ(a.channels, b.channels) << what;
-    ASSERT_EQ(a.samples.size(), b.samples.size()) << what;
-    for (std::size_t i = 0; i < a.samples.size(); ++i)
-        ASSERT_EQ(a.samples[i], b.samples[i]) << what << ": first difference at sample " << i;
-}
-
 double largestDifference(const AudioData& a, const AudioData& b)
 {
     double largest = 0.0;
@@ -112,7 +104,8 @@ TEST(PluginRender, SavedStateRendersLikeTheSettingsItWasSavedFrom)
     const AudioData direct = render(dir, dir.file("in.wav"), "direct.wav", saving);
     const AudioData loaded =
         render(dir, dir.file("in.wav"), "loaded.wav", {"--state", dir.file("gentle.state")});
-    expectSameSamples(direct, loaded, "state saved from settings against those settings");
+    ASSERT_EQ(direct.samples.size(), loaded.samples.size());
+    EXPECT_EQ(largestDifference(direct, loaded), 0.0) << "state saved from settings against those settings";
 }
 
 TEST(PluginRender, SavesTheComponentStateAsChunkBypassAndProgramWords)
