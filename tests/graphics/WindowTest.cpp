@@ -26,11 +26,12 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-#include <dirent.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <iterator>
 
 extern "C" int _Xdebug; // Xlib: every connection opened afterwards is synchronous
 
@@ -64,16 +65,9 @@ void testLayout(iplug::IEditorView& view)
     g->AttachControl(new IVKnobControl(kKnobRect, kInput, "INPUT", style, true));
 }
 
-int openDescriptors()
+long openDescriptors()
 {
-    int n = 0;
-    if (DIR* d = opendir("/proc/self/fd"))
-    {
-        while (readdir(d) != nullptr)
-            ++n;
-        closedir(d);
-    }
-    return n;
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
 }
 
 class EditorWindowTest : public testing::Test
@@ -317,7 +311,7 @@ TEST_F(EditorWindowTest, ResizingKeepsTheAspectWithinTheLimits)
 
 TEST_F(EditorWindowTest, OpensAndClosesTwentyTimesLeavingNothingBehind)
 {
-    const int fds = openDescriptors();
+    const long fds = openDescriptors();
     const std::size_t handlers = loop.eventHandlerCount(), timers = loop.timerCount();
     for (int i = 0; i < 20; ++i)
     {
