@@ -33,17 +33,16 @@ namespace
 class RecordingDelegate : public IEditorDelegate
 {
 public:
-    void SendControlMsgFromDelegate(int ctrlTag, int msgTag, int dataSize, const void* pData) override
+    void SendControlMsgFromDelegate(int ctrlTag, int, int dataSize, const void* pData) override
     {
         tags.push_back(ctrlTag);
-        msgTags.push_back(msgTag);
         sizes.push_back(dataSize);
         const auto* b = static_cast<const unsigned char*>(pData);
         lastData.assign(b, b + dataSize);
     }
     void SendParameterValueFromDelegate(int, double) override {}
 
-    std::vector<int> tags, msgTags, sizes;
+    std::vector<int> tags, sizes;
     std::vector<unsigned char> lastData;
 };
 
