@@ -89,7 +89,6 @@ namespace pomelu::test
 {
 
 AllocationScope::AllocationScope() noexcept : startCount(allocationCount) {}
-AllocationScope::~AllocationScope() = default;
 std::size_t AllocationScope::allocations() const noexcept
 {
     return allocationCount - startCount;

@@ -12,7 +12,6 @@ class AllocationScope
 {
 public:
     AllocationScope() noexcept;
-    ~AllocationScope();
     AllocationScope(const AllocationScope&) = delete;
     AllocationScope& operator=(const AllocationScope&) = delete;
 

@@ -37,17 +37,10 @@ AudioData render(const TempDir& dir, const std::string& in, const std::string& n
 std::vector<std::string> everyModuleOff()
 {
     std::vector<std::string> arguments;
-    for (const char* module : {"Pop Cut", "S Clear", "EQ", "Distortion", "Phaser", "Tremolo", "Leveler",
-                               "Comp", "Clip Guard", "Delay", "Reverb"})
-    {
-        arguments.push_back("--set");
-        arguments.push_back(std::string(module) + "=off");
-    }
-    for (const char* setting : {"Input=0", "Output=0", "Bypass=off"})
-    {
-        arguments.push_back("--set");
-        arguments.push_back(setting);
-    }
+    for (const char* setting : {"Pop Cut=off", "S Clear=off", "EQ=off", "Distortion=off", "Phaser=off",
+                                "Tremolo=off", "Leveler=off", "Comp=off", "Clip Guard=off", "Delay=off",
+                                "Reverb=off", "Input=0", "Output=0", "Bypass=off"})
+        arguments.insert(arguments.end(), {"--set", setting});
     return arguments;
 }
 
