@@ -107,12 +107,15 @@ TEST(EditorBehaviour, PowerTogglesRebuildAndBypassDoesNot)
 TEST(EditorBehaviour, RequestsBetweenIdleCallsMakeOneRebuildAndAResizeMovesNothing)
 {
     EditorRig rig;
+    rig.setParam(kEqLow, 6.0); // unannounced: only the rebuild shows it
     rig.plug->requestRebuild();
     rig.plug->requestRebuild();
     rig.idle();
     rig.idle();
     EXPECT_EQ(rig.builds, 2);
     EXPECT_EQ(Describe(*rig.g.GetControl(0)), "panel|") << "a rebuild starts from an empty editor";
+    EXPECT_EQ(rig.g.GetControl(rig.g.NControls() - 3)->GetValue(), rig.normalized(kEqLow, 6.0))
+        << "and shows every value";
     const int n = rig.g.NControls();
     rig.plug->LayoutEditor(); // as after a window resize
     EXPECT_EQ(rig.g.NControls(), n);
@@ -173,25 +176,18 @@ TEST(EditorBehaviour, RoutingStripDragsReorderAndClicksSelect)
         ModuleOrder order;
         int selected; // the module a click selects; -1 for a reorder
     } cases[] = {
+        // clang-format off
         {"first chip to the last slot", {{{slotX(0), 125}, {slotX(10), 125}}}, popLast, -1},
-        {"and back",
-         {{{slotX(0), 125}, {slotX(10), 125}}, {{slotX(10), 125}, {slotX(0), 125}}},
-         orderOf({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}),
-         -1},
+        {"and back", {{{slotX(0), 125}, {slotX(10), 125}}, {{slotX(10), 125}, {slotX(0), 125}}},
+         orderOf({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), -1},
         {"past the right end, below the window", {{{slotX(0), 125}, {500, 400}, {2000, 900}}}, popLast, -1},
-        {"past the left end, above the window",
-         {{{slotX(10), 125}, {-300, -50}}},
-         orderOf({10, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9}),
-         -1},
-        {"chip 5 to slot 2",
-         {{{slotX(5), 125}, {slotX(2), 125}}},
-         orderOf({0, 1, 5, 2, 3, 4, 6, 7, 8, 9, 10}),
-         -1},
+        {"past the left end, above the window", {{{slotX(10), 125}, {-300, -50}}},
+         orderOf({10, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9}), -1},
+        {"chip 5 to slot 2", {{{slotX(5), 125}, {slotX(2), 125}}}, orderOf({0, 1, 5, 2, 3, 4, 6, 7, 8, 9, 10}), -1},
         {"4 units into the next slot", {{{360, 125}, {364, 160}}}, dsp::defaultModuleOrder(), 3},
-        {"out and back to its own slot",
-         {{{slotX(3), 125}, {slotX(6), 125}, {slotX(3) + 2, 125}}},
-         dsp::defaultModuleOrder(),
-         3},
+        {"out and back to its own slot", {{{slotX(3), 125}, {slotX(6), 125}, {slotX(3) + 2, 125}}},
+         dsp::defaultModuleOrder(), 3},
+        // clang-format on
     };
     for (const auto& c : cases)
     {

@@ -8,12 +8,12 @@
 #include "GraphicsRig.h"
 #include "IVPeakAvgMeterControl.h"
 #include "IVSpectrumAnalyzerControl.h"
+#include "ReferenceFile.h"
 #include "Signals.h"
 #include "Theme.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <cstdlib>
 
@@ -112,26 +112,11 @@ TEST(GraphsEndToEnd, AnalyzerMenuChoicesReachTheSenderWhichRefusesWhatItCannotDo
     EXPECT_TRUE(an.GetFFTSize() == 2048 && an.GetOverlap() == 4 && an.GetWindowType() == 4);
 }
 
-std::vector<double> readMono48k(const char* path)
-{
-    SF_INFO info{};
-    SNDFILE* f = sf_open(path, SFM_READ, &info);
-    std::vector<double> frames(f != nullptr ? static_cast<std::size_t>(info.frames * info.channels) : 0u),
-        mono;
-    if (f == nullptr || sf_readf_double(f, frames.data(), info.frames) != info.frames ||
-        info.samplerate != 48000)
-        frames.clear();
-    if (f != nullptr)
-        sf_close(f);
-    for (std::size_t i = 0; i < frames.size(); i += static_cast<std::size_t>(info.channels))
-        mono.push_back(frames[i]);
-    return mono;
-}
-
 TEST(GraphsEndToEnd, TheExampleVoiceBringsAnalyzerMeterAndCompressorDotAlive)
 {
-    const std::vector<double> voice = readMono48k(POMELU_SOURCE_DIR "/examples/voice.wav");
-    ASSERT_GT(voice.size(), 48000u * 5) << "examples/voice.wav, at 48 kHz";
+    int rate = 0;
+    const std::vector<double> voice = readFirstChannel(POMELU_SOURCE_DIR "/examples/voice.wav", &rate);
+    ASSERT_TRUE(voice.size() > 48000u * 5 && rate == 48000) << "examples/voice.wav, at 48 kHz";
     // Stop at the end of the loudest 200 ms after the first second: the voice is speaking there.
     std::size_t stop = 0;
     for (std::size_t pos = 48000, loudest = 0; pos + 9600 < voice.size(); pos += 512)

@@ -118,6 +118,15 @@ private:
     bool up = false;
 };
 
+bool eventually(const std::function<bool()>& condition)
+{
+    for (auto until = std::chrono::steady_clock::now() + 30s; std::chrono::steady_clock::now() < until;
+         std::this_thread::sleep_for(20ms))
+        if (condition())
+            return true;
+    return false;
+}
+
 // pomelu-standalone as a child with DISPLAY and JACK_DEFAULT_SERVER set and stderr in a file.
 struct StandaloneProcess
 {
@@ -157,14 +166,10 @@ struct StandaloneProcess
     int wait()
     {
         int status = 0;
-        for (auto until = std::chrono::steady_clock::now() + 30s; std::chrono::steady_clock::now() < until;
-             std::this_thread::sleep_for(20ms))
-            if (waitpid(pid, &status, WNOHANG) == pid)
-            {
-                pid = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-        return -1;
+        if (!eventually([&] { return waitpid(pid, &status, WNOHANG) == pid; }))
+            return -1;
+        pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     std::string stderrText() const
     {
@@ -174,15 +179,6 @@ struct StandaloneProcess
         return s.str();
     }
 };
-
-bool eventually(const std::function<bool()>& condition)
-{
-    for (auto until = std::chrono::steady_clock::now() + 30s; std::chrono::steady_clock::now() < until;
-         std::this_thread::sleep_for(20ms))
-        if (condition())
-            return true;
-    return false;
-}
 
 // The standalone's top-level window, found by its title; 0 while there is none.
 Window findWindow(Display* display)
@@ -249,17 +245,11 @@ TEST(StandaloneProgram, RunsWithJackOrAFileAndClosesCleanly)
         Close close;
         const char* says;
     } cases[] = {
-        {"JACK",
-         true,
-         {"--preset", "Podcast"},
-         Close::Interrupt,
-         "JACK client 'pomelu-standalone' at 48000 Hz"},
+        // clang-format off
+        {"JACK", true, {"--preset", "Podcast"}, Close::Interrupt, "JACK client 'pomelu-standalone' at 48000 Hz"},
         {"no server: the example voice", false, {}, Close::WindowManager, "no JACK server is running"},
-        {"--file beside a server",
-         true,
-         {"--file", POMELU_EXAMPLE_VOICE},
-         Close::Terminate,
-         "voice.wav' in a loop"},
+        {"--file beside a server", true, {"--file", POMELU_EXAMPLE_VOICE}, Close::Terminate, "voice.wav' in a loop"},
+        // clang-format on
     };
     Display* observer = XOpenDisplay(xvfb.display().c_str());
     ASSERT_NE(observer, nullptr);

@@ -31,53 +31,27 @@ public:
         Config c;
         c.nParams = 3;
         c.nPresets = 2;
-        c.channelIOStr = "1-1 2-2";
         return c;
     }
 
     void OnParamChange(int idx) override { changes.push_back(idx); }
-    void InformHostOfParamChange(int idx, double normalized) override
-    {
-        hostChanges.push_back({idx, normalized});
-    }
 
     std::vector<int> changes;
-    std::vector<std::pair<int, double>> hostChanges;
 };
 
 class RecordingEditor : public IEditorView
 {
 public:
-    void OnControlMessage(int ctrlTag, int msgTag, int dataSize, const void*) override
-    {
-        messages.push_back({ctrlTag, msgTag, dataSize});
-    }
+    void OnControlMessage(int, int, int, const void*) override {}
     void OnParameterValue(int idx, double normalized) override { values.push_back({idx, normalized}); }
     void RemoveAllControls() override {}
     int Width() const override { return 980; }
     int Height() const override { return 680; }
 
-    struct Msg
-    {
-        int ctrlTag, msgTag, dataSize;
-    };
-    std::vector<Msg> messages;
     std::vector<std::pair<int, double>> values;
 };
 
 } // namespace
-
-TEST(ChannelIO, ParsesMonoAndStereoPairs)
-{
-    const auto io = ParseChannelIO("1-1 2-2");
-    ASSERT_EQ(io.size(), 2u);
-    EXPECT_EQ(io[0].nIn, 1);
-    EXPECT_EQ(io[1].nOut, 2);
-    ThreeParams plug;
-    EXPECT_TRUE(plug.LegalIO(2, 2));
-    EXPECT_FALSE(plug.LegalIO(1, 2));
-    EXPECT_TRUE(ParseChannelIO("").empty());
-}
 
 TEST(PlugBase, UnserializeParamsConstrainsAndReturnsThePositionBehind)
 {
@@ -133,21 +107,6 @@ TEST(PlugBase, PresetsKeepTheirOrderAndRecallConstrainsValuesAndLeavesUnlistedPa
     EXPECT_EQ(plug.GetCurrentPresetIdx(), 1);
     EXPECT_FALSE(plug.RestorePreset(5));
     EXPECT_EQ(plug.changes.size(), 6u);
-}
-
-TEST(PlugBase, HostNotifyingSetterStoresInformsTheHostAndUpdatesTheEditor)
-{
-    ThreeParams plug;
-    RecordingEditor editor;
-    plug.AttachEditor(&editor);
-    plug.SetParameterValueFromPlugin(1, 0.75);
-    EXPECT_DOUBLE_EQ(plug.GetParam(1)->Value(), 9.0);
-    ASSERT_EQ(plug.hostChanges.size(), 1u);
-    EXPECT_EQ(plug.hostChanges[0].first, 1);
-    EXPECT_DOUBLE_EQ(plug.hostChanges[0].second, 0.75);
-    ASSERT_EQ(editor.values.size(), 1u);
-    plug.SetParameterValueFromPlugin(7, 0.5); // no such parameter: nothing happens
-    EXPECT_EQ(plug.hostChanges.size(), 1u);
 }
 
 TEST(PlugBase, OnRestoreStatePushesEveryNormalisedValueToTheEditor)

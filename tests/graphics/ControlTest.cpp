@@ -4,9 +4,7 @@
 #include "GraphicsRig.h"
 
 #include "IControls.h"
-#include "IPopupMenu.h"
 #include "ITextEntryControl.h"
-#include "IVSpectrumAnalyzerControl.h"
 
 #include "IParam.h"
 
@@ -183,28 +181,6 @@ TEST(Controls, HoverFollowsThePointerAndTooltipsWaitForIt)
     page.g.OnMouseMove(600, 600, {});
     EXPECT_FALSE(page.knob->GetMouseIsOver());
     EXPECT_EQ(page.g.GetShownTooltip(), nullptr);
-}
-
-TEST(Analyzer, TakesItsSettingsFromThePlugInMessages)
-{
-    GestureRecordingPlug plug;
-    IGraphics g(plug, 980, 680);
-    auto* an = static_cast<IVSpectrumAnalyzerControl*>(
-        g.AttachControl(new IVSpectrumAnalyzerControl(IRECT(0, 0, 500, 100)), 100));
-    const double sr = 48000.0;
-    const std::int32_t fft = 2048, overlap = 2, window = 3;
-    g.OnControlMessage(100, 1, sizeof sr, &sr);
-    g.OnControlMessage(100, 2, 4, &fft);
-    g.OnControlMessage(100, 3, 4, &overlap);
-    g.OnControlMessage(100, 4, 4, &window);
-    EXPECT_EQ(an->GetFFTSize(), 2048);
-    EXPECT_EQ(an->GetOverlap(), 2);
-    EXPECT_EQ(an->GetWindowType(), 3);
-    EXPECT_NEAR(an->GetFreqAxis().lo, 24000.0 / 2048, 1e-9)
-        << "lowest frequency: half the rate over the FFT size";
-    EXPECT_NEAR(an->GetFreqAxis().hi, 24000.0, 1e-9);
-    IPopupMenu* windows = an->GetMenu().GetItem(an->GetMenu().FindItem("Window"))->GetSubmenu();
-    EXPECT_EQ(windows->GetCheckedIdx(), 3) << "Flattop";
 }
 
 } // namespace

@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "GraphicsRig.h"
 
-#include "IControls.h"
-#include "ISender.h"
-#include "IVPeakAvgMeterControl.h"
-#include "IVSpectrumAnalyzerControl.h"
 #include "Resources.h"
 
 #include <cairo.h>
@@ -135,66 +131,6 @@ void LoadTestFonts(IGraphics& g)
     g.LoadFont("Roboto", "Roboto-Regular.ttf");
     g.LoadFont("NotoJP", "NotoSansJP.ttf");
     g.LoadFont("MPlusBold", "MPLUSRounded1c-Bold.ttf");
-}
-
-void BuildBusyPage(IGraphics& g)
-{
-    static const char* const labels[][2] = {
-        {"INPUT", "入り口"},     {"GAIN", "音量"},    {"FREQUENCY", "音の場所"}, {"Q", "効く幅"},
-        {"DRIVE", "ぐしゃっと"}, {"MIX", "まぜ具合"}, {"TONE", "音色"},          {"RATIO", "圧縮比"}};
-    LoadTestFonts(g);
-    const IColor ink(255, 53, 29, 69), accent(255, 255, 92, 145), accent2(255, 170, 129, 245),
-        panel(255, 255, 242, 248);
-    g.AttachPanelBackground(IColor(255, 253, 247, 252));
-    g.AttachControl(new ITextControl(IRECT(90, 18, 962, 53), "Pomelu Rarorud Izad",
-                                     IText(29, ink, "Roboto", EAlign::Near, EVAlign::Middle)));
-    g.AttachControl(new ITextControl(IRECT(18, 64, 962, 88), "1.0.0",
-                                     IText(12, accent2, "Roboto", EAlign::Near, EVAlign::Middle)));
-
-    IVStyle knob;
-    knob.colorSpec = {panel, accent, accent2, ink, accent, IColor(50, 60, 30, 70), ink, accent2, accent};
-    knob.widgetFrac = 0.78f;
-    knob.labelText = IText(11, ink, "MPlusBold");
-    knob.valueText = IText(12, ink, "MPlusBold");
-    for (int i = 0; i < 48; ++i)
-    {
-        const IRECT cell = IRECT(18, 376, 962, 662).GetGridCell(i / 12, i % 12, 4, 12).GetPadded(-3.0f);
-        g.AttachControl(new IPanelControl(cell, panel));
-        auto* k = new IVKnobControl(cell.GetReducedFromTop(13), kFirstBusy + i, labels[i % 8][0], knob, true);
-        g.AttachControl(k);
-        g.AttachControl(new ITextControl(cell.GetFromTop(13), labels[i % 8][1], IText(10, ink, "MPlusBold")));
-        if (i == 0)
-            k->SetTooltip("Input level");
-    }
-    IVStyle button = knob;
-    button.widgetFrac = 1.0f;
-    button.labelText = IText(12, ink, "MPlusBold");
-    for (int i = 0; i < 4; ++i)
-        g.AttachControl(new IVButtonControl(IRECT(18 + 134.0f * i, 158, 146 + 134.0f * i, 192), nullptr,
-                                            labels[i][0], button, true, false));
-
-    IVStyle analyzer = knob;
-    analyzer.colorSpec[kBG] = IColor(255, 42, 28, 57);
-    analyzer.labelText = IText(12, IColor(255, 255, 230, 242), "Roboto");
-    auto* spec = new IVSpectrumAnalyzerControl(IRECT(23, 201, 869, 290), "SPECTRUM + EQ", analyzer);
-    g.AttachControl(spec, 100);
-    auto* meter = new IVPeakAvgMeterControl(IRECT(889, 201, 957, 366), "OUT", analyzer);
-    g.AttachControl(meter, 101);
-
-    // A pink-noise-like spectrum and a level, as the senders would deliver them.
-    static iplug::SpectrumFrame frame;
-    frame.ctrlTag = 100;
-    frame.nChans = 2;
-    frame.fftSize = 1024;
-    for (int b = 1; b <= 512; ++b)
-    {
-        frame.bins[0][b] = static_cast<float>(0.2 / std::sqrt(b) * (1.0 + 0.5 * std::sin(b * 0.07)));
-        frame.bins[1][b] = static_cast<float>(0.1 / std::sqrt(b) * (1.0 + 0.5 * std::cos(b * 0.05)));
-    }
-    for (int i = 0; i < 20; ++i)
-        spec->OnMsgFromDelegate(0, sizeof frame, &frame);
-    iplug::PeakAvgRecord level{101, 2, 0, {{0.7f, 0.3f}, {0.5f, 0.2f}}};
-    meter->OnMsgFromDelegate(0, sizeof level, &level);
 }
 
 } // namespace pomelu::test

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A small plug-in for editor tests and benchmarks: a handful of typed parameters and a record of
-// every edit gesture the editor sends (as the host would see it), plus a busy test page.
+// every edit gesture the editor sends (as the host would see it).
 #pragma once
 
 #include "IControl.h"
@@ -66,10 +66,5 @@ bool TestFontsPresent();
 
 // Registers the three typefaces from the build tree's resources.
 void LoadTestFonts(igraphics::IGraphics& g);
-
-// A page as dense as the product's: background, title texts, 48 knobs with labels, Japanese
-// sub-labels and value boxes, 8 buttons, an analyzer fed with a spectrum, a meter. About 60
-// controls on a 980 x 680 page.
-void BuildBusyPage(igraphics::IGraphics& g);
 
 } // namespace pomelu::test

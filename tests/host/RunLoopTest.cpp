@@ -151,32 +151,22 @@ TEST_P(RunLoopDispatch, RemovalsTakeEffectAtOnceAndAdditionsFromTheNextPass)
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     RunLoop, RunLoopDispatch,
     ::testing::Values(
         DispatchCase{"Nothing", [](RunLoop&, Probes&) {}, {1, 1, 1, 0}, {2, 2, 2, 0}},
-        DispatchCase{"TimerRemovesItself",
-                     [](RunLoop& l, Probes& p) { p.a.action = [&] { l.unregisterTimer(&p.a); }; },
-                     {1, 1, 1, 0},
-                     {2, 1, 2, 0}},
+        DispatchCase{"TimerRemovesItself", [](RunLoop& l, Probes& p) { p.a.action = [&] { l.unregisterTimer(&p.a); }; },
+                     {1, 1, 1, 0}, {2, 1, 2, 0}},
         DispatchCase{"TimerRemovesTheNextDueTimer",
                      [](RunLoop& l, Probes& p) { p.a.action = [&] { l.unregisterTimer(&p.b); }; },
-                     {1, 1, 0, 0},
-                     {2, 2, 0, 0}},
+                     {1, 1, 0, 0}, {2, 2, 0, 0}},
         DispatchCase{"DescriptorHandlerRemovesItselfAndATimer",
                      [](RunLoop& l, Probes& p)
                      { p.f.action = [&] { l.unregisterEventHandler(&p.f), l.unregisterTimer(&p.a); }; },
-                     {1, 0, 1, 0},
-                     {1, 0, 2, 0}},
+                     {1, 0, 1, 0}, {1, 0, 2, 0}},
         DispatchCase{"TimerRegistersANewTimer",
-                     [](RunLoop& l, Probes& p)
-                     {
-                         p.a.action = [&]
-                         {
-                             if (p.a.calls == 1)
-                                 l.registerTimer(&p.c, 1);
-                         };
-                     },
-                     {1, 1, 1, 0},
-                     {2, 2, 2, 1}}),
+                     [](RunLoop& l, Probes& p) { p.a.action = [&] { if (p.a.calls == 1) l.registerTimer(&p.c, 1); }; },
+                     {1, 1, 1, 0}, {2, 2, 2, 1}}),
     [](const ::testing::TestParamInfo<DispatchCase>& info) { return std::string(info.param.name); });
+// clang-format on

@@ -18,8 +18,6 @@ namespace
 constexpr int kFrames = 256;
 
 // 64- and 32-bit runs of the same bus shape.
-template <class T> constexpr int32 kSampleSizeOf = sizeof(T) == sizeof(double) ? kSample64 : kSample32;
-
 template <class T> class BufferEdge : public HostEdge
 {
 };
@@ -72,13 +70,9 @@ TYPED_TEST(BufferEdge, EveryBusShapeStaysInsideItsBuffersFiniteAndRealTime)
         if (s.monoArrangement)
             ASSERT_TRUE(this->host.setup(48000.0, kFrames, kSampleSizeOf<T>, SpeakerArr::kMono));
         // Fill the delay and reverb so that silence in still gives sound out.
-        GuardedBuffers<T> warmIn(2, kFrames), warmOut(2, kFrames);
-        warmIn.fillSine(T(0.5));
-        BlockData warm(kSampleSizeOf<T>, kFrames);
-        warm.setInput(reinterpret_cast<void**>(warmIn.pointers()), 2);
-        warm.setOutput(reinterpret_cast<void**>(warmOut.pointers()), 2);
+        SineBlock<T> warm(kFrames);
         for (int b = 0; b < 20; ++b)
-            ASSERT_EQ(warm.run(this->host.processor()), kResultOk);
+            ASSERT_EQ(warm.data.run(this->host.processor()), kResultOk);
 
         GuardedBuffers<T> in(std::max(s.inChans, 1), kFrames), out(std::max(s.outChans, 1), kFrames, kNaN);
         in.fillSine(T(0.5));

@@ -56,6 +56,24 @@ private:
 extern template class GuardedBuffers<double>;
 extern template class GuardedBuffers<float>;
 
+template <class T>
+inline constexpr Steinberg::int32 kSampleSizeOf = sizeof(T) == sizeof(double) ? Steinberg::Vst::kSample64
+                                                                              : Steinberg::Vst::kSample32;
+
+// A block of a 0.5 sine in on every channel, its outputs filled with outFill, ready to run.
+template <class T> struct SineBlock
+{
+    explicit SineBlock(int frames, T outFill = T(0), int channels = 2)
+        : in(channels, frames), out(channels, frames, outFill), data(kSampleSizeOf<T>, frames)
+    {
+        in.fillSine(T(0.5));
+        data.setInput(reinterpret_cast<void**>(in.pointers()), channels);
+        data.setOutput(reinterpret_cast<void**>(out.pointers()), channels);
+    }
+    GuardedBuffers<T> in, out;
+    BlockData data;
+};
+
 // What the calling thread allocates and locks while the probe lives.
 class RealTimeProbe
 {

@@ -18,16 +18,13 @@ using namespace pomelu::test;
 namespace
 {
 
-template <class T> void processSineBlocksOf(PluginInstance& host, int frames, int blocks, int32 sampleSize)
+template <class T> void processSineBlocksOf(PluginInstance& host, int frames, int blocks)
 {
-    GuardedBuffers<T> in(2, frames), out(2, frames, std::numeric_limits<T>::quiet_NaN());
-    in.fillSine(T(0.5));
-    BlockData block(sampleSize, frames);
-    block.setInput(reinterpret_cast<void**>(in.pointers()), 2);
-    block.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
+    SineBlock<T> block(frames, std::numeric_limits<T>::quiet_NaN());
+    GuardedBuffers<T>& out = block.out;
     RealTimeProbe probe;
     for (int b = 0; b < blocks; ++b)
-        ASSERT_EQ(block.run(host.processor()), kResultOk) << "block " << b;
+        ASSERT_EQ(block.data.run(host.processor()), kResultOk) << "block " << b;
     EXPECT_EQ(probe.allocations(), 0u);
     EXPECT_EQ(probe.locks(), 0u);
     EXPECT_TRUE(out.allFinite()) << "every sample of the block is written, none is NaN or infinite";
@@ -42,24 +39,19 @@ template <class T> void processSineBlocksOf(PluginInstance& host, int frames, in
 void processSineBlocks(PluginInstance& host, int frames, int blocks, int32 sampleSize)
 {
     if (sampleSize == kSample64)
-        processSineBlocksOf<double>(host, frames, blocks, sampleSize);
+        processSineBlocksOf<double>(host, frames, blocks);
     else
-        processSineBlocksOf<float>(host, frames, blocks, sampleSize);
+        processSineBlocksOf<float>(host, frames, blocks);
 }
 
 } // namespace
 
 TEST_F(HostEdge, ProcessingBeforeSetupOrActivationSilencesTheOutputsAndSaysSo)
 {
-    GuardedBuffers<double> in64(2, 256), out64(2, 256, 0.7);
-    GuardedBuffers<float> in32(2, 256), out32(2, 256, 0.7f);
-    in64.fillSine(0.5);
-    in32.fillSine(0.5f);
-    BlockData b64(kSample64, 256), b32(kSample32, 256);
-    b64.setInput(reinterpret_cast<void**>(in64.pointers()), 2);
-    b64.setOutput(reinterpret_cast<void**>(out64.pointers()), 2);
-    b32.setInput(reinterpret_cast<void**>(in32.pointers()), 2);
-    b32.setOutput(reinterpret_cast<void**>(out32.pointers()), 2);
+    SineBlock<double> b64(256, 0.7);
+    SineBlock<float> b32(256, 0.7f);
+    GuardedBuffers<double>& out64 = b64.out;
+    GuardedBuffers<float>& out32 = b32.out;
 
     for (bool setUp : {false, true})
     {
@@ -73,8 +65,8 @@ TEST_F(HostEdge, ProcessingBeforeSetupOrActivationSilencesTheOutputsAndSaysSo)
         out64.fill(0.7);
         out32.fill(0.7f);
         RealTimeProbe probe;
-        EXPECT_NE(b64.run(host.processor()), kResultOk);
-        EXPECT_NE(b32.run(host.processor()), kResultOk);
+        EXPECT_NE(b64.data.run(host.processor()), kResultOk);
+        EXPECT_NE(b32.data.run(host.processor()), kResultOk);
         EXPECT_EQ(probe.allocations(), 0u);
         EXPECT_EQ(probe.locks(), 0u);
         EXPECT_EQ(std::max({out64.peak(0), out64.peak(1), out32.peak(0), out32.peak(1)}), 0.0) << setUp;
@@ -91,17 +83,13 @@ TEST_F(HostEdge, DeactivationMidStreamSilencesAndReactivationStartsFromCleanMemo
 
     ASSERT_EQ(host.processor()->setProcessing(false), kResultOk);
     ASSERT_EQ(host.component()->setActive(false), kResultOk);
-    GuardedBuffers<double> in(2, 256), out(2, 256, 0.7);
-    in.fillSine(0.5);
-    BlockData block(kSample64, 256);
-    block.setInput(reinterpret_cast<void**>(in.pointers()), 2);
-    block.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
-    EXPECT_NE(block.run(host.processor()), kResultOk);
-    EXPECT_EQ(std::max(out.peak(0), out.peak(1)), 0.0);
+    SineBlock<double> block(256, 0.7);
+    EXPECT_NE(block.data.run(host.processor()), kResultOk);
+    EXPECT_EQ(std::max(block.out.peak(0), block.out.peak(1)), 0.0);
 
     ASSERT_EQ(host.component()->setActive(true), kResultOk);
     ASSERT_EQ(host.processor()->setProcessing(true), kResultOk);
-    ASSERT_EQ(block.run(host.processor()), kResultOk);
+    ASSERT_EQ(block.data.run(host.processor()), kResultOk);
 
     // A fresh instance with the same settings hears exactly the same first block.
     PluginInstance fresh;
@@ -110,14 +98,12 @@ TEST_F(HostEdge, DeactivationMidStreamSilencesAndReactivationStartsFromCleanMemo
     ASSERT_TRUE(host.getState(state));
     ASSERT_TRUE(fresh.setState(state));
     ASSERT_TRUE(fresh.setup(48000.0, 256, kSample64));
-    GuardedBuffers<double> freshOut(2, 256, 0.7);
-    BlockData freshBlock(kSample64, 256);
-    freshBlock.setInput(reinterpret_cast<void**>(in.pointers()), 2);
-    freshBlock.setOutput(reinterpret_cast<void**>(freshOut.pointers()), 2);
-    ASSERT_EQ(freshBlock.run(fresh.processor()), kResultOk);
+    SineBlock<double> freshBlock(256, 0.7);
+    ASSERT_EQ(freshBlock.data.run(fresh.processor()), kResultOk);
     for (int c = 0; c < 2; ++c)
         for (int i = 0; i < 256; ++i)
-            ASSERT_EQ(out.channel(c)[i], freshOut.channel(c)[i]) << "channel " << c << " sample " << i;
+            ASSERT_EQ(block.out.channel(c)[i], freshBlock.out.channel(c)[i])
+                << "channel " << c << " sample " << i;
 }
 
 TEST_F(HostEdge, OddCallOrdersRatesAndBlockSizesStillProcessFiniteAudio)
@@ -142,26 +128,17 @@ TEST_F(HostEdge, OddCallOrdersRatesAndBlockSizesStillProcessFiniteAudio)
         int frames, blocks;
         uint32 tail; // 0: any finite, positive tail
     } setups[] = {
+        // clang-format off
         // Rates below 8000 Hz, and rates that are none at all, run at 8000 Hz.
-        {0.0, 512, 512, 8, 64000},
-        {1.0, 512, 512, 8, 64000},
-        {-44100.0, 512, 512, 8, 64000},
-        {nan, 512, 512, 8, 64000},
-        {1000000.0, 512, 512, 8, 8000000},
-        {inf, 512, 512, 8, 0},
+        {0.0, 512, 512, 8, 64000}, {1.0, 512, 512, 8, 64000}, {-44100.0, 512, 512, 8, 64000},
+        {nan, 512, 512, 8, 64000}, {1000000.0, 512, 512, 8, 8000000}, {inf, 512, 512, 8, 0},
         // Block sizes that change between setups.
-        {48000.0, 32, 32, 20, 384000},
-        {48000.0, 8192, 8192, 3, 384000},
-        {48000.0, 16, 16, 3, 384000},
-        {48000.0, 1, 1, 3, 384000},
-        {48000.0, 4096, 4096, 3, 384000},
+        {48000.0, 32, 32, 20, 384000}, {48000.0, 8192, 8192, 3, 384000}, {48000.0, 16, 16, 3, 384000},
+        {48000.0, 1, 1, 3, 384000}, {48000.0, 4096, 4096, 3, 384000},
         // Blocks larger than the announced maximum, and nonsense maximums.
-        {48000.0, 64, 5000, 3, 384000},
-        {48000.0, 64, 70000, 1, 384000},
-        {48000.0, 0, 1024, 2, 384000},
-        {48000.0, -512, 1024, 2, 384000},
-        {48000.0, INT_MAX, 1024, 2, 384000},
-        {48000.0, 1 << 24, 1024, 2, 384000},
+        {48000.0, 64, 5000, 3, 384000}, {48000.0, 64, 70000, 1, 384000}, {48000.0, 0, 1024, 2, 384000},
+        {48000.0, -512, 1024, 2, 384000}, {48000.0, INT_MAX, 1024, 2, 384000}, {48000.0, 1 << 24, 1024, 2, 384000},
+        // clang-format on
     };
     for (const auto& s : setups)
     {
@@ -209,14 +186,12 @@ TEST_P(AfterAPause, SilenceStaysSilentWithoutAThumpOrOldEchoes)
                                     {pomelu::kReverb, 1.0},
                                     {pomelu::kReverbWet, 0.4}})
         ASSERT_EQ(host.controller()->setParamNormalized(static_cast<ParamID>(id), value), kResultOk);
-    GuardedBuffers<double> in(2, kBlock), out(2, kBlock);
-    BlockData block(kSample64, kBlock);
-    block.setInput(reinterpret_cast<void**>(in.pointers()), 2);
-    block.setOutput(reinterpret_cast<void**>(out.pointers()), 2);
+    SineBlock<double> block(kBlock);
+    GuardedBuffers<double>&in = block.in, &out = block.out;
     const auto run = [&](std::initializer_list<ParamChange> changes)
     {
-        block.changes().set(std::vector<ParamChange>(changes));
-        ASSERT_EQ(block.run(host.processor()), kResultOk);
+        block.data.changes().set(std::vector<ParamChange>(changes));
+        ASSERT_EQ(block.data.run(host.processor()), kResultOk);
     };
 
     for (int b = 0; b < 100; ++b) // 1 s of a 50 Hz square wave

@@ -22,7 +22,7 @@ const ParamID kUnknownIds[] = {91, 92, 1000, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF}
 
 } // namespace
 
-TEST_F(HostEdge, UnknownParameterIndicesAndIdsAreRefused)
+TEST_F(HostEdge, UnknownParameterIndicesAndIdsAreRefusedAndConversionsNeverAnswerWithNaN)
 {
     ParameterInfo info{};
     for (int32 index : {-1, 91, 1000, INT_MAX, INT_MIN})
@@ -39,6 +39,13 @@ TEST_F(HostEdge, UnknownParameterIndicesAndIdsAreRefused)
         EXPECT_TRUE(std::isfinite(host.controller()->normalizedParamToPlain(id, 0.5))) << id;
         EXPECT_TRUE(std::isfinite(host.controller()->plainParamToNormalized(id, 0.5))) << id;
     }
+    for (ParamID id = 0; id < static_cast<ParamID>(kHostParameterCount); ++id)
+        for (double v : {kNaN, kInf, -kInf, 2.0, -1.0})
+        {
+            EXPECT_TRUE(std::isfinite(host.controller()->normalizedParamToPlain(id, v))) << id << " " << v;
+            EXPECT_TRUE(std::isfinite(host.controller()->plainParamToNormalized(id, v))) << id << " " << v;
+            EXPECT_EQ(host.controller()->getParamStringByValue(id, v, text), kResultOk) << id << " " << v;
+        }
 }
 
 TEST_F(HostEdge, ControllerValuesOutsideZeroToOneAreClampedAndNaNIsRefused)
@@ -56,18 +63,6 @@ TEST_F(HostEdge, ControllerValuesOutsideZeroToOneAreClampedAndNaNIsRefused)
             EXPECT_EQ(host.controller()->getParamNormalized(id), taken) << id << " set to " << set;
         }
     }
-}
-
-TEST_F(HostEdge, ValueConversionsNeverAnswerWithNaN)
-{
-    String128 text{};
-    for (ParamID id = 0; id < static_cast<ParamID>(kHostParameterCount); ++id)
-        for (double v : {kNaN, kInf, -kInf, 2.0, -1.0})
-        {
-            EXPECT_TRUE(std::isfinite(host.controller()->normalizedParamToPlain(id, v))) << id << " " << v;
-            EXPECT_TRUE(std::isfinite(host.controller()->plainParamToNormalized(id, v))) << id << " " << v;
-            EXPECT_EQ(host.controller()->getParamStringByValue(id, v, text), kResultOk) << id << " " << v;
-        }
 }
 
 TEST_F(HostEdge, ProcessQueueIgnoresUnknownIdsAndNaNAndClampsTheRest)

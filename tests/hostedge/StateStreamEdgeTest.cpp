@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Component state through streams that are empty, short, broken, endless or slow, and chunks that are
-// truncated, garbage or full of non-finite values. Failures are reported and leave the instance as
-// it was and usable; successes are reported as such.
+// Component state through streams that are empty, short, broken, endless or slow, and chunks of
+// garbage (truncated and inconsistent chunks are the plug-in's own refusals: tests/state). Failures
+// are reported and leave the instance as it was and usable; successes are reported as such.
 #include "HostEdgeRig.h"
 #include "Parameters.h"
 #include "PomeluRarorudIzad.h"
@@ -177,32 +177,6 @@ TEST_F(StateEdge, NullEmptyGarbageHugeEndlessAndFailingStreamsAreRefusedAndChang
         PieceStream stream(other, 100);
         stream.failAfter = failAfter;
         EXPECT_NE(setState(&stream), kResultOk) << "read failing after " << failAfter << " bytes";
-        expectUnchangedAndUsable();
-    }
-}
-
-TEST_F(StateEdge, TruncatedAndInconsistentStatesAreRefusedAndChangeNothing)
-{
-    for (std::size_t cut : {1u, 3u, 4u, 12u, 13u, 200u, 1437u, 1474u, 1475u, 2000u, 2185u})
-    {
-        std::vector<std::uint8_t> part(other.begin(), other.begin() + static_cast<long>(cut));
-        EXPECT_NE(setState(part), kResultOk) << cut << " bytes";
-        expectUnchangedAndUsable();
-    }
-    // The order block: u32 module count at 1437, then the current order and slots A and B.
-    const struct
-    {
-        const char* what;
-        std::size_t at;
-        std::uint8_t value;
-    } damages[] = {{"module count 12", 1437, 12},
-                   {"a module twice in the current order", 1451, other[1450]},
-                   {"slot B naming module 11", 1463, 11}};
-    for (const auto& d : damages)
-    {
-        std::vector<std::uint8_t> damaged = other;
-        damaged[d.at] = d.value;
-        EXPECT_NE(setState(damaged), kResultOk) << d.what;
         expectUnchangedAndUsable();
     }
 }

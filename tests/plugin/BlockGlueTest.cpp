@@ -32,36 +32,6 @@ template <class Record> int nChans(const pomelu::test::RecordingEditor::Message&
 
 } // namespace
 
-TEST(BlockGlue, DefaultParametersGiveTheDefaultSettingsRecord)
-{
-    auto plug = makePlug();
-    const dsp::RackSettings s = fillRackSettings(*plug, 0.0, dsp::defaultModuleOrder());
-    const dsp::RackSettings d;
-    EXPECT_EQ(s.bypass, d.bypass);
-    EXPECT_EQ(s.popCutOn, d.popCutOn);
-    EXPECT_EQ(s.eqOn, d.eqOn);
-    EXPECT_EQ(s.lowCutOn, d.lowCutOn);
-    EXPECT_EQ(s.highCutOn, d.highCutOn);
-    EXPECT_EQ(s.sClearFocus, d.sClearFocus);
-    for (int b = 0; b < 5; ++b)
-    {
-        EXPECT_EQ(s.eqFrequency[b], d.eqFrequency[b]) << b;
-        EXPECT_EQ(s.eqQ[b], d.eqQ[b]) << b;
-        EXPECT_EQ(s.eqGainDb[b], d.eqGainDb[b]) << b;
-    }
-    EXPECT_EQ(s.levelerSensitivity, d.levelerSensitivity);
-    EXPECT_EQ(s.compKneeDb, d.compKneeDb);
-    EXPECT_EQ(s.phaserRate, d.phaserRate);
-    EXPECT_EQ(s.tremoloDivision, d.tremoloDivision);
-    EXPECT_EQ(s.delayRightTime, d.delayRightTime);
-    EXPECT_EQ(s.delayDivision, d.delayDivision);
-    EXPECT_EQ(s.reverbPreDelayMs, d.reverbPreDelayMs);
-    EXPECT_EQ(s.clipCeilingDb, d.clipCeilingDb);
-    EXPECT_EQ(s.clipGuardAmount, d.clipGuardAmount);
-    EXPECT_EQ(s.tempoBpm, 120.0);
-    EXPECT_EQ(s.order, dsp::defaultModuleOrder());
-}
-
 TEST(BlockGlue, EveryParameterReachesItsField)
 {
     using S = dsp::RackSettings;

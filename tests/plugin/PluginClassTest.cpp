@@ -33,12 +33,6 @@ TEST(PluginClass, RatesBelow8000RunAt8000TheTailIsEightSecondsAndTheAnalyzerHear
         plug->OnReset();
         plug->OnUIOpen();
         ASSERT_EQ(editor.messages.size(), 8u);
-        for (std::size_t i = 0; i < 8; ++i)
-        {
-            EXPECT_EQ(editor.messages[i].ctrlTag, 100);
-            EXPECT_EQ(editor.messages[i].msgTag, static_cast<int>(i % 4) + 1);
-            EXPECT_EQ(editor.messages[i].data.size(), i % 4 == 0 ? 8u : 4u);
-        }
         for (std::size_t first : {0u, 4u})
         {
             EXPECT_EQ(editor.payload<double>(first), c.effective);
@@ -97,22 +91,4 @@ TEST(PluginClass, OnMessageRefusesWindowFiveOtherControlsAndShortData)
     EXPECT_FALSE(plug->OnMessage(1, 100, 4, &size));
     EXPECT_FALSE(plug->OnMessage(7, 100, 4, &size));
     EXPECT_EQ(plug->spectrumSender().GetFFTSize(), 1024);
-}
-
-TEST(PluginClass, TwoRebuildRequestsBetweenIdleCallsMakeOneRebuild)
-{
-    auto plug = makePlug();
-    RecordingEditor editor;
-    plug->AttachEditor(&editor);
-    plug->requestRebuild();
-    plug->requestRebuild();
-    plug->OnIdle();
-    plug->OnIdle();
-    EXPECT_EQ(editor.removals, 1);
-    EXPECT_EQ(editor.values.size(), 89u) << "a rebuild pushes every parameter value";
-    plug->AttachEditor(nullptr);
-
-    plug->requestRebuild(); // without an editor the request is consumed, not kept for later
-    plug->OnIdle();
-    EXPECT_FALSE(plug->rebuildRequested());
 }

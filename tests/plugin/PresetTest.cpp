@@ -6,16 +6,15 @@
 using namespace pomelu;
 using pomelu::test::makePlug;
 
-TEST(FactoryPresets, AreListedInOrderAndOnlyNaturalLeavesTheLevelerOff)
+// Their names and order are checked through the host's program list and pomelu-render's list.
+TEST(FactoryPresets, OnlyNaturalLeavesTheLevelerOff)
 {
     auto plug = makePlug();
     ASSERT_EQ(plug->NPresets(), 5);
-    const char* names[] = {"Natural", "Singing", "Narration", "Podcast", "Gentle"};
     for (int i = 0; i < 5; ++i)
     {
-        EXPECT_STREQ(plug->GetPresetName(i), names[i]);
         plug->RestorePreset(i);
-        EXPECT_EQ(plug->GetParam(kLeveler)->Value(), i == 0 ? 0.0 : 1.0) << names[i];
+        EXPECT_EQ(plug->GetParam(kLeveler)->Value(), i == 0 ? 0.0 : 1.0) << plug->GetPresetName(i);
         EXPECT_EQ(plug->GetParam(kComp)->Value(), 1.0);
         EXPECT_EQ(plug->GetParam(kClipGuard)->Value(), 1.0);
         EXPECT_EQ(plug->GetParam(kCeiling)->Value(), -1.0);

@@ -13,7 +13,6 @@
 #include "Signals.h"
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -28,21 +27,6 @@ namespace
 
 constexpr std::size_t kStride = 257;
 constexpr double kTolerance = 1e-12;
-
-std::vector<double> readVoice()
-{
-    SF_INFO info{};
-    SNDFILE* file = sf_open(POMELU_VOICE_FILE, SFM_READ, &info);
-    if (file == nullptr)
-        return {};
-    std::vector<double> frames(static_cast<std::size_t>(info.frames * info.channels));
-    sf_readf_double(file, frames.data(), info.frames);
-    sf_close(file);
-    std::vector<double> mono(static_cast<std::size_t>(info.frames));
-    for (std::size_t i = 0; i < mono.size(); ++i)
-        mono[i] = frames[i * static_cast<std::size_t>(info.channels)];
-    return mono;
-}
 
 struct RenderCase
 {
@@ -84,40 +68,17 @@ void fullRackMoving(PomeluRarorudIzad& plug)
         reversed[static_cast<std::size_t>(i)] = static_cast<dsp::ModuleId>(10 - i);
     plug.setModuleOrder(reversed, false);
     const std::pair<int, double> values[] = {
-        {kInput, 4.0},
-        {kOutput, -2.0},
-        {kSClearAmount, 60.0},
-        {kEqLowCutSlope, 1.0},
-        {kEqHighCut, 1.0},
-        {kEqHighCutSlope, 1.0},
-        {kEqHighCutFrequency, 9000.0},
-        {kEqLow, 3.0},
-        {kEqHigh, -4.0},
-        {kCompMakeup, 3.0},
-        {kCompExpander, 60.0},
-        {kCompMix, 70.0},
-        {kCompKnee, 6.0},
-        {kCompThreshold, -30.0},
-        {kCeiling, -3.0},
-        {kClipGuardAmount, 100.0},
-        {kDrive, 40.0},
-        {kDistortionMix, 60.0},
-        {kPhaserDepth, 80.0},
-        {kPhaserMix, 60.0},
-        {kPhaserRate, 2.0},
-        {kTremoloSync, 1.0},
-        {kTremoloDivision, 4.0},
-        {kDelayStereo, 1.0},
-        {kDelayCrossFeedback, 60.0},
-        {kDelayWidth, 150.0},
-        {kDelayLeftMix, 25.0},
-        {kDelayRightMix, 35.0},
-        {kDelayLeftFeedback, 50.0},
-        {kDelayRightFeedback, 30.0},
-        {kReverbSize, 80.0},
-        {kReverbDecay, 70.0},
-        {kReverbPreDelay, 40.0},
-        {kReverbTone, 20.0},
+        // clang-format off
+        {kInput, 4.0}, {kOutput, -2.0}, {kSClearAmount, 60.0}, {kEqLowCutSlope, 1.0},
+        {kEqHighCut, 1.0}, {kEqHighCutSlope, 1.0}, {kEqHighCutFrequency, 9000.0}, {kEqLow, 3.0},
+        {kEqHigh, -4.0}, {kCompMakeup, 3.0}, {kCompExpander, 60.0}, {kCompMix, 70.0},
+        {kCompKnee, 6.0}, {kCompThreshold, -30.0}, {kCeiling, -3.0}, {kClipGuardAmount, 100.0},
+        {kDrive, 40.0}, {kDistortionMix, 60.0}, {kPhaserDepth, 80.0}, {kPhaserMix, 60.0},
+        {kPhaserRate, 2.0}, {kTremoloSync, 1.0}, {kTremoloDivision, 4.0}, {kDelayStereo, 1.0},
+        {kDelayCrossFeedback, 60.0}, {kDelayWidth, 150.0}, {kDelayLeftMix, 25.0}, {kDelayRightMix, 35.0},
+        {kDelayLeftFeedback, 50.0}, {kDelayRightFeedback, 30.0}, {kReverbSize, 80.0}, {kReverbDecay, 70.0},
+        {kReverbPreDelay, 40.0}, {kReverbTone, 20.0},
+        // clang-format on
     };
     for (const auto& [index, value] : values)
         setParam(plug, index, value);
@@ -182,7 +143,7 @@ class RenderReference : public testing::TestWithParam<RenderCase>
 
 TEST_P(RenderReference, StaysWithinOneTrillionthOfTheStoredRender)
 {
-    static const std::vector<double> voice = readVoice();
+    static const std::vector<double> voice = test::readFirstChannel(POMELU_VOICE_FILE);
     ASSERT_GT(voice.size(), 48000u * 10) << "cannot read " << POMELU_VOICE_FILE;
     const RenderCase& c = GetParam();
     const std::vector<double> rendered = render(c, voice);

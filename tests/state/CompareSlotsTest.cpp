@@ -79,12 +79,8 @@ TEST(CompareSlots, StoredValuesAreConstrainedWhenASwitchLoadsThem)
     b.values(defaultsWith(89, {{kCompRatio, 25.0},        // above its range
                                {kDistortionStyle, 2.6},   // an enum between steps
                                {kSClearFocus, 7205.0}})); // doubles are not stepped
-    b.values(defaultsWith(89))
-        .u32(11)
-        .order(kIdentity)
-        .order(kIdentity)
-        .order(kIdentity)
-        .values(defaultsWith(89));
+    b.values(defaultsWith(89)).u32(11).order(kIdentity).order(kIdentity);
+    b.order(kIdentity).values(defaultsWith(89));
     ASSERT_EQ(plug->UnserializeState(b.chunk, 0), 2186);
     EXPECT_EQ(plug->compareSlots().compareValues()[0][kCompRatio], 25.0);
     plug->switchCompareSlot();

@@ -110,27 +110,24 @@ TEST(StateChunk, Version1ChunkLoads41ValuesAndKeepsTheOrders)
     EXPECT_TRUE(plug->compareSlots().slotsCaptured());
 }
 
-TEST(StateChunk, Version2ReadsTheCountAndLeavesAllThreeOrders)
+TEST(StateChunk, Version2ReadsTheCountAndLeavesAllThreeOrdersVersion3SetsThem)
 {
     const auto plug = makePlugin();
     plug->setModuleOrder(orderOf(kReversedOrder), false);
-    ChunkBuilder b;
-    b.u32(kStateMagicV2).u32(60).u32(1).u8(0);
-    b.values(defaultsWith(60)).values(defaultsWith(60)).values(defaultsWith(60, {{kCompKnee, 3.0}}));
-    EXPECT_EQ(plug->UnserializeState(b.chunk, 0), b.chunk.Size());
+    ChunkBuilder v2;
+    v2.u32(kStateMagicV2).u32(60).u32(1).u8(0);
+    v2.values(defaultsWith(60)).values(defaultsWith(60)).values(defaultsWith(60, {{kCompKnee, 3.0}}));
+    EXPECT_EQ(plug->UnserializeState(v2.chunk, 0), v2.chunk.Size());
     EXPECT_EQ(plug->GetParam(kCompKnee)->Value(), 3.0);
     EXPECT_EQ(plug->compareSlots().activeSlot(), 1);
     EXPECT_EQ(plug->getModuleOrder(), orderOf(kReversedOrder));
     EXPECT_EQ(plug->compareSlots().slotOrders()[0], dsp::defaultModuleOrder());
-}
 
-TEST(StateChunk, Version3SetsTheCurrentAndBothSlotOrders)
-{
-    const auto plug = makePlugin();
-    ChunkBuilder b;
-    b.u32(kStateMagicV3).u32(89).u32(0).u8(0).values(defaultsWith(89)).values(defaultsWith(89));
-    b.u32(11).order(kReversedOrder).values(defaultsWith(89));
-    EXPECT_EQ(plug->UnserializeState(b.chunk, 0), b.chunk.Size());
+    plug->setModuleOrder(dsp::defaultModuleOrder(), false);
+    ChunkBuilder v3;
+    v3.u32(kStateMagicV3).u32(89).u32(0).u8(0).values(defaultsWith(89)).values(defaultsWith(89));
+    v3.u32(11).order(kReversedOrder).values(defaultsWith(89));
+    EXPECT_EQ(plug->UnserializeState(v3.chunk, 0), v3.chunk.Size());
     EXPECT_EQ(plug->getModuleOrder(), orderOf(kReversedOrder));
     EXPECT_EQ(plug->compareSlots().slotOrders()[0], orderOf(kReversedOrder));
     EXPECT_EQ(plug->compareSlots().slotOrders()[1], orderOf(kReversedOrder));

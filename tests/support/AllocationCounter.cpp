@@ -88,13 +88,7 @@ void operator delete[](void* p, std::size_t, std::align_val_t) noexcept
 namespace pomelu::test
 {
 
-std::size_t threadAllocationCount() noexcept
-{
-    return allocationCount;
-}
-
 AllocationScope::AllocationScope() noexcept : startCount(allocationCount) {}
-AllocationScope::~AllocationScope() = default;
 std::size_t AllocationScope::allocations() const noexcept
 {
     return allocationCount - startCount;

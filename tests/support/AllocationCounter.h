@@ -12,7 +12,6 @@ class AllocationScope
 {
 public:
     AllocationScope() noexcept;
-    ~AllocationScope();
     AllocationScope(const AllocationScope&) = delete;
     AllocationScope& operator=(const AllocationScope&) = delete;
 
@@ -22,7 +21,5 @@ public:
 private:
     std::size_t startCount;
 };
-
-std::size_t threadAllocationCount() noexcept;
 
 } // namespace pomelu::test

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ReferenceFile.h"
 
+#include <sndfile.h>
+
 #include <cmath>
 #include <fstream>
 #include <limits>
@@ -19,6 +21,22 @@ std::vector<double> readReference(const std::string& path)
     file.read(reinterpret_cast<char*>(values.data()),
               static_cast<std::streamsize>(values.size() * sizeof(double)));
     return file ? values : std::vector<double>{};
+}
+
+std::vector<double> readFirstChannel(const std::string& path, int* sampleRate)
+{
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (file == nullptr)
+        return {};
+    std::vector<double> frames(static_cast<std::size_t>(info.frames * info.channels)), first;
+    if (sf_readf_double(file, frames.data(), info.frames) == info.frames)
+        for (std::size_t i = 0; i < frames.size(); i += static_cast<std::size_t>(info.channels))
+            first.push_back(frames[i]);
+    sf_close(file);
+    if (sampleRate != nullptr)
+        *sampleRate = info.samplerate;
+    return first;
 }
 
 bool writeReference(const std::string& path, const std::vector<double>& values)

@@ -11,6 +11,8 @@ namespace pomelu::test
 
 // The whole file, or an empty vector when it cannot be read.
 std::vector<double> readReference(const std::string& path);
+// The first channel of an audio file (the example voice), or an empty vector when it cannot be read.
+std::vector<double> readFirstChannel(const std::string& path, int* sampleRate = nullptr);
 bool writeReference(const std::string& path, const std::vector<double>& values);
 
 // The largest absolute difference between two renders of the same length and where it is (a NaN

@@ -358,3 +358,20 @@ TEST_F(ViewHostCalls, WithoutTheViewOrWithoutARunLoopTheIdleThreadCallsTheHostAg
         EXPECT_EQ(static_cast<std::size_t>(offThread), made) << "every call from the idle thread";
     }
 }
+
+// The view's clock is the host's run loop: a frame without one is refused, with the reason.
+TEST(EditorView, RefusesAFrameWithoutARunLoopAndSaysWhy)
+{
+    auto* plug = new PomeluRarorudIzad(iplug::InstanceInfo{});
+    IPlugView* view = plug->createView("editor");
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->isPlatformTypeSupported(kPlatformTypeHWND), kResultFalse);
+    FakeFrame frame(false);
+    view->setFrame(&frame);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(view->attached(reinterpret_cast<void*>(1), kPlatformTypeX11EmbedWindowID), kResultFalse);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("IRunLoop"), std::string::npos);
+    view->setFrame(nullptr);
+    view->release();
+    plug->release();
+}

@@ -27,7 +27,7 @@ void message(PomeluRarorudIzad& plug, int msgTag, std::int32_t value)
 
 TEST(PluginThreads, IdleDrainsTheSendersAndAnalyzerOptionsResizeTheSpectrumWhileAudioRuns)
 {
-    ThreadPlug plug = makeRunningPlug(kBlock);
+    PlugPtr plug = makeRunningPlug(kBlock);
     CheckingEditor editor;
     plug->AttachEditor(&editor);
     plug->OnUIOpen();
@@ -85,7 +85,7 @@ TEST(PluginThreads, EveryBlockRunsAWholeOrderWhileSwitchesPresetsAndRoutingDrags
 {
     // Side A keeps the default order, side B the reverse, and drags, undo and reset flip between
     // orders: a block that saw half of a change would run a module twice and miss another.
-    ThreadPlug plug = makeRunningPlug(4);
+    PlugPtr plug = makeRunningPlug(4);
     CheckingEditor editor;
     plug->AttachEditor(&editor);
     plug->OnUIOpen();

@@ -11,13 +11,9 @@
 namespace pomelu::test
 {
 
-ThreadPlug makeRunningPlug(int blockSize)
+PlugPtr makeRunningPlug(int blockSize)
 {
-    ThreadPlug plug(new PomeluRarorudIzad(iplug::InstanceInfo{}));
-    plug->SetSampleRate(48000.0);
-    plug->SetBlockSize(blockSize);
-    plug->SetChannelsConnected(2, 2);
-    plug->OnReset();
+    PlugPtr plug = makePlug(48000.0, blockSize);
     for (int idx : {kPopCut, kSClear, kEq, kLeveler, kComp, kClipGuard, kDistortion, kPhaser, kTremolo,
                     kDelay, kReverb})
         plug->GetParam(idx)->Set(1.0);

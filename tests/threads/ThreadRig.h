@@ -1,25 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "PomeluRarorudIzad.h"
+#include "PluginRig.h"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <vector>
 
 namespace pomelu::test
 {
 
-struct PlugRelease
-{
-    void operator()(PomeluRarorudIzad* p) const { p->release(); }
-};
-using ThreadPlug = std::unique_ptr<PomeluRarorudIzad, PlugRelease>;
-
 // A plug-in set up as a host leaves it before processing: 48 kHz, stereo, reset run, every module on.
-ThreadPlug makeRunningPlug(int blockSize);
+PlugPtr makeRunningPlug(int blockSize);
 
 // An editor stand-in that checks what arrives instead of keeping it: spectrum frames must carry an
 // accepted FFT size and finite, non-negative bins; meter records finite, non-negative levels.

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AudioFile.h"
-#include "Errors.h"
 #include "ToolTestFiles.h"
 
 #include <gtest/gtest.h>
@@ -30,22 +29,6 @@ TEST(AudioWriter, WritesUnderAHiddenNameAndAbandonedRemovesItAndLeavesAnExisting
     const AudioData after = readAudio(out);
     EXPECT_EQ(after.sampleRate, 8000);
     EXPECT_EQ(after.samples, before.samples);
-}
-
-TEST(AudioWriter, RefusesAFolderThatDoesNotExistWithAnIoError)
-{
-    try
-    {
-        AudioWriter writer("/nonexistent-folder-for-pomelu/out.wav", 48000, 1, SampleFormat::Float32);
-        FAIL() << "expected an I/O error";
-    }
-    catch (const ToolError& error)
-    {
-        EXPECT_EQ(error.exitCode(), kExitIoError);
-        EXPECT_NE(std::string(error.what()).find("cannot write in '/nonexistent-folder-for-pomelu'"),
-                  std::string::npos)
-            << error.what();
-    }
 }
 
 TEST(AudioReader, ReadsAiffAndFlacAsWellAsWav)

@@ -95,17 +95,13 @@ TEST(LoudnessMeasurement, AgreesWithTheReferenceAndTheEbuExpectations)
         {"1 kHz stereo at -33 dBFS", [] { return sine(48000, 2, 1000.0, -33.0, 20.0); }, -33.0, 0.0, -33.0},
         {"1 kHz stereo at 44.1 kHz", [] { return sine(44100, 2, 1000.0, -23.0, 20.0); }, -23.0, 0.0, -23.0},
         {"1 kHz mono at -23 dBFS", [] { return sine(48000, 1, 1000.0, -23.0, 20.0); }, -26.0, 0.0, -23.0},
+        // clang-format off
         {"-20/-30 dBFS alternating, 10 LU range",
-         [] {
-             return stepped(sine(48000, 2, 1000.0, 0.0, 40.0), {-20.0, -30.0}, 10.0);
-         },
-         any, 10.0, any},
+         [] { return stepped(sine(48000, 2, 1000.0, 0.0, 40.0), {-20.0, -30.0}, 10.0); }, any, 10.0, any},
         {"-36/-26/-16/-26 dBFS, integrated -23",
-         [] {
-             return stepped(sine(48000, 2, 1000.0, 0.0, 60.0), {-36.0, -26.0, -16.0, -26.0, -36.0, -36.0},
-                            10.0);
-         },
+         [] { return stepped(sine(48000, 2, 1000.0, 0.0, 60.0), {-36.0, -26.0, -16.0, -26.0, -36.0, -36.0}, 10.0); },
          any, any, -16.0},
+        // clang-format on
         {"fs/4 sine 45 degrees off its crest", [] { return quarterRateSine(-6.0); }, any, any, -6.0},
         {"speech-like programme at 44.1 kHz", [] { return testProgramme(44100, 2, 12.0); }, any, any, any},
         {"speech-like programme at 96 kHz mono", [] { return testProgramme(96000, 1, 8.0); }, any, any, any},
@@ -120,17 +116,11 @@ TEST(LoudnessMeasurement, AgreesWithTheReferenceAndTheEbuExpectations)
         EXPECT_NEAR(mine.loudnessRangeLu, theirs.loudnessRangeLu, 0.1);
         EXPECT_NEAR(mine.truePeakDbtp, theirs.truePeakDbtp, 0.1);
         if (!std::isnan(c.lufs))
-        {
             EXPECT_NEAR(mine.integratedLufs, c.lufs, 0.1);
-        }
         if (!std::isnan(c.lra))
-        {
             EXPECT_NEAR(mine.loudnessRangeLu, c.lra, 0.1);
-        }
         if (!std::isnan(c.dbtp))
-        {
             EXPECT_NEAR(mine.truePeakDbtp, c.dbtp, 0.2);
-        }
     }
 }
 

@@ -12,12 +12,17 @@ using namespace pomelu::tools;
 
 namespace
 {
-// The message of the usage error the call throws, or "" when it does not throw one.
-template <class F> std::string usageErrorOf(F&& call)
+RenderOptions parse(std::vector<std::string> arguments)
+{
+    return parseArguments(arguments);
+}
+
+// The message of the usage error parsing throws, or "" when it throws none.
+std::string parseError(std::vector<std::string> arguments)
 {
     try
     {
-        call();
+        parse(arguments);
     }
     catch (const ToolError& error)
     {
@@ -25,16 +30,6 @@ template <class F> std::string usageErrorOf(F&& call)
         return error.what();
     }
     return "";
-}
-
-RenderOptions parse(std::vector<std::string> arguments)
-{
-    return parseArguments(arguments);
-}
-
-std::string parseError(std::vector<std::string> arguments)
-{
-    return usageErrorOf([&] { parse(arguments); });
 }
 
 #define EXPECT_CONTAINS(text, part) EXPECT_NE((text).find(part), std::string::npos) << (text)

@@ -5,80 +5,69 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace pomelu::tools;
 using pomelu::tools::test::FakeEffect;
 
 namespace
 {
-const std::vector<ParameterDescription>& table()
-{
-    static const std::vector<ParameterDescription> parameters = FakeEffect().parameters();
-    return parameters;
-}
+const std::vector<ParameterDescription> kTable = FakeEffect().parameters();
 
-double valueFor(const std::string& name, const std::string& text)
-{
-    return parseParameterValue(findParameter(table(), name), text);
-}
-
-std::string errorFor(const std::string& name, const std::string& text)
+// The value parsed, or NaN with the usage error's message.
+double parse(const std::string& name, const std::string& text, std::string& error)
 {
     try
     {
-        valueFor(name, text);
+        return parseParameterValue(findParameter(kTable, name), text);
     }
-    catch (const ToolError& error)
+    catch (const ToolError& e)
     {
-        EXPECT_EQ(error.exitCode(), kExitUsageError);
-        return error.what();
+        EXPECT_EQ(e.exitCode(), kExitUsageError);
+        error = e.what();
+        return std::nan("");
     }
-    return "";
 }
 } // namespace
 
-TEST(ParameterLookup, FindsParametersByDisplayNameIgnoringCaseAndRefusesUnknownNames)
+// The number and text rules are the framework's (tested with IParam); here, that the tool finds a
+// parameter by its name in any case and hands the rules each parameter's unit, range and value
+// texts, refusing instead of clamping.
+TEST(ParameterValueParsing, FindsTheParameterReadsItsUnitAndTextsAndRefusesTheRest)
 {
-    EXPECT_EQ(findParameter(table(), "delay feel").index, FakeEffect::kFeel);
-    EXPECT_EQ(findParameter(table(), "  GAIN ").index, FakeEffect::kGain);
-    try
+    const struct
     {
-        findParameter(table(), "Gain Knob");
-        FAIL() << "expected a usage error";
-    }
-    catch (const ToolError& error)
+        const char *name, *text;
+        double value;        // NaN: refused
+        const char* message; // part of the refusal
+    } cases[] = {
+        {"Gain", "-6 dB", -6.0, ""},
+        {"  GAIN ", "3", 3.0, ""},
+        {"Mute", "OFF", 0.0, ""},
+        {"delay feel", "dotted", 1.0, ""},
+        {"Delay Feel", "2", 2.0, ""},
+        {"Style", "warm bite", 1.0, ""}, // the English half of a two-language text
+        {"Gain Knob", "1", NAN, "unknown parameter 'Gain Knob' (see --list-params)"},
+        {"Gain", "18.01", NAN, "--set \"Gain=18.01\": out of range -18 .. 18 dB"},
+        {"Gain", "-40", NAN, "--set \"Gain=-40\": out of range -18 .. 18 dB"},
+        {"Delay Feel", "3", NAN, "out of range 0 .. 2"},
+        {"Mute", "-1", NAN, "out of range 0 .. 1"},
+        {"Gain", "loud", NAN, "--set \"Gain=loud\": not a number"},
+        {"Gain", "nan", NAN, "--set \"Gain=nan\": not a number"},
+        {"Gain", "3 ms", NAN, "--set \"Gain=3 ms\": not a number"},
+        {"Gain", "", NAN, "--set \"Gain=\": the value is empty"},
+        {"Delay Feel", "Swing", NAN,
+         "--set \"Delay Feel=Swing\": expected one of 0=Straight | 1=Dotted | 2=Triplet"},
+        {"Mute", "maybe", NAN, "expected one of 0=off | 1=on"},
+        {"Delay Feel", "1.5", NAN, "expected a whole number"},
+    };
+    for (const auto& c : cases)
     {
-        EXPECT_EQ(error.exitCode(), kExitUsageError);
-        EXPECT_STREQ(error.what(), "unknown parameter 'Gain Knob' (see --list-params)");
+        std::string error;
+        const double value = parse(c.name, c.text, error);
+        if (std::isnan(c.value))
+            EXPECT_NE(error.find(c.message), std::string::npos) << c.name << "=" << c.text << ": " << error;
+        else
+            EXPECT_EQ(value, c.value) << c.name << "=" << c.text << ": " << error;
     }
-}
-
-// The number and text rules are the framework's (tested with IParam); here, that the tool hands
-// them each parameter's unit and value texts.
-TEST(ParameterValueParsing, ReadsNumbersWithTheUnitAndValueTextsInEitherLanguage)
-{
-    EXPECT_EQ(valueFor("Gain", "-6 dB"), -6.0);
-    EXPECT_EQ(valueFor("Mute", "OFF"), 0.0);
-    EXPECT_EQ(valueFor("Delay Feel", "dotted"), 1.0);
-    EXPECT_EQ(valueFor("Delay Feel", "2"), 2.0);
-    EXPECT_EQ(valueFor("Style", "warm bite"), 1.0) << "English half of a two-language text";
-}
-
-TEST(ParameterValueParsing, RefusesValuesOutsideTheRangeInsteadOfClamping)
-{
-    EXPECT_EQ(errorFor("Gain", "18.01"), "--set \"Gain=18.01\": out of range -18 .. 18 dB");
-    EXPECT_EQ(errorFor("Gain", "-40"), "--set \"Gain=-40\": out of range -18 .. 18 dB");
-    EXPECT_NE(errorFor("Delay Feel", "3").find("out of range 0 .. 2"), std::string::npos);
-    EXPECT_NE(errorFor("Mute", "-1").find("out of range 0 .. 1"), std::string::npos);
-}
-
-TEST(ParameterValueParsing, RefusesTextThatIsNoNumberAndNoValueText)
-{
-    EXPECT_EQ(errorFor("Gain", "loud"), "--set \"Gain=loud\": not a number");
-    EXPECT_EQ(errorFor("Gain", "nan"), "--set \"Gain=nan\": not a number");
-    EXPECT_EQ(errorFor("Gain", "3 ms"), "--set \"Gain=3 ms\": not a number");
-    EXPECT_EQ(errorFor("Gain", ""), "--set \"Gain=\": the value is empty");
-    EXPECT_EQ(errorFor("Delay Feel", "Swing"),
-              "--set \"Delay Feel=Swing\": expected one of 0=Straight | 1=Dotted | 2=Triplet");
-    EXPECT_NE(errorFor("Mute", "maybe").find("expected one of 0=off | 1=on"), std::string::npos);
-    EXPECT_NE(errorFor("Delay Feel", "1.5").find("expected a whole number"), std::string::npos);
 }

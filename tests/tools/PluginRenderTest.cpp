@@ -37,26 +37,11 @@ AudioData render(const TempDir& dir, const std::string& in, const std::string& n
 std::vector<std::string> everyModuleOff()
 {
     std::vector<std::string> arguments;
-    for (const char* module : {"Pop Cut", "S Clear", "EQ", "Distortion", "Phaser", "Tremolo", "Leveler",
-                               "Comp", "Clip Guard", "Delay", "Reverb"})
-    {
-        arguments.push_back("--set");
-        arguments.push_back(std::string(module) + "=off");
-    }
-    for (const char* setting : {"Input=0", "Output=0", "Bypass=off"})
-    {
-        arguments.push_back("--set");
-        arguments.push_back(setting);
-    }
+    for (const char* setting : {"Pop Cut=off", "S Clear=off", "EQ=off", "Distortion=off", "Phaser=off",
+                                "Tremolo=off", "Leveler=off", "Comp=off", "Clip Guard=off", "Delay=off",
+                                "Reverb=off", "Input=0", "Output=0", "Bypass=off"})
+        arguments.insert(arguments.end(), {"--set", setting});
     return arguments;
-}
-
-void expectSameSamples(const AudioData& a, const AudioData& b, const char* what)
-{
-    ASSERT_EQ(a.channels, b.channels) << what;
-    ASSERT_EQ(a.samples.size(), b.samples.size()) << what;
-    for (std::size_t i = 0; i < a.samples.size(); ++i)
-        ASSERT_EQ(a.samples[i], b.samples[i]) << what << ": first difference at sample " << i;
 }
 
 double largestDifference(const AudioData& a, const AudioData& b)
@@ -112,7 +97,8 @@ TEST(PluginRender, SavedStateRendersLikeTheSettingsItWasSavedFrom)
     const AudioData direct = render(dir, dir.file("in.wav"), "direct.wav", saving);
     const AudioData loaded =
         render(dir, dir.file("in.wav"), "loaded.wav", {"--state", dir.file("gentle.state")});
-    expectSameSamples(direct, loaded, "state saved from settings against those settings");
+    ASSERT_EQ(direct.samples.size(), loaded.samples.size());
+    EXPECT_EQ(largestDifference(direct, loaded), 0.0) << "state saved from settings against those settings";
 }
 
 TEST(PluginRender, SavesTheComponentStateAsChunkBypassAndProgramWords)
@@ -198,14 +184,13 @@ TEST(PluginDelivery, ExampleVoiceReachesEachTargetUnderMinusOneDbtpInEveryFileTy
         const char* probed; // expected in ffprobe's line
     };
     const std::vector<Case> cases = {
+        // clang-format off
         {"podcast.wav", {"--target", "podcast"}, -16.0, ""},
-        {"podcast.mp3",
-         {"--target", "podcast", "--title", "Episode 1", "--artist", "Pomelu"},
-         -16.0,
-         "bit_rate=64"},
+        {"podcast.mp3", {"--target", "podcast", "--title", "Episode 1", "--artist", "Pomelu"}, -16.0, "bit_rate=64"},
         {"broadcast.wav", {"--target", "broadcast", "--format", "pcm24"}, -23.0, ""},
         {"streaming.opus", {"--target", "streaming", "--title", "Episode 1"}, -14.0, "Episode 1"},
         {"own.ogg", {"--lufs", "-21", "--quality", "6", "--comment", "take 2"}, -18.0, "bit_rate="},
+        // clang-format on
     };
     for (const Case& c : cases)
     {

@@ -11,7 +11,6 @@
 #include <numbers>
 #include <sstream>
 #include <stdexcept>
-#include <sys/stat.h>
 
 namespace pomelu::tools::test
 {
@@ -112,14 +111,6 @@ AudioData testProgramme(int sampleRate, int channels, double seconds)
                 envelope * voice * (c == 0 ? 1.0 : 0.8);
     }
     return audio;
-}
-
-bool fileExists(const std::string& path)
-{
-    struct stat st
-    {
-    };
-    return ::stat(path.c_str(), &st) == 0;
 }
 
 ToolRun runTool(const std::vector<std::string>& arguments, EffectFactory makeEffect)

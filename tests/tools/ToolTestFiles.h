@@ -3,6 +3,7 @@
 
 #include "RenderSession.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,10 @@ AudioData sine(int sampleRate, int channels, double frequencyHz, double amplitud
 // Deterministic pseudo-random speech-like test material: noise bursts and tones with pauses.
 AudioData testProgramme(int sampleRate, int channels, double seconds);
 
-bool fileExists(const std::string& path);
+inline bool fileExists(const std::string& path)
+{
+    return std::filesystem::exists(path);
+}
 
 // What one run of the whole tool printed and returned.
 struct ToolRun

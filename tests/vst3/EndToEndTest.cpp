@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The built bundle, loaded and driven as a host drives it, checked against the engine run directly.
 #include "PluginInstance.h"
+#include "PluginRig.h"
 #include "PomeluRarorudIzad.h"
 #include "Signals.h"
 #include "Utf16.h"
@@ -36,20 +37,12 @@ std::string utf8(const char16* s)
     return iplug::Utf16ToUtf8(reinterpret_cast<const char16_t*>(s));
 }
 
-// The plug-in class built in this process, as the reference for names, ranges and settings.
-struct Reference
-{
-    Reference() : plug(new pomelu::PomeluRarorudIzad(iplug::InstanceInfo{})) {}
-    ~Reference() { plug->release(); }
-    pomelu::PomeluRarorudIzad* plug;
-};
-
 class EndToEnd : public ::testing::Test
 {
 protected:
     void SetUp() override { ASSERT_TRUE(host.open(POMELU_VST3_BUNDLE_DIR)) << host.lastError(); }
 
-    double normalized(int idx, double plain) { return ref.plug->GetParam(idx)->ToNormalized(plain); }
+    double normalized(int idx, double plain) { return ref->GetParam(idx)->ToNormalized(plain); }
 
     // Engine run directly over the same input in the same blocks.
     std::vector<std::vector<double>> engineOutput(const pomelu::dsp::RackSettings& s, double sr, int block,
@@ -70,7 +63,8 @@ protected:
     }
 
     PluginInstance host;
-    Reference ref;
+    // The plug-in class built in this process, as the reference for names, ranges and settings.
+    pomelu::test::PlugPtr ref{new pomelu::PomeluRarorudIzad(iplug::InstanceInfo{})};
 };
 
 } // namespace
@@ -118,7 +112,7 @@ TEST_F(EndToEnd, PublishesNinetyOneParametersWithNamesUnitsStepsAndDefaults)
     {
         ParameterInfo info;
         ASSERT_EQ(c->getParameterInfo(i, info), kResultOk) << i;
-        const iplug::IParam* p = ref.plug->GetParam(i);
+        const iplug::IParam* p = ref->GetParam(i);
         EXPECT_EQ(info.id, static_cast<ParamID>(i));
         EXPECT_EQ(utf8(info.title), p->GetName()) << i;
         EXPECT_EQ(utf8(info.units), p->GetLabel()) << i;
@@ -183,19 +177,15 @@ TEST_F(EndToEnd, ValueTextsReadAndWriteTheSameInAHostWithACommaLocale)
         double plain; // NaN: refused
     };
     const double refused = std::numeric_limits<double>::quiet_NaN();
-    const Typed typed[] = {{pomelu::kInput, "-6.5", -6.5},
-                           {pomelu::kInput, " -6.5 dB ", -6.5},
-                           {pomelu::kInput, "+25", 18.0},
-                           {pomelu::kCompRatio, "4.5", 4.5},
-                           {pomelu::kCompRatio, "abc", refused},
-                           {pomelu::kCompRatio, "4,5", refused},
-                           {pomelu::kCompRatio, "", refused},
-                           {pomelu::kInput, "nan", refused},
-                           {pomelu::kInput, "3 ms", refused},
-                           {pomelu::kDelayFeel, "Dotted", 1.0},
-                           {pomelu::kDelayFeel, "2", 2.0},
-                           {pomelu::kDelayFeel, "1.5", refused},
-                           {pomelu::kDistortionStyle, "warm bite", 1.0}};
+    const Typed typed[] = {
+        // clang-format off
+        {pomelu::kInput, "-6.5", -6.5}, {pomelu::kInput, " -6.5 dB ", -6.5}, {pomelu::kInput, "+25", 18.0},
+        {pomelu::kCompRatio, "4.5", 4.5}, {pomelu::kCompRatio, "abc", refused}, {pomelu::kCompRatio, "4,5", refused},
+        {pomelu::kCompRatio, "", refused}, {pomelu::kInput, "nan", refused}, {pomelu::kInput, "3 ms", refused},
+        {pomelu::kDelayFeel, "Dotted", 1.0}, {pomelu::kDelayFeel, "2", 2.0}, {pomelu::kDelayFeel, "1.5", refused},
+        {pomelu::kDistortionStyle, "warm bite", 1.0},
+        // clang-format on
+    };
     for (const Typed& t : typed)
     {
         ParamValue v = -1.0;
@@ -251,15 +241,6 @@ TEST_F(EndToEnd, AcceptsMonoAndStereoBusesAndRefusesEverythingElse)
     EXPECT_EQ(arr, SpeakerArr::kStereo) << "a refused arrangement changes nothing";
 }
 
-TEST_F(EndToEnd, ReportsNoLatencyAndAnEightSecondTail)
-{
-    ASSERT_TRUE(host.setup(48000.0, 512, kSample64));
-    EXPECT_EQ(host.processor()->getLatencySamples(), 0u);
-    EXPECT_EQ(host.processor()->getTailSamples(), 384000u);
-    EXPECT_EQ(host.processor()->canProcessSampleSize(kSample32), kResultTrue);
-    EXPECT_EQ(host.processor()->canProcessSampleSize(kSample64), kResultTrue);
-}
-
 TEST_F(EndToEnd, BlocksMatchTheEngineRunDirectlyWithParameterChangesAndTempo)
 {
     // Sent in the first block of a case; the settings add up from case to case.
@@ -292,7 +273,7 @@ TEST_F(EndToEnd, BlocksMatchTheEngineRunDirectlyWithParameterChangesAndTempo)
         for (const auto [idx, plain] : c.plain)
         {
             changes.push_back({static_cast<ParamID>(idx), normalized(idx, plain), 0});
-            ref.plug->GetParam(idx)->SetNormalized(changes.back().value);
+            ref->GetParam(idx)->SetNormalized(changes.back().value);
         }
         const int n = c.block * c.blocks;
         std::vector<std::vector<double>> in,
@@ -324,8 +305,8 @@ TEST_F(EndToEnd, BlocksMatchTheEngineRunDirectlyWithParameterChangesAndTempo)
                       kResultOk);
         }
         const auto expected =
-            engineOutput(pomelu::fillRackSettings(*ref.plug, c.tempo, pomelu::dsp::defaultModuleOrder()),
-                         c.rate, c.block, in, c.channels);
+            engineOutput(pomelu::fillRackSettings(*ref, c.tempo, pomelu::dsp::defaultModuleOrder()), c.rate,
+                         c.block, in, c.channels);
         for (int ch = 0; ch < c.channels; ++ch)
             for (int i = 0; i < n; ++i)
                 ASSERT_EQ(is32 ? out32[ch][i] : out[ch][i],
@@ -335,8 +316,8 @@ TEST_F(EndToEnd, BlocksMatchTheEngineRunDirectlyWithParameterChangesAndTempo)
         if (c.tempo > 0.0) // the tempo mattered: at 120 beats per minute the synced tremolo differs
         {
             const auto at120 =
-                engineOutput(pomelu::fillRackSettings(*ref.plug, 120.0, pomelu::dsp::defaultModuleOrder()),
-                             c.rate, c.block, in, 2);
+                engineOutput(pomelu::fillRackSettings(*ref, 120.0, pomelu::dsp::defaultModuleOrder()), c.rate,
+                             c.block, in, 2);
             double diff = 0.0;
             for (int i = 0; i < n; ++i)
                 diff = std::max(diff, std::fabs(at120[0][i] - out[0][i]));
@@ -373,7 +354,7 @@ TEST_F(EndToEnd, StateCarriesTheBypassAndProgramWordsBehindTheChunk)
     ASSERT_TRUE(host.getState(state));
 
     iplug::IByteChunk chunk;
-    ASSERT_TRUE(ref.plug->SerializeState(chunk));
+    ASSERT_TRUE(ref->SerializeState(chunk));
     ASSERT_EQ(state.size(), static_cast<std::size_t>(chunk.Size()) + 8);
     std::uint32_t words[2] = {};
     std::memcpy(words, state.data() + chunk.Size(), 8);
@@ -415,9 +396,13 @@ TEST_F(EndToEnd, ProgramChangeFromTheControllerRecallsTheFactoryPreset)
     EXPECT_EQ(c->getParamNormalized(pomelu::kLeveler), 0.0) << "Natural";
 }
 
-TEST_F(EndToEnd, TerminatesAndExitsTheModule)
+TEST_F(EndToEnd, ReportsNoLatencyAndAnEightSecondTailThenTerminatesAndExitsTheModule)
 {
     ASSERT_TRUE(host.setup(48000.0, 256, kSample64));
+    EXPECT_EQ(host.processor()->getLatencySamples(), 0u);
+    EXPECT_EQ(host.processor()->getTailSamples(), 384000u);
+    EXPECT_EQ(host.processor()->canProcessSampleSize(kSample32), kResultTrue);
+    EXPECT_EQ(host.processor()->canProcessSampleSize(kSample64), kResultTrue);
     host.releaseInstance();
     EXPECT_TRUE(host.unload());
 }
