@@ -57,11 +57,7 @@ StandaloneOptions parseStandaloneArguments(const std::vector<std::string>& argum
         else if (o.name == "--no-connect")
             options.connect = false;
         else if (o.name == "--file")
-        {
-            if (options.filePath)
-                throwUsageError("--file given more than once");
-            options.filePath = o.value;
-        }
+            setOnce(options.filePath, o.value, o.name);
         else
             takePluginSetting(options.plugin, o.name, o.value);
     }
