@@ -15,7 +15,7 @@ void BlockProcessor::process(float* const* inputs, float* const* outputs, int co
         const int n = std::min(maxBlock, count - done);
         float* in[2] = {inputs[0] + done, inputs[1] + done};
         float* out[2] = {outputs[0] + done, outputs[1] + done};
-        instance.process32(in, out, 2, 2, n, noChanges, tempo);
+        instance.process32(in, out, 2, 2, n, {}, tempo); // an empty change list allocates nothing
         done += n;
     }
     frames.fetch_add(std::max(count, 0), std::memory_order_relaxed);

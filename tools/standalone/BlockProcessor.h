@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ParameterChanges.h"
-
 #include <atomic>
 #include <cstdint>
-#include <vector>
 
 namespace pomelu::host
 {
@@ -33,7 +30,6 @@ public:
 private:
     host::PluginInstance& instance;
     const int maxBlock;
-    const std::vector<host::ParamChange> noChanges; // empty: no allocation per call
     std::atomic<std::int64_t> frames{0};
 };
 
