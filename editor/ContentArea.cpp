@@ -278,18 +278,11 @@ void AddTabRow(const LayoutContext& c, const std::vector<const char*>& labels)
     const float x0 = c.right - kTabWidth * static_cast<float>(labels.size());
     for (std::size_t i = 0; i < labels.size(); ++i)
     {
-        const int tab = static_cast<int>(i);
-        auto select = [&plug, tab]
-        {
-            std::int32_t& current = plug.navigation().detailTab;
-            if (current == tab)
-                return;
-            current = tab;
-            plug.requestRebuild();
-        };
+        const auto tab = static_cast<std::int32_t>(i);
         c.g.AttachControl(new RackNavButtonControl(
             IRECT(x0 + kTabWidth * i + 2.0f, 378.0f, x0 + kTabWidth * (i + 1) - 2.0f, 404.0f), labels[i],
-            plug.navigation().detailTab == tab, select, c.palette.accent, c.palette.panel, c.palette.ink));
+            plug.navigation().detailTab == tab, showOnClick(plug, &EditorNavigation::detailTab, tab),
+            c.palette.accent, c.palette.panel, c.palette.ink));
     }
 }
 
