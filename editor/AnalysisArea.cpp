@@ -4,6 +4,7 @@
 #include "CompCurveControl.h"
 #include "EqCurveControl.h"
 #include "PomeluRarorudIzad.h"
+#include "Theme.h"
 
 #include "IGraphics.h"
 #include "IVPeakAvgMeterControl.h"
@@ -17,7 +18,6 @@ using namespace igraphics;
 namespace
 {
 
-constexpr IColor kCurveLight(255, 255, 236, 247); // the compressor curve's grid and readout
 constexpr float kEqInset = 12.0f;
 
 } // namespace

@@ -144,10 +144,17 @@ const std::vector<DetailSpec>& detailSpecs()
     return specs;
 }
 
-// A module card of the STUDIO page: title, module and knobs, left to right.
+// The detail card's entry of a module; null for a value outside the eleven.
+const DetailSpec* detailSpecFor(ModuleId id)
+{
+    const auto v = static_cast<unsigned>(id);
+    return v < static_cast<unsigned>(dsp::kNumModules) ? &detailSpecs()[v] : nullptr;
+}
+
+// A module card of the STUDIO page: module and knobs, left to right. The title is the module's
+// detail card title.
 struct ModuleCardSpec
 {
-    const char* title;
     ModuleId id;
     std::vector<KnobEntry> knobs;
 };
@@ -155,31 +162,26 @@ struct ModuleCardSpec
 const std::vector<ModuleCardSpec>& toneCards()
 {
     static const std::vector<ModuleCardSpec> cards = {
-        {"POP CUT", ModuleId::PopCut, {{kPopCutFrequency, "FREQUENCY"}, {kInput, "INPUT"}}},
-        {"VOICE EQ",
-         ModuleId::Eq,
+        {ModuleId::PopCut, {{kPopCutFrequency, "FREQUENCY"}, {kInput, "INPUT"}}},
+        {ModuleId::Eq,
          {{kEqLow, "LOW"},
           {kEqLowMid, "LOW MID"},
           {kEqMid, "MID"},
           {kEqHighMid, "HIGH MID"},
           {kEqHigh, "HIGH"}}},
-        {"LEVELER",
-         ModuleId::Leveler,
+        {ModuleId::Leveler,
          {{kLevelTarget, "TARGET"},
           {kLevelRange, "RANGE"},
           {kLevelerSpeed, "SPEED"},
           {kLevelerSensitivity, "SENSITIVITY"}}},
-        {"S CLEAR", ModuleId::SClear, {{kSClearAmount, "AMOUNT"}, {kSClearFocus, "FOCUS"}}},
-        {"COMP",
-         ModuleId::Comp,
+        {ModuleId::SClear, {{kSClearAmount, "AMOUNT"}, {kSClearFocus, "FOCUS"}}},
+        {ModuleId::Comp,
          {{kCompThreshold, "THRESHOLD"},
           {kCompRatio, "RATIO"},
           {kCompAttack, "ATTACK"},
           {kCompRelease, "RELEASE"},
           {kCompMix, "MIX"}}},
-        {"CLIP GUARD",
-         ModuleId::ClipGuard,
-         {{kCeiling, "CEILING"}, {kClipGuardAmount, "AMOUNT"}, {kOutput, "OUTPUT"}}},
+        {ModuleId::ClipGuard, {{kCeiling, "CEILING"}, {kClipGuardAmount, "AMOUNT"}, {kOutput, "OUTPUT"}}},
     };
     return cards;
 }
@@ -187,31 +189,26 @@ const std::vector<ModuleCardSpec>& toneCards()
 const std::vector<ModuleCardSpec>& creativeCards()
 {
     static const std::vector<ModuleCardSpec> cards = {
-        {"DISTORTION",
-         ModuleId::Distortion,
+        {ModuleId::Distortion,
          {{kDrive, "DRIVE"},
           {kDistortionTone, "TONE"},
           {kDistortionMix, "MIX"},
           {kDistortionStyle, "STYLE"}}},
-        {"PHASER",
-         ModuleId::Phaser,
+        {ModuleId::Phaser,
          {{kPhaserRate, "RATE"},
           {kPhaserDepth, "DEPTH"},
           {kPhaserFeedback, "FEEDBACK"},
           {kPhaserMix, "MIX"}}},
-        {"TREMOLO",
-         ModuleId::Tremolo,
+        {ModuleId::Tremolo,
          {{kTremoloRate, "RATE"}, {kTremoloDepth, "DEPTH"}, {kTremoloDivision, "DIVISION"}}},
-        {"DELAY",
-         ModuleId::Delay,
+        {ModuleId::Delay,
          {{kDelayTime, "TIME"},
           {kDelayFeedback, "FEEDBACK"},
           {kDelayWet, "WET"},
           {kDelayLowCut, "LOW CUT"},
           {kDelayHighCut, "HIGH CUT"},
           {kDelayWidth, "WIDTH"}}},
-        {"REVERB",
-         ModuleId::Reverb,
+        {ModuleId::Reverb,
          {{kReverbSize, "SIZE"},
           {kReverbDecay, "DECAY"},
           {kReverbPreDelay, "PRE-DELAY"},
@@ -281,18 +278,11 @@ void AddTabRow(const LayoutContext& c, const std::vector<const char*>& labels)
     const float x0 = c.right - kTabWidth * static_cast<float>(labels.size());
     for (std::size_t i = 0; i < labels.size(); ++i)
     {
-        const int tab = static_cast<int>(i);
-        auto select = [&plug, tab]
-        {
-            std::int32_t& current = plug.navigation().detailTab;
-            if (current == tab)
-                return;
-            current = tab;
-            plug.requestRebuild();
-        };
+        const auto tab = static_cast<std::int32_t>(i);
         c.g.AttachControl(new RackNavButtonControl(
             IRECT(x0 + kTabWidth * i + 2.0f, 378.0f, x0 + kTabWidth * (i + 1) - 2.0f, 404.0f), labels[i],
-            plug.navigation().detailTab == tab, select, c.palette.accent, c.palette.panel, c.palette.ink));
+            plug.navigation().detailTab == tab, showOnClick(plug, &EditorNavigation::detailTab, tab),
+            c.palette.accent, c.palette.panel, c.palette.ink));
     }
 }
 
@@ -305,27 +295,26 @@ std::string DetailCardTitle(ModuleId id, double hostTempoBpm)
                       hostTempoBpm > 1.0 ? hostTempoBpm : 120.0);
         return title;
     }
-    const auto v = static_cast<unsigned>(id);
-    return v < static_cast<unsigned>(dsp::kNumModules) ? detailSpecs()[v].title : "";
+    const DetailSpec* spec = detailSpecFor(id);
+    return spec != nullptr ? spec->title : "";
 }
 
 void AddDetailCard(const LayoutContext& c)
 {
     const ModuleId m = c.plug.navigation().selectedModule;
-    const auto v = static_cast<unsigned>(m);
-    if (v >= static_cast<unsigned>(dsp::kNumModules))
+    const DetailSpec* spec = detailSpecFor(m);
+    if (spec == nullptr)
         return;
-    const DetailSpec& spec = detailSpecs()[v];
     const ThemePalette& p = c.palette;
     c.g.AttachControl(new RackCardControl(IRECT(22.0f, 380.0f, c.right - 4.0f, c.bottom - 4.0f),
                                           DetailCardTitle(m, c.plug.GetTempo()).c_str(), ModuleTagline(m),
                                           p.panel, p.accent, p.ink));
-    if (!spec.tabs.empty())
-        AddTabRow(c, spec.tabs);
+    if (!spec->tabs.empty())
+        AddTabRow(c, spec->tabs);
     AddSlotToggle(c, 0, PowerParamFor(m), "POWER");
-    const int last = static_cast<int>(spec.variants.size()) - 1;
+    const int last = static_cast<int>(spec->variants.size()) - 1;
     for (const SlotEntry& e :
-         spec.variants[static_cast<std::size_t>(std::clamp(c.plug.navigation().detailTab, 0, last))])
+         spec->variants[static_cast<std::size_t>(std::clamp(c.plug.navigation().detailTab, 0, last))])
     {
         if (e.toggle)
             AddSlotToggle(c, e.slot, e.param, e.label);
@@ -349,7 +338,8 @@ void AddStudioPage(const LayoutContext& c, bool creative)
         else if (creative && i == 4)
             r = IRECT(area.L + 2.0f * cw, area.MH(), area.R, area.B);
         const ModuleCardSpec& card = cards[i];
-        AddModuleCard(c, r, PowerParamFor(card.id), card.title, ModuleTagline(card.id), card.knobs);
+        AddModuleCard(c, r, PowerParamFor(card.id), detailSpecFor(card.id)->title, ModuleTagline(card.id),
+                      card.knobs);
     }
 }
 

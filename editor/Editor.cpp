@@ -83,29 +83,17 @@ void addNavigation(const LayoutContext& c)
         c.g.AttachControl(
             new RackNavButtonControl(r, label, selected, std::move(f), p.accent, p.panel, p.ink));
     };
-    // A page or sub-page button rebuilds only when it changes what is shown.
     const EditorNavigation& shown = plug.navigation();
-    auto show = [&plug](bool EditorNavigation::*member, bool value)
-    {
-        return [&plug, member, value]
-        {
-            bool& current = plug.navigation().*member;
-            if (current == value)
-                return;
-            current = value;
-            plug.requestRebuild();
-        };
-    };
     nav(IRECT(18, 158, 146, 192), "\u21E2  ROUTING", shown.routingPage,
-        show(&EditorNavigation::routingPage, true));
+        showOnClick(plug, &EditorNavigation::routingPage, true));
     nav(IRECT(152, 158, 280, 192), "\u25EB  STUDIO", !shown.routingPage,
-        show(&EditorNavigation::routingPage, false));
+        showOnClick(plug, &EditorNavigation::routingPage, false));
     if (!shown.routingPage)
     {
         nav(IRECT(294, 158, 419, 192), "TONE + DYNAMICS", !shown.creativePage,
-            show(&EditorNavigation::creativePage, false));
+            showOnClick(plug, &EditorNavigation::creativePage, false));
         nav(IRECT(425, 158, 550, 192), "CREATIVE + SPACE", shown.creativePage,
-            show(&EditorNavigation::creativePage, true));
+            showOnClick(plug, &EditorNavigation::creativePage, true));
     }
 
     // Undo and reset change the order without a rebuild: the strip is told the new order.

@@ -32,4 +32,18 @@ struct LayoutContext
     }
 };
 
+// The click of a page, sub-page or tab button: sets the plug-in's navigation field to value and asks
+// for a rebuild, only when that changes what is shown.
+template <class T> auto showOnClick(PomeluRarorudIzad& plug, T EditorNavigation::*field, T value)
+{
+    return [&plug, field, value]
+    {
+        T& current = plug.navigation().*field;
+        if (current == value)
+            return;
+        current = value;
+        plug.requestRebuild();
+    };
+}
+
 } // namespace pomelu::editor

@@ -38,7 +38,7 @@ inline constexpr igraphics::IColor kShadowColor{50, 60, 30, 70};
 inline constexpr igraphics::IColor kWhite{255, 255, 255, 255};
 inline constexpr igraphics::IColor kAnalyzerBackground{255, 42, 28, 57};
 inline constexpr igraphics::IColor kAnalyzerLabel{255, 255, 230, 242};
-inline constexpr igraphics::IColor kCurveLight{255, 255, 236, 247}; // the compressor curve's text
+inline constexpr igraphics::IColor kCurveLight{255, 255, 236, 247}; // the compressor curve's grid and readout
 
 // The theme index for a "Theme" value: truncated toward zero; 1 and 2 pick "DARK" and "COOL",
 // anything else (NaN included) "POMELU".
