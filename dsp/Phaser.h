@@ -33,8 +33,6 @@ inline void RackEngine::retargetPhaser(double frequency) noexcept
 
 template <class V> V RackEngine::phaserStep(V w) noexcept
 {
-    if (!settings.phaserOn)
-        return w;
     const V y = phaserBell.tick(w);
     const V m = block.phaserMix;
     return (V(1.0) - m) * w + m * y;
