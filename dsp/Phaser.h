@@ -31,6 +31,12 @@ inline void RackEngine::retargetPhaser(double frequency) noexcept
     phaserBell.update(block.channels, false, FilterType::Peak, sampleRate, frequency, q, gainDb);
 }
 
+inline void RackEngine::retargetPhaserUnheard() noexcept
+{
+    for (int k = 0; k < chunk.sweeps; ++k)
+        retargetPhaser(chunk.sweepFrequency[k]);
+}
+
 template <class V> V RackEngine::phaserStep(V w) noexcept
 {
     const V y = phaserBell.tick(w);

@@ -197,6 +197,8 @@ private:
     // Advances the phaser's phase; true (and the new dip frequency) on samples where it retargets.
     bool advancePhaser(double& phase, int sampleIndex, double& frequency) const noexcept;
     void retargetPhaser(double frequency) noexcept;
+    // Every target of the chunk's sweep in turn, for a chunk whose phaser steps did not run.
+    void retargetPhaserUnheard() noexcept;
     // One sample of the tremolo's oscillator (a rotation of sine and cosine).
     void rotateTremolo(double& sine, double& cosine, int sampleIndex) const noexcept;
 
