@@ -9,8 +9,6 @@ namespace pomelu::dsp
 
 template <class V> V RackEngine::eqStep(V w) noexcept
 {
-    if (!settings.eqOn)
-        return w;
     if (settings.lowCutOn)
     {
         w = lowCutA.tick(w);

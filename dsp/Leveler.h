@@ -112,7 +112,7 @@ inline void RackEngine::followGains(int length) noexcept
 
 template <class V> V RackEngine::levelerStep(V w, double gain) const noexcept
 {
-    return settings.levelerOn ? V(gain) * w : w;
+    return V(gain) * w;
 }
 
 } // namespace pomelu::dsp

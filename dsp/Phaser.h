@@ -31,10 +31,14 @@ inline void RackEngine::retargetPhaser(double frequency) noexcept
     phaserBell.update(block.channels, false, FilterType::Peak, sampleRate, frequency, q, gainDb);
 }
 
+inline void RackEngine::retargetPhaserUnheard() noexcept
+{
+    for (int k = 0; k < chunk.sweeps; ++k)
+        retargetPhaser(chunk.sweepFrequency[k]);
+}
+
 template <class V> V RackEngine::phaserStep(V w) noexcept
 {
-    if (!settings.phaserOn)
-        return w;
     const V y = phaserBell.tick(w);
     const V m = block.phaserMix;
     return (V(1.0) - m) * w + m * y;

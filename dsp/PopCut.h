@@ -11,7 +11,7 @@ inline constexpr double kPopCutQ = 0.707;
 
 template <class V> V RackEngine::popCutStep(V w) noexcept
 {
-    return settings.popCutOn ? popCut.tick(w) : w; // off: the section is frozen, not ticked
+    return popCut.tick(w);
 }
 
 } // namespace pomelu::dsp

@@ -367,8 +367,7 @@ template <class V> void RackEngine::walkModules(int length) noexcept
     }
 
     if (!sawPhaser)
-        for (int k = 0; k < chunk.sweeps; ++k)
-            retargetPhaser(chunk.sweepFrequency[k]);
+        retargetPhaserUnheard();
     passThroughMemories<V>(length, !sawDelay, !sawReverb, !sawDistortion, !sawClipGuard);
 }
 
@@ -471,8 +470,7 @@ void RackEngine::processChunk(const double* const* source, double* const* sink, 
         if (bypass)
         {
             // The memories keep recording the rack input.
-            for (int k = 0; k < chunk.sweeps; ++k)
-                retargetPhaser(chunk.sweepFrequency[k]);
+            retargetPhaserUnheard();
             passThroughMemories<V>(length, true, true, true, true);
         }
         else

@@ -197,10 +197,13 @@ private:
     // Advances the phaser's phase; true (and the new dip frequency) on samples where it retargets.
     bool advancePhaser(double& phase, int sampleIndex, double& frequency) const noexcept;
     void retargetPhaser(double frequency) noexcept;
+    // Every target of the chunk's sweep in turn, for a chunk whose phaser steps did not run.
+    void retargetPhaserUnheard() noexcept;
     // One sample of the tremolo's oscillator (a rotation of sine and cosine).
     void rotateTremolo(double& sine, double& cosine, int sampleIndex) const noexcept;
 
-    // Module steps on the working sample of the processed channels (V: one double or two lanes).
+    // Module steps on the working sample of the processed channels (V: one double or two lanes). The
+    // light ones (runLightModules) run only while their module is on: off, it is skipped altogether.
     template <class V> V popCutStep(V w) noexcept;
     template <class V> V sClearStep(V w) noexcept;
     template <class V> V eqStep(V w) noexcept;

@@ -12,7 +12,7 @@ inline constexpr double kSClearDbPerPercent = -0.12; // 100 % is a 12 dB cut
 
 template <class V> V RackEngine::sClearStep(V w) noexcept
 {
-    return settings.sClearOn ? sClear.tick(w) : w;
+    return sClear.tick(w);
 }
 
 } // namespace pomelu::dsp

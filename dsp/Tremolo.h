@@ -19,8 +19,6 @@ double tremoloRateHz(const RackSettings& settings, double sampleRate) noexcept;
 // s: the oscillator's sine at this sample.
 template <class V> V RackEngine::tremoloStep(V w, double s) const noexcept
 {
-    if (!settings.tremoloOn)
-        return w;
     return V(1.0 - (0.5 * s + 0.5) * block.tremoloDepth) * w;
 }
 
