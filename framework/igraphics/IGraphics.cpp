@@ -91,8 +91,9 @@ void IGraphics::OnParameterValue(int idx, double normalized)
     forEachControl(
         [&](IControl& c)
         {
-            if (const int v = c.GetValIdxForParam(idx); v != kNoValIdx)
-                c.SetValueFromDelegate(normalized, v);
+            if (&c != except)
+                if (const int v = c.GetValIdxForParam(idx); v != kNoValIdx)
+                    c.SetValueFromDelegate(normalized, v);
         });
 }
 
@@ -708,12 +709,12 @@ void IGraphics::drawTooltip()
     DrawText(IText(12.0f, COLOR_BLACK), mMouseOver->GetTooltip(), r);
 }
 
-void IGraphics::drawRegion(const IRECT& r)
+IRECT IGraphics::drawRegion(const IRECT& r)
 {
     const IRECT px = r.GetScaled(mScale).GetPixelAligned().Intersect(
         {0.0f, 0.0f, static_cast<float>(mWindowW), static_cast<float>(mWindowH)});
     if (px.Empty())
-        return;
+        return px;
     const IRECT area = px.GetScaled(1.0f / mScale); // the logical area that pixel rectangle covers
     cairo_save(mCr);
     cairo_identity_matrix(mCr);
@@ -748,6 +749,7 @@ void IGraphics::drawRegion(const IRECT& r)
         FillRect(tints[mTintPhase % 3], area);
     }
     cairo_restore(mCr);
+    return px;
 }
 
 bool IGraphics::DrawFrame(std::vector<IRECT>* pixelRects)
@@ -786,10 +788,9 @@ bool IGraphics::DrawFrame(std::vector<IRECT>* pixelRects)
     mDirty.clear();
     for (const IRECT& r : regions)
     {
-        drawRegion(r);
+        const IRECT px = drawRegion(r);
         if (pixelRects != nullptr)
-            pixelRects->push_back(r.GetScaled(mScale).GetPixelAligned().Intersect(
-                {0.0f, 0.0f, static_cast<float>(mWindowW), static_cast<float>(mWindowH)}));
+            pixelRects->push_back(px);
     }
     forEachControl([](IControl& c) { c.SetClean(); });
     cairo_surface_flush(mBackBuffer);

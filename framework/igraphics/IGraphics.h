@@ -252,7 +252,8 @@ private:
     // in r and the face's ascent; leaves the runs in mRuns.
     float layoutText(const IText& text, const char* utf8, const IRECT& r, IRECT* bounds, float* ascent);
     void addDirty(const IRECT& r);
-    void drawRegion(const IRECT& r);
+    // Redraws the logical rectangle r; returns the window pixels it covers (empty: none).
+    IRECT drawRegion(const IRECT& r);
     void drawTooltip();
     IRECT tooltipRect() const;
     IControl* controlAt(float x, float y) const;
