@@ -88,6 +88,11 @@ void IGraphics::OnControlMessage(int ctrlTag, int msgTag, int dataSize, const vo
 
 void IGraphics::OnParameterValue(int idx, double normalized)
 {
+    showParamValue(idx, normalized, nullptr);
+}
+
+void IGraphics::showParamValue(int idx, double normalized, const IControl* except)
+{
     forEachControl(
         [&](IControl& c)
         {

@@ -259,6 +259,8 @@ private:
     IControl* controlAt(float x, float y) const;
     void setMouseOver(IControl* pControl, float x, float y, const IMouseMod& mod);
     void endGestures();
+    // Shows a parameter's normalized value in every control bound to it but `except`.
+    void showParamValue(int idx, double normalized, const IControl* except);
     // Every control, then the resizer, text entry and menu: drawing order.
     void forEachControl(const std::function<void(IControl&)>& f) const;
 
