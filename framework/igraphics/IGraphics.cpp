@@ -51,6 +51,15 @@ double rad(float deg)
     return (deg - 90.0) * kPi / 180.0;
 }
 
+// A new path through the n points (n >= 1), left open.
+void tracePolyline(cairo_t* cr, const float* x, const float* y, int n)
+{
+    cairo_new_path(cr);
+    cairo_move_to(cr, x[0], y[0]);
+    for (int i = 1; i < n; ++i)
+        cairo_line_to(cr, x[i], y[i]);
+}
+
 } // namespace
 
 IBitmap::IBitmap(cairo_surface_t* surface, int nFrames, bool framesAreHorizontal)
@@ -525,10 +534,7 @@ void IGraphics::DrawPolyline(const IColor& color, const float* x, const float* y
 {
     if (n < 2)
         return;
-    cairo_new_path(mCr);
-    cairo_move_to(mCr, x[0], y[0]);
-    for (int i = 1; i < n; ++i)
-        cairo_line_to(mCr, x[i], y[i]);
+    tracePolyline(mCr, x, y, n);
     IStrokeOptions round;
     round.join = ELineJoin::Round;
     finishPath(false, color, pBlend, thickness, &round);
@@ -538,10 +544,7 @@ void IGraphics::FillPolygon(const IColor& color, const float* x, const float* y,
 {
     if (n < 3)
         return;
-    cairo_new_path(mCr);
-    cairo_move_to(mCr, x[0], y[0]);
-    for (int i = 1; i < n; ++i)
-        cairo_line_to(mCr, x[i], y[i]);
+    tracePolyline(mCr, x, y, n);
     cairo_close_path(mCr);
     finishPath(true, color, pBlend, 0.0f, nullptr);
 }
