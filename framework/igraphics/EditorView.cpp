@@ -6,6 +6,7 @@
 #include "ITextEntryControl.h"
 
 #include "IPlugVST3.h"
+#include "Utf16.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -82,23 +83,6 @@ template <std::size_t N> EVirtualKey lookUp(const KeyMap (&table)[N], long code,
         if (k.code == code)
             return k.vk;
     return otherwise;
-}
-
-void appendUtf8(std::string& out, char32_t cp)
-{
-    if (cp < 0x80)
-        out += static_cast<char>(cp);
-    else if (cp < 0x800)
-    {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    else
-    {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 IMouseMod modFromState(unsigned int state, unsigned int button)
@@ -421,7 +405,10 @@ tresult PLUGIN_API EditorView::onKeyDown(char16 key, int16 keyCode, int16 modifi
     if (keyCode != 0)
         k.vk = lookUp(kVst3Keys, keyCode, EVirtualKey::Other);
     else if (key >= 0x20 && (key < 0xD800 || key > 0xDFFF))
-        appendUtf8(k.utf8, static_cast<char32_t>(key));
+    {
+        const char16_t text[] = {key, 0};
+        k.utf8 = iplug::Utf16ToUtf8(text);
+    }
     else
         k.vk = EVirtualKey::Other;
     return handleKey(k) ? kResultTrue : kResultFalse;

@@ -165,14 +165,21 @@ bool FontRegistry::covers(const Entry& e, const char* utf8)
     return true;
 }
 
+const FontRegistry::Entry* FontRegistry::covering(const Entry* wanted, const char* utf8) const
+{
+    if (wanted != nullptr && covers(*wanted, utf8))
+        return wanted;
+    for (const Entry& e : mEntries)
+        if (&e != wanted && covers(e, utf8))
+            return &e;
+    return nullptr;
+}
+
 cairo_font_face_t* FontRegistry::FaceFor(const std::string& name, const char* utf8) const
 {
     const Entry* wanted = find(name);
-    if (wanted != nullptr && covers(*wanted, utf8))
-        return wanted->face;
-    for (const Entry& e : mEntries)
-        if (&e != wanted && covers(e, utf8))
-            return e.face;
+    if (const Entry* all = covering(wanted, utf8))
+        return all->face;
     if (wanted != nullptr)
         return wanted->face;
     if (!mEntries.empty())
@@ -186,17 +193,11 @@ void FontRegistry::Runs(const std::string& name, const char* utf8, std::vector<R
     const std::size_t length = std::strlen(utf8);
     const Entry* wanted = find(name);
     // The common case first: one face draws it all.
-    if (wanted != nullptr && covers(*wanted, utf8))
+    if (const Entry* all = covering(wanted, utf8))
     {
-        runs.push_back({wanted->face, 0, length});
+        runs.push_back({all->face, 0, length});
         return;
     }
-    for (const Entry& e : mEntries)
-        if (&e != wanted && covers(e, utf8))
-        {
-            runs.push_back({e.face, 0, length});
-            return;
-        }
     if (mEntries.empty())
     {
         runs.push_back({genericFace(), 0, length});

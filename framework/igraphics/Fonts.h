@@ -50,6 +50,8 @@ private:
     };
     const Entry* find(const std::string& name) const;
     static bool covers(const Entry& e, const char* utf8);
+    // `wanted` when it maps every character of utf8, else the first other entry that does, else null.
+    const Entry* covering(const Entry* wanted, const char* utf8) const;
 
     std::vector<Entry> mEntries;
 };

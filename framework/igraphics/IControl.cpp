@@ -61,13 +61,7 @@ void IControl::sendValue(int valIdx)
     // The parameter constrains (a stepped value snaps); show what the plug-in holds, here and in
     // every other control bound to the same parameter.
     v.value = plug->GetParam(v.paramIdx)->GetNormalized();
-    mGraphics->forEachControl(
-        [&](IControl& c)
-        {
-            if (&c != this)
-                if (const int peer = c.GetValIdxForParam(v.paramIdx); peer != kNoValIdx)
-                    c.SetValueFromDelegate(v.value, peer);
-        });
+    mGraphics->showParamValue(v.paramIdx, v.value, this);
     if (oneShot)
         plug->EndInformHostOfParamChangeFromUI(v.paramIdx);
 }

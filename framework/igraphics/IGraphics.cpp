@@ -51,6 +51,15 @@ double rad(float deg)
     return (deg - 90.0) * kPi / 180.0;
 }
 
+// A new path through the n points (n >= 1), left open.
+void tracePolyline(cairo_t* cr, const float* x, const float* y, int n)
+{
+    cairo_new_path(cr);
+    cairo_move_to(cr, x[0], y[0]);
+    for (int i = 1; i < n; ++i)
+        cairo_line_to(cr, x[i], y[i]);
+}
+
 } // namespace
 
 IBitmap::IBitmap(cairo_surface_t* surface, int nFrames, bool framesAreHorizontal)
@@ -88,11 +97,17 @@ void IGraphics::OnControlMessage(int ctrlTag, int msgTag, int dataSize, const vo
 
 void IGraphics::OnParameterValue(int idx, double normalized)
 {
+    showParamValue(idx, normalized, nullptr);
+}
+
+void IGraphics::showParamValue(int idx, double normalized, const IControl* except)
+{
     forEachControl(
         [&](IControl& c)
         {
-            if (const int v = c.GetValIdxForParam(idx); v != kNoValIdx)
-                c.SetValueFromDelegate(normalized, v);
+            if (&c != except)
+                if (const int v = c.GetValIdxForParam(idx); v != kNoValIdx)
+                    c.SetValueFromDelegate(normalized, v);
         });
 }
 
@@ -519,10 +534,7 @@ void IGraphics::DrawPolyline(const IColor& color, const float* x, const float* y
 {
     if (n < 2)
         return;
-    cairo_new_path(mCr);
-    cairo_move_to(mCr, x[0], y[0]);
-    for (int i = 1; i < n; ++i)
-        cairo_line_to(mCr, x[i], y[i]);
+    tracePolyline(mCr, x, y, n);
     IStrokeOptions round;
     round.join = ELineJoin::Round;
     finishPath(false, color, pBlend, thickness, &round);
@@ -532,10 +544,7 @@ void IGraphics::FillPolygon(const IColor& color, const float* x, const float* y,
 {
     if (n < 3)
         return;
-    cairo_new_path(mCr);
-    cairo_move_to(mCr, x[0], y[0]);
-    for (int i = 1; i < n; ++i)
-        cairo_line_to(mCr, x[i], y[i]);
+    tracePolyline(mCr, x, y, n);
     cairo_close_path(mCr);
     finishPath(true, color, pBlend, 0.0f, nullptr);
 }
@@ -708,12 +717,12 @@ void IGraphics::drawTooltip()
     DrawText(IText(12.0f, COLOR_BLACK), mMouseOver->GetTooltip(), r);
 }
 
-void IGraphics::drawRegion(const IRECT& r)
+IRECT IGraphics::drawRegion(const IRECT& r)
 {
     const IRECT px = r.GetScaled(mScale).GetPixelAligned().Intersect(
         {0.0f, 0.0f, static_cast<float>(mWindowW), static_cast<float>(mWindowH)});
     if (px.Empty())
-        return;
+        return px;
     const IRECT area = px.GetScaled(1.0f / mScale); // the logical area that pixel rectangle covers
     cairo_save(mCr);
     cairo_identity_matrix(mCr);
@@ -748,6 +757,7 @@ void IGraphics::drawRegion(const IRECT& r)
         FillRect(tints[mTintPhase % 3], area);
     }
     cairo_restore(mCr);
+    return px;
 }
 
 bool IGraphics::DrawFrame(std::vector<IRECT>* pixelRects)
@@ -786,10 +796,9 @@ bool IGraphics::DrawFrame(std::vector<IRECT>* pixelRects)
     mDirty.clear();
     for (const IRECT& r : regions)
     {
-        drawRegion(r);
+        const IRECT px = drawRegion(r);
         if (pixelRects != nullptr)
-            pixelRects->push_back(r.GetScaled(mScale).GetPixelAligned().Intersect(
-                {0.0f, 0.0f, static_cast<float>(mWindowW), static_cast<float>(mWindowH)}));
+            pixelRects->push_back(px);
     }
     forEachControl([](IControl& c) { c.SetClean(); });
     cairo_surface_flush(mBackBuffer);

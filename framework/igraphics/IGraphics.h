@@ -252,12 +252,15 @@ private:
     // in r and the face's ascent; leaves the runs in mRuns.
     float layoutText(const IText& text, const char* utf8, const IRECT& r, IRECT* bounds, float* ascent);
     void addDirty(const IRECT& r);
-    void drawRegion(const IRECT& r);
+    // Redraws the logical rectangle r; returns the window pixels it covers (empty: none).
+    IRECT drawRegion(const IRECT& r);
     void drawTooltip();
     IRECT tooltipRect() const;
     IControl* controlAt(float x, float y) const;
     void setMouseOver(IControl* pControl, float x, float y, const IMouseMod& mod);
     void endGestures();
+    // Shows a parameter's normalized value in every control bound to it but `except`.
+    void showParamValue(int idx, double normalized, const IControl* except);
     // Every control, then the resizer, text entry and menu: drawing order.
     void forEachControl(const std::function<void(IControl&)>& f) const;
 

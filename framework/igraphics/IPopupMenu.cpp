@@ -119,11 +119,10 @@ void IPopupMenuControl::openLevel(IPopupMenu& menu, float x, float y, float pare
 {
     IGraphics* ui = GetUI();
     float w = 60.0f;
-    const IText title = kItemText;
     for (int i = 0; i < menu.NItems(); ++i)
         w = std::max(w, ui->MeasureText(kItemText, menu.GetItem(i)->GetText()));
     if (mLevels.empty())
-        w = std::max(w, ui->MeasureText(title, menu.GetRootTitle()));
+        w = std::max(w, ui->MeasureText(kItemText, menu.GetRootTitle()));
     w += kCheckWidth + kArrowWidth;
     const float h =
         menu.NItems() * kItemHeight + (mLevels.empty() && *menu.GetRootTitle() != '\0' ? kItemHeight : 0.0f);

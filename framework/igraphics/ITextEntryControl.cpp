@@ -14,6 +14,24 @@ bool isContinuation(char c)
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
+// The start of the character before byte i (i > 0) and of the one after the character at i
+// (i < s.size()).
+std::size_t previousCharacter(const std::string& s, std::size_t i)
+{
+    do
+        --i;
+    while (i > 0 && isContinuation(s[i]));
+    return i;
+}
+
+std::size_t nextCharacter(const std::string& s, std::size_t i)
+{
+    do
+        ++i;
+    while (i < s.size() && isContinuation(s[i]));
+    return i;
+}
+
 } // namespace
 
 ITextEntryControl::ITextEntryControl() : IControl(IRECT{})
@@ -111,9 +129,7 @@ bool ITextEntryControl::OnKeyDown(float, float, const IKeyPress& key)
             clearIfSelected();
         else if (mCaret > 0)
         {
-            std::size_t start = mCaret - 1;
-            while (start > 0 && isContinuation(mStr[start]))
-                --start;
+            const std::size_t start = previousCharacter(mStr, mCaret);
             mStr.erase(start, mCaret - start);
             mCaret = start;
         }
@@ -122,24 +138,17 @@ bool ITextEntryControl::OnKeyDown(float, float, const IKeyPress& key)
         if (wasSelected)
             clearIfSelected();
         else if (mCaret < mStr.size())
-        {
-            std::size_t end = mCaret + 1;
-            while (end < mStr.size() && isContinuation(mStr[end]))
-                ++end;
-            mStr.erase(mCaret, end - mCaret);
-        }
+            mStr.erase(mCaret, nextCharacter(mStr, mCaret) - mCaret);
         break;
     case EVirtualKey::Left:
         if (wasSelected)
             mCaret = 0;
-        else
-            while (mCaret > 0 && isContinuation(mStr[--mCaret]))
-                ;
+        else if (mCaret > 0)
+            mCaret = previousCharacter(mStr, mCaret);
         break;
     case EVirtualKey::Right:
-        if (!wasSelected)
-            while (mCaret < mStr.size() && isContinuation(mStr[++mCaret]))
-                ;
+        if (!wasSelected && mCaret < mStr.size())
+            mCaret = nextCharacter(mStr, mCaret);
         break;
     case EVirtualKey::Home:
         mCaret = 0;
