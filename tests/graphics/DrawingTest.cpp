@@ -247,7 +247,9 @@ TEST(Resources, TheLogoFillsItsRectangleAtEveryScaleAndAMissingImageDrawsAPlaceh
         EXPECT_TRUE(IRECT(21, 7, 79, 71).GetScaled(scale).Contains(ink)) << file << " at " << scale;
         EXPECT_GT(count, 100) << file;
         if (!missing)
+        {
             EXPECT_TRUE(ink.W() > 45.0f * scale && ink.H() > 55.0f * scale) << scale;
+        }
     }
 }
 

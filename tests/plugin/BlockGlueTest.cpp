@@ -109,10 +109,12 @@ TEST(BlockGlue, MonoOutputProcessesOneChannelAndFeedsTheSendersOne)
     ASSERT_GT(sent.updates(kCtrlTagSpectrum), 0);
     for (const auto& m : sent.messages)
         if (m.msgTag == iplug::kUpdateMessage)
+        {
             EXPECT_EQ(m.ctrlTag == kCtrlTagMeter ? nChans<iplug::PeakAvgRecord>(m)
                                                  : nChans<iplug::SpectrumFrame>(m),
                       1)
                 << "control " << m.ctrlTag;
+        }
 }
 
 TEST(BlockGlue, NoOutputChannelsFeedNeitherSender)

@@ -270,7 +270,7 @@ TEST_F(EndToEnd, BlocksMatchTheEngineRunDirectlyWithParameterChangesAndTempo)
         ASSERT_TRUE(host.setup(c.rate, c.block, c.sampleSize,
                                c.channels == 1 ? SpeakerArr::kMono : SpeakerArr::kStereo));
         std::vector<ParamChange> changes;
-        for (const auto [idx, plain] : c.plain)
+        for (const auto& [idx, plain] : c.plain)
         {
             changes.push_back({static_cast<ParamID>(idx), normalized(idx, plain), 0});
             ref->GetParam(idx)->SetNormalized(changes.back().value);
