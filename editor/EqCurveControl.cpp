@@ -94,7 +94,8 @@ void EqCurveControl::Draw(IGraphics& g)
 
 IPoint EqCurveControl::GetNodeCentre(int k) const
 {
-    const EqBand& b = GetModel().bands[static_cast<std::size_t>(std::clamp(k, 0, kEqBands - 1))];
+    const EqDisplayModel model = GetModel();
+    const EqBand& b = model.bands[static_cast<std::size_t>(std::clamp(k, 0, kEqBands - 1))];
     const EqAxes axes = GetAxes();
     const IRECT& r = GetRECT();
     return {

@@ -41,13 +41,13 @@ enum Vst3Modifier
 };
 
 constexpr unsigned long kDoubleClickMs = 400;
+constexpr int kDoubleClickPx = 4;
 // The back buffer covers the window up to this many pixels a side; a larger window (no screen has
 // one) shows the rest of its margin unpainted.
 constexpr int kLargestBuffer = 8192;
-// How often a window with something to draw asks the server whether it can be seen: an ancestor
-// of the host's window being unmapped sends the view no event.
+// How often a window that is drawn asks the server whether it can still be seen: an ancestor of
+// the host's window being unmapped sends the view no event.
 constexpr auto kViewableCheck = std::chrono::milliseconds(500);
-constexpr int kDoubleClickPx = 4;
 
 struct KeyMap
 {
