@@ -568,6 +568,8 @@ TEST_F(EditorWindowTest, NoImageIsPushedOnSilenceNorWhileTheWindowIsHidden)
 TEST_F(EditorWindowTest, TeardownInEitherHostOrderIsClean)
 {
     const std::size_t handlers = loop.eventHandlerCount(), timers = loop.timerCount();
+    std::string error; // the host installs its handler with its first window
+    ASSERT_TRUE(host::EditorWindow::open(loop, 10, 10, "host", error)) << error;
     const XErrorHandler hostHandler = XSetErrorHandler(nullptr);
     XSetErrorHandler(hostHandler);
     for (const bool frameFirst : {true, false})
