@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 namespace pomelu::editor
 {
@@ -20,8 +21,7 @@ using dsp::ModuleId;
 namespace
 {
 
-constexpr int kPowerParams[dsp::kNumModules] = {kPopCut,  kSClear, kEq,        kDistortion, kPhaser, kTremolo,
-                                                kLeveler, kComp,   kClipGuard, kDelay,      kReverb};
+static_assert(std::size(kModulePowerParams) == dsp::kNumModules);
 
 // Detail card row: 8 slots across (27, 431, R0 - 9, B0 - 9).
 constexpr float kSlotLeft = 27.0f;
@@ -242,7 +242,7 @@ void addToggle(const LayoutContext& c, const IRECT& r, int param, const char* la
 int PowerParamFor(ModuleId id)
 {
     const auto v = static_cast<unsigned>(id);
-    return v < static_cast<unsigned>(dsp::kNumModules) ? kPowerParams[v] : -1;
+    return v < static_cast<unsigned>(dsp::kNumModules) ? kModulePowerParams[v] : -1;
 }
 
 void AddModuleCard(const LayoutContext& c, const IRECT& cell, int powerParam, const char* title,

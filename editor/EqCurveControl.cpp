@@ -4,6 +4,8 @@
 #include "IGraphics.h"
 #include "IParam.h"
 
+#include <algorithm>
+
 namespace pomelu::editor
 {
 
@@ -79,9 +81,7 @@ void EqCurveControl::Draw(IGraphics& g)
                      const IText label(9.0f, kNodeLabelColor, "Roboto", EAlign::Center, EVAlign::Middle);
                      for (int k = 0; k < kEqBands; ++k)
                      {
-                         const EqBand& b = model.bands[static_cast<std::size_t>(k)];
-                         const float cx = static_cast<float>(axes.xForHz(b.hz));
-                         const float cy = static_cast<float>(axes.yForDb(b.gainDb));
+                         const auto [cx, cy] = GetNodeCentre(k);
                          g.FillCircle(kNodeHaloColor, cx, cy, kNodeHaloRadius);
                          g.FillCircle(kCurveColor, cx, cy, kNodeRadius);
                          const char number[2] = {static_cast<char>('1' + k), '\0'};
@@ -90,6 +90,17 @@ void EqCurveControl::Draw(IGraphics& g)
                                           cy + kNodeLabelHalf));
                      }
                  });
+}
+
+IPoint EqCurveControl::GetNodeCentre(int k) const
+{
+    const EqDisplayModel model = GetModel();
+    const EqBand& b = model.bands[static_cast<std::size_t>(std::clamp(k, 0, kEqBands - 1))];
+    const EqAxes axes = GetAxes();
+    const IRECT& r = GetRECT();
+    return {
+        std::clamp(static_cast<float>(axes.xForHz(b.hz)), r.L + kNodeHaloRadius, r.R - kNodeHaloRadius),
+        std::clamp(static_cast<float>(axes.yForDb(b.gainDb)), r.T + kNodeHaloRadius, r.B - kNodeHaloRadius)};
 }
 
 void EqCurveControl::OnMouseDown(float x, float y, const IMouseMod&)

@@ -7,6 +7,7 @@
 
 #include "ICachedLayer.h"
 #include "IControl.h"
+#include "Mappings.h"
 
 #include <array>
 #include <cstdint>
@@ -50,6 +51,9 @@ public:
     // The display model of the current values, in plain units.
     EqDisplayModel GetModel() const;
     const igraphics::ICachedLayer& GetLayer() const { return mLayer; }
+    // Where band k's numbered node is drawn: at its frequency and gain, moved in so that the whole
+    // node stays inside the plot.
+    igraphics::IPoint GetNodeCentre(int k) const;
 
 private:
     void moveHeldNode(float x, float y);

@@ -44,6 +44,9 @@ public:
     virtual void OnControlMessage(int ctrlTag, int msgTag, int dataSize, const void* pData) = 0;
     virtual void OnParameterValue(int idx, double normalized) = 0;
     virtual void RemoveAllControls() = 0;
+    // True while the user holds a control (from mouse-down to mouse-up): a rebuild now would take
+    // it from under the pointer.
+    virtual bool InUserGesture() const { return false; }
     virtual int Width() const = 0;
     virtual int Height() const = 0;
 };

@@ -3,6 +3,7 @@
 
 #include "AudioBuffers.h"
 
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -35,7 +36,12 @@ std::vector<ChannelIO> ParseChannelIO(const char* channelIOStr)
 namespace
 {
 std::atomic<void*> gModuleHandle{nullptr};
+
+std::size_t hostChangeWords(int nParams)
+{
+    return (static_cast<std::size_t>(nParams) + 63) / 64;
 }
+} // namespace
 
 void SetModuleHandle(void* handle)
 {
@@ -53,6 +59,7 @@ IPlugBase::IPlugBase(const Config& config) : mConfig(config), mChannelIO(ParseCh
     for (int i = 0; i < config.nParams; ++i)
         mParams.push_back(std::make_unique<IParam>());
     mPresets.reserve(static_cast<std::size_t>(config.nPresets > 0 ? config.nPresets : 0));
+    mHostChanged = std::make_unique<std::atomic<std::uint64_t>[]>(hostChangeWords(NParams()));
 }
 
 IPlugBase::~IPlugBase() = default;
@@ -157,6 +164,42 @@ void IPlugBase::OnRestoreState()
 {
     for (int i = 0; i < NParams(); ++i)
         SendParameterValueFromDelegate(i, mParams[static_cast<std::size_t>(i)]->GetNormalized());
+}
+
+void IPlugBase::NoteHostValueChange(int idx)
+{
+    if (idx >= NParams())
+        return;
+    if (idx < 0)
+        mHostChangedAll.store(true, std::memory_order_release);
+    else
+        mHostChanged[static_cast<std::size_t>(idx) / 64].fetch_or(std::uint64_t{1} << (idx % 64),
+                                                                  std::memory_order_release);
+}
+
+bool IPlugBase::ShowHostValueChanges()
+{
+    if (mHostChangedAll.exchange(false, std::memory_order_acquire))
+    {
+        for (std::size_t w = 0; w < hostChangeWords(NParams()); ++w)
+            mHostChanged[w].store(0, std::memory_order_relaxed);
+        OnRestoreState();
+        OnHostValueShown(-1);
+        return true;
+    }
+    bool any = false;
+    for (std::size_t w = 0; w < hostChangeWords(NParams()); ++w)
+    {
+        std::uint64_t bits = mHostChanged[w].exchange(0, std::memory_order_acquire);
+        any = any || bits != 0;
+        for (; bits != 0; bits &= bits - 1)
+        {
+            const int idx = static_cast<int>(w * 64) + std::countr_zero(bits);
+            SendParameterValueFromDelegate(idx, mParams[static_cast<std::size_t>(idx)]->GetNormalized());
+            OnHostValueShown(idx);
+        }
+    }
+    return any;
 }
 
 bool IPlugBase::LayoutEditor()

@@ -6,6 +6,7 @@
 #include "IParam.h"
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -152,6 +153,20 @@ public:
     // Pushes every parameter's normalised value to the editor.
     virtual void OnRestoreState();
 
+    // --- values the host changed, on their way to the editor
+    // Any thread, lock-free, never allocates: the host set parameter idx (with a block on the audio
+    // thread, or through the controller on the UI thread); idx < 0 stands for every value (a
+    // program change, a loaded state).
+    void NoteHostValueChange(int idx);
+    // UI thread: shows every value noted since the last call in the open editor (a control being
+    // dragged keeps the user's value), then runs OnHostValueShown for each. Format wrappers call it
+    // from their idle tick, the view before each frame. Returns whether anything was noted.
+    bool ShowHostValueChanges();
+    // UI thread, after ShowHostValueChanges: parameter idx (every parameter, idx = -1) now shows the
+    // host's value in the controls bound to it. A plug-in refreshes here whatever its editor draws
+    // from values only when it is built.
+    virtual void OnHostValueShown(int /*idx*/) {}
+
     // --- editor
     using EditorFactory = std::function<IEditorView*()>;
     using LayoutFunc = std::function<void(IEditorView&)>;
@@ -218,6 +233,9 @@ private:
     EditorFactory mEditorFactory;
     LayoutFunc mLayoutFunc;
     IEditorView* mEditor = nullptr;
+    // One bit per parameter the host changed, and every parameter at once.
+    std::unique_ptr<std::atomic<std::uint64_t>[]> mHostChanged;
+    std::atomic<bool> mHostChangedAll{false};
 };
 
 } // namespace iplug

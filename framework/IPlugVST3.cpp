@@ -296,8 +296,8 @@ tresult PLUGIN_API IPlugVST3::setState(IBStream* state)
                 chunk.Get(&program, programPos);
             }
             setProgramIndex(static_cast<int>(std::min<uint32>(program, static_cast<uint32>(NPresets()))));
+            NoteHostValueChange(-1);
         }
-        OnRestoreState();
     }
     return pos >= 0 ? kResultOk : kResultFalse;
 }
@@ -402,6 +402,8 @@ void IPlugVST3::setFromHost(int idx, double normalized)
     if (normalized == static_cast<double>(static_cast<float>(current)))
         return;
     p->SetNormalized(normalized);
+    if (p->GetNormalized() != current)
+        NoteHostValueChange(idx);
 }
 
 void IPlugVST3::applyParameterChanges(IParameterChanges* changes)
@@ -432,7 +434,10 @@ void IPlugVST3::applyParameterChanges(IParameterChanges* changes)
         {
             mProgramValue.store(std::clamp(value, 0.0, 1.0), std::memory_order_relaxed);
             if (RestorePreset(PresetIndexFromNormalized(value)))
+            {
+                NoteHostValueChange(-1);
                 mPresetRecalledOnAudioThread.store(true, std::memory_order_release);
+            }
         }
     }
 }
@@ -563,8 +568,8 @@ tresult PLUGIN_API IPlugVST3::getParameterInfo(int32 paramIndex, ParameterInfo& 
     }
     else if (info.id == BypassParamId())
     {
-        copyString("Bypass", info.title);
-        copyString("Bypass", info.shortTitle);
+        copyString("Host Bypass", info.title);
+        copyString("Host Bypass", info.shortTitle);
         info.stepCount = 1;
         info.defaultNormalizedValue = 0.0;
         info.flags = ParameterInfo::kCanAutomate | ParameterInfo::kIsBypass;
@@ -711,7 +716,7 @@ tresult PLUGIN_API IPlugVST3::setParamNormalized(ParamID id, ParamValue value)
             mProgramValue.store(std::clamp(value, 0.0, 1.0), std::memory_order_relaxed);
             recalled = RestorePreset(PresetIndexFromNormalized(value));
             if (recalled)
-                OnRestoreState();
+                NoteHostValueChange(-1);
         }
         if (recalled)
             notifyHostValuesChanged();
@@ -935,11 +940,8 @@ void IPlugVST3::RunIdleTick()
     bool valuesChanged = false;
     {
         std::lock_guard lock(mUiMutex);
-        if (mPresetRecalledOnAudioThread.exchange(false, std::memory_order_acquire))
-        {
-            OnRestoreState();
-            valuesChanged = true;
-        }
+        valuesChanged = mPresetRecalledOnAudioThread.exchange(false, std::memory_order_acquire);
+        ShowHostValueChanges();
         OnIdle();
         valuesChanged = mHostNotifyPending.exchange(false, std::memory_order_acquire) || valuesChanged;
         handler = mComponentHandler;

@@ -22,13 +22,15 @@ namespace iplug
 // The VST 3 single-component effect: one reference-counted object that is the component, the
 // audio processor and the edit controller. Created with a reference count of 1.
 //
-// Host parameters: the plug-in's own with ids 0..NParams()-1, then the host bypass ("Bypass",
+// Host parameters: the plug-in's own with ids 0..NParams()-1, then the host bypass ("Host Bypass",
 // kIsBypass) and the program-change parameter over the factory presets.
 //
 // Threads: process() runs on the audio thread. It takes no lock and never allocates; it writes the
 // processing values (tempo, connected channels), the parameter values and the host bypass from the
-// block's changes, and a program change in the block recalls that preset right there (the editor
-// and the host hear of it from the next idle tick). setupProcessing(), setActive() and
+// block's changes, and a program change in the block recalls that preset right there. Every value
+// the host sets, in a block or through the controller, is noted lock-free for the editor, which
+// shows it at its next frame or idle tick (IPlugBase::ShowHostValueChanges); the host hears of a
+// program change from the next idle tick. setupProcessing(), setActive() and
 // setProcessing() come from the host's set-up thread while no block runs; they take no lock of
 // ours either (setActive(true) runs the reset hook). Every other call comes from the host's UI
 // thread; those that read or change the plug-in's state (setState, getState, a program set from
@@ -60,8 +62,8 @@ public:
     // Preset index for a normalised program value: round(n * (presets - 1)), halves away from zero.
     int PresetIndexFromNormalized(double normalized) const;
 
-    // One idle tick, as the idle thread or the run loop's timer runs it: refreshes the editor after a
-    // preset recalled on the audio thread, runs OnIdle, then delivers the queued edits and the news
+    // One idle tick, as the idle thread or the run loop's timer runs it: shows the values the host
+    // changed in the editor, runs OnIdle, then delivers the queued edits and the news
     // of values changed by a program change. Any thread; a tick that finds another one under way
     // (on another thread, or further up its own stack) returns at once, so OnIdle never runs twice
     // at the same time.

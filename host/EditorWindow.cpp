@@ -97,6 +97,14 @@ EditorWindow::~EditorWindow()
 {
     loop.unregisterEventHandler(connection.get());
     connection->owner = nullptr;
+    destroy();
+}
+
+void EditorWindow::destroy()
+{
+    if (destroyed)
+        return;
+    destroyed = true;
     XDestroyWindow(connection->display, window);
     XSync(connection->display, False);
 }

@@ -37,6 +37,9 @@ public:
     void* parentHandle() const { return reinterpret_cast<void*>(window); }
 
     void setTitle(const std::string& title);
+    // Destroys the X window now, as a host does that closes its window before the view inside it;
+    // the object stays for what remains of the teardown. UI thread.
+    void destroy();
     // Asks the server for the new size (at least 1 × 1); width() and height() report it at once.
     void resize(int newWidth, int newHeight);
     int width() const { return currentWidth; }
@@ -67,6 +70,7 @@ private:
     RunLoop& loop;
     std::unique_ptr<Connection> connection;
     unsigned long window = 0;
+    bool destroyed = false;
     int currentWidth = 0;
     int currentHeight = 0;
     bool closeRequestedFlag = false;

@@ -108,6 +108,10 @@ enum EParams
 static_assert(kOutput == 40 && kEqLowCut == 41 && kTheme == 88 && kNumParams == 89,
               "the index order is saved state");
 
+// The power switch of each module, indexed by dsp::ModuleId.
+inline constexpr int kModulePowerParams[] = {kPopCut,  kSClear, kEq,        kDistortion, kPhaser, kTremolo,
+                                             kLeveler, kComp,   kClipGuard, kDelay,      kReverb};
+
 // Creates all parameters on the plug-in's parameter objects, in index order. UI thread, allocates.
 void initParameters(iplug::IPlugBase& plug);
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace pomelu
 {
@@ -131,13 +132,21 @@ bool PomeluRarorudIzad::OnMessage(int msgTag, int ctrlTag, int dataSize, const v
     }
 }
 
+void PomeluRarorudIzad::OnHostValueShown(int idx)
+{
+    if (idx < 0 || idx == kTheme ||
+        std::ranges::find(kModulePowerParams, idx) != std::end(kModulePowerParams))
+        requestRebuild();
+}
+
 void PomeluRarorudIzad::OnIdle()
 {
     mSpectrumSender.TransmitData(*this);
     mMeterSender.TransmitData(*this);
-    if (!mRebuildRequested.exchange(false))
+    iplug::IEditorView* editor = GetEditor();
+    if ((editor != nullptr && editor->InUserGesture()) || !mRebuildRequested.exchange(false))
         return;
-    if (iplug::IEditorView* editor = GetEditor())
+    if (editor != nullptr)
     {
         editor->RemoveAllControls();
         LayoutEditor();

@@ -64,6 +64,10 @@ public:
     // All or nothing: the whole chunk is read and checked (lengths, counts, every order) before
     // anything changes. Returns the position behind the chunk, or -1 with nothing changed.
     int UnserializeState(const iplug::IByteChunk& chunk, int startPos) override;
+    // Rebuilds the editor when the host changed what it draws only at a build: the theme, a
+    // module's power (the routing strip's marks), or everything (a program, a state).
+    void OnHostValueShown(int idx) override;
+    // A requested rebuild waits while the user holds a control.
     void OnIdle() override;
     void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
     void OnReset() override;

@@ -14,9 +14,13 @@
 #include <X11/keysym.h>
 #include <cairo.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <mutex>
 
 using namespace Steinberg;
@@ -38,6 +42,12 @@ enum Vst3Modifier
 
 constexpr unsigned long kDoubleClickMs = 400;
 constexpr int kDoubleClickPx = 4;
+// The back buffer covers the window up to this many pixels a side; a larger window (no screen has
+// one) shows the rest of its margin unpainted.
+constexpr int kLargestBuffer = 8192;
+// How often a window that is drawn asks the server whether it can still be seen: an ancestor of
+// the host's window being unmapped sends the view no event.
+constexpr auto kViewableCheck = std::chrono::milliseconds(500);
 
 struct KeyMap
 {
@@ -111,6 +121,7 @@ struct EditorView::X
     unsigned long lastPressTime = 0;
     unsigned int lastPressButton = 0;
     int lastPressX = -100, lastPressY = -100;
+    std::chrono::steady_clock::time_point viewableChecked;
 };
 
 EditorView::EditorView(iplug::IPlugVST3& plug) : mPlug(plug)
@@ -223,7 +234,14 @@ tresult PLUGIN_API EditorView::attached(void* parent, FIDString type)
     wa.border_pixel = 0;
     wa.background_pixmap = None; // the first frame paints everything; no flash of a background
     wa.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | LeaveWindowMask |
-                    KeyPressMask | StructureNotifyMask | FocusChangeMask;
+                    KeyPressMask | StructureNotifyMask | FocusChangeMask | VisibilityChangeMask;
+    // The parent's map state and destruction too: a host hides or closes its window that way.
+    mParent = reinterpret_cast<Window>(parent);
+    XWindowAttributes pa{};
+    mParentMapped = XGetWindowAttributes(dpy, mParent, &pa) == 0 || pa.map_state != IsUnmapped;
+    mMapped = true;
+    mObscured = mWindowGone = false;
+    XSelectInput(dpy, mParent, StructureNotifyMask);
     mWindow = XCreateWindow(dpy, reinterpret_cast<Window>(parent), 0, 0, static_cast<unsigned>(mWidth),
                             static_cast<unsigned>(mHeight), 0, 24, InputOutput, vi.visual,
                             CWColormap | CWBorderPixel | CWBackPixmap | CWEventMask, &wa);
@@ -243,7 +261,7 @@ tresult PLUGIN_API EditorView::attached(void* parent, FIDString type)
     {
         std::lock_guard lock(mPlug.GetUiMutex());
         mGraphics = g;
-        g->SetWindowSize(mWidth, mHeight);
+        g->SetWindowSize(std::min(mWidth, kLargestBuffer), std::min(mHeight, kLargestBuffer));
         mPlug.AttachEditor(g);
         mPlug.LayoutEditor();
         mPlug.OnUIOpen();
@@ -251,8 +269,10 @@ tresult PLUGIN_API EditorView::attached(void* parent, FIDString type)
     XMapWindow(dpy, mWindow);
     XFlush(dpy);
 
-    mRunLoop->registerEventHandler(this, ConnectionNumber(dpy));
-    mRunLoop->registerTimer(this, kTimerMs);
+    mServingLoop = mRunLoop;
+    mServingLoop->addRef();
+    mServingLoop->registerEventHandler(this, ConnectionNumber(dpy));
+    mServingLoop->registerTimer(this, kTimerMs);
     mAttached = true;
     mPlug.ViewAttached(mFrame);
     return kResultTrue;
@@ -264,11 +284,7 @@ tresult PLUGIN_API EditorView::removed()
         return kResultFalse;
     mAttached = false; // a tick that still arrives finds nothing to do
     mPlug.ViewRemoved();
-    if (mRunLoop != nullptr)
-    {
-        mRunLoop->unregisterTimer(this);
-        mRunLoop->unregisterEventHandler(this);
-    }
+    leaveRunLoop();
     {
         std::lock_guard lock(mPlug.GetUiMutex());
         mPlug.OnUIClose();
@@ -280,24 +296,64 @@ tresult PLUGIN_API EditorView::removed()
     return kResultOk;
 }
 
+void EditorView::leaveRunLoop()
+{
+    if (mServingLoop == nullptr)
+        return;
+    mServingLoop->unregisterTimer(this);
+    mServingLoop->unregisterEventHandler(this);
+    mServingLoop->release();
+    mServingLoop = nullptr;
+}
+
 void EditorView::closeAll()
 {
     if (!mX)
         return;
     Display* dpy = mX->display;
+    // A host that destroyed its window first destroyed ours with it: the news is on its way.
+    XSync(dpy, False);
+    for (XEvent e; !mWindowGone && XCheckTypedEvent(dpy, DestroyNotify, &e);)
+        windowEvent(&e);
     if (mX->ic != nullptr)
         XDestroyIC(mX->ic);
     if (mX->im != nullptr)
         XCloseIM(mX->im);
     if (mX->gc != nullptr)
         XFreeGC(dpy, mX->gc);
-    if (mWindow != 0)
+    if (mWindow != 0 && !mWindowGone)
         XDestroyWindow(dpy, mWindow);
     if (mX->colormap != 0)
         XFreeColormap(dpy, mX->colormap);
     XCloseDisplay(dpy);
     mX.reset();
-    mWindow = 0;
+    mWindow = mParent = 0;
+}
+
+void EditorView::windowEvent(const void* xEvent)
+{
+    const XEvent& e = *static_cast<const XEvent*>(xEvent);
+    const bool wasVisible = visible();
+    switch (e.type)
+    {
+    case MapNotify:
+    case UnmapNotify:
+    {
+        const Window w = e.type == MapNotify ? e.xmap.window : e.xunmap.window;
+        (w == mWindow ? mMapped : mParentMapped) = e.type == MapNotify;
+        break;
+    }
+    case VisibilityNotify:
+        mObscured = e.xvisibility.state == VisibilityFullyObscured;
+        break;
+    case DestroyNotify:
+        mWindowGone = mWindowGone || e.xdestroywindow.window == mWindow || e.xdestroywindow.window == mParent;
+        break;
+    default:
+        break;
+    }
+    if (!wasVisible && visible() && mGraphics != nullptr)
+        mGraphics->SetAllControlsDirty();
 }
 
 tresult PLUGIN_API EditorView::setFrame(IPlugFrame* frame)
@@ -339,17 +395,22 @@ tresult PLUGIN_API EditorView::checkSizeConstraint(ViewRect* rect)
     const iplug::Config& c = mPlug.GetConfig();
     const double baseW = c.editorWidth > 0 ? c.editorWidth : 980,
                  baseH = c.editorHeight > 0 ? c.editorHeight : 680;
-    // The dimension the host changed more decides the scale; the other follows the aspect.
-    const double cur = mWidth / baseW;
-    const double sW = rect->getWidth() / baseW, sH = rect->getHeight() / baseH;
-    double s = std::abs(sW - cur) >= std::abs(sH - cur) ? sW : sH;
+    // The largest size of the editor's aspect inside the rectangle; 64-bit, so no edge overflows.
+    const std::int64_t askW = std::int64_t{rect->right} - rect->left,
+                       askH = std::int64_t{rect->bottom} - rect->top;
+    double s = std::min(static_cast<double>(askW) / baseW, static_cast<double>(askH) / baseH);
     const double lo = std::max(c.minWidth > 0 ? c.minWidth / baseW : 1.0 / 3.0,
                                c.minHeight > 0 ? c.minHeight / baseH : 0.0);
     const double hi =
         std::min(c.maxWidth > 0 ? c.maxWidth / baseW : 3.0, c.maxHeight > 0 ? c.maxHeight / baseH : 3.0);
     s = std::clamp(std::isfinite(s) ? s : 1.0, lo, hi);
-    rect->right = rect->left + static_cast<int32>(std::lround(baseW * s));
-    rect->bottom = rect->top + static_cast<int32>(std::lround(baseH * s));
+    const auto w = static_cast<int32>(std::lround(baseW * s)), h = static_cast<int32>(std::lround(baseH * s));
+    // An origin so far right or down that the size would not fit moves back.
+    constexpr int32 kMax = std::numeric_limits<int32>::max();
+    rect->left = std::min(rect->left, kMax - w);
+    rect->top = std::min(rect->top, kMax - h);
+    rect->right = rect->left + w;
+    rect->bottom = rect->top + h;
     return kResultTrue;
 }
 
@@ -357,15 +418,23 @@ tresult PLUGIN_API EditorView::onSize(ViewRect* newSize)
 {
     if (newSize == nullptr)
         return kInvalidArgument;
-    ViewRect r = *newSize;
-    checkSizeConstraint(&r);
-    mWidth = r.getWidth();
-    mHeight = r.getHeight();
+    // The host's rectangle as it is: hosts keep the child window at the size they gave.
+    constexpr std::int64_t kMax = std::numeric_limits<int32>::max();
+    const auto w = static_cast<int>(
+                   std::clamp<std::int64_t>(std::int64_t{newSize->right} - newSize->left, 1, kMax)),
+               h = static_cast<int>(
+                   std::clamp<std::int64_t>(std::int64_t{newSize->bottom} - newSize->top, 1, kMax));
+    if (w == mWidth && h == mHeight)
+        return kResultTrue;
+    mWidth = w;
+    mHeight = h;
     if (mAttached && mX)
     {
-        XResizeWindow(mX->display, mWindow, static_cast<unsigned>(mWidth), static_cast<unsigned>(mHeight));
+        if (!mWindowGone)
+            XResizeWindow(mX->display, mWindow, static_cast<unsigned>(mWidth),
+                          static_cast<unsigned>(mHeight));
         std::lock_guard lock(mPlug.GetUiMutex());
-        mGraphics->SetWindowSize(mWidth, mHeight);
+        mGraphics->SetWindowSize(std::min(mWidth, kLargestBuffer), std::min(mHeight, kLargestBuffer));
         // The layout hook runs after a resize when the resizer asks for it; a layout that keeps its
         // controls (the product's) returns at once, so nothing moves.
         if (const ICornerResizerControl* rz = mGraphics->GetCornerResizer();
@@ -446,8 +515,16 @@ void EditorView::drainEvents()
         const float s = mGraphics->GetDrawScale();
         switch (e.type)
         {
+        case MapNotify:
+        case UnmapNotify:
+        case VisibilityNotify:
+        case DestroyNotify:
+            windowEvent(&e);
+            break;
         case Expose:
         {
+            if (!visible())
+                break;
             if (mGraphics->GetFrameStats().count == 0)
                 mGraphics->DrawFrame();
             const IRECT r(static_cast<float>(e.xexpose.x), static_cast<float>(e.xexpose.y),
@@ -543,6 +620,7 @@ void EditorView::tick()
     bool resize = false;
     {
         std::lock_guard lock(mPlug.GetUiMutex());
+        mPlug.ShowHostValueChanges();
         resize = mGraphics->TakeResizeRequest(w, h);
     }
     if (resize)
@@ -555,8 +633,19 @@ void EditorView::tick()
                 onSize(&r);
         }
     }
-    if (!mAttached || !mX)
+    if (!mAttached || !mX || !visible())
         return;
+    if (const auto now = std::chrono::steady_clock::now(); now - mX->viewableChecked >= kViewableCheck)
+    {
+        mX->viewableChecked = now;
+        XWindowAttributes wa{};
+        if (XGetWindowAttributes(mX->display, mWindow, &wa) != 0 && wa.map_state != IsViewable)
+        {
+            // Shown again, the window hears VisibilityNotify.
+            mObscured = true;
+            return;
+        }
+    }
     std::vector<IRECT> rects;
     {
         std::lock_guard lock(mPlug.GetUiMutex());
@@ -587,7 +676,7 @@ void EditorView::tick()
 
 void EditorView::pushRects(const std::vector<IRECT>& pixelRects)
 {
-    if (pixelRects.empty() || !mX || mGraphics == nullptr)
+    if (pixelRects.empty() || !mX || mGraphics == nullptr || mWindowGone)
         return;
     cairo_surface_t* bb = mGraphics->GetBackBuffer();
     cairo_surface_flush(bb);
@@ -613,6 +702,7 @@ void EditorView::pushRects(const std::vector<IRECT>& pixelRects)
         const int x = static_cast<int>(c.L), y = static_cast<int>(c.T);
         XPutImage(mX->display, mWindow, mX->gc, img, x, y, x, y, static_cast<unsigned>(c.W()),
                   static_cast<unsigned>(c.H()));
+        ++mImagesPushed;
     }
     img->data = nullptr; // not ours to free
     XDestroyImage(img);

@@ -8,12 +8,21 @@
 // the frame to the wrapper (ViewAttached) so its idle work runs on the same loop. removed(): the
 // reverse (ViewRemoved, unregister, OnUIClose, detach, destroy), promptly.
 //
-// Every tick drains the X events, takes a resize the corner resizer asked for (and asks the host
-// through IPlugFrame::resizeView: never from inside an X event), draws the dirty regions into the
-// back buffer and copies only those rectangles to the window. A tick with nothing dirty draws
-// nothing. Sizes: the default is the plug-in's editor size; the host may resize within the
-// plug-in's limits, the aspect kept (checkSizeConstraint); a resize scales the drawing and never
-// re-lays controls out.
+// Every tick drains the X events, shows the values the host changed, takes a resize the corner
+// resizer asked for (and asks the host through IPlugFrame::resizeView: never from inside an X
+// event), draws the dirty regions into the back buffer and copies only those rectangles to the
+// window. A tick with nothing dirty draws nothing, and nothing is drawn while the window cannot be
+// seen (it or the host's parent unmapped, or fully obscured) or is gone (destroyed with the
+// parent); what changed meanwhile is drawn when it shows again.
+//
+// Sizes: the default is the plug-in's editor size. checkSizeConstraint gives the largest size of
+// the editor's aspect that fits the rectangle, within the plug-in's limits, whatever the current
+// size. onSize takes the host's rectangle as it is: the child window gets exactly that size, the
+// editor is drawn at the largest scale that fits in it, and the margin is painted in the editor's
+// background. A resize scales the drawing and never re-lays controls out.
+//
+// Teardown: removed() unregisters from the run loop it registered with, whatever setFrame said
+// since, and leaves alone a window the host has destroyed with its parent.
 //
 // Threads: the host's UI thread (the one running its run loop). No X error handler is installed;
 // X errors stay visible to the host and to tests.
@@ -52,6 +61,8 @@ public:
     IGraphics* GetGraphics() const { return mGraphics; }
     // The X window id of the editor's child window, 0 while not attached.
     unsigned long GetWindow() const { return mWindow; }
+    // Images copied to the window since it opened (one per rectangle a frame changed).
+    long GetImagesPushed() const { return mImagesPushed; }
 
     // --- FUnknown
     Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
@@ -87,14 +98,23 @@ private:
     void tick();
     void pushRects(const std::vector<IRECT>& pixelRects);
     void closeAll();
+    bool visible() const { return mMapped && mParentMapped && !mObscured && !mWindowGone; }
+    // A structure or visibility event of the window or its parent.
+    void windowEvent(const void* xEvent);
+    // Unregisters from the loop that serves the view and releases it.
+    void leaveRunLoop();
 
     std::atomic<Steinberg::uint32> mRefCount{1};
     iplug::IPlugVST3& mPlug;
     Steinberg::IPlugFrame* mFrame = nullptr;
-    Steinberg::Linux::IRunLoop* mRunLoop = nullptr;
+    Steinberg::Linux::IRunLoop* mRunLoop = nullptr;     // the frame's, while there is a frame
+    Steinberg::Linux::IRunLoop* mServingLoop = nullptr; // the one our handlers are registered with
     IGraphics* mGraphics = nullptr;
     std::unique_ptr<X> mX;
     unsigned long mWindow = 0;
+    unsigned long mParent = 0;
+    bool mMapped = true, mParentMapped = true, mObscured = false, mWindowGone = false;
+    long mImagesPushed = 0;
     int mWidth, mHeight; // window pixels
     bool mAttached = false;
 };

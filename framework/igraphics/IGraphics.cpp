@@ -97,7 +97,7 @@ void IGraphics::OnControlMessage(int ctrlTag, int msgTag, int dataSize, const vo
 
 void IGraphics::OnParameterValue(int idx, double normalized)
 {
-    showParamValue(idx, normalized, nullptr);
+    showParamValue(idx, normalized, mCaptured);
 }
 
 void IGraphics::showParamValue(int idx, double normalized, const IControl* except)
@@ -122,7 +122,8 @@ void IGraphics::RemoveAllControls()
     mTextEntry.reset();
     mCornerResizer.reset();
     mControls.clear();
-    SetRegionDirty(GetBounds());
+    mBackground = IColor(0, 0, 0, 0);
+    SetRegionDirty(windowArea());
 }
 
 // ------------------------------------------------------------------ size
@@ -156,7 +157,7 @@ void IGraphics::SetWindowSize(int pixelWidth, int pixelHeight)
     cairo_set_font_options(mCr, fo);
     cairo_font_options_destroy(fo);
     mDirty.clear();
-    SetRegionDirty(GetBounds());
+    SetRegionDirty(windowArea());
     mTooltipShown = false;
 }
 
@@ -243,6 +244,8 @@ IControl* IGraphics::AttachPanelBackground(const IColor& color)
 {
     auto* panel = new IPanelControl(GetBounds(), color);
     AttachControl(panel);
+    mBackground = color;
+    SetRegionDirty(windowArea());
     // Under everything attached before it.
     std::rotate(mControls.begin(), mControls.end() - 1, mControls.end());
     return panel;
@@ -658,7 +661,7 @@ void IGraphics::DrawBitmap(const IBitmap& bitmap, const IRECT& r, int frame, con
 void IGraphics::SetAllControlsDirty()
 {
     forEachControl([](IControl& c) { c.SetDirty(false); });
-    SetRegionDirty(GetBounds());
+    SetRegionDirty(windowArea());
 }
 
 void IGraphics::SetRegionDirty(const IRECT& r)
@@ -668,7 +671,7 @@ void IGraphics::SetRegionDirty(const IRECT& r)
 
 void IGraphics::addDirty(const IRECT& rect)
 {
-    IRECT r = rect.Intersect(GetBounds());
+    IRECT r = rect.Intersect(windowArea());
     if (r.Empty())
         return;
     // Merge with every rectangle it meets, repeatedly, so the list stays disjoint.
@@ -729,9 +732,16 @@ IRECT IGraphics::drawRegion(const IRECT& r)
     cairo_new_path(mCr);
     cairo_rectangle(mCr, px.L, px.T, px.W(), px.H());
     cairo_clip(mCr);
-    // Cleared to transparent: the background panel covers it on screen, and an image written from
-    // the buffer keeps the alpha of what was drawn (the logo).
-    cairo_set_operator(mCr, CAIRO_OPERATOR_CLEAR);
+    // Cleared to the background panel's colour, which is also the margin's where the window's aspect
+    // differs from the page's; with no panel, to transparent, so an image written from the buffer
+    // keeps the alpha of what was drawn.
+    if (mBackground.A > 0)
+    {
+        cairo_set_operator(mCr, CAIRO_OPERATOR_SOURCE);
+        setSourceColor(mBackground, nullptr);
+    }
+    else
+        cairo_set_operator(mCr, CAIRO_OPERATOR_CLEAR);
     cairo_paint(mCr);
     cairo_set_operator(mCr, CAIRO_OPERATOR_OVER);
     cairo_scale(mCr, mScale, mScale);
@@ -825,6 +835,12 @@ bool IGraphics::WritePNG(const char* path)
 }
 
 // ------------------------------------------------------------------ events
+
+IRECT IGraphics::windowArea() const
+{
+    return {0.0f, 0.0f, std::max(static_cast<float>(mWidth), mWindowW / mScale),
+            std::max(static_cast<float>(mHeight), mWindowH / mScale)};
+}
 
 IControl* IGraphics::controlAt(float x, float y) const
 {

@@ -79,8 +79,10 @@ public:
 
     // --- IEditorView: what the plug-in side calls
     void OnControlMessage(int ctrlTag, int msgTag, int dataSize, const void* pData) override;
-    // Updates every control bound to idx without reporting the change back as an edit.
+    // Updates every control bound to idx without reporting the change back as an edit, except the
+    // control the user is holding: it keeps the user's value.
     void OnParameterValue(int idx, double normalized) override;
+    bool InUserGesture() const override { return mCaptured != nullptr; }
     // Removes every control, the special ones (panel, resizer, text entry, menu) included.
     void RemoveAllControls() override;
     int Width() const override { return mWidth; }   // logical page width
@@ -96,7 +98,8 @@ public:
     int WindowWidth() const { return mWindowW; }
     int WindowHeight() const { return mWindowH; }
     // Resizes the back buffer to the window's pixel size; the page scales by min(w/width, h/height)
-    // (controls never move). Everything is redrawn at the next frame.
+    // (controls never move) from the top left corner, and the margin the other dimension leaves is
+    // painted in the background panel's colour. Everything is redrawn at the next frame.
     void SetWindowSize(int pixelWidth, int pixelHeight);
     // The pixel size for a scale, aspect kept.
     void WindowSizeForScale(float scale, int& pixelWidth, int& pixelHeight) const;
@@ -252,6 +255,8 @@ private:
     // in r and the face's ascent; leaves the runs in mRuns.
     float layoutText(const IText& text, const char* utf8, const IRECT& r, IRECT* bounds, float* ascent);
     void addDirty(const IRECT& r);
+    // The whole window in logical units: the page and the margin beside or below it.
+    IRECT windowArea() const;
     // Redraws the logical rectangle r; returns the window pixels it covers (empty: none).
     IRECT drawRegion(const IRECT& r);
     void drawTooltip();
@@ -279,7 +284,8 @@ private:
     std::vector<FontRegistry::Run> mRuns; // scratch of the text being measured or drawn
     std::string mRunText;
 
-    std::vector<IRECT> mDirty; // logical rectangles, merged as they are added
+    IColor mBackground{0, 0, 0, 0}; // the background panel's; transparent without one
+    std::vector<IRECT> mDirty;      // logical rectangles, merged as they are added
     FrameStats mStats;
     bool mTintRepaints = false;
     int mTintPhase = 0;

@@ -3,6 +3,7 @@
 
 #include "ISender.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -81,11 +82,20 @@ bool IVPeakAvgMeterControl::IsDirty()
                 --mHoldLeft[c];
             else
             {
+                const double was = shownFraction(mHeld[c]);
                 mHeld[c] = std::max(mPeak[c], mHeld[c] * 0.9f);
-                falling = true;
+                // Below the range it shows no more: it has fallen.
+                if (shownFraction(mHeld[c]) <= 0.0)
+                    mHeld[c] = mPeak[c];
+                falling = falling || shownFraction(mHeld[c]) != was;
             }
         }
     return IControl::IsDirty() || mNewData || falling;
+}
+
+double IVPeakAvgMeterControl::shownFraction(float linear) const
+{
+    return std::clamp(LevelToFraction(linear), 0.0, 1.0);
 }
 
 void IVPeakAvgMeterControl::OnMsgFromDelegate(int msgTag, int dataSize, const void* pData)
@@ -94,20 +104,27 @@ void IVPeakAvgMeterControl::OnMsgFromDelegate(int msgTag, int dataSize, const vo
         return;
     iplug::PeakAvgRecord rec;
     std::memcpy(&rec, pData, sizeof rec);
-    for (int c = 0; c < std::min(rec.nChans, 2); ++c)
+    auto shown = [this](int ch) {
+        return std::array{shownFraction(mPeak[ch]), shownFraction(mAvg[ch]), shownFraction(mHeld[ch])};
+    };
+    for (int ch = 0; ch < kMaxChannels; ++ch)
     {
-        const int ch = c + rec.chanOffset;
-        if (ch < 0 || ch >= kMaxChannels)
-            continue;
-        mPeak[ch] = std::isfinite(rec.vals[c].peak) ? std::max(0.0f, rec.vals[c].peak) : 0.0f;
-        mAvg[ch] = std::isfinite(rec.vals[c].avg) ? std::max(0.0f, rec.vals[c].avg) : 0.0f;
-        if (mPeak[ch] >= mHeld[ch])
+        const auto before = shown(ch);
+        const long long c = ch - static_cast<long long>(rec.chanOffset);
+        if (c >= 0 && c < std::min(rec.nChans, 2))
         {
-            mHeld[ch] = mPeak[ch];
-            mHoldLeft[ch] = mHoldFrames;
+            mPeak[ch] = std::isfinite(rec.vals[c].peak) ? std::max(0.0f, rec.vals[c].peak) : 0.0f;
+            mAvg[ch] = std::isfinite(rec.vals[c].avg) ? std::max(0.0f, rec.vals[c].avg) : 0.0f;
+            if (mPeak[ch] >= mHeld[ch])
+            {
+                mHeld[ch] = mPeak[ch];
+                mHoldLeft[ch] = mHoldFrames;
+            }
         }
+        else if (rec.chanOffset == 0) // a record from the first channel on carries all there are
+            mPeak[ch] = mAvg[ch] = mHeld[ch] = 0.0f;
+        mNewData = mNewData || shown(ch) != before;
     }
-    mNewData = true;
 }
 
 void IVPeakAvgMeterControl::Draw(IGraphics& g)

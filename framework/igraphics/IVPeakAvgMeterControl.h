@@ -29,7 +29,9 @@ public:
 
     void Draw(IGraphics& g) override;
     void OnResize() override;
-    // Dirty once per frame at most, when a record arrived or a held peak is falling.
+    // Dirty once per frame at most, when a record moved what the tracks show or a held peak is
+    // falling; a meter resting at the bottom of its range is not redrawn. A record from the first
+    // channel on carries every channel there is: the tracks of the others go dark.
     bool IsDirty() override;
     void OnMsgFromDelegate(int msgTag, int dataSize, const void* pData) override;
 
@@ -43,6 +45,7 @@ public:
     double LevelToFraction(double linear) const;
 
 private:
+    double shownFraction(float linear) const; // LevelToFraction within 0 .. 1
     EDirection mDirection;
     std::vector<std::string> mTrackNames;
     int mNSegments;

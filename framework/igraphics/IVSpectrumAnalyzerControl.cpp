@@ -6,6 +6,7 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -137,6 +138,9 @@ void IVSpectrumAnalyzerControl::OnMsgFromDelegate(int msgTag, int dataSize, cons
             static_cast<double>(f.fftSize) / std::max(1, mOverlap) / std::max(1.0, mSampleRate);
         const float attack = static_cast<float>(std::exp(-hopSec / std::max(1e-6, mAttackMs * 1e-3)));
         const float decay = static_cast<float>(std::exp(-hopSec / std::max(1e-6, mDecayMs * 1e-3)));
+        // Only what shows is news: a level that stays below the plot's floor draws nothing new.
+        const float floor = static_cast<float>(std::pow(10.0, mLowDb / 20.0));
+        bool changed = false;
         for (int c = 0; c < std::min<int>(f.nChans, kMaxChannels); ++c)
         {
             const int ch = c + f.chanOffset;
@@ -147,10 +151,28 @@ void IVSpectrumAnalyzerControl::OnMsgFromDelegate(int msgTag, int dataSize, cons
             for (int i = 0; i < nBins; ++i)
             {
                 const float k = src[i] > dst[i] ? attack : decay;
+                const float was = dst[i];
                 dst[i] = src[i] + k * (dst[i] - src[i]);
+                changed = changed || (dst[i] != was && (dst[i] >= floor || was >= floor));
             }
         }
-        mNewData = true;
+        // A frame from the first channel on carries every channel there is: the others are gone.
+        if (f.chanOffset == 0)
+        {
+            const int present = std::clamp<int>(f.nChans, 0, kMaxChannels);
+            changed = changed || present != mPresentChannels;
+            mPresentChannels = present;
+        }
+        for (int ch = mPresentChannels; ch < kMaxChannels; ++ch)
+        {
+            auto& bins = mBins[static_cast<std::size_t>(ch)];
+            if (std::ranges::any_of(bins, [](float b) { return b != 0.0f; }))
+            {
+                std::ranges::fill(bins, 0.0f);
+                changed = true;
+            }
+        }
+        mNewData = mNewData || changed;
         return;
     }
     case kMsgTagSampleRate:
@@ -307,14 +329,15 @@ void IVSpectrumAnalyzerControl::drawSpectra(IGraphics& g, const FreqAxis& fx, co
     const bool both = mChannels == EChannels::LeftAndRight;
     // A mono source in a stereo track gives two equal spectra: the second curve covers the first,
     // so one curve is drawn, its fill in the colour the two fills make on top of each other.
-    const bool equal = both && std::equal(mBins[0].begin(), mBins[0].begin() + nBins, mBins[1].begin());
+    const bool equal = both && mPresentChannels == kMaxChannels &&
+                       std::equal(mBins[0].begin(), mBins[0].begin() + nBins, mBins[1].begin());
     cairo_t* cr = g.GetDrawContext();
     cairo_save(cr);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_FAST);
     for (int ch = 0; ch < kMaxChannels; ++ch)
     {
         if ((ch == 0 && (mChannels == EChannels::Right || equal)) ||
-            (ch == 1 && mChannels == EChannels::Left))
+            (ch == 1 && mChannels == EChannels::Left) || ch >= mPresentChannels)
             continue;
         const IColor fill = mChannelColors[static_cast<std::size_t>(ch)].WithOpacity(mFillOpacity);
         drawSpectrum(g, fx, dy, ch, equal ? Over(fill, mChannelColors[0].WithOpacity(mFillOpacity)) : fill);

@@ -52,7 +52,8 @@ public:
 
     void Draw(IGraphics& g) override;
     void OnResize() override;
-    // Dirty once per frame at most, and only when a spectrum arrived since the last one drawn.
+    // Dirty once per frame at most, and only when a spectrum that changes the picture arrived since
+    // the last one drawn: a spectrum resting below the plot's floor, or at its level, is no news.
     bool IsDirty() override;
     void OnMouseDown(float x, float y, const IMouseMod& mod) override;
     void OnMouseDblClick(float x, float y, const IMouseMod& mod) override { OnMouseDown(x, y, mod); }
@@ -90,6 +91,7 @@ private:
     double mSampleRate = 44100.0; // until the plug-in says otherwise
     int mDataFFTSize = 0;         // FFT size of the spectra held
     bool mNewData = false;
+    int mPresentChannels = kMaxChannels;                // in the last frame; the others are cleared
     std::array<std::vector<float>, kMaxChannels> mBins; // smoothed, linear
     std::vector<float> mX, mY;                          // drawing scratch, sized once
     IRECT mPlot;

@@ -132,25 +132,27 @@ TEST(EditorBehaviour, TheCompareLabelFollowsTheActiveSlot)
     }
 }
 
-// Knobs follow the host at once; the theme and the strip's power marks wait for the next rebuild.
-TEST(EditorBehaviour, HostValuesMoveKnobsAtOnceThemeAndMarksAtTheNextBuild)
+// What the host sets through the controller shows at the next idle tick: a knob without a rebuild,
+// the theme and the strip's power marks through one.
+TEST(EditorBehaviour, HostValuesShowAtTheNextTickThemeAndMarksThroughARebuild)
 {
     EditorRig rig;
-    IControl& gain = *rig.g.GetControl(rig.g.NControls() - 3);
-    ASSERT_EQ(gain.GetParamIdx(), kEqLow);
-    rig.plug->SetParameterValueFromPlugin(kEqLow, 0.75);
-    rig.plug->SetParameterValueFromPlugin(kDelay, 1.0);
-    rig.plug->SetParameterValueFromPlugin(kTheme, 0.5); // "Dark"
-    EXPECT_EQ(gain.GetValue(), 0.75);
-    rig.idle();
+    Steinberg::Vst::IEditController& host = *rig.instance.controller();
+    host.setParamNormalized(kEqLow, 0.75);
+    host.setParamNormalized(kDelay, 1.0);
+    host.setParamNormalized(kTheme, 0.5); // "Dark"
+    rig.plug->RunIdleTick();
     rig.g.DrawFrame();
-    EXPECT_FALSE(strip(rig).IsPowered(ModuleId::Delay));
-    EXPECT_EQ(PixelAt(rig.g, 5, 5), IColor(255, 253, 247, 252));
-    rig.plug->requestRebuild();
-    rig.idle();
-    rig.g.DrawFrame();
+    EXPECT_EQ(rig.builds, 2);
     EXPECT_TRUE(strip(rig).IsPowered(ModuleId::Delay));
     EXPECT_EQ(PixelAt(rig.g, 5, 5), IColor(255, 31, 24, 43));
+    IControl& gain = *rig.g.GetControl(rig.g.NControls() - 3);
+    ASSERT_EQ(gain.GetParamIdx(), kEqLow);
+    EXPECT_EQ(gain.GetValue(), 0.75);
+    host.setParamNormalized(kEqLow, 0.25);
+    rig.plug->RunIdleTick();
+    EXPECT_EQ(gain.GetValue(), 0.25);
+    EXPECT_EQ(rig.builds, 2) << "a knob's value needs no rebuild";
 }
 
 // Slot centres on the strip (21 .. 959, 11 slots): 63.6, 148.9, 234.2, 319.5, ...

@@ -124,6 +124,26 @@ TEST(GraphControls, APressOrDragSetsTheThresholdAndReachesTheHostAsOneEdit)
     EXPECT_EQ(rig.plug->GetParam(kCompRatio)->Value(), 3.0);
 }
 
+// Every node stays whole inside the plot, at the ends of the gain and frequency ranges too.
+TEST(EqCurveNodes, StayInsideThePlotAtTheEndsOfTheRanges)
+{
+    EditorRig rig;
+    const auto& eq = rig.find<EqCurveControl>();
+    for (const double gain : {18.0, -18.0})
+    {
+        for (const int idx : {kEqLow, kEqLowMid, kEqMid, kEqHighMid, kEqHigh})
+            setFromHost(*rig.plug, idx, gain);
+        setFromHost(*rig.plug, kEqLowFrequency, rig.plug->GetParam(kEqLowFrequency)->GetMin());
+        setFromHost(*rig.plug, kEqHighFrequency, rig.plug->GetParam(kEqHighFrequency)->GetMax());
+        for (int k = 0; k < 5; ++k)
+        {
+            const IPoint c = eq.GetNodeCentre(k);
+            EXPECT_TRUE(eq.GetRECT().Contains(IRECT(c.x - 9, c.y - 9, c.x + 9, c.y + 9)))
+                << gain << " dB, node " << k + 1;
+        }
+    }
+}
+
 class GraphPixels : public testing::TestWithParam<float>
 {
 };

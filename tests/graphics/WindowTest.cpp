@@ -13,7 +13,10 @@
 #include "EditorView.h"
 #include "IControls.h"
 #include "ITextEntryControl.h"
+#include "IVPeakAvgMeterControl.h"
+#include "IVSpectrumAnalyzerControl.h"
 #include "PomeluRarorudIzad.h"
+#include "RoutingStripControl.h"
 
 #include "EditorWindow.h"
 #include "HostedEditor.h"
@@ -29,6 +32,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
@@ -144,6 +150,46 @@ protected:
         loop.runFor(20ms);
     }
     double inputDb() { return plug->GetParam(kInput)->Value(); }
+    // The window's pixels in a rectangle of window pixels, row by row (0xRRGGBB).
+    std::vector<unsigned long> shot(int x, int y, int w, int h)
+    {
+        std::vector<unsigned long> px;
+        XImage* img = XGetImage(xtest, view().GetWindow(), x, y, static_cast<unsigned>(w),
+                                static_cast<unsigned>(h), AllPlanes, ZPixmap);
+        if (img == nullptr)
+            return px;
+        for (int j = 0; j < h; ++j)
+            for (int i = 0; i < w; ++i)
+                px.push_back(XGetPixel(img, i, j) & 0xFFFFFF);
+        XDestroyImage(img);
+        return px;
+    }
+    std::vector<unsigned long> shot(const IRECT& r)
+    {
+        return shot(static_cast<int>(r.L), static_cast<int>(r.T), static_cast<int>(r.W()),
+                    static_cast<int>(r.H()));
+    }
+    // Plays `seconds` of audio as a host with the editor open does: about 20 ms of blocks, then the
+    // run loop for 20 ms. amplitude[c] scales white noise on channel c; 0 is silence.
+    void play(double seconds, int channels, std::array<double, 2> amplitude)
+    {
+        constexpr int kBlock = 256;
+        std::vector<double> buffers[2] = {std::vector<double>(kBlock), std::vector<double>(kBlock)};
+        double* io[2] = {buffers[0].data(), buffers[1].data()};
+        for (double t = 0.0; t < seconds; t += 0.02)
+        {
+            for (int b = 0; b < 4; ++b)
+            {
+                for (int c = 0; c < 2; ++c)
+                    for (double& x : buffers[c])
+                        x = amplitude[static_cast<std::size_t>(c)] *
+                            (static_cast<double>(noise = noise * 1664525u + 1013904223u) / UINT32_MAX - 0.5);
+                ASSERT_EQ(instance.process64(io, io, channels, channels, kBlock), Steinberg::kResultOk);
+            }
+            loop.runFor(20ms);
+        }
+    }
+    std::uint32_t noise = 1;
     bool edited(Edit::Kind kind)
     {
         for (const Edit& e : instance.componentHandler().edits())
@@ -263,9 +309,9 @@ TEST_F(EditorWindowTest, ResizingKeepsTheAspectWithinTheLimits)
     {
         int askW, askH, w, h;
     };
-    // The dimension the user changed more decides; the other follows.
+    // The largest size of the editor's aspect that fits, within the limits.
     const Case cases[] = {
-        {1960, 1200, 1960, 1360}, {1960, 1000, 1441, 1000}, {100, 100, 326, 226}, {5000, 5000, 2940, 2040}};
+        {1960, 1200, 1729, 1200}, {1960, 1000, 1441, 1000}, {100, 100, 326, 226}, {5000, 5000, 2940, 2040}};
     for (const Case& c : cases)
     {
         editor->resize(c.askW, c.askH);
@@ -279,8 +325,8 @@ TEST_F(EditorWindowTest, ResizingKeepsTheAspectWithinTheLimits)
         EXPECT_EQ(graphics().GetControl(1)->GetRECT(), kKnobRect) << "controls never move";
     }
 
-    // A window manager resizing the top-level window from 2940 x 2040: the height changed more and
-    // decides, the view constrains the size and the window follows.
+    // A window manager resizing the top-level window: the view constrains the size and the window
+    // follows.
     XResizeWindow(xtest, editor->window().id(), 1470, 900);
     XFlush(xtest);
     loop.runUntil([&] { return editor->window().width() == 1297; }, 2000ms);
@@ -376,6 +422,204 @@ TEST_F(EditorWindowTest, AThemeClickRepaintsAndAChipDragReordersTheNextBlock)
     double* io[2] = {l.data(), r.data()};
     ASSERT_EQ(instance.process64(io, io, 2, 2, 256), Steinberg::kResultOk);
     EXPECT_EQ(plug->appliedSettings().order, moved);
+}
+
+// What the host sets, through the controller on its UI thread or with a block on the audio thread,
+// shows in the open editor by the next frames; the knob the user holds keeps the user's value.
+TEST_F(EditorWindowTest, HostEditsMoveTheKnobExceptWhileTheUserHoldsIt)
+{
+    ASSERT_TRUE(open());
+    const IControl& knob = *graphics().GetControl(1);
+    const std::vector<unsigned long> atDefault = shot(kKnobRect);
+    for (const auto& [inBlock, value] : {std::pair{false, 0.9}, {true, 0.5}, {true, 0.1}, {false, 0.5}})
+    {
+        if (inBlock)
+            ASSERT_EQ(instance.process64(nullptr, nullptr, 0, 0, 64, {{kInput, value}}),
+                      Steinberg::kResultOk);
+        else
+            instance.controller()->setParamNormalized(kInput, value);
+        loop.runFor(60ms);
+        EXPECT_NEAR(knob.GetValue(), value, 1e-9) << inBlock;
+        EXPECT_EQ(shot(kKnobRect) == atDefault, value == 0.5) << inBlock << " " << value;
+    }
+
+    moveTo(kKnobRect.MW(), kKnobRect.MH());
+    button(true);
+    moveTo(kKnobRect.MW(), kKnobRect.MH() - 20);
+    const double held = knob.GetValue();
+    instance.controller()->setParamNormalized(kInput, 0.0);
+    ASSERT_EQ(instance.process64(nullptr, nullptr, 0, 0, 64, {{kInput, 1.0}}), Steinberg::kResultOk);
+    loop.runFor(60ms);
+    EXPECT_EQ(knob.GetValue(), held) << "not yanked from under the pointer";
+    button(false);
+}
+
+// A program the host picks, in its menu (the controller) or in a block, and a power switch it sets
+// reach what the editor draws only at a build: the routing strip's power marks.
+TEST_F(EditorWindowTest, HostProgramsAndPowerSwitchesUpdateTheStripsMarks)
+{
+    editor::InstallEditor(*plug);
+    ASSERT_TRUE(open());
+    const Steinberg::Vst::ParamID program = kNumParams + 1;
+    struct Step
+    {
+        const char* what;
+        std::vector<host::ParamChange> block; // empty: through the controller
+        double value;
+    };
+    const Step steps[] = {{"Podcast from the menu", {}, 0.75},
+                          {"Gentle in a block", {{program, 1.0}}, 0.0},
+                          {"Delay off in a block", {{kDelay, 0.0}}, 0.0},
+                          {"Comp off from the controller", {}, 0.0}};
+    for (const Step& step : steps)
+    {
+        if (!step.block.empty())
+            ASSERT_EQ(instance.process64(nullptr, nullptr, 0, 0, 64, step.block), Steinberg::kResultOk);
+        else
+            instance.controller()->setParamNormalized(
+                step.what[0] == 'P' ? program : Steinberg::Vst::ParamID{kComp}, step.value);
+        loop.runFor(100ms);
+        const auto* strip = dynamic_cast<const editor::RoutingStripControl*>(
+            graphics().GetControlWithTag(kCtrlTagRoutingStrip));
+        ASSERT_NE(strip, nullptr);
+        for (int id = 0; id < dsp::kNumModules; ++id)
+            EXPECT_EQ(strip->IsPowered(static_cast<dsp::ModuleId>(id)),
+                      plug->GetParam(kModulePowerParams[id])->Value() >= 0.5)
+                << step.what << ", module " << id;
+    }
+    EXPECT_FALSE(plug->GetParam(kComp)->Value() >= 0.5);
+}
+
+// A host that never asks checkSizeConstraint gives onSize its own window's size and keeps the child
+// there: the child takes exactly that size, the editor is drawn at the largest scale that fits, the
+// margin in the theme's background, and nothing moves after.
+TEST_F(EditorWindowTest, OnSizeTakesTheHostsRectangleAndSettles)
+{
+    editor::InstallEditor(*plug);
+    ASSERT_TRUE(open());
+    struct Case
+    {
+        int w, h;
+        float scale;
+    };
+    for (const Case& c : {Case{1600, 800, 800.0f / 680}, Case{1300, 1054, 1300.0f / 980}})
+    {
+        editor->window().resize(c.w, c.h);
+        Steinberg::ViewRect rect(0, 0, c.w, c.h);
+        ASSERT_EQ(view().onSize(&rect), Steinberg::kResultTrue);
+        loop.runFor(1000ms);
+        const int asked = editor->frame().resizeCount();
+        // What the 1280 x 1024 screen shows of the window.
+        const int sw = std::min(c.w, 1280), sh = std::min(c.h, 1024);
+        const std::vector<unsigned long> first = shot(0, 0, sw, sh);
+        ASSERT_EQ(first.size(), static_cast<std::size_t>(sw * sh));
+        loop.runFor(500ms);
+        ASSERT_EQ(view().onSize(&rect), Steinberg::kResultTrue);
+        loop.runFor(100ms);
+        EXPECT_EQ(editor->frame().resizeCount(), asked)
+            << c.w << " x " << c.h << ": the view asked for a size";
+        XWindowAttributes wa{};
+        XGetWindowAttributes(xtest, view().GetWindow(), &wa);
+        EXPECT_EQ(wa.width, c.w);
+        EXPECT_EQ(wa.height, c.h);
+        EXPECT_FLOAT_EQ(graphics().GetDrawScale(), c.scale);
+        EXPECT_TRUE(shot(0, 0, sw, sh) == first) << c.w << " x " << c.h << ": the same pixels again";
+        EXPECT_EQ(first.back(), 0xFDF7FCu) << "the margin in the POMELU background";
+        EXPECT_EQ(first[static_cast<std::size_t>(sw - 1)], 0xFDF7FCu);
+    }
+
+    // An origin near the end of the range does not overflow.
+    Steinberg::ViewRect far(INT_MAX - 100, INT_MAX - 100, INT_MAX, INT_MAX);
+    view().checkSizeConstraint(&far);
+    EXPECT_EQ(far.getWidth(), 326);
+    EXPECT_EQ(far.getHeight(), 226);
+    EXPECT_GT(far.right, far.left);
+}
+
+// On silence, once the spectrum has decayed and the meter rests, an open editor pushes no image to
+// the X server; with audio it animates, but not while the host's window is unmapped.
+TEST_F(EditorWindowTest, NoImageIsPushedOnSilenceNorWhileTheWindowIsHidden)
+{
+    editor::InstallEditor(*plug);
+    ASSERT_TRUE(open());
+    play(0.5, 2, {0.5, 0.5});
+    play(3.5, 2, {0.0, 0.0});
+    long pushed = view().GetImagesPushed();
+    play(2.0, 2, {0.0, 0.0});
+    EXPECT_EQ(view().GetImagesPushed(), pushed) << "images pushed over 2 s of silence";
+
+    play(0.3, 2, {0.5, 0.5});
+    EXPECT_GT(view().GetImagesPushed(), pushed + 5) << "audio animates";
+    XUnmapWindow(xtest, editor->window().id());
+    XFlush(xtest);
+    loop.runFor(100ms);
+    pushed = view().GetImagesPushed();
+    play(1.0, 2, {0.5, 0.5});
+    EXPECT_EQ(view().GetImagesPushed(), pushed) << "images pushed while unmapped";
+    XMapWindow(xtest, editor->window().id());
+    XFlush(xtest);
+    play(0.3, 2, {0.5, 0.5});
+    EXPECT_GT(view().GetImagesPushed(), pushed) << "shown again";
+}
+
+// Two teardown orders hosts use: the frame taken away before removed(), and the host's window
+// destroyed before removed(). Either leaves the run loop clean (nothing calls into the view
+// afterwards), raises no X error, and keeps the host's X error handler.
+TEST_F(EditorWindowTest, TeardownInEitherHostOrderIsClean)
+{
+    const std::size_t handlers = loop.eventHandlerCount(), timers = loop.timerCount();
+    std::string error; // the host installs its handler with its first window
+    ASSERT_TRUE(host::EditorWindow::open(loop, 10, 10, "host", error)) << error;
+    const XErrorHandler hostHandler = XSetErrorHandler(nullptr);
+    XSetErrorHandler(hostHandler);
+    for (const bool frameFirst : {true, false})
+    {
+        ASSERT_TRUE(open());
+        Steinberg::IPlugView* v = editor->view();
+        v->addRef();
+        if (frameFirst)
+            v->setFrame(nullptr);
+        else
+            editor->window().destroy();
+        loop.runFor(50ms);
+        EXPECT_EQ(v->removed(), Steinberg::kResultOk);
+        editor->close();
+        editor.reset();
+        v->release();
+        loop.runFor(50ms);
+        EXPECT_EQ(loop.eventHandlerCount(), handlers) << frameFirst;
+        EXPECT_EQ(loop.timerCount(), timers) << frameFirst;
+        EXPECT_EQ(host::EditorWindow::xErrorCount(), 0u) << frameFirst;
+        const XErrorHandler now = XSetErrorHandler(nullptr);
+        XSetErrorHandler(now);
+        EXPECT_EQ(now, hostHandler) << "the host's X error handler stays";
+    }
+}
+
+// After a stereo-to-mono switch and silence, the analyzer draws no right-channel (green) curve and
+// the meter's R track is as dark as the silent L track.
+TEST_F(EditorWindowTest, AMonoSwitchLeavesNoRightChannelPixels)
+{
+    editor::InstallEditor(*plug);
+    ASSERT_TRUE(open());
+    play(0.5, 2, {0.05, 0.5});
+    ASSERT_TRUE(instance.setup(48000.0, 256, Steinberg::Vst::kSample64, Steinberg::Vst::SpeakerArr::kMono));
+    play(2.5, 1, {0.0, 0.0});
+    const auto& analyzer = dynamic_cast<const IVSpectrumAnalyzerControl&>(*graphics().GetControlWithTag(100));
+    long green = 0;
+    for (unsigned long p : shot(analyzer.GetPlotRECT()))
+        green += ((p >> 8) & 0xFF) > ((p >> 16) & 0xFF) + 100 && ((p >> 8) & 0xFF) > (p & 0xFF) + 100;
+    EXPECT_EQ(green, 0) << "right-channel pixels in the analyzer";
+    const auto& meter = dynamic_cast<const IVPeakAvgMeterControl&>(*graphics().GetControlWithTag(101));
+    // Inside the tracks, clear of their antialiased edges, the two columns look the same.
+    const int w = static_cast<int>(std::min(meter.GetTrackRECT(0).W(), meter.GetTrackRECT(1).W())) - 3;
+    auto track = [&](int c)
+    {
+        const IRECT t = meter.GetTrackRECT(c);
+        return shot(static_cast<int>(std::ceil(t.L)) + 1, static_cast<int>(std::ceil(t.T)) + 1, w,
+                    static_cast<int>(t.H()) - 3);
+    };
+    EXPECT_EQ(track(1), track(0)) << "the R track lit";
 }
 
 } // namespace
