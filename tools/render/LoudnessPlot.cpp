@@ -218,7 +218,8 @@ private:
             }
             char label[64];
             std::snprintf(label, sizeof(label), "ceiling %.1f dBTP", result.delivery->ceilingDbtp);
-            g.DrawText(text(11.0f, p.ink, EAlign::Far), label, IRECT(r.R - 200, r.T + 2, r.R - 6, r.T + 16));
+            const float y = PlotLayout::yForAmplitude(r, ceiling);
+            g.DrawText(text(11.0f, p.ink, EAlign::Far), label, IRECT(r.R - 200, y + 1, r.R - 6, y + 15));
         }
     }
 
@@ -325,19 +326,23 @@ private:
             IColor color;
             float thickness;
             const char* name;
+            bool dotted = false;
         };
         std::vector<Entry> entries{{p.accent, 2.0f, "short-term (3 s)"},
                                    {p.accent2.WithAlpha(150), 1.0f, "momentary (400 ms)"},
-                                   {p.ink, 1.0f, "integrated"}};
+                                   {p.ink, 1.0f, "integrated", true}};
         if (result.delivery)
             entries.insert(entries.end(), {{p.accent2, 1.5f, "target"},
-                                           {p.accent2, 1.0f, "true-peak ceiling"},
+                                           {p.accent2, 1.0f, "true-peak ceiling", true},
                                            {p.accent, 6.0f, "limiter gain reduction"}});
         float x = PlotLayout::kLegend.L;
         const float y = PlotLayout::kLegend.MH();
         for (const Entry& e : entries)
         {
-            g.DrawLine(e.color, x, y, x + 22.0f, y, nullptr, e.thickness);
+            if (e.dotted)
+                g.DrawDottedLine(e.color, x, y, x + 22.0f, y, nullptr, e.thickness, 4.0f);
+            else
+                g.DrawLine(e.color, x, y, x + 22.0f, y, nullptr, e.thickness);
             const IText t = text(11.0f, p.ink);
             const float w = g.MeasureText(t, e.name);
             g.DrawText(t, e.name, IRECT(x + 28.0f, y - 8.0f, x + 28.0f + w + 2.0f, y + 8.0f));
