@@ -3,8 +3,9 @@
 
 #include "TruePeakLimiter.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
-#include <cstring>
 #include <limits>
 
 namespace pomelu::tools
@@ -16,21 +17,23 @@ namespace
 // baseline), so the comparisons of neighbouring samples do not wait for each other.
 void extremes(const double* x, std::ptrdiff_t n, double& lo, double& hi)
 {
-    typedef double Lanes __attribute__((vector_size(16)));
-    Lanes lowA = {lo, lo}, lowB = lowA, highA = {hi, hi}, highB = highA;
+    __m128d lowA = _mm_set1_pd(lo), lowB = lowA, highA = _mm_set1_pd(hi), highB = highA;
     std::ptrdiff_t k = 0;
     for (; k + 4 <= n; k += 4)
     {
-        Lanes a, b;
-        std::memcpy(&a, x + k, sizeof(a));
-        std::memcpy(&b, x + k + 2, sizeof(b));
-        lowA = a < lowA ? a : lowA;
-        lowB = b < lowB ? b : lowB;
-        highA = a > highA ? a : highA;
-        highB = b > highB ? b : highB;
+        const __m128d a = _mm_loadu_pd(x + k), b = _mm_loadu_pd(x + k + 2);
+        lowA = _mm_min_pd(a, lowA);
+        lowB = _mm_min_pd(b, lowB);
+        highA = _mm_max_pd(a, highA);
+        highB = _mm_max_pd(b, highB);
     }
-    lo = std::min({lo, lowA[0], lowA[1], lowB[0], lowB[1]});
-    hi = std::max({hi, highA[0], highA[1], highB[0], highB[1]});
+    double lows[4], highs[4];
+    _mm_storeu_pd(lows, lowA);
+    _mm_storeu_pd(lows + 2, lowB);
+    _mm_storeu_pd(highs, highA);
+    _mm_storeu_pd(highs + 2, highB);
+    lo = std::min({lows[0], lows[1], lows[2], lows[3]});
+    hi = std::max({highs[0], highs[1], highs[2], highs[3]});
     for (; k < n; ++k)
     {
         lo = std::min(lo, x[k]);
