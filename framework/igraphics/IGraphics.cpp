@@ -60,6 +60,17 @@ void tracePolyline(cairo_t* cr, const float* x, const float* y, int n)
         cairo_line_to(cr, x[i], y[i]);
 }
 
+// Unhinted metrics: text keeps its logical size and place at every scale.
+void setTextOptions(cairo_t* cr)
+{
+    cairo_font_options_t* fo = cairo_font_options_create();
+    cairo_font_options_set_hint_metrics(fo, CAIRO_HINT_METRICS_OFF);
+    cairo_font_options_set_hint_style(fo, CAIRO_HINT_STYLE_SLIGHT);
+    cairo_font_options_set_antialias(fo, CAIRO_ANTIALIAS_GRAY);
+    cairo_set_font_options(cr, fo);
+    cairo_font_options_destroy(fo);
+}
+
 } // namespace
 
 IBitmap::IBitmap(cairo_surface_t* surface, int nFrames, bool framesAreHorizontal)
@@ -149,13 +160,7 @@ void IGraphics::SetWindowSize(int pixelWidth, int pixelHeight)
         cairo_surface_destroy(mBackBuffer);
     mBackBuffer = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, mWindowW, mWindowH);
     mCr = cairo_create(mBackBuffer);
-    // Unhinted metrics: text keeps its logical size and place at every scale.
-    cairo_font_options_t* fo = cairo_font_options_create();
-    cairo_font_options_set_hint_metrics(fo, CAIRO_HINT_METRICS_OFF);
-    cairo_font_options_set_hint_style(fo, CAIRO_HINT_STYLE_SLIGHT);
-    cairo_font_options_set_antialias(fo, CAIRO_ANTIALIAS_GRAY);
-    cairo_set_font_options(mCr, fo);
-    cairo_font_options_destroy(fo);
+    setTextOptions(mCr);
     mDirty.clear();
     SetRegionDirty(windowArea());
     mTooltipShown = false;
@@ -748,15 +753,8 @@ IRECT IGraphics::drawRegion(const IRECT& r)
     forEachControl(
         [&](IControl& c)
         {
-            if (c.IsHidden() || !c.GetRECT().Intersects(area))
-                return;
-            cairo_save(mCr);
-            cairo_new_path(mCr);
-            PathRect(c.GetRECT());
-            cairo_clip(mCr);
-            c.Draw(*this);
-            cairo_restore(mCr);
-            cairo_new_path(mCr);
+            if (!c.IsHidden() && c.GetRECT().Intersects(area))
+                drawControl(c);
         });
     if (mTooltipShown && mTooltipDrawn.Intersects(area))
         drawTooltip();
@@ -768,6 +766,17 @@ IRECT IGraphics::drawRegion(const IRECT& r)
     }
     cairo_restore(mCr);
     return px;
+}
+
+void IGraphics::drawControl(IControl& c)
+{
+    cairo_save(mCr);
+    cairo_new_path(mCr);
+    PathRect(c.GetRECT());
+    cairo_clip(mCr);
+    c.Draw(*this);
+    cairo_restore(mCr);
+    cairo_new_path(mCr);
 }
 
 bool IGraphics::DrawFrame(std::vector<IRECT>* pixelRects)
@@ -832,6 +841,23 @@ bool IGraphics::WritePNG(const char* path)
         return false;
     }
     return true;
+}
+
+void IGraphics::DrawTo(cairo_t* cr)
+{
+    cairo_t* const backBuffer = mCr;
+    mCr = cr;
+    cairo_save(mCr);
+    setTextOptions(mCr);
+    cairo_scale(mCr, mScale, mScale);
+    forEachControl(
+        [&](IControl& c)
+        {
+            if (!c.IsHidden())
+                drawControl(c);
+        });
+    cairo_restore(mCr);
+    mCr = backBuffer;
 }
 
 // ------------------------------------------------------------------ events

@@ -236,6 +236,9 @@ public:
     // A full redraw, then the back buffer as PNG. False with a message on stderr when it cannot be
     // written.
     bool WritePNG(const char* path);
+    // Every visible control drawn whole into cr (a vector surface such as SVG, WindowWidth() x
+    // WindowHeight() units) by the same calls that draw the back buffer, which stays untouched.
+    void DrawTo(cairo_t* cr);
     // The back buffer (ARGB32, premultiplied, WindowWidth() x WindowHeight()).
     cairo_surface_t* GetBackBuffer() const { return mBackBuffer; }
     // Debug: tint every repainted region, to see what a frame drew.
@@ -259,6 +262,8 @@ private:
     IRECT windowArea() const;
     // Redraws the logical rectangle r; returns the window pixels it covers (empty: none).
     IRECT drawRegion(const IRECT& r);
+    // c's Draw inside save, a clip to its rectangle and restore.
+    void drawControl(IControl& c);
     void drawTooltip();
     IRECT tooltipRect() const;
     IControl* controlAt(float x, float y) const;

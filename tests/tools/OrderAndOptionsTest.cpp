@@ -120,6 +120,13 @@ TEST(ArgumentParsing, RefusesBadFilesOptionsAndValues)
         {{"x/a.wav", "y/a.flac", "--out-dir", "d", "--type", "mp3"}, "would both write 'd/a.mp3'"},
         {{"a.wav", "b.flac", "--format", "float"}, "FLAC holds no float"},
         {{"--list-params", "a.wav"}, "take no files"},
+        {{"a.wav", "b.wav", "--plot", "p.jpg"}, "expected a name ending in .png or .svg"},
+        {{"a.wav", "b.wav", "--plot", "p.png", "--report", "none"}, "cannot go with --report none"},
+        {{"a.wav", "b.wav", "--plot", "p.png", "--theme", "red"}, "expected pomelu, dark or cool"},
+        {{"a.wav", "b.wav", "--theme", "dark"}, "--theme needs --plot or --plot-dir"},
+        {{"a.wav", "b.wav", "--plot-dir", "p"}, "--plot-dir is for --out-dir"},
+        {{"a.wav", "--out-dir", "d", "--plot", "p.png"}, "a batch takes --plot-dir"},
+        {{"x/a.wav", "y/a.flac", "--out-dir", "d", "--plot-dir", "p"}, "would both draw 'p/a.png'"},
     };
     for (const auto& [arguments, message] : cases)
         EXPECT_CONTAINS(parseError(arguments), message);

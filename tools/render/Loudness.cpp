@@ -231,6 +231,12 @@ void LoudnessMeter::closeSubBlock()
         if (e >= kAbsoluteGateEnergy)
             shortTermEnergies.push_back(e);
     }
+    if (what.history)
+    {
+        const int count = static_cast<int>(std::min<std::int64_t>(subBlockCount, 30));
+        kept.momentaryLufs.push_back(static_cast<float>(energyToLufs(sumOfLast(std::min(count, 4)))));
+        kept.shortTermLufs.push_back(static_cast<float>(energyToLufs(sumOfLast(count))));
+    }
 }
 
 LoudnessFigures LoudnessMeter::figures() const

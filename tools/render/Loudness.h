@@ -25,6 +25,15 @@ struct LoudnessMeasures
 {
     bool loudness = true; // integrated loudness and range
     bool truePeak = true;
+    bool history = false; // momentary and short-term loudness kept every 100 ms (needs loudness)
+};
+
+// Loudness every 100 ms, each value at the end of its block, in LUFS (-infinity for silence). Until
+// a block's length of audio has passed, a block holds what there is so far.
+struct LoudnessHistory
+{
+    std::vector<float> momentaryLufs; // 400 ms blocks
+    std::vector<float> shortTermLufs; // 3 s blocks
 };
 
 // Measures a stream fed in blocks of interleaved doubles: K-weighting, 400 ms gating blocks every
@@ -44,6 +53,8 @@ public:
     static void addTogether(LoudnessMeter& a, const double* aFrames, LoudnessMeter& b, const double* bFrames,
                             int frames);
     LoudnessFigures figures() const;
+    // Empty unless asked for in the measures; grows by two floats per 100 ms.
+    const LoudnessHistory& history() const { return kept; }
 
 private:
     struct Biquad
@@ -69,6 +80,7 @@ private:
     std::vector<double> momentaryEnergies; // 400 ms blocks, mean square, above -70 LUFS
     std::vector<double> shortTermEnergies; // 3 s blocks, mean square, above -70 LUFS
     std::vector<double> squares;           // per frame of the current block, summed over channels
+    LoudnessHistory kept;
     TruePeakDetector peakDetector;
     double peak = 0.0;
 };

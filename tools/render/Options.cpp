@@ -7,6 +7,7 @@
 #include "Text.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace pomelu::tools
 {
@@ -53,6 +54,11 @@ const char* usageText()
            "  --block N             frames per processing block, 1 to 65536 (default 512)\n"
            "  --tempo BPM           host tempo for synced tremolo and delay, 20 to 999 (default 120)\n"
            "  --report KIND         text (default), json (one line on stdout), none (no analysis)\n"
+           "  --plot FILE           draw the render as a picture, .png or .svg: both waveforms, the\n"
+           "                        loudness over time, the ceiling, the limiter's work, the figures\n"
+           "  --plot-dir DIR        with --out-dir: one picture per file, DIR/NAME.png\n"
+           "  --theme T             the picture's colours: pomelu (default), dark or cool\n"
+           "  --plot-scale S        the picture at S times 1200 x 800, from 0.5 to 3 (default 1)\n"
            "  --list-presets        print the factory preset names\n"
            "  --list-params         print every parameter: index, name, range or values, default, unit\n"
            "  -h, --help            print this help\n"
@@ -74,11 +80,38 @@ std::optional<double> namedTargetLufs(const std::string& name, int channels)
     return std::nullopt;
 }
 
+namespace
+{
+// A picture never takes the place of the sound it shows.
+void checkPlotPath(const RenderJob& job)
+{
+    if (job.plotPath.empty())
+        return;
+    const auto same = [&job](const std::string& other)
+    {
+        std::error_code errorA, errorB;
+        const auto a = std::filesystem::weakly_canonical(job.plotPath, errorA);
+        const auto b = std::filesystem::weakly_canonical(other, errorB);
+        return job.plotPath == other || (!errorA && !errorB && a == b) || isSameFile(job.plotPath, other);
+    };
+    if (same(job.inputPath))
+        throwUsageError("picture '" + job.plotPath +
+                        "' is the input file itself; give the picture another name");
+    if (same(job.outputPath))
+        throwUsageError("picture '" + job.plotPath +
+                        "' is the output file itself; give the picture another name");
+    const std::size_t dot = job.plotPath.find_last_of('.');
+    const std::string extension = dot == std::string::npos ? "" : job.plotPath.substr(dot + 1);
+    if (!equalsIgnoreCase(extension, "png") && !equalsIgnoreCase(extension, "svg"))
+        throwUsageError("picture '" + job.plotPath + "': expected a name ending in .png or .svg");
+}
+} // namespace
+
 std::vector<RenderJob> renderJobs(const RenderOptions& options)
 {
     std::vector<RenderJob> jobs;
     if (!options.outDir)
-        jobs.push_back({options.inputPaths.at(0), options.outputPath});
+        jobs.push_back({options.inputPaths.at(0), options.outputPath, ""});
     else
         for (const std::string& in : options.inputPaths)
         {
@@ -89,8 +122,11 @@ std::vector<RenderJob> renderJobs(const RenderOptions& options)
             const FileType type = options.type.value_or(own.value_or(FileType::Wav));
             if (dot != std::string::npos && dot > 0)
                 name.resize(dot);
-            jobs.push_back({in, *options.outDir + "/" + name + "." + extensionFor(type)});
+            jobs.push_back({in, *options.outDir + "/" + name + "." + extensionFor(type),
+                            options.plotDir ? *options.plotDir + "/" + name + ".png" : ""});
         }
+    if (options.plotPath)
+        jobs.front().plotPath = *options.plotPath;
 
     for (std::size_t i = 0; i < jobs.size(); ++i)
     {
@@ -99,6 +135,11 @@ std::vector<RenderJob> renderJobs(const RenderOptions& options)
             if (jobs[k].outputPath == job.outputPath)
                 throwUsageError("'" + jobs[k].inputPath + "' and '" + job.inputPath + "' would both write '" +
                                 job.outputPath + "'");
+        checkPlotPath(job);
+        for (std::size_t k = 0; k < i; ++k)
+            if (!job.plotPath.empty() && jobs[k].plotPath == job.plotPath)
+                throwUsageError("'" + jobs[k].inputPath + "' and '" + job.inputPath + "' would both draw '" +
+                                job.plotPath + "'");
         const SampleFormat format = options.format.value_or(defaultSampleFormat(job.outputPath));
         checkOutputFormat(job.outputPath, format);
         const FileType type = *fileTypeForPath(job.outputPath);
@@ -138,9 +179,10 @@ RenderOptions parseArguments(const std::vector<std::string>& arguments)
     // --set may repeat; every other option is given once at most.
     CommandLine line = splitCommandLine(
         arguments,
-        {"--state",  "--preset",  "--set",     "--order", "--save-state", "--format",  "--tail",    "--block",
-         "--tempo",  "--report",  "--target",  "--lufs",  "--true-peak",  "--quality", "--bitrate", "--title",
-         "--artist", "--comment", "--out-dir", "--type",  "--jobs",       "-j"},
+        {"--state",   "--preset", "--set",      "--order",   "--save-state", "--format",    "--tail",
+         "--block",   "--tempo",  "--report",   "--target",  "--lufs",       "--true-peak", "--quality",
+         "--bitrate", "--title",  "--artist",   "--comment", "--out-dir",    "--type",      "--jobs",
+         "-j",        "--plot",   "--plot-dir", "--theme",   "--plot-scale"},
         {"--list-presets", "--list-params", "--help", "-h"});
     const std::vector<std::string>& positional = line.positional;
 
@@ -231,6 +273,23 @@ RenderOptions parseArguments(const std::vector<std::string>& arguments)
         }
         else if (name == "--type")
             options.type = parseFileType(v);
+        else if (name == "--plot" || name == "--plot-dir")
+        {
+            if (v.empty())
+                throwUsageError(name + " needs a file name");
+            (name == "--plot" ? options.plotPath : options.plotDir) = v;
+        }
+        else if (name == "--theme")
+        {
+            const char* themes[] = {"pomelu", "dark", "cool"};
+            const auto found = std::find_if(std::begin(themes), std::end(themes),
+                                            [&v](const char* t) { return equalsIgnoreCase(v, t); });
+            if (found == std::end(themes))
+                throwUsageError("--theme '" + v + "': expected pomelu, dark or cool");
+            options.plotTheme = static_cast<int>(found - std::begin(themes));
+        }
+        else if (name == "--plot-scale")
+            options.plotScale = parseBoundedNumber(name, v, 0.5, 3.0);
     }
     const auto given = [&seen](const char* option)
     { return std::find(seen.begin(), seen.end(), option) != seen.end(); };
@@ -277,10 +336,20 @@ RenderOptions parseArguments(const std::vector<std::string>& arguments)
         throwUsageError("--true-peak needs --target or --lufs");
     if (options.encoder.quality && options.encoder.bitrateKbps)
         throwUsageError("--quality and --bitrate both set the rate; give one");
+    if (options.plotPath && options.outDir)
+        throwUsageError("--plot names one picture; a batch takes --plot-dir");
+    if (options.plotDir && !options.outDir)
+        throwUsageError("--plot-dir is for --out-dir batches; a single render takes --plot");
+    const bool plots = options.plotPath || options.plotDir;
+    if ((given("--theme") || given("--plot-scale")) && !plots)
+        throwUsageError(std::string(given("--theme") ? "--theme" : "--plot-scale") +
+                        " needs --plot or --plot-dir");
+    if (plots && options.report == RenderOptions::Report::None)
+        throwUsageError("the picture shows the report's figures; it cannot go with --report none");
     if (!options.rendersAudio())
     {
         for (const char* option :
-             {"--format", "--tail", "--report", "--target", "--lufs", "--quality", "--bitrate"})
+             {"--format", "--tail", "--report", "--target", "--lufs", "--quality", "--bitrate", "--plot"})
             if (given(option))
                 throwUsageError(std::string(option) + " needs IN and OUT");
         return options;

@@ -43,6 +43,11 @@ struct RenderOptions
     std::optional<std::string> targetName;
     std::optional<double> targetLufs;
     double ceilingDbtp = -1.0;
+    // The picture of each render (LoudnessPlot.h): one file, or one per input in a folder.
+    std::optional<std::string> plotPath;
+    std::optional<std::string> plotDir;
+    int plotTheme = 0; // 0 pomelu, 1 dark, 2 cool
+    double plotScale = 1.0;
     bool listPresets = false;
     bool listParams = false;
     bool help = false;
@@ -56,6 +61,7 @@ struct RenderJob
 {
     std::string inputPath;
     std::string outputPath;
+    std::string plotPath; // empty: no picture
 };
 
 // The jobs of a command line: IN OUT, or each input into outDir under its own name with the

@@ -3,6 +3,7 @@
 
 #include "AudioFile.h"
 #include "Errors.h"
+#include "LoudnessPlot.h"
 #include "ModuleOrderParser.h"
 #include "SpillFile.h"
 #include "Text.h"
@@ -51,7 +52,7 @@ LoudnessFigures measureFile(const std::string& path)
 // The spilled render scaled by gain and limited into writer, measured (as stored) into meter when
 // there is one. Returns the limiter's deepest reduction in dB.
 double writeDelivered(SpillFile& spill, AudioWriter& writer, int channels, int sampleRate, double gain,
-                      double ceilingDbtp, LoudnessMeter* meter)
+                      double ceilingDbtp, LoudnessMeter* meter, PlotTrace* trace)
 {
     spill.rewind();
     TruePeakLimiter limiter(channels, sampleRate, ceilingDbtp);
@@ -62,14 +63,17 @@ double writeDelivered(SpillFile& spill, AudioWriter& writer, int channels, int s
         const double* stored = writer.write(out.data(), frames);
         if (meter != nullptr)
             meter->add(stored, frames);
+        if (trace != nullptr)
+            trace->output.add(stored, frames, channels);
     };
     while (const int n = spill.read(in.data(), kDeliveryBlock))
     {
         for (std::size_t i = 0; i < static_cast<std::size_t>(n) * channels; ++i)
             in[i] *= gain;
-        emit(limiter.process(in.data(), out.data(), n));
+        emit(trace != nullptr ? trace->limit(limiter, in.data(), out.data(), n)
+                              : limiter.process(in.data(), out.data(), n));
     }
-    emit(limiter.finish(out.data()));
+    emit(trace != nullptr ? trace->finish(limiter, out.data()) : limiter.finish(out.data()));
     return limiter.largestReductionDb();
 }
 
@@ -119,8 +123,16 @@ RenderResult renderFile(Effect& effect, const RenderOptions& options, const Rend
     std::optional<LoudnessMeter> inputMeter, outputMeter;
     if (report)
         inputMeter.emplace(channels, rate);
-    if (options.delivers() || (report && !lossy))
-        outputMeter.emplace(channels, rate);
+    // The picture keeps the output's loudness every 100 ms from the meter that hears the file.
+    std::optional<PlotTrace> trace;
+    if (!job.plotPath.empty())
+        trace.emplace(expectedFrames, plotColumns(options.plotScale), rate, channels);
+    // A lossy file's true peak is measured decoded, after encoding.
+    const auto outputMeasures = [&](bool final) {
+        return LoudnessMeasures{true, !(lossy && final), trace && final};
+    };
+    if (options.delivers() || (report && !lossy) || trace)
+        outputMeter.emplace(channels, rate, outputMeasures(!options.delivers()));
     std::optional<SpillFile> spill;
     std::optional<AudioWriter> writer;
     if (options.delivers())
@@ -189,6 +201,13 @@ RenderResult renderFile(Effect& effect, const RenderOptions& options, const Rend
             if (outputMeter)
                 outputMeter->add(stored, frames);
         }
+        if (trace)
+        {
+            if (!inputEnded)
+                trace->input.add(interleavedIn.data(), frames, channels);
+            if (!spill)
+                trace->output.add(stored, frames, channels);
+        }
         position += frames;
         progress.update(position);
     }
@@ -218,11 +237,15 @@ RenderResult renderFile(Effect& effect, const RenderOptions& options, const Rend
             writer.reset();
             writer.emplace(job.outputPath, rate, channels, format, encoder, expectedFrames);
             std::optional<LoudnessMeter> stored;
-            if (!lossy)
-                stored.emplace(channels, rate);
+            if (!lossy || trace)
+                stored.emplace(channels, rate, outputMeasures(true));
+            if (trace)
+                trace->restartOutput();
             delivery.largestReductionDb =
                 writeDelivered(*spill, *writer, channels, rate, dbToAmplitude(delivery.gainDb),
-                               limiterCeiling, stored ? &*stored : nullptr);
+                               limiterCeiling, stored ? &*stored : nullptr, trace ? &*trace : nullptr);
+            if (trace)
+                trace->outputLoudness = stored->history();
             writer->close();
             result.output = lossy ? measureFile(writer->temporaryPath()) : stored->figures();
             const double miss = delivery.targetLufs - result.output.integratedLufs;
@@ -261,7 +284,10 @@ RenderResult renderFile(Effect& effect, const RenderOptions& options, const Rend
         writer->close();
         if (report)
             result.output = lossy ? measureFile(writer->temporaryPath()) : outputMeter->figures();
+        if (trace)
+            trace->outputLoudness = outputMeter->history();
     }
+    result.trace = std::move(trace);
     result.clippedSamples = writer->clippedSamples();
     writer->commit();
     progress.finish();
@@ -352,6 +378,13 @@ void warn(std::ostream& err, const RenderResult& r)
             << " samples clipped at full scale (lower Output, or deliver with --target)\n";
 }
 
+// The job's picture, after its report: a picture that cannot be written leaves the render in place.
+void plot(const RenderOptions& options, const RenderResult& result)
+{
+    if (result.trace)
+        writeLoudnessPlot(result.job.plotPath, result, options.plotTheme, options.plotScale);
+}
+
 // Renders every job on up to options.jobs threads, each with its own plug-in instance. A failing
 // file reports its error and the others go on; returns the worst exit status.
 int renderBatch(const std::vector<RenderJob>& jobs, const RenderOptions& options, const ToolEnvironment& env)
@@ -360,6 +393,12 @@ int renderBatch(const std::vector<RenderJob>& jobs, const RenderOptions& options
     std::filesystem::create_directories(*options.outDir, error);
     if (error)
         throwIoError("cannot create '" + *options.outDir + "': " + error.message());
+    if (options.plotDir)
+    {
+        std::filesystem::create_directories(*options.plotDir, error);
+        if (error)
+            throwIoError("cannot create '" + *options.plotDir + "': " + error.message());
+    }
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const std::size_t workers =
         std::min<std::size_t>(jobs.size(), options.jobs > 0 ? static_cast<std::size_t>(options.jobs) : cores);
@@ -381,9 +420,12 @@ int renderBatch(const std::vector<RenderJob>& jobs, const RenderOptions& options
                 }
                 ProgressBar silent(nullptr, false, 0);
                 const RenderResult result = renderFile(*effect, options, jobs[i], silent);
-                const std::lock_guard<std::mutex> guard(lock);
-                printReport(env.out, options, result, true);
-                warn(env.err, result);
+                {
+                    const std::lock_guard<std::mutex> guard(lock);
+                    printReport(env.out, options, result, true);
+                    warn(env.err, result);
+                }
+                plot(options, result);
             }
             catch (const ToolError& failure)
             {
@@ -443,6 +485,7 @@ int run(const std::vector<std::string>& arguments, const ToolEnvironment& env)
         const RenderResult result = renderFile(*effect, options, job, bar);
         printReport(env.out, options, result, false);
         warn(env.err, result);
+        plot(options, result);
     }
     if (options.saveStatePath)
         writeBinaryFileAtomically(*options.saveStatePath, state);

@@ -3,6 +3,7 @@
 
 #include "Loudness.h"
 #include "Options.h"
+#include "PlotTrace.h"
 #include "PluginSettings.h"
 #include "Progress.h"
 
@@ -39,7 +40,8 @@ struct RenderResult
     std::optional<LoudnessFigures> beforeDelivery; // the plug-in's output, with a loudness target
     std::optional<DeliveryFigures> delivery;
     std::int64_t clippedSamples = 0;
-    std::string warning; // a target that could not be reached, for the user to hear of
+    std::string warning;            // a target that could not be reached, for the user to hear of
+    std::optional<PlotTrace> trace; // what the job's picture shows, when it has one
 };
 
 // Runs job.inputPath through the effect block by block into job.outputPath, which appears only

@@ -39,6 +39,13 @@ double TruePeakLimiter::largestReductionDb() const
     return smallestGain < 1.0 ? amplitudeToDb(smallestGain) : 0.0;
 }
 
+double TruePeakLimiter::takeLowestGain()
+{
+    const double lowest = lowestWritten;
+    lowestWritten = 1.0;
+    return lowest;
+}
+
 bool TruePeakLimiter::step(const double* frame, double peak, double* out)
 {
     const std::int64_t n = framesIn++;
@@ -81,6 +88,7 @@ bool TruePeakLimiter::step(const double* frame, double peak, double* out)
 
     if (n < delay)
         return false;
+    lowestWritten = std::min(lowestWritten, gain);
     const std::size_t from = static_cast<std::size_t>((n - delay) % (delay + 1)) * channelCount;
     for (int c = 0; c < channelCount; ++c)
         out[c] = gain == 1.0 ? audio[from + c] : audio[from + c] * gain;

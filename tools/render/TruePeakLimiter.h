@@ -36,6 +36,9 @@ public:
     int latency() const { return delay; }
     // The deepest gain reduction so far, in dB (0 or negative).
     double largestReductionDb() const;
+    // The lowest gain applied to the frames written since the last call (1 where the limiter left
+    // them alone), then starts over: where and how deeply it worked, for a picture of the file.
+    double takeLowestGain();
 
 private:
     // One frame in; out receives the frame latency() earlier once the pipeline is full.
@@ -63,6 +66,7 @@ private:
     double heldSum = 0.0;
     int heldBelowOne = 0; // entries of held under 1: none means the gain is exactly 1
     double smallestGain = 1.0;
+    double lowestWritten = 1.0;
 };
 
 } // namespace pomelu::tools
