@@ -169,7 +169,9 @@ TEST_F(Lv2Plugin, EveryPresetAndTheFullRackSoundBitForBitAsTheVst3PlugIn)
         if (row.preset < 0 && row.channels == 2 && row.bpm == 0)
             fullRack120 = out;
         if (row.bpm == 90)
+        {
             EXPECT_NE(firstDifference(out, fullRack120), -1) << "the synced delay follows the host's tempo";
+        }
     }
 }
 
