@@ -7,7 +7,7 @@
 #include "ReferenceFile.h"
 #include "lv2/Lv2Ports.h"
 
-#include "../../plugin/lv2/Lv2Identity.h"
+#include "Lv2Identity.h"
 
 #include <lv2/state/state.h>
 
