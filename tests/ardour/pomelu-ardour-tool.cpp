@@ -11,6 +11,9 @@
 //   compare TEST.wav REF.wav FROM_FRAME TOLERANCE          exit 0 when every sample is within TOLERANCE
 //   compare-differs TEST.wav REF.wav FROM_FRAME MIN_DIFF   exit 0 when some sample differs by MIN_DIFF
 //   compare-shifted TEST.wav REF.wav SHIFT TOLERANCE       compare, TEST's frame SHIFT + i against REF's i
+//   lv2-state-get STATE.ttl OUT.state         the LV2 plug-in's state chunk from a saved state.ttl, as a
+//                                             state file (with zero host-bypass and program words)
+//   lv2-state-put STATE.ttl IN.state          put it back (without the two words)
 //   first-sound FILE.wav                      print the first frame with a sample other than 0
 //
 // Exit status: 0 success, 1 check failed, 2 usage or file error.
@@ -370,6 +373,37 @@ int main(int argc, char** argv)
     if ((command == "compare" || command == "compare-differs") && a.size() == 5)
         return compare(a[1], a[2], static_cast<long long>(number(a[3])), number(a[4]),
                        command == "compare-differs");
+    if ((command == "lv2-state-get" || command == "lv2-state-put") && a.size() == 3)
+    {
+        // The chunk is the base64 literal after the plug-in's state key; hosts write it as one
+        // triple-quoted literal over several lines.
+        const Bytes raw = readFile(a[1]);
+        std::string text(raw.begin(), raw.end());
+        const std::size_t key = text.find("rarorud-izad#state>");
+        const std::size_t open = text.find('"', key);
+        const std::size_t quotes = text.compare(open, 3, "\"\"\"") == 0 ? 3 : 1;
+        const std::size_t close = text.find(std::string(quotes, '"'), open + quotes);
+        if (key == std::string::npos || open == std::string::npos || close == std::string::npos)
+            die(a[1] + " holds no state chunk of the plug-in");
+        if (command == "lv2-state-get")
+        {
+            gsize size = 0;
+            guchar* decoded = g_base64_decode(text.substr(open + quotes, close - open - quotes).c_str(), &size);
+            Bytes state(decoded, decoded + size);
+            g_free(decoded);
+            state.resize(state.size() + 8, 0);
+            if (!isState(state))
+                die(a[1] + ": not a version 4 state chunk");
+            writeFile(a[2], state.data(), state.size());
+            return 0;
+        }
+        const Bytes state = readState(a[2]);
+        gchar* encoded = g_base64_encode(state.data(), kChunkEnd);
+        text.replace(open + quotes, close - open - quotes, encoded);
+        g_free(encoded);
+        writeFile(a[1], text.data(), text.size());
+        return 0;
+    }
     if (command == "compare-shifted" && a.size() == 5)
         return compare(a[1], a[2], 0, number(a[4]), false, static_cast<long long>(number(a[3])));
     if (command == "first-sound" && a.size() == 2)
