@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The built LV2 bundle loaded through liblilv as a host loads it, against the VST 3 bundle.
 #include "AllocationCounter.h"
+#include "LockCounter.h"
 #include "Lv2Rig.h"
 #include "PluginInstance.h"
 #include "PluginRig.h"
@@ -257,7 +258,7 @@ TEST_F(Lv2Plugin, SavedStateRestoresIntoAFreshInstanceWithTheSameSoundAndBytes)
     lilv_state_free(again);
 }
 
-TEST_F(Lv2Plugin, HostEdgesAreSafeAndRunNeverAllocates)
+TEST_F(Lv2Plugin, HostEdgesAreSafeAndRunNeverAllocatesOrLocks)
 {
     const LilvPlugin* stereo = world.plugin(lv2::kStereoUri);
     for (const double rate : {0.0, 7999.0, 384001.0, 8000.0, 384000.0})
@@ -278,7 +279,7 @@ TEST_F(Lv2Plugin, HostEdgesAreSafeAndRunNeverAllocates)
     }
     EXPECT_EQ(lilv_plugin_instantiate(stereo, 48000.0, nullptr), nullptr) << "urid:map is required";
 
-    // Blocks of any length, a tempo and a knob moving on every block: no allocation in run.
+    // Blocks of any length, a tempo and a knob moving on every block: no allocation or lock in run.
     Lv2Instance plug(world, lv2::kStereoUri);
     const iplug::Lv2PortLayout layout{2};
     const std::vector<double> values = fullRack(*ref);
@@ -291,9 +292,11 @@ TEST_F(Lv2Plugin, HostEdgesAreSafeAndRunNeverAllocates)
     {
         plug.queuePosition(80.0 + frames % 50);
         plug.port(layout.Param(pomelu::kCompThreshold)) = -20.0f - static_cast<float>(frames % 7);
+        const std::size_t locks = pomelu::test::threadMutexLockCount();
         pomelu::test::AllocationScope scope;
         plug.runBlock(frames);
         EXPECT_EQ(scope.allocations(), 0u) << frames << " frames";
+        EXPECT_EQ(pomelu::test::threadMutexLockCount(), locks) << frames << " frames";
     }
 
     // The host's bypass: the input passes untouched.
