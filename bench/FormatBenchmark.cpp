@@ -3,8 +3,8 @@
 // bundle through the host library, the LV2 bundle through liblilv. 48 kHz, 512-sample stereo
 // 32-bit blocks; every module on, delay and reverb 30 % wet, distortion 50 % mix, tremolo 50 % deep.
 #include "BenchSupport.h"
-#include "Lv2Rig.h"
 #include "Lv2Identity.h"
+#include "Lv2Rig.h"
 #include "Parameters.h"
 #include "PluginInstance.h"
 #include "lv2/Lv2Ports.h"
@@ -29,9 +29,9 @@ struct Setting
 std::vector<Setting> fullRackSettings()
 {
     std::vector<Setting> s;
-    for (const int idx : {pomelu::kPopCut, pomelu::kSClear, pomelu::kEq, pomelu::kLeveler, pomelu::kComp,
-                          pomelu::kClipGuard, pomelu::kDistortion, pomelu::kPhaser, pomelu::kTremolo,
-                          pomelu::kDelay, pomelu::kReverb})
+    for (const int idx :
+         {pomelu::kPopCut, pomelu::kSClear, pomelu::kEq, pomelu::kLeveler, pomelu::kComp, pomelu::kClipGuard,
+          pomelu::kDistortion, pomelu::kPhaser, pomelu::kTremolo, pomelu::kDelay, pomelu::kReverb})
         s.push_back({idx, 1.0, 0.0, 1.0});
     s.push_back({pomelu::kDelayWet, 30.0, 0.0, 100.0});
     s.push_back({pomelu::kReverbWet, 30.0, 0.0, 100.0});
@@ -45,7 +45,8 @@ void fill(std::vector<float>& left, std::vector<float>& right)
     for (std::size_t i = 0; i < left.size(); ++i)
     {
         const double t = static_cast<double>(i) / kSampleRate;
-        left[i] = static_cast<float>(0.2 * std::sin(2 * M_PI * 140 * t) + 0.05 * std::sin(2 * M_PI * 2300 * t));
+        left[i] =
+            static_cast<float>(0.2 * std::sin(2 * M_PI * 140 * t) + 0.05 * std::sin(2 * M_PI * 2300 * t));
         right[i] = 0.9f * left[i];
     }
 }
@@ -53,8 +54,9 @@ void fill(std::vector<float>& left, std::vector<float>& right)
 void reportBlockTime(benchmark::State& state)
 {
     reportRealTimeFactor(state);
-    state.counters["us_per_block"] = benchmark::Counter(static_cast<double>(state.iterations()) * 1e-6,
-                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["us_per_block"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * 1e-6,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void Vst3FullRack(benchmark::State& state)
@@ -67,7 +69,8 @@ void Vst3FullRack(benchmark::State& state)
     }
     std::vector<pomelu::host::ParamChange> changes;
     for (const Setting& s : fullRackSettings())
-        changes.push_back({static_cast<Steinberg::Vst::ParamID>(s.idx), (s.plain - s.min) / (s.max - s.min), 0});
+        changes.push_back(
+            {static_cast<Steinberg::Vst::ParamID>(s.idx), (s.plain - s.min) / (s.max - s.min), 0});
     std::vector<float> inL(kBlock), inR(kBlock), outL(kBlock), outR(kBlock);
     fill(inL, inR);
     float* ins[2] = {inL.data(), inR.data()};

@@ -8,8 +8,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <string>
 #include <cstring>
+#include <string>
 
 namespace pomelu
 {
@@ -36,7 +36,8 @@ iplug::Config makePluginConfig()
     return c;
 }
 
-PomeluRarorudIzad::PomeluRarorudIzad(const iplug::InstanceInfo& info) : iplug::Plugin(info, makePluginConfig())
+PomeluRarorudIzad::PomeluRarorudIzad(const iplug::InstanceInfo& info)
+    : iplug::Plugin(info, makePluginConfig())
 {
     mSpectrumSender.SetEnabled(false); // until an editor opens
     initParameters(*this);

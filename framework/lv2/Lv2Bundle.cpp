@@ -84,8 +84,8 @@ void paramPort(std::ostream& out, const IParam& p, std::uint32_t index, const st
     {
         out << "        lv2:portProperty lv2:integer , lv2:enumeration ;\n        lv2:scalePoint ";
         for (int v = 0; v < p.NDisplayTexts(); ++v)
-            out << (v > 0 ? " , " : "") << "[ rdfs:label " << quoted(p.GetDisplayText(v))
-                << " ; rdf:value " << number(v) << " ]";
+            out << (v > 0 ? " , " : "") << "[ rdfs:label " << quoted(p.GetDisplayText(v)) << " ; rdf:value "
+                << number(v) << " ]";
         out << " ;\n";
     }
     else if (const char* unit = unitFor(p.GetLabel()))
@@ -169,7 +169,8 @@ bool WriteLv2Bundle(const IPlugBase& plug, const Lv2BundleInfo& bundle, const st
                     std::string& error)
 {
     std::vector<std::string> symbols;
-    std::set<std::string> seen = {"in", "out", "in_l", "in_r", "out_l", "out_r", "control", "notify", "enabled"};
+    std::set<std::string> seen = {"in",    "out",     "in_l",   "in_r",   "out_l",
+                                  "out_r", "control", "notify", "enabled"};
     seen.insert(std::begin(kLv2MeterSymbols), std::end(kLv2MeterSymbols));
     for (int i = 0; i < plug.NParams(); ++i)
     {
@@ -193,7 +194,8 @@ bool WriteLv2Bundle(const IPlugBase& plug, const Lv2BundleInfo& bundle, const st
         description << "<" << info.stateKey << ">\n    a rdf:Property ;\n    rdfs:label \"state\" ;\n"
                     << "    rdfs:comment \"The plug-in's saved state, as its own byte chunk.\" ;\n"
                     << "    rdfs:range atom:Chunk .\n\n"
-                    << "<" << info.presetStateKey << ">\n    a rdf:Property ;\n    rdfs:label \"preset state\" ;\n"
+                    << "<" << info.presetStateKey
+                    << ">\n    a rdf:Property ;\n    rdfs:label \"preset state\" ;\n"
                     << "    rdfs:comment \"What a preset sets beside the port values, as text.\" ;\n"
                     << "    rdfs:range atom:String .\n\n";
     }
@@ -227,14 +229,15 @@ bool WriteLv2Bundle(const IPlugBase& plug, const Lv2BundleInfo& bundle, const st
             const double v = values[static_cast<std::size_t>(i)];
             if (std::isnan(v))
                 continue;
-            preset << (first ? "" : " ,\n        ") << "[ lv2:symbol " << quoted(symbols[static_cast<std::size_t>(i)])
-                   << " ; pset:value " << number(plug.GetParam(i)->Constrain(v)) << " ]";
+            preset << (first ? "" : " ,\n        ") << "[ lv2:symbol "
+                   << quoted(symbols[static_cast<std::size_t>(i)]) << " ; pset:value "
+                   << number(plug.GetParam(i)->Constrain(v)) << " ]";
             first = false;
         }
         const std::string extra = plug.GetPresetExtraState(p);
         if (!extra.empty() && !bundle.plugins.empty())
-            preset << " ;\n    state:state [ <" << bundle.plugins.front().info.presetStateKey
-                   << "> " << quoted(extra) << " ]";
+            preset << " ;\n    state:state [ <" << bundle.plugins.front().info.presetStateKey << "> "
+                   << quoted(extra) << " ]";
         preset << " .\n";
         if (!writeFile(dir + "/" + file, preset.str(), error))
             return false;

@@ -23,7 +23,7 @@ struct Lv2BundleInfo
     std::string binary;          // the shared object's file name
     std::string descriptionFile; // the plug-ins' description, beside manifest.ttl
     std::string presetUriPrefix; // + the preset's name in lower case, spaces as '-'
-    std::string project; // the doap:Project the plug-ins belong to
+    std::string project;         // the doap:Project the plug-ins belong to
     std::string homepage;
     std::string license; // a URI
 };

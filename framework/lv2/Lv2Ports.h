@@ -28,7 +28,8 @@ struct Lv2PortLayout
 };
 
 inline constexpr int kLv2NumMeters = 3;
-inline constexpr const char* kLv2MeterSymbols[kLv2NumMeters] = {"input_peak", "output_peak", "gain_reduction"};
+inline constexpr const char* kLv2MeterSymbols[kLv2NumMeters] = {"input_peak", "output_peak",
+                                                                "gain_reduction"};
 inline constexpr const char* kLv2MeterNames[kLv2NumMeters] = {"Input Peak", "Output Peak", "Gain Reduction"};
 
 // Audio port symbols: "in"/"out" for one channel, "in_l", "in_r", "out_l", "out_r" for two.

@@ -250,7 +250,8 @@ int compare(const std::string& testPath, const std::string& referencePath, long 
     const std::vector<double> test = readAudio(testPath, testInfo);
     const std::vector<double> reference = readAudio(referencePath, referenceInfo);
     if (testInfo.channels != referenceInfo.channels || testInfo.samplerate != referenceInfo.samplerate ||
-        (shift < 0 ? testInfo.frames != referenceInfo.frames : testInfo.frames < shift + referenceInfo.frames) ||
+        (shift < 0 ? testInfo.frames != referenceInfo.frames
+                   : testInfo.frames < shift + referenceInfo.frames) ||
         from < 0 || from >= referenceInfo.frames)
         die("the files differ in channels, rate or length, or frame " + std::to_string(from) +
             " is outside them");
@@ -388,7 +389,8 @@ int main(int argc, char** argv)
         if (command == "lv2-state-get")
         {
             gsize size = 0;
-            guchar* decoded = g_base64_decode(text.substr(open + quotes, close - open - quotes).c_str(), &size);
+            guchar* decoded =
+                g_base64_decode(text.substr(open + quotes, close - open - quotes).c_str(), &size);
             Bytes state(decoded, decoded + size);
             g_free(decoded);
             state.resize(state.size() + 8, 0);
@@ -416,6 +418,7 @@ int main(int argc, char** argv)
         std::printf("%lld\n", static_cast<long long>((it - audio.begin()) / info.channels));
         return 0;
     }
-    die("usage: state-get|state-put|set-order|fill-slots|set-value|diff|compare|compare-differs|first-sound ... "
+    die("usage: state-get|state-put|set-order|fill-slots|set-value|diff|compare|compare-differs|first-sound "
+        "... "
         "(see the comment at the top of pomelu-ardour-tool.cpp)");
 }

@@ -32,9 +32,10 @@ namespace
 
 constexpr int kBlock = 512;
 constexpr int kProgramId = 90;
-constexpr int kModuleSwitches[] = {pomelu::kPopCut,  pomelu::kSClear,    pomelu::kEq,         pomelu::kLeveler,
-                                   pomelu::kComp,    pomelu::kClipGuard, pomelu::kDistortion, pomelu::kPhaser,
-                                   pomelu::kTremolo, pomelu::kDelay,     pomelu::kReverb};
+constexpr int kModuleSwitches[] = {pomelu::kPopCut,     pomelu::kSClear, pomelu::kEq,
+                                   pomelu::kLeveler,    pomelu::kComp,   pomelu::kClipGuard,
+                                   pomelu::kDistortion, pomelu::kPhaser, pomelu::kTremolo,
+                                   pomelu::kDelay,      pomelu::kReverb};
 
 // Three seconds of the example voice; the right channel a later, quieter copy.
 Audio voice(int channels)
@@ -82,11 +83,11 @@ struct Parity
     double bpm; // 0: no tempo from the host
 };
 
-constexpr Parity kParity[] = {
-    {"Natural", 0, 1, 0},        {"Natural", 0, 2, 0},        {"Singing", 1, 1, 0},   {"Singing", 1, 2, 0},
-    {"Narration", 2, 1, 0},      {"Narration", 2, 2, 0},      {"Podcast", 3, 1, 0},   {"Podcast", 3, 2, 0},
-    {"Gentle", 4, 1, 0},         {"Gentle", 4, 2, 0},         {"FullRack", -1, 1, 0}, {"FullRack", -1, 2, 0},
-    {"FullRackAt90Bpm", -1, 2, 90}};
+constexpr Parity kParity[] = {{"Natural", 0, 1, 0},          {"Natural", 0, 2, 0},   {"Singing", 1, 1, 0},
+                              {"Singing", 1, 2, 0},          {"Narration", 2, 1, 0}, {"Narration", 2, 2, 0},
+                              {"Podcast", 3, 1, 0},          {"Podcast", 3, 2, 0},   {"Gentle", 4, 1, 0},
+                              {"Gentle", 4, 2, 0},           {"FullRack", -1, 1, 0}, {"FullRack", -1, 2, 0},
+                              {"FullRackAt90Bpm", -1, 2, 90}};
 
 // The VST 3 bundle's 32-bit output for the same settings, blocks and tempo.
 Audio vst3Output(const Parity& row, const iplug::IPlugBase& ref, const Audio& in)
@@ -94,7 +95,8 @@ Audio vst3Output(const Parity& row, const iplug::IPlugBase& ref, const Audio& in
     PluginInstance vst3;
     EXPECT_TRUE(vst3.open(POMELU_VST3_BUNDLE_DIR)) << vst3.lastError();
     EXPECT_TRUE(vst3.setup(48000.0, kBlock, Steinberg::Vst::kSample32,
-                           row.channels == 1 ? Steinberg::Vst::SpeakerArr::kMono : Steinberg::Vst::SpeakerArr::kStereo));
+                           row.channels == 1 ? Steinberg::Vst::SpeakerArr::kMono
+                                             : Steinberg::Vst::SpeakerArr::kStereo));
     std::vector<ParamChange> changes;
     if (row.preset >= 0)
         changes.push_back({kProgramId, row.preset / 4.0, 0});
@@ -111,7 +113,8 @@ Audio vst3Output(const Parity& row, const iplug::IPlugBase& ref, const Audio& in
     for (std::size_t pos = 0; pos < n; pos += kBlock)
     {
         const int frames = static_cast<int>(std::min<std::size_t>(kBlock, n - pos));
-        float* ins[2] = {const_cast<float*>(in[0].data() + pos), in.size() > 1 ? const_cast<float*>(in[1].data() + pos) : nullptr};
+        float* ins[2] = {const_cast<float*>(in[0].data() + pos),
+                         in.size() > 1 ? const_cast<float*>(in[1].data() + pos) : nullptr};
         float* outs[2] = {out[0].data() + pos, out.size() > 1 ? out[1].data() + pos : nullptr};
         vst3.process32(ins, outs, row.channels, row.channels, frames, changes, row.bpm);
         changes.clear();
@@ -224,7 +227,8 @@ TEST_F(Lv2Plugin, SavedStateRestoresIntoAFreshInstanceWithTheSameSoundAndBytes)
     source->RestorePreset(3);
     pomelu::dsp::ModuleOrder reversed{};
     for (int i = 0; i < pomelu::dsp::kNumModules; ++i)
-        reversed[static_cast<std::size_t>(i)] = static_cast<pomelu::dsp::ModuleId>(pomelu::dsp::kNumModules - 1 - i);
+        reversed[static_cast<std::size_t>(i)] =
+            static_cast<pomelu::dsp::ModuleId>(pomelu::dsp::kNumModules - 1 - i);
     ASSERT_TRUE(source->setModuleOrder(reversed, true));
     source->switchCompareSlot();
     iplug::IByteChunk chunk;
@@ -233,7 +237,8 @@ TEST_F(Lv2Plugin, SavedStateRestoresIntoAFreshInstanceWithTheSameSoundAndBytes)
     const Audio in = voice(2);
     LilvState* podcast = world.preset(world.plugin(lv2::kStereoUri), "Podcast");
     ASSERT_NE(podcast, nullptr);
-    Lv2Instance defaultOrder(world, lv2::kStereoUri), saved(world, lv2::kStereoUri), restored(world, lv2::kStereoUri);
+    Lv2Instance defaultOrder(world, lv2::kStereoUri), saved(world, lv2::kStereoUri),
+        restored(world, lv2::kStereoUri);
     defaultOrder.applyState(podcast);
     saved.applyState(podcast);
     lilv_state_free(podcast);

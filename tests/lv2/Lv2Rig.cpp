@@ -33,13 +33,14 @@ Lv2World::Lv2World()
     std::filesystem::create_directory_symlink(POMELU_LV2_BUNDLE_DIR, pathDir + "/pomelu-rarorud-izad.lv2");
     setenv("LV2_PATH", pathDir.c_str(), 1);
 
-    uridMap = {this, [](LV2_URID_Map_Handle h, const char* uri) { return static_cast<Lv2World*>(h)->map(uri); }};
+    uridMap = {this,
+               [](LV2_URID_Map_Handle h, const char* uri) { return static_cast<Lv2World*>(h)->map(uri); }};
     uridUnmap = {this, [](LV2_URID_Unmap_Handle h, LV2_URID urid)
                  { return static_cast<const Lv2World*>(h)->unmap(urid); }};
-    options[0] = {LV2_OPTIONS_INSTANCE, 0, map(LV2_BUF_SIZE__maxBlockLength), sizeof blockLength,
-                  map(LV2_ATOM__Int), &blockLength};
-    options[1] = {LV2_OPTIONS_INSTANCE, 0, map(LV2_PARAMETERS__sampleRate), sizeof rate, map(LV2_ATOM__Float),
-                  &rate};
+    options[0] = {LV2_OPTIONS_INSTANCE, 0,           map(LV2_BUF_SIZE__maxBlockLength), sizeof blockLength,
+                  map(LV2_ATOM__Int),   &blockLength};
+    options[1] = {LV2_OPTIONS_INSTANCE, 0,    map(LV2_PARAMETERS__sampleRate), sizeof rate,
+                  map(LV2_ATOM__Float), &rate};
     mapF = {LV2_URID__map, &uridMap};
     unmapF = {LV2_URID__unmap, &uridUnmap};
     optionsF = {LV2_OPTIONS__options, options};
@@ -84,7 +85,7 @@ LilvState* Lv2World::preset(const LilvPlugin* plugin, const std::string& label)
     LilvNode* labelPred = lilv_new_uri(lilvWorld, LILV_NS_RDFS "label");
     LilvNodes* presets = lilv_plugin_get_related(plugin, presetClass);
     LilvState* found = nullptr;
-    LILV_FOREACH (nodes, i, presets)
+    LILV_FOREACH(nodes, i, presets)
     {
         const LilvNode* preset = lilv_nodes_get(presets, i);
         lilv_world_load_resource(lilvWorld, preset);
@@ -177,7 +178,8 @@ void Lv2Instance::runBlock(int frames)
     lilv_instance_run(instance, static_cast<std::uint32_t>(frames));
 }
 
-std::vector<std::vector<float>> Lv2Instance::run(const std::vector<std::vector<float>>& in, int block, double bpm)
+std::vector<std::vector<float>> Lv2Instance::run(const std::vector<std::vector<float>>& in, int block,
+                                                 double bpm)
 {
     const std::size_t total = in[0].size();
     std::vector<std::vector<float>> out(static_cast<std::size_t>(nChannels), std::vector<float>(total));
@@ -207,7 +209,8 @@ void Lv2Instance::setPortValue(const char* symbol, void* self, const void* value
         std::memcpy(&me->values[lilv_port_get_index(me->plugin, port)], value, sizeof(float));
 }
 
-const void* Lv2Instance::getPortValue(const char* symbol, void* self, std::uint32_t* size, std::uint32_t* type)
+const void* Lv2Instance::getPortValue(const char* symbol, void* self, std::uint32_t* size,
+                                      std::uint32_t* type)
 {
     auto* me = static_cast<Lv2Instance*>(self);
     LilvNode* sym = lilv_new_string(me->host.world(), symbol);
@@ -225,9 +228,9 @@ void Lv2Instance::applyState(const LilvState* state)
 
 LilvState* Lv2Instance::saveState()
 {
-    return lilv_state_new_from_instance(plugin, instance, host.mapFeature(), nullptr, nullptr, nullptr, nullptr,
-                                        &getPortValue, this, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE,
-                                        host.features());
+    return lilv_state_new_from_instance(plugin, instance, host.mapFeature(), nullptr, nullptr, nullptr,
+                                        nullptr, &getPortValue, this,
+                                        LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE, host.features());
 }
 
 } // namespace pomelu::test

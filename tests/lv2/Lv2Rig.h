@@ -64,7 +64,8 @@ public:
     float& port(std::uint32_t index) { return values[index]; }
     // Runs `in` (one vector per channel) in blocks of `block` frames; a time:Position at `bpm`
     // (none when 0) goes with the first block. Returns the outputs.
-    std::vector<std::vector<float>> run(const std::vector<std::vector<float>>& in, int block, double bpm = 0.0);
+    std::vector<std::vector<float>> run(const std::vector<std::vector<float>>& in, int block,
+                                        double bpm = 0.0);
     // Queues a time:Position at bpm for the next block run by runBlock.
     void queuePosition(double bpm);
     // One block on the connected buffers (room for 8192 frames).
