@@ -3,8 +3,8 @@
 // bundle through the host library, the LV2 bundle through liblilv. 48 kHz, 512-sample stereo
 // 32-bit blocks; every module on, delay and reverb 30 % wet, distortion 50 % mix, tremolo 50 % deep.
 #include "BenchSupport.h"
+#include "Lv2Host.h"
 #include "Lv2Identity.h"
-#include "Lv2Rig.h"
 #include "Parameters.h"
 #include "PluginInstance.h"
 #include "lv2/Lv2Ports.h"
@@ -86,8 +86,8 @@ void Vst3FullRack(benchmark::State& state)
 
 void Lv2FullRack(benchmark::State& state)
 {
-    pomelu::test::Lv2World world;
-    pomelu::test::Lv2Instance plug(world, pomelu::lv2::kStereoUri, kSampleRate);
+    pomelu::host::Lv2World world{POMELU_LV2_BUNDLE_DIR};
+    pomelu::host::Lv2Instance plug(world, pomelu::lv2::kStereoUri, kSampleRate);
     if (!plug.ok())
     {
         state.SkipWithError("cannot load the LV2 bundle");

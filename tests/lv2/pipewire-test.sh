@@ -28,38 +28,21 @@ ln -s "$POMELU_LV2_BUNDLE" "$work/lv2/pomelu-rarorud-izad.lv2"
 cp "$POMELU_CONF" "$work/conf/pomelu.conf.d/"
 cat >"$work/conf/pomelu.conf" <<CONF
 context.properties = {
-    core.daemon = true
-    core.name = pipewire-0
-    support.dbus = false
-    default.clock.rate = 48000
-    default.clock.allowed-rates = [ 48000 ]
-    default.clock.quantum = $quantum
-    default.clock.min-quantum = $quantum
-    default.clock.max-quantum = $quantum
+    core.daemon = true  core.name = pipewire-0  support.dbus = false
+    default.clock.rate = 48000  default.clock.allowed-rates = [ 48000 ]
+    default.clock.quantum = $quantum  default.clock.min-quantum = $quantum  default.clock.max-quantum = $quantum
 }
-context.spa-libs = {
-    audio.convert.* = audioconvert/libspa-audioconvert
-    support.*       = support/libspa-support
-}
+context.spa-libs = { audio.convert.* = audioconvert/libspa-audioconvert  support.* = support/libspa-support }
 context.modules = [
-    { name = libpipewire-module-protocol-native }
-    { name = libpipewire-module-metadata }
-    { name = libpipewire-module-spa-node-factory }
-    { name = libpipewire-module-client-node }
-    { name = libpipewire-module-access }
-    { name = libpipewire-module-adapter }
+    { name = libpipewire-module-protocol-native }  { name = libpipewire-module-metadata }
+    { name = libpipewire-module-spa-node-factory }  { name = libpipewire-module-client-node }
+    { name = libpipewire-module-access }  { name = libpipewire-module-adapter }
     { name = libpipewire-module-link-factory }
 ]
 context.objects = [
     { factory = metadata args = { metadata.name = default } }
-    { factory = spa-node-factory
-        args = {
-            factory.name    = support.node.driver
-            node.name       = Dummy-Driver
-            node.group      = pipewire.dummy
-            priority.driver = 20000
-        }
-    }
+    { factory = spa-node-factory args = { factory.name = support.node.driver  node.name = Dummy-Driver
+                                          node.group = pipewire.dummy  priority.driver = 20000 } }
 ]
 CONF
 export XDG_RUNTIME_DIR="$work/run" PIPEWIRE_RUNTIME_DIR="$work/run"
@@ -70,19 +53,18 @@ mkdir -p "$work/run"
 sox "$POMELU_VOICE" -c 2 -b 32 -e floating-point "$work/voice.wav" trim 0 8 pad 0 1 || fail "sox"
 "$POMELU_TOOL" first-sound "$work/voice.wav" >"$work/voice-start" || fail "the voice is silent"
 
-node_id() { pw-cli ls Node 2>/dev/null | awk -v n="node.name = \"$1\"" '$1=="id"{id=$2; sub(",","",id)} index($0,n){print id}'; }
-wait_node() {
+# ports NODE_NAME DIRECTION: waits for the node, gives it dsp ports for two channels.
+ports() {
+    local id="" fmt='"mediaType": "audio", "mediaSubtype": "raw", "format": "F32P", "rate": 48000, "channels": 2'
     for _ in $(seq 50); do
-        id=$(node_id "$1"); [[ -n "$id" ]] && { echo "$id"; return 0; }
+        id=$(pw-cli ls Node 2>/dev/null | awk -v n="node.name = \"$1\"" '$1=="id"{id=$2; sub(",","",id)} index($0,n){print id}')
+        [[ -n "$id" ]] && break
         sleep 0.1
     done
-    return 1
+    [[ -n "$id" ]] || fail "no node $1: $(cat "$work/pipewire.log")"
+    pw-cli set-param "$id" PortConfig "{ \"direction\": \"$2\", \"mode\": \"dsp\", \"format\": { $fmt, \"position\": [ \"FL\", \"FR\" ] } }" >/dev/null
 }
-ports() { # NODE DIRECTION: dsp ports for two channels
-    local fmt='"format": { "mediaType": "audio", "mediaSubtype": "raw", "format": "F32P", "rate": 48000, "channels": 2, "position": [ "FL", "FR" ] }'
-    pw-cli set-param "$1" PortConfig "{ \"direction\": \"$2\", \"mode\": \"dsp\", $fmt }" >/dev/null
-}
-link() { # FROM_NODE:PREFIX TO_NODE:PREFIX
+link() { # FROM_PORT_PREFIX TO_PORT_PREFIX
     for ch in FL FR; do
         for _ in $(seq 50); do pw-link "$1_$ch" "$2_$ch" 2>/dev/null && break; sleep 0.1; done
     done
@@ -93,22 +75,19 @@ run_once() {
     rm -rf "$work/run"/* "$work/rec.wav"
     PIPEWIRE_CONFIG_DIR="$work/conf" pipewire -c pomelu.conf >"$work/pipewire.log" 2>&1 &
     pids+=($!)
-    chain=$(wait_node pomelu_mic) && capture=$(wait_node capture.pomelu_mic) || fail "no filter-chain: $(cat "$work/pipewire.log")"
-    ports "$capture" Input
-    ports "$chain" Output
+    ports capture.pomelu_mic Input
+    ports pomelu_mic Output
     # The recorder first, so that nothing of the start is lost; the player joins its graph.
     pw-cat --record -P "{ node.name = pomelu.rec node.latency = $quantum/48000 }" --rate 48000 --channels 2 \
         --format f32 "$work/rec.wav" >"$work/rec.log" 2>&1 &
     pids+=($!)
-    rec=$(wait_node pomelu.rec) || fail "no recorder"
-    ports "$rec" Input
+    ports pomelu.rec Input
     link pomelu_mic:capture pomelu.rec:input
     pw-cat --playback -P "{ node.name = pomelu.play node.want-driver = false node.latency = $quantum/48000 }" \
         "$work/voice.wav" >"$work/play.log" 2>&1 &
     local player=$!
     pids+=($player)
-    play=$(wait_node pomelu.play) || fail "no player"
-    ports "$play" Output
+    ports pomelu.play Output
     link pomelu.play:output capture.pomelu_mic:input
     wait "$player"
     sleep 1

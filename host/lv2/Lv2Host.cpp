@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "Lv2Rig.h"
+#include "Lv2Host.h"
 
 #include <lilv/lilv.h>
 #include <lv2/atom/util.h>
 #include <lv2/buf-size/buf-size.h>
 #include <lv2/core/lv2.h>
-#include <lv2/parameters/parameters.h>
-#include <lv2/presets/presets.h>
 #include <lv2/state/state.h>
 #include <lv2/time/time.h>
 
@@ -17,7 +15,7 @@
 #include <filesystem>
 #include <unistd.h>
 
-namespace pomelu::test
+namespace pomelu::host
 {
 
 namespace
@@ -25,22 +23,25 @@ namespace
 constexpr int kRoom = 8192;
 }
 
-Lv2World::Lv2World()
+Lv2World::Lv2World(const std::string& bundlePath)
 {
     // LV2_PATH names folders of bundles: one that holds only ours.
     char dirTemplate[] = "/tmp/pomelu-lv2-path-XXXXXX";
     pathDir = mkdtemp(dirTemplate);
-    std::filesystem::create_directory_symlink(POMELU_LV2_BUNDLE_DIR, pathDir + "/pomelu-rarorud-izad.lv2");
+    std::filesystem::create_directory_symlink(
+        bundlePath, pathDir + "/" + std::filesystem::path(bundlePath).filename().string());
     setenv("LV2_PATH", pathDir.c_str(), 1);
 
     uridMap = {this,
                [](LV2_URID_Map_Handle h, const char* uri) { return static_cast<Lv2World*>(h)->map(uri); }};
-    uridUnmap = {this, [](LV2_URID_Unmap_Handle h, LV2_URID urid)
-                 { return static_cast<const Lv2World*>(h)->unmap(urid); }};
+    uridUnmap = {this,
+                 [](LV2_URID_Unmap_Handle h, LV2_URID urid) -> const char*
+                 {
+                     const auto& names = static_cast<const Lv2World*>(h)->names;
+                     return urid >= 1 && urid <= names.size() ? names[urid - 1].c_str() : nullptr;
+                 }};
     options[0] = {LV2_OPTIONS_INSTANCE, 0,           map(LV2_BUF_SIZE__maxBlockLength), sizeof blockLength,
                   map(LV2_ATOM__Int),   &blockLength};
-    options[1] = {LV2_OPTIONS_INSTANCE, 0,    map(LV2_PARAMETERS__sampleRate), sizeof rate,
-                  map(LV2_ATOM__Float), &rate};
     mapF = {LV2_URID__map, &uridMap};
     unmapF = {LV2_URID__unmap, &uridUnmap};
     optionsF = {LV2_OPTIONS__options, options};
@@ -74,30 +75,13 @@ LV2_URID Lv2World::map(const char* uri)
     return uris[uri] = static_cast<LV2_URID>(names.size());
 }
 
-const char* Lv2World::unmap(LV2_URID urid) const
+LilvState* Lv2World::preset(const std::string& uri)
 {
-    return urid >= 1 && urid <= names.size() ? names[urid - 1].c_str() : nullptr;
-}
-
-LilvState* Lv2World::preset(const LilvPlugin* plugin, const std::string& label)
-{
-    LilvNode* presetClass = lilv_new_uri(lilvWorld, LV2_PRESETS__Preset);
-    LilvNode* labelPred = lilv_new_uri(lilvWorld, LILV_NS_RDFS "label");
-    LilvNodes* presets = lilv_plugin_get_related(plugin, presetClass);
-    LilvState* found = nullptr;
-    LILV_FOREACH(nodes, i, presets)
-    {
-        const LilvNode* preset = lilv_nodes_get(presets, i);
-        lilv_world_load_resource(lilvWorld, preset);
-        LilvNode* name = lilv_world_get(lilvWorld, preset, labelPred, nullptr);
-        if (found == nullptr && name != nullptr && label == lilv_node_as_string(name))
-            found = lilv_state_new_from_world(lilvWorld, &uridMap, preset);
-        lilv_node_free(name);
-    }
-    lilv_nodes_free(presets);
-    lilv_node_free(labelPred);
-    lilv_node_free(presetClass);
-    return found;
+    LilvNode* node = lilv_new_uri(lilvWorld, uri.c_str());
+    lilv_world_load_resource(lilvWorld, node);
+    LilvState* state = lilv_state_new_from_world(lilvWorld, &uridMap, node);
+    lilv_node_free(node);
+    return state;
 }
 
 Lv2Instance::Lv2Instance(Lv2World& world, const char* uri, double sampleRate) : host(world)
@@ -151,11 +135,6 @@ Lv2Instance::~Lv2Instance()
     }
 }
 
-void Lv2Instance::queuePosition(double bpm)
-{
-    pendingBpm = bpm;
-}
-
 void Lv2Instance::runBlock(int frames)
 {
     lv2_atom_forge_set_buffer(&forge, atomIn, sizeof atomIn);
@@ -183,7 +162,7 @@ std::vector<std::vector<float>> Lv2Instance::run(const std::vector<std::vector<f
 {
     const std::size_t total = in[0].size();
     std::vector<std::vector<float>> out(static_cast<std::size_t>(nChannels), std::vector<float>(total));
-    queuePosition(bpm);
+    pendingBpm = bpm;
     for (std::size_t pos = 0; pos < total; pos += static_cast<std::size_t>(block))
     {
         const int n = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(block), total - pos));
@@ -198,39 +177,38 @@ std::vector<std::vector<float>> Lv2Instance::run(const std::vector<std::vector<f
     return out;
 }
 
-void Lv2Instance::setPortValue(const char* symbol, void* self, const void* value, std::uint32_t size,
-                               std::uint32_t type)
+float* Lv2Instance::portBySymbol(const char* symbol)
 {
-    auto* me = static_cast<Lv2Instance*>(self);
-    LilvNode* sym = lilv_new_string(me->host.world(), symbol);
-    const LilvPort* port = lilv_plugin_get_port_by_symbol(me->plugin, sym);
+    LilvNode* sym = lilv_new_string(host.world(), symbol);
+    const LilvPort* port = lilv_plugin_get_port_by_symbol(plugin, sym);
     lilv_node_free(sym);
-    if (port != nullptr && size == sizeof(float) && type == me->host.map(LV2_ATOM__Float))
-        std::memcpy(&me->values[lilv_port_get_index(me->plugin, port)], value, sizeof(float));
-}
-
-const void* Lv2Instance::getPortValue(const char* symbol, void* self, std::uint32_t* size,
-                                      std::uint32_t* type)
-{
-    auto* me = static_cast<Lv2Instance*>(self);
-    LilvNode* sym = lilv_new_string(me->host.world(), symbol);
-    const LilvPort* port = lilv_plugin_get_port_by_symbol(me->plugin, sym);
-    lilv_node_free(sym);
-    *size = sizeof(float);
-    *type = me->host.map(LV2_ATOM__Float);
-    return port != nullptr ? &me->values[lilv_port_get_index(me->plugin, port)] : nullptr;
+    return port != nullptr ? &values[lilv_port_get_index(plugin, port)] : nullptr;
 }
 
 void Lv2Instance::applyState(const LilvState* state)
 {
-    lilv_state_restore(state, instance, &setPortValue, this, 0, host.features());
+    auto set = [](const char* symbol, void* self, const void* value, std::uint32_t size, std::uint32_t type)
+    {
+        auto* me = static_cast<Lv2Instance*>(self);
+        if (float* port = me->portBySymbol(symbol);
+            port != nullptr && size == sizeof(float) && type == me->host.map(LV2_ATOM__Float))
+            std::memcpy(port, value, sizeof(float));
+    };
+    lilv_state_restore(state, instance, set, this, 0, host.features());
 }
 
 LilvState* Lv2Instance::saveState()
 {
+    auto get = [](const char* symbol, void* self, std::uint32_t* size, std::uint32_t* type) -> const void*
+    {
+        auto* me = static_cast<Lv2Instance*>(self);
+        *size = sizeof(float);
+        *type = me->host.map(LV2_ATOM__Float);
+        return me->portBySymbol(symbol);
+    };
     return lilv_state_new_from_instance(plugin, instance, host.mapFeature(), nullptr, nullptr, nullptr,
-                                        nullptr, &getPortValue, this,
-                                        LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE, host.features());
+                                        nullptr, get, this, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE,
+                                        host.features());
 }
 
-} // namespace pomelu::test
+} // namespace pomelu::host

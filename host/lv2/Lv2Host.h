@@ -7,19 +7,19 @@
 #include <lv2/urid/urid.h>
 
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
-namespace pomelu::test
+namespace pomelu::host
 {
 
-// A small LV2 host on liblilv: the built bundle (and nothing else) found through LV2_PATH, a URID
-// map, and the options a host announces (sample rate, block length). One per test; not thread-safe.
+// The project's LV2 host on liblilv, for tests and benchmarks: a world that sees the given bundle and
+// nothing else (through LV2_PATH, which it sets), a URID map and unmap, and a maximum block length
+// of 512 among its options. Not thread-safe; one at a time.
 class Lv2World
 {
 public:
-    Lv2World();
+    explicit Lv2World(const std::string& bundlePath);
     ~Lv2World();
     Lv2World(const Lv2World&) = delete;
     Lv2World& operator=(const Lv2World&) = delete;
@@ -27,12 +27,11 @@ public:
     LilvWorld* world() const { return lilvWorld; }
     const LilvPlugin* plugin(const char* uri) const;
     LV2_URID map(const char* uri);
-    const char* unmap(LV2_URID urid) const;
     LV2_URID_Map* mapFeature() { return &uridMap; }
     LV2_URID_Unmap* unmapFeature() { return &uridUnmap; }
     const LV2_Feature* const* features() const { return featureList; }
-    // The preset of `plugin` labelled `label`, loaded, or nullptr.
-    LilvState* preset(const LilvPlugin* plugin, const std::string& label);
+    // A preset of the bundle, read from its file, or nullptr.
+    LilvState* preset(const std::string& uri);
 
 private:
     std::string pathDir;
@@ -42,14 +41,13 @@ private:
     LV2_URID_Map uridMap{};
     LV2_URID_Unmap uridUnmap{};
     std::int32_t blockLength = 512;
-    float rate = 48000.0f;
-    LV2_Options_Option options[3]{};
+    LV2_Options_Option options[2]{};
     LV2_Feature mapF{}, unmapF{}, optionsF{};
     const LV2_Feature* featureList[4]{};
 };
 
-// One instance with every port connected to storage of its own (control inputs at their
-// defaults), activated; outputs are read back after each block.
+// One activated instance with every port connected to storage of its own (control inputs at their
+// defaults, audio with room for 8192 frames).
 class Lv2Instance
 {
 public:
@@ -60,25 +58,22 @@ public:
 
     bool ok() const { return instance != nullptr; }
     LilvInstance* get() const { return instance; }
-    int channels() const { return nChannels; }
     float& port(std::uint32_t index) { return values[index]; }
-    // Runs `in` (one vector per channel) in blocks of `block` frames; a time:Position at `bpm`
-    // (none when 0) goes with the first block. Returns the outputs.
+    // One block on the connected buffers, with a time:Position at pendingBpm first (none when 0;
+    // it is sent once).
+    void runBlock(int frames);
+    // Runs `in` (one vector per channel) in blocks of `block` frames, a time:Position at bpm with the
+    // first; returns the outputs.
     std::vector<std::vector<float>> run(const std::vector<std::vector<float>>& in, int block,
                                         double bpm = 0.0);
-    // Queues a time:Position at bpm for the next block run by runBlock.
-    void queuePosition(double bpm);
-    // One block on the connected buffers (room for 8192 frames).
-    void runBlock(int frames);
     std::vector<float> audioIn[2], audioOut[2];
+    double pendingBpm = 0.0;
 
     void applyState(const LilvState* state);
     LilvState* saveState();
 
 private:
-    static void setPortValue(const char* symbol, void* self, const void* value, std::uint32_t size,
-                             std::uint32_t type);
-    static const void* getPortValue(const char* symbol, void* self, std::uint32_t* size, std::uint32_t* type);
+    float* portBySymbol(const char* symbol);
 
     Lv2World& host;
     const LilvPlugin* plugin = nullptr;
@@ -88,7 +83,6 @@ private:
     alignas(8) std::uint8_t atomIn[4096];
     alignas(8) std::uint8_t atomOut[4096];
     LV2_Atom_Forge forge{};
-    double pendingBpm = 0.0;
 };
 
-} // namespace pomelu::test
+} // namespace pomelu::host
