@@ -3,6 +3,7 @@
 
 #include "AudioBuffers.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdlib>
@@ -152,6 +153,85 @@ bool IPlugBase::RestorePreset(int idx)
     for (int i = 0; i < NParams(); ++i)
         OnParamChange(i);
     mCurrentPreset.store(idx, std::memory_order_relaxed);
+    return true;
+}
+
+const std::vector<double>& IPlugBase::GetPresetValues(int idx) const
+{
+    static const std::vector<double> kNone;
+    return idx >= 0 && idx < NPresets() ? mPresets[static_cast<std::size_t>(idx)].values : kNone;
+}
+
+namespace
+{
+constexpr int kLargestConversionBlock = 1 << 16;
+}
+
+void IPlugBase::PrepareHostBlocks(int maxBlock)
+{
+    const auto size = static_cast<std::size_t>(std::clamp(maxBlock, 1, kLargestConversionBlock));
+    for (int c = 0; c < 2; ++c)
+    {
+        mConvIn[c].assign(size, 0.0);
+        mConvOut[c].assign(size, 0.0);
+    }
+}
+
+void IPlugBase::ProcessHostBlock(double** inputs, double** outputs, int nIn, int nOut, int nFrames,
+                                 bool bypassed)
+{
+    // The host bypass skips the plug-in: the block after it follows a pause, as after a stop.
+    if (bypassed)
+    {
+        mAudioPaused.store(true, std::memory_order_relaxed);
+        CopyOrSilence(inputs, outputs, nIn, nOut, nFrames);
+        return;
+    }
+    if (mAudioPaused.exchange(false, std::memory_order_acq_rel))
+        OnAudioResumed();
+    ProcessBlock(nIn > 0 ? inputs : nullptr, nOut > 0 ? outputs : nullptr, nFrames);
+}
+
+bool IPlugBase::ProcessHostBlock(float** in32, float** out32, int nIn, int nOut, int frames, bool bypassed)
+{
+    if (bypassed)
+    {
+        mAudioPaused.store(true, std::memory_order_relaxed);
+        CopyOrSilence(in32, out32, nIn, nOut, frames);
+        return true;
+    }
+    const int chunk = static_cast<int>(mConvIn[0].size());
+    if (chunk <= 0)
+    {
+        CopyOrSilence<float>(nullptr, out32, 0, nOut, frames);
+        return false;
+    }
+    if (mAudioPaused.exchange(false, std::memory_order_acq_rel))
+        OnAudioResumed();
+    nIn = std::clamp(nIn, 0, 2);
+    nOut = std::clamp(nOut, 0, 2);
+    double* inPtrs[2] = {mConvIn[0].data(), mConvIn[1].data()};
+    double* outPtrs[2] = {mConvOut[0].data(), mConvOut[1].data()};
+    int done = 0;
+    do
+    {
+        const int n = std::min(frames - done, chunk);
+        for (int c = 0; c < nIn; ++c)
+        {
+            const float* src = in32 != nullptr ? in32[c] : nullptr;
+            for (int i = 0; i < n; ++i)
+                inPtrs[c][i] = src != nullptr ? static_cast<double>(src[done + i]) : 0.0;
+        }
+        ProcessBlock(nIn > 0 ? inPtrs : nullptr, nOut > 0 ? outPtrs : nullptr, n);
+        for (int c = 0; c < nOut; ++c)
+        {
+            float* dst = out32 != nullptr ? out32[c] : nullptr;
+            if (dst != nullptr)
+                for (int i = 0; i < n; ++i)
+                    dst[done + i] = static_cast<float>(outPtrs[c][i]);
+        }
+        done += n;
+    } while (done < frames);
     return true;
 }
 

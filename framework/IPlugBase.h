@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace iplug
@@ -122,6 +123,12 @@ public:
     // allocates or locks, so the audio thread may call it; the caller refreshes the editor.
     bool RestorePreset(int idx);
     int GetCurrentPresetIdx() const { return mCurrentPreset.load(std::memory_order_relaxed); }
+    // The preset's plain values in index order (NaN: left alone on recall); empty for a bad index.
+    const std::vector<double>& GetPresetValues(int idx) const;
+    // What a preset carries beside the parameter values, as text (a format that stores presets as
+    // files writes it there), and its recall. Default: nothing. UI thread.
+    virtual std::string GetPresetExtraState(int /*idx*/) const { return {}; }
+    virtual bool RestorePresetExtraState(std::string_view /*text*/) { return false; }
 
     // --- processing (values set by the wrapper; read on the audio thread)
     double GetSampleRate() const { return mSampleRate; }
@@ -133,6 +140,30 @@ public:
     void SetTailSize(int samples) { mTailSize.store(samples, std::memory_order_relaxed); }
     int GetTailSize() const { return mTailSize.load(std::memory_order_relaxed); }
     int GetLatency() const { return mConfig.latency; }
+
+    // --- host blocks, shared by the format wrappers (audio thread unless noted)
+    // Sizes the 32-bit conversion buffers for blocks of up to maxBlock frames (longer ones are
+    // converted in pieces). Not on the audio thread: allocates.
+    void PrepareHostBlocks(int maxBlock);
+    bool HostBlocksPrepared() const { return !mConvIn[0].empty(); }
+    // The host stopped processing: the next block that reaches the plug-in runs OnAudioResumed first.
+    void HostPausedAudio() { mAudioPaused.store(true, std::memory_order_release); }
+    // One host block with the connected channel counts: a bypassed block copies inputs to outputs
+    // (null inputs as silence) and counts as a pause; otherwise ProcessBlock runs, after
+    // OnAudioResumed when a pause came before. 32-bit blocks go through the conversion buffers;
+    // without them (PrepareHostBlocks never ran) the outputs get silence and the result is false.
+    // Never allocates or locks.
+    void ProcessHostBlock(double** inputs, double** outputs, int nIn, int nOut, int nFrames, bool bypassed);
+    bool ProcessHostBlock(float** inputs, float** outputs, int nIn, int nOut, int nFrames, bool bypassed);
+
+    // Levels a host may show next to the plug-in, in dB, as the last block left them.
+    struct HostMeters
+    {
+        double inputPeakDb = -90.0;
+        double outputPeakDb = -90.0;
+        double gainReductionDb = 0.0;
+    };
+    virtual HostMeters GetHostMeters() const { return {}; }
 
     // --- hooks
     virtual void OnReset() {}
@@ -236,6 +267,11 @@ private:
     // One bit per parameter the host changed, and every parameter at once.
     std::unique_ptr<std::atomic<std::uint64_t>[]> mHostChanged;
     std::atomic<bool> mHostChangedAll{false};
+    // Set when the audio paused; the next block that reaches the plug-in clears it.
+    std::atomic<bool> mAudioPaused{false};
+    // 32-bit processing converts through these; sized by PrepareHostBlocks, never on the audio thread.
+    std::vector<double> mConvIn[2];
+    std::vector<double> mConvOut[2];
 };
 
 } // namespace iplug

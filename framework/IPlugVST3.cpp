@@ -28,7 +28,6 @@ namespace
 
 // Largest block converted in one go when the host gives no usable maximum.
 constexpr int32 kFallbackBlockSize = 1024;
-constexpr int32 kLargestConversionBlock = 1 << 16;
 // Engine memory grows with the announced maximum block; a host announcing more than this gets this,
 // and longer blocks are still processed whole (64 bit) or in pieces (32 bit).
 constexpr int32 kLargestAnnouncedBlock = 1 << 16;
@@ -250,8 +249,8 @@ tresult PLUGIN_API IPlugVST3::setActive(TBool state)
     if (state)
     {
         // Hosts may activate without setupProcessing: the defaults need their 32-bit buffers too.
-        if (mConvIn[0].empty())
-            sizeConversionBuffers(GetBlockSize());
+        if (!HostBlocksPrepared())
+            PrepareHostBlocks(GetBlockSize());
         OnReset();
         mActive.store(true, std::memory_order_release);
     }
@@ -372,24 +371,14 @@ tresult PLUGIN_API IPlugVST3::setupProcessing(ProcessSetup& setup)
                             : kFallbackBlockSize;
     SetSampleRate(setup.sampleRate);
     SetBlockSize(block);
-    sizeConversionBuffers(block);
+    PrepareHostBlocks(block);
     return kResultOk;
-}
-
-void IPlugVST3::sizeConversionBuffers(int block)
-{
-    const auto convSize = static_cast<std::size_t>(std::clamp(block, 1, kLargestConversionBlock));
-    for (int c = 0; c < 2; ++c)
-    {
-        mConvIn[c].assign(convSize, 0.0);
-        mConvOut[c].assign(convSize, 0.0);
-    }
 }
 
 tresult PLUGIN_API IPlugVST3::setProcessing(TBool state)
 {
     if (!state)
-        mAudioPaused.store(true, std::memory_order_release);
+        HostPausedAudio();
     return kResultOk;
 }
 
@@ -472,59 +461,16 @@ tresult PLUGIN_API IPlugVST3::process(ProcessData& data)
         return kNotInitialized;
     }
     const bool bypassed = mHostBypass.load(std::memory_order_relaxed);
-    // The host bypass skips the plug-in: the block after it follows a pause, as after a stop.
-    if (bypassed)
-        mAudioPaused.store(true, std::memory_order_relaxed);
-    else if (mAudioPaused.exchange(false, std::memory_order_acq_rel))
-        OnAudioResumed();
-
     if (is64)
     {
-        double** in = hasIn ? data.inputs[0].channelBuffers64 : nullptr;
-        double** out = hasOut ? data.outputs[0].channelBuffers64 : nullptr;
-        if (bypassed)
-            CopyOrSilence(in, out, nIn, nOut, frames);
-        else
-            ProcessBlock(nIn > 0 ? in : nullptr, nOut > 0 ? out : nullptr, frames);
+        ProcessHostBlock(hasIn ? data.inputs[0].channelBuffers64 : nullptr,
+                         hasOut ? data.outputs[0].channelBuffers64 : nullptr, nIn, nOut, frames, bypassed);
         return kResultOk;
     }
-
-    float** in32 = hasIn ? data.inputs[0].channelBuffers32 : nullptr;
-    float** out32 = hasOut ? data.outputs[0].channelBuffers32 : nullptr;
-    if (bypassed)
-    {
-        CopyOrSilence(in32, out32, nIn, nOut, frames);
-        return kResultOk;
-    }
-    const int chunk = static_cast<int>(mConvIn[0].size());
-    if (chunk <= 0)
-    {
-        CopyOrSilence<float>(nullptr, out32, 0, nOut, frames);
-        return kNotInitialized;
-    }
-    double* inPtrs[2] = {mConvIn[0].data(), mConvIn[1].data()};
-    double* outPtrs[2] = {mConvOut[0].data(), mConvOut[1].data()};
-    int done = 0;
-    do
-    {
-        const int n = std::min(frames - done, chunk);
-        for (int c = 0; c < nIn; ++c)
-        {
-            const float* src = in32 != nullptr ? in32[c] : nullptr;
-            for (int i = 0; i < n; ++i)
-                inPtrs[c][i] = src != nullptr ? static_cast<double>(src[done + i]) : 0.0;
-        }
-        ProcessBlock(nIn > 0 ? inPtrs : nullptr, nOut > 0 ? outPtrs : nullptr, n);
-        for (int c = 0; c < nOut; ++c)
-        {
-            float* dst = out32 != nullptr ? out32[c] : nullptr;
-            if (dst != nullptr)
-                for (int i = 0; i < n; ++i)
-                    dst[done + i] = static_cast<float>(outPtrs[c][i]);
-        }
-        done += n;
-    } while (done < frames);
-    return kResultOk;
+    return ProcessHostBlock(hasIn ? data.inputs[0].channelBuffers32 : nullptr,
+                            hasOut ? data.outputs[0].channelBuffers32 : nullptr, nIn, nOut, frames, bypassed)
+               ? kResultOk
+               : kNotInitialized;
 }
 
 uint32 PLUGIN_API IPlugVST3::getTailSamples()

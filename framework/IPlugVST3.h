@@ -219,7 +219,6 @@ private:
     void ReleaseAfterIdle() override { release(); }
 
     void applyParameterChanges(Steinberg::Vst::IParameterChanges* changes);
-    void sizeConversionBuffers(int block); // not on the audio thread: allocates
     // A host write of a parameter's normalised value; lock-free, callable from the audio thread.
     void setFromHost(int idx, double normalized);
     void notifyHostValuesChanged();
@@ -233,16 +232,9 @@ private:
     Steinberg::Vst::SpeakerArrangement mArrangement; // same on input and output
     std::atomic<bool> mActive{false};
     std::atomic<bool> mHostBypass{false};
-    // Set by setProcessing(false) and by a block the host bypass skips; the next block that reaches
-    // the plug-in clears it and runs OnAudioResumed first.
-    std::atomic<bool> mAudioPaused{false};
     std::atomic<double> mProgramValue{0.0};
     std::atomic<bool> mPresetRecalledOnAudioThread{false};
     std::atomic<bool> mHostNotifyPending{false};
-
-    // 32-bit processing converts through these; sized in setupProcessing, never in process.
-    std::vector<double> mConvIn[2];
-    std::vector<double> mConvOut[2];
 
     std::recursive_mutex mUiMutex;         // a host may call back in from inside a locked call
     std::atomic<bool> mTickRunning{false}; // a second tick, on any thread, skips rather than waits

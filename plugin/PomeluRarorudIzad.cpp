@@ -7,8 +7,10 @@
 #include "IGraphics.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <iterator>
+#include <string>
 
 namespace pomelu
 {
@@ -35,7 +37,8 @@ iplug::Config makePluginConfig()
     return c;
 }
 
-PomeluRarorudIzad::PomeluRarorudIzad(const iplug::InstanceInfo& info) : IPlugVST3(info, makePluginConfig())
+PomeluRarorudIzad::PomeluRarorudIzad(const iplug::InstanceInfo& info)
+    : iplug::Plugin(info, makePluginConfig())
 {
     mSpectrumSender.SetEnabled(false); // until an editor opens
     initParameters(*this);
@@ -274,6 +277,39 @@ bool PomeluRarorudIzad::SerializeState(iplug::IByteChunk& chunk) const
 int PomeluRarorudIzad::UnserializeState(const iplug::IByteChunk& chunk, int startPos)
 {
     return readStateChunk(chunk, startPos, *this, mCompareSlots, mModuleOrder);
+}
+
+std::string PomeluRarorudIzad::GetPresetExtraState(int idx) const
+{
+    if (idx < 0 || idx >= NPresets())
+        return {};
+    std::string text;
+    for (const dsp::ModuleId id : dsp::defaultModuleOrder())
+        text += (text.empty() ? "" : " ") + std::to_string(static_cast<int>(id));
+    return text;
+}
+
+bool PomeluRarorudIzad::RestorePresetExtraState(std::string_view text)
+{
+    dsp::ModuleOrder order{};
+    std::size_t n = 0;
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (p < end)
+    {
+        if (*p == ' ')
+        {
+            ++p;
+            continue;
+        }
+        int v = -1;
+        const auto [next, ec] = std::from_chars(p, end, v);
+        if (ec != std::errc() || n >= order.size() || v < 0 || v >= dsp::kNumModules)
+            return false;
+        order[n++] = static_cast<dsp::ModuleId>(v);
+        p = next;
+    }
+    return n == order.size() && setModuleOrder(order, true);
 }
 
 void PomeluRarorudIzad::switchCompareSlot()

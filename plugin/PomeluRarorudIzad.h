@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "IPlugVST3.h"
+#include "IPlugPlugin.h"
 #include "ISender.h"
 
 #include "CompareSlots.h"
@@ -51,7 +51,7 @@ int tailSamplesFor(double hostSampleRate);
 // everything else on the UI thread. They share the parameter values (each atomic on its own), the
 // module order (one atomic word, so a block always runs a whole order), the engine's meter taps,
 // the spectrum sender's switch and the senders' queues.
-class PomeluRarorudIzad final : public iplug::IPlugVST3
+class PomeluRarorudIzad final : public iplug::Plugin
 {
 public:
     explicit PomeluRarorudIzad(const iplug::InstanceInfo& info);
@@ -72,6 +72,14 @@ public:
     void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
     void OnReset() override;
     void OnAudioResumed() override; // the engine forgets the audio from before the pause
+    HostMeters GetHostMeters() const override
+    {
+        return {mEngine.inputPeak(), mEngine.outputPeak(), mEngine.gainReduction()};
+    }
+    // A factory preset carries the module order it was made for, as eleven module numbers
+    // ("0 1 2 ... 10"); recalling one takes that order (the current one becomes the undo order).
+    std::string GetPresetExtraState(int idx) const override;
+    bool RestorePresetExtraState(std::string_view text) override;
 
     // --- module order (UI thread; getModuleOrder from any thread)
     // Takes an order that names every module once (the engine runs it from the next block);

@@ -13,6 +13,7 @@ packages=(
     clang-14 libclang-rt-14-dev
     espeak-ng sox xvfb xdotool ffmpeg
     ardour
+    lv2-dev liblilv-dev lilv-utils sordi jalv pipewire pipewire-bin
     locales
 )
 packages+=("$@")

@@ -98,3 +98,49 @@ run_lua() {
 }
 
 tool() { "$POMELU_TOOL" "$@"; }
+
+# make_material: the example voice (POMELU_VOICE; a generated signal where it is missing), VOICE_SECONDS
+# long at RATE, after PREROLL frames of silence and before a quarter second of it, as 32-bit float
+# material/mono.wav and material/stereo.wav in POMELU_WORK. Sets MATERIAL and FRAMES.
+make_material() {
+    MATERIAL="$POMELU_WORK/material"
+    mkdir -p "$MATERIAL"
+    if [ -f "${POMELU_VOICE:-}" ]; then
+        sox "$POMELU_VOICE" -r $RATE -c 1 -e floating-point -b 32 "$MATERIAL/voice.wav" trim 0 $VOICE_SECONDS
+    else
+        echo "no example voice: using a generated signal"
+        sox -n -r $RATE -c 1 -e floating-point -b 32 "$MATERIAL/voice.wav" \
+            synth $VOICE_SECONDS sine 180 pinknoise mix sine mix 2400 tremolo 3 90 vol 0.5
+    fi
+    sox -n -r $RATE -c 1 -e floating-point -b 32 "$MATERIAL/lead.wav" trim 0 $PREROLL"s"
+    sox -n -r $RATE -c 1 -e floating-point -b 32 "$MATERIAL/end.wav" trim 0 0.25
+    sox "$MATERIAL/lead.wav" "$MATERIAL/voice.wav" "$MATERIAL/end.wav" -e floating-point -b 32 "$MATERIAL/mono.wav"
+    sox "$MATERIAL/mono.wav" -e floating-point -b 32 "$MATERIAL/stereo.wav" remix 1 1
+    FRAMES=$(soxi -s "$MATERIAL/mono.wav")
+}
+
+# export_and_compare ORDER_NAMES: puts the material into the placeholder region's two sources (from
+# create.log), has Ardour load the session and export it, and compares the export with
+# pomelu-render's render with "Podcast" and that order (within TOLERANCE after PREROLL) and with the
+# default order (must differ: the order came from the saved state).
+export_and_compare() {
+    local order="$1" exported="$POMELU_WORK/export/ardour.wav" sources source
+    mapfile -t sources < <(sed -n 's/^source //p' "$POMELU_WORK/create.log")
+    [ "${#sources[@]}" -eq 2 ] || fail "expected two region sources in create.log"
+    for source in "${sources[@]}"; do
+        cp "$MATERIAL/mono.wav" "$source"
+    done
+    POMELU_EXPORT_DIR="$POMELU_WORK/export" POMELU_EXPORT_NAME=ardour POMELU_EXPORT_PRESET="$EXPORT_PRESET_ID" \
+        run_lua reload-session.lua "$POMELU_WORK/export.log"
+    [ -f "$exported" ] || fail "Ardour exported nothing to $exported"
+    "$POMELU_RENDER" "$MATERIAL/stereo.wav" "$POMELU_WORK/reference.wav" --preset Podcast --order "$order" \
+        --block 1024 --format float >"$POMELU_WORK/render.log"
+    "$POMELU_RENDER" "$MATERIAL/stereo.wav" "$POMELU_WORK/default-order.wav" --preset Podcast \
+        --block 1024 --format float >>"$POMELU_WORK/render.log"
+    echo "Ardour against pomelu-render, same preset and order:"
+    tool compare "$exported" "$POMELU_WORK/reference.wav" $PREROLL $TOLERANCE ||
+        fail "Ardour's render differs from pomelu-render's by more than $TOLERANCE"
+    echo "Ardour against pomelu-render with the default order (must differ):"
+    tool compare-differs "$exported" "$POMELU_WORK/default-order.wav" $PREROLL 1e-3 ||
+        fail "the module order from the saved state did not reach Ardour's render"
+}

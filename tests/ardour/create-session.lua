@@ -2,7 +2,8 @@
 -- Settings come from the environment:
 --   POMELU_SESSION_DIR, POMELU_SESSION_NAME  where to create the session
 --   POMELU_FRAMES       length of the placeholder region, in samples at 48 kHz
---   POMELU_PLUGIN       the VST 3 plug-in's name
+--   POMELU_PLUGIN       the plug-in's name (VST 3) or URI (LV2)
+--   POMELU_PLUGIN_TYPE  optional: "LV2" for the LV2 plug-in; VST 3 otherwise
 --   POMELU_SNAPSHOT_PRESET  optional: recall this factory preset first and save snapshot "snapshot"
 --   POMELU_PRESET       optional: factory preset to recall
 --   POMELU_SET          optional: parameter settings "index=value,index=value" (plain values)
@@ -25,8 +26,9 @@ local tracks = Session:new_audio_track(2, 2, nil, 1, "Voice", ARDOUR.Presentatio
                                        ARDOUR.TrackMode.Normal, true)
 local track = tracks:front()
 
-local proc = ARDOUR.LuaAPI.new_plugin(Session, pluginName, ARDOUR.PluginType.VST3, "")
-if proc:isnil() then die("Ardour does not know the VST 3 plug-in \"" .. pluginName .. "\"") end
+local pluginType = env("POMELU_PLUGIN_TYPE", "VST3") == "LV2" and ARDOUR.PluginType.LV2 or ARDOUR.PluginType.VST3
+local proc = ARDOUR.LuaAPI.new_plugin(Session, pluginName, pluginType, "")
+if proc:isnil() then die("Ardour does not know the plug-in \"" .. pluginName .. "\"") end
 if track:add_processor_by_index(proc, 0, nil, true) ~= 0 then die("cannot insert the plug-in") end
 local plugin = proc:to_insert():plugin(0)
 

@@ -10,6 +10,11 @@
 //                                             values may differ by the relative tolerance TOL
 //   compare TEST.wav REF.wav FROM_FRAME TOLERANCE          exit 0 when every sample is within TOLERANCE
 //   compare-differs TEST.wav REF.wav FROM_FRAME MIN_DIFF   exit 0 when some sample differs by MIN_DIFF
+//   compare-shifted TEST.wav REF.wav SHIFT TOLERANCE       compare, TEST's frame SHIFT + i against REF's i
+//   lv2-state-get STATE.ttl OUT.state         the LV2 plug-in's state chunk from a saved state.ttl, as a
+//                                             state file (with zero host-bypass and program words)
+//   lv2-state-put STATE.ttl IN.state          put it back (without the two words)
+//   first-sound FILE.wav                      print the first frame with a sample other than 0
 //
 // Exit status: 0 success, 1 check failed, 2 usage or file error.
 #include <glib.h>
@@ -237,21 +242,25 @@ std::vector<double> readAudio(const std::string& path, SF_INFO& info)
     return samples;
 }
 
+// TEST's frame shift + i against REF's frame i; without a shift (-1) both files are as long.
 int compare(const std::string& testPath, const std::string& referencePath, long long from, double limit,
-            bool expectDifference)
+            bool expectDifference, long long shift = -1)
 {
     SF_INFO testInfo{}, referenceInfo{};
     const std::vector<double> test = readAudio(testPath, testInfo);
     const std::vector<double> reference = readAudio(referencePath, referenceInfo);
     if (testInfo.channels != referenceInfo.channels || testInfo.samplerate != referenceInfo.samplerate ||
-        testInfo.frames != referenceInfo.frames || from < 0 || from >= testInfo.frames)
+        (shift < 0 ? testInfo.frames != referenceInfo.frames
+                   : testInfo.frames < shift + referenceInfo.frames) ||
+        from < 0 || from >= referenceInfo.frames)
         die("the files differ in channels, rate or length, or frame " + std::to_string(from) +
             " is outside them");
     double largest = 0.0, peak = 0.0;
     std::size_t worst = 0;
-    for (auto i = static_cast<std::size_t>(from * testInfo.channels); i < test.size(); ++i)
+    const auto offset = static_cast<std::size_t>(std::max(shift, 0LL) * testInfo.channels);
+    for (auto i = static_cast<std::size_t>(from * testInfo.channels); i < reference.size(); ++i)
     {
-        const double difference = std::fabs(test[i] - reference[i]);
+        const double difference = std::fabs(test[i + offset] - reference[i]);
         peak = std::max(peak, std::fabs(reference[i]));
         if (!(difference <= largest))
         {
@@ -262,7 +271,7 @@ int compare(const std::string& testPath, const std::string& referencePath, long 
     std::printf(
         "%lld frames from frame %lld: largest difference %.3g (frame %zu, channel %zu), reference peak "
         "%.3g\n",
-        static_cast<long long>(testInfo.frames) - from, from, largest, worst / testInfo.channels,
+        static_cast<long long>(referenceInfo.frames) - from, from, largest, worst / testInfo.channels,
         worst % testInfo.channels, peak);
     if (peak < 1e-3)
         return std::printf("the reference is silent: nothing was compared\n"), 1;
@@ -365,6 +374,51 @@ int main(int argc, char** argv)
     if ((command == "compare" || command == "compare-differs") && a.size() == 5)
         return compare(a[1], a[2], static_cast<long long>(number(a[3])), number(a[4]),
                        command == "compare-differs");
-    die("usage: state-get|state-put|set-order|fill-slots|set-value|diff|compare|compare-differs ... "
+    if ((command == "lv2-state-get" || command == "lv2-state-put") && a.size() == 3)
+    {
+        // The chunk is the base64 literal after the plug-in's state key; hosts write it as one
+        // triple-quoted literal over several lines.
+        const Bytes raw = readFile(a[1]);
+        std::string text(raw.begin(), raw.end());
+        const std::size_t key = text.find("rarorud-izad#state>");
+        const std::size_t open = text.find('"', key);
+        const std::size_t quotes = text.compare(open, 3, "\"\"\"") == 0 ? 3 : 1;
+        const std::size_t close = text.find(std::string(quotes, '"'), open + quotes);
+        if (key == std::string::npos || open == std::string::npos || close == std::string::npos)
+            die(a[1] + " holds no state chunk of the plug-in");
+        if (command == "lv2-state-get")
+        {
+            gsize size = 0;
+            guchar* decoded =
+                g_base64_decode(text.substr(open + quotes, close - open - quotes).c_str(), &size);
+            Bytes state(decoded, decoded + size);
+            g_free(decoded);
+            state.resize(state.size() + 8, 0);
+            if (!isState(state))
+                die(a[1] + ": not a version 4 state chunk");
+            writeFile(a[2], state.data(), state.size());
+            return 0;
+        }
+        const Bytes state = readState(a[2]);
+        gchar* encoded = g_base64_encode(state.data(), kChunkEnd);
+        text.replace(open + quotes, close - open - quotes, encoded);
+        g_free(encoded);
+        writeFile(a[1], text.data(), text.size());
+        return 0;
+    }
+    if (command == "compare-shifted" && a.size() == 5)
+        return compare(a[1], a[2], 0, number(a[4]), false, static_cast<long long>(number(a[3])));
+    if (command == "first-sound" && a.size() == 2)
+    {
+        SF_INFO info{};
+        const std::vector<double> audio = readAudio(a[1], info);
+        const auto it = std::find_if(audio.begin(), audio.end(), [](double v) { return v != 0.0; });
+        if (it == audio.end())
+            die(a[1] + " is silent");
+        std::printf("%lld\n", static_cast<long long>((it - audio.begin()) / info.channels));
+        return 0;
+    }
+    die("usage: state-get|state-put|set-order|fill-slots|set-value|diff|compare|compare-differs|first-sound "
+        "... "
         "(see the comment at the top of pomelu-ardour-tool.cpp)");
 }
