@@ -56,6 +56,7 @@ const char* usageText()
            "  --list-presets        print the factory preset names\n"
            "  --list-params         print every parameter: index, name, range or values, default, unit\n"
            "  -h, --help            print this help\n"
+           "  --version             print the version\n"
            "\n"
            "Output files keep the input's sample rate and channel count; the type follows OUT's\n"
            "extension (.wav, .flac, .aif, .aiff, .mp3, .opus, .ogg). OUT is never the input file.\n"
@@ -141,7 +142,7 @@ RenderOptions parseArguments(const std::vector<std::string>& arguments)
         {"--state",  "--preset",  "--set",     "--order", "--save-state", "--format",  "--tail",    "--block",
          "--tempo",  "--report",  "--target",  "--lufs",  "--true-peak",  "--quality", "--bitrate", "--title",
          "--artist", "--comment", "--out-dir", "--type",  "--jobs",       "-j"},
-        {"--list-presets", "--list-params", "--help", "-h"});
+        {"--list-presets", "--list-params", "--help", "-h", "--version"});
     const std::vector<std::string>& positional = line.positional;
 
     for (CommandLine::Option& option : line.options)
@@ -155,6 +156,8 @@ RenderOptions parseArguments(const std::vector<std::string>& arguments)
                 options.listPresets = true;
             else if (name == "--list-params")
                 options.listParams = true;
+            else if (name == "--version")
+                options.version = true;
             else
                 options.help = true;
             continue;
@@ -235,10 +238,10 @@ RenderOptions parseArguments(const std::vector<std::string>& arguments)
     const auto given = [&seen](const char* option)
     { return std::find(seen.begin(), seen.end(), option) != seen.end(); };
 
-    if (options.help || options.listPresets || options.listParams)
+    if (options.help || options.version || options.listPresets || options.listParams)
     {
         if (!positional.empty())
-            throwUsageError("--help, --list-presets and --list-params take no files");
+            throwUsageError("--help, --version, --list-presets and --list-params take no files");
         return options;
     }
 

@@ -2,6 +2,7 @@
 #include "RenderSession.h"
 
 #include "AudioFile.h"
+#include "CommandLine.h"
 #include "Errors.h"
 #include "ModuleOrderParser.h"
 #include "SpillFile.h"
@@ -414,6 +415,11 @@ int run(const std::vector<std::string>& arguments, const ToolEnvironment& env)
     if (options.help)
     {
         env.out << usageText();
+        return kExitOk;
+    }
+    if (options.version)
+    {
+        env.out << versionText("pomelu-render");
         return kExitOk;
     }
 
