@@ -15,7 +15,9 @@ endif()
 
 # Installs a built plug-in bundle (a folder): into ~/<user_folder> when installing per-user, else
 # into <prefix>/<system_folder>. Example: pomelu_install_bundle("${dir}/X.vst3" .vst3 lib/vst3).
+# `cmake --install --strip` (and the package) strips the shared objects in it.
 function(pomelu_install_bundle bundle_dir user_folder system_folder)
+    get_filename_component(bundle_name "${bundle_dir}" NAME)
     install(CODE "
         if(\"\${CMAKE_INSTALL_PREFIX}\" STREQUAL \"${POMELU_USER_PREFIX}\")
             set(bundle_destination \"$ENV{HOME}/${user_folder}\")
@@ -24,5 +26,11 @@ function(pomelu_install_bundle bundle_dir user_folder system_folder)
         endif()
         file(INSTALL DESTINATION \"\${bundle_destination}\" TYPE DIRECTORY FILES \"${bundle_dir}\"
              USE_SOURCE_PERMISSIONS)
+        if(CMAKE_INSTALL_DO_STRIP)
+            file(GLOB_RECURSE objects \"\$ENV{DESTDIR}\${bundle_destination}/${bundle_name}/*.so\")
+            foreach(object IN LISTS objects)
+                execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded \"\${object}\" COMMAND_ERROR_IS_FATAL ANY)
+            endforeach()
+        endif()
     ")
 endfunction()

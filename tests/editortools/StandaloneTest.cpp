@@ -6,8 +6,8 @@
 #include "Command.h"
 #include "LockCounter.h"
 #include "PluginSettings.h"
-#include "PomeluRarorudIzad.h"
 #include "PomeluEffect.h"
+#include "PomeluRarorudIzad.h"
 #include "XvfbServer.h"
 
 #include <X11/Xlib.h>
@@ -122,7 +122,8 @@ bool eventually(const std::function<bool()>& condition)
 // The configuration folder every program run here gets as XDG_CONFIG_HOME, and the state file the
 // program keeps in it.
 const std::filesystem::path kConfigHome =
-    std::filesystem::temp_directory_path() / ("pomelu-standalone-test-" + std::to_string(::getpid()) + ".config");
+    std::filesystem::temp_directory_path() /
+    ("pomelu-standalone-test-" + std::to_string(::getpid()) + ".config");
 const std::string kLastState = (kConfigHome / "pomelu-rarorud-izad" / "standalone.state").string();
 
 // pomelu-standalone as a child with DISPLAY, JACK_DEFAULT_SERVER and XDG_CONFIG_HOME set and stderr
@@ -322,7 +323,8 @@ std::vector<double> values(PomeluEffect& effect)
 std::vector<double> stateValues(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                                          std::istreambuf_iterator<char>());
     PomeluEffect effect("test");
     return !bytes.empty() && effect.setState(bytes) ? values(effect) : std::vector<double>{};
 }
@@ -363,11 +365,13 @@ TEST(StandaloneProgram, RemembersItsLastStateAcrossRunsAndSignals)
         End end;
         const std::vector<double>& remembered;
     } runs[] = {
+        // clang-format off
         {"the user switches BYPASS on in the editor", {file}, nullptr, End::ClickBypassThenClose, bypassed},
         {"the next start has it, and SIGTERM writes it", {file}, nullptr, End::Terminate, bypassed},
         {"--preset gives the start, --save-state a copy", {file, "--preset=Podcast", "--save-state=" + saved},
          nullptr, End::Close, podcast},
         {"a damaged file: one line and the defaults", {file}, "POMELU? not a state", End::Terminate, defaults},
+        // clang-format on
     };
     for (const auto& run : runs)
     {
@@ -389,9 +393,8 @@ TEST(StandaloneProgram, RemembersItsLastStateAcrossRunsAndSignals)
             sendDeleteWindow(observer, window);
         EXPECT_EQ(program.wait(), 0) << program.stderrText();
         const std::string text = program.stderrText();
-        const std::string complaint =
-            "pomelu-standalone: '" + kLastState +
-            "' is not a state this plug-in can load; starting from the defaults\n";
+        const std::string complaint = "pomelu-standalone: '" + kLastState +
+                                      "' is not a state this plug-in can load; starting from the defaults\n";
         EXPECT_EQ(text.find(complaint) != std::string::npos, run.damage != nullptr) << text;
         EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), run.damage ? 3 : 2) << text;
         EXPECT_EQ(stateValues(kLastState), run.remembered);

@@ -70,9 +70,10 @@ protected:
         scratch = fs::temp_directory_path() / ("pomelu-package-test-" + std::to_string(::getpid()));
         fs::create_directories(scratch / "root");
         int status = -1;
-        buildLog = commandOutput("cpack -G DEB --config " + shellQuoted(POMELU_BINARY_DIR "/CPackConfig.cmake") +
-                                     " -B " + shellQuoted((scratch / "out").string()) + " 2>&1",
-                                 &status);
+        buildLog =
+            commandOutput("cpack -G DEB --config " + shellQuoted(POMELU_BINARY_DIR "/CPackConfig.cmake") +
+                              " -B " + shellQuoted((scratch / "out").string()) + " 2>&1",
+                          &status);
         deb = scratch / "out" / ("pomelu-rarorud-izad_" POMELU_VERSION "_amd64.deb");
         if (status == 0 && fs::is_regular_file(deb))
             commandOutput("dpkg-deb -x " + shellQuoted(deb.string()) + " " + shellQuoted(root().string()));
@@ -109,6 +110,30 @@ TEST_F(Package, HoldsExactlyTheProductWithDependenciesFromWhatItLinks)
         EXPECT_NE(depends.find(library), std::string::npos) << library << " in: " << depends;
     EXPECT_EQ(commandOutput("dpkg-deb -f " + shellQuoted(deb.string()) + " Package Architecture"),
               "Package: pomelu-rarorud-izad\nArchitecture: amd64\n");
+}
+
+// Without a prefix the same files go to the user's folders: bundles into ~/.<kind> (~/.vst3), the rest
+// from /usr into ~/.local. Staged with DESTDIR, so nothing of the user's is touched.
+TEST_F(Package, APerUserInstallPutsTheSameFilesIntoTheUserFolders)
+{
+    const fs::path prefix = POMELU_USER_PREFIX, home = prefix.parent_path();
+    const fs::path stage = scratch / "user";
+    int status = -1;
+    const std::string log = commandOutput("DESTDIR=" + shellQuoted(stage.string()) + " cmake --install " +
+                                              shellQuoted(POMELU_BINARY_DIR) + " --prefix " +
+                                              shellQuoted(prefix.string()) + " 2>&1",
+                                          &status);
+    ASSERT_EQ(status, 0) << log;
+    std::set<std::string> expected, installed;
+    for (const std::string& file : expectedFiles())
+        if (file.rfind("usr/lib/", 0) == 0)
+            expected.insert((home / ("." + file.substr(8))).relative_path().string());
+        else
+            expected.insert((prefix / file.substr(4)).relative_path().string());
+    for (const fs::directory_entry& e : fs::recursive_directory_iterator(stage))
+        if (!e.is_directory())
+            installed.insert(fs::relative(e.path(), stage).string());
+    EXPECT_EQ(installed, expected);
 }
 
 TEST_F(Package, TheUnpackedVst3BundleLoadsInAHostAndRenders)
@@ -158,10 +183,10 @@ TEST_F(Package, EveryToolRunsFromTheRootAndItsManualPageRendersCleanly)
     // The installed snapshot tool finds its typefaces and the example voice in <prefix>/share.
     int status = -1;
     const std::string png = (scratch / "editor.png").string();
-    const std::string err = commandOutput("env -u POMELU_RESOURCES DISPLAY= " + rootFile("usr/bin/pomelu-snapshot") + " " +
-                                              shellQuoted(png) + " --audio " + rootFile(kData + "voice.wav") +
-                                              " --at 1 2>&1",
-                                          &status);
+    const std::string err =
+        commandOutput("env -u POMELU_RESOURCES DISPLAY= " + rootFile("usr/bin/pomelu-snapshot") + " " +
+                          shellQuoted(png) + " --audio " + rootFile(kData + "voice.wav") + " --at 1 2>&1",
+                      &status);
     EXPECT_EQ(status, 0) << err;
     EXPECT_EQ(err, "");
     EXPECT_TRUE(fs::is_regular_file(png));
@@ -170,8 +195,8 @@ TEST_F(Package, EveryToolRunsFromTheRootAndItsManualPageRendersCleanly)
 TEST_F(Package, DesktopEntryAndPackageAreValid)
 {
     int status = -1;
-    EXPECT_EQ(commandOutput("desktop-file-validate " + rootFile("usr/share/applications/pomelu-standalone.desktop") +
-                                " 2>&1",
+    EXPECT_EQ(commandOutput("desktop-file-validate " +
+                                rootFile("usr/share/applications/pomelu-standalone.desktop") + " 2>&1",
                             &status),
               "");
     EXPECT_EQ(status, 0);

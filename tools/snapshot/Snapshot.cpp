@@ -183,8 +183,9 @@ void playThrough(PomeluEffect& effect, OffscreenEditor& editor, const AudioClip&
     constexpr int kDrainTicks = 5;
 
     const double rate = clip.sampleRate;
-    const std::int64_t frames =
-        stopSeconds ? std::min<std::int64_t>(clip.frames(), std::llround(*stopSeconds * rate)) : clip.frames();
+    const std::int64_t frames = stopSeconds
+                                    ? std::min<std::int64_t>(clip.frames(), std::llround(*stopSeconds * rate))
+                                    : clip.frames();
     const std::int64_t tickFrames = std::max<std::int64_t>(1, std::llround(kTickSeconds * rate));
     const std::int64_t drawnFrom = frames - std::llround(kDrawnSeconds * rate);
 
@@ -227,8 +228,8 @@ int runSnapshotTool(const std::vector<std::string>& arguments, std::ostream& out
                                   std::optional<AudioClip> clip;
                                   if (options.audioPath)
                                       clip = loadAudioClip(*options.audioPath);
-                                  if (options.atSeconds &&
-                                      *options.atSeconds * clip->sampleRate > static_cast<double>(clip->frames()))
+                                  if (options.atSeconds && *options.atSeconds * clip->sampleRate >
+                                                               static_cast<double>(clip->frames()))
                                   {
                                       char length[32];
                                       std::snprintf(length, sizeof length, "%.2f",

@@ -17,7 +17,8 @@ namespace fs = std::filesystem;
 std::string lastStatePath()
 {
     fs::path folder;
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && fs::path(config).is_absolute())
+    if (const char* config = std::getenv("XDG_CONFIG_HOME");
+        config != nullptr && fs::path(config).is_absolute())
         folder = config;
     else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
         folder = fs::path(home) / ".config";

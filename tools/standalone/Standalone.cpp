@@ -55,8 +55,9 @@ const char* standaloneUsage()
 
 StandaloneOptions parseStandaloneArguments(const std::vector<std::string>& arguments)
 {
-    const CommandLine line = splitCommandLine(
-        arguments, {"--file", "--state", "--preset", "--set", "--order", "--save-state"}, {"--no-connect", "--help", "-h", "--version"});
+    const CommandLine line =
+        splitCommandLine(arguments, {"--file", "--state", "--preset", "--set", "--order", "--save-state"},
+                         {"--no-connect", "--help", "-h", "--version"});
     StandaloneOptions options;
     for (const CommandLine::Option& o : line.options)
     {
