@@ -3,10 +3,9 @@
 # (dpkg-shlibdeps), binaries stripped, no maintainer scripts.
 set(changelog "${CMAKE_CURRENT_BINARY_DIR}/changelog")
 string(TIMESTAMP release_date "%a, %d %b %Y 00:00:00 +0000" UTC)
-file(WRITE "${changelog}"
-     "pomelu-rarorud-izad (${PROJECT_VERSION}) unstable; urgency=medium\n\n"
-     "  * Release ${PROJECT_VERSION}.\n\n"
-     " -- Pomelu ZEZ <info@pomelu.example>  ${release_date}\n")
+# Written only when it changes, so the build does not redo it at every configure.
+file(CONFIGURE OUTPUT "${changelog}" CONTENT
+     "pomelu-rarorud-izad (${PROJECT_VERSION}) unstable; urgency=medium\n\n  * Release ${PROJECT_VERSION}.\n\n -- Pomelu ZEZ <info@pomelu.example>  ${release_date}\n")
 add_custom_command(OUTPUT "${changelog}.gz"
     COMMAND gzip -9nkf "${changelog}"
     DEPENDS "${changelog}"
