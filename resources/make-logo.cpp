@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the editor's logo, "pomelu-rec-logo.png": a record whose label is a pomelo slice, with a
 // stem and leaf on top and a small red recording dot. 58 x 64 logical units, written at 3x so it
-// stays crisp at every window scale (the editor scales it down).
-// Usage: pomelu-make-logo OUT.png
+// stays crisp at every window scale (the editor scales it down). With SIZE, a square icon of SIZE x
+// SIZE pixels: the logo centred in 64 x 64 units.
+// Usage: pomelu-make-logo OUT.png [SIZE]
 #include "IControl.h"
 #include "IGraphics.h"
 #include "Mappings.h"
@@ -10,6 +11,7 @@
 #include "IPlugBase.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace
 {
@@ -19,12 +21,12 @@ using namespace igraphics;
 class Logo : public IControl
 {
 public:
-    Logo() : IControl(IRECT(0, 0, 58, 64)) {}
+    explicit Logo(float left) : IControl(IRECT(left, 0, left + 58, 64)), cx(left + 29.0f) {}
 
     void Draw(IGraphics& g) override
     {
-        const float cx = 29.0f, cy = 37.0f;
-        g.FillEllipse(IColor(40, 40, 20, 50), IRECT(7, 58, 51, 63));
+        const float cy = 37.0f;
+        g.FillEllipse(IColor(40, 40, 20, 50), IRECT(cx - 22, 58, cx + 22, 63));
 
         // The record and its grooves.
         g.FillCircle(IColor(255, 52, 36, 66), cx, cy, 25.0f);
@@ -58,24 +60,28 @@ public:
         g.DrawLine(IColor(160, 40, 110, 50), cx + 3.0f, 6.8f, cx + 15.0f, 4.6f, nullptr, 0.8f);
 
         // The recording dot.
-        g.FillCircle(IColor(255, 255, 255, 255), 49.0f, 16.0f, 5.6f);
-        g.FillCircle(IColor(255, 235, 40, 60), 49.0f, 16.0f, 4.4f);
-        g.FillCircle(IColor(160, 255, 255, 255), 47.6f, 14.6f, 1.2f);
+        g.FillCircle(IColor(255, 255, 255, 255), cx + 20.0f, 16.0f, 5.6f);
+        g.FillCircle(IColor(255, 235, 40, 60), cx + 20.0f, 16.0f, 4.4f);
+        g.FillCircle(IColor(160, 255, 255, 255), cx + 18.6f, 14.6f, 1.2f);
     }
+
+private:
+    float cx; // the record's centre
 };
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
+    const int size = argc == 3 ? std::atoi(argv[2]) : 0;
+    if (argc < 2 || argc > 3 || (argc == 3 && (size < 8 || size > 1024)))
     {
-        std::fprintf(stderr, "usage: pomelu-make-logo OUT.png\n");
+        std::fprintf(stderr, "usage: pomelu-make-logo OUT.png [SIZE from 8 to 1024]\n");
         return 2;
     }
     iplug::Config config;
     iplug::IPlugBase plug(config);
-    IGraphics g(plug, 58, 64, 60, 3.0f);
-    g.AttachControl(new Logo());
+    IGraphics g(plug, size ? 64 : 58, 64, 60, size ? size / 64.0f : 3.0f);
+    g.AttachControl(new Logo(size ? 3.0f : 0.0f));
     return g.WritePNG(argv[1]) ? 0 : 1;
 }

@@ -5,5 +5,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/sanitize.sh
-scripts/build.sh build
+scripts/build.sh build -DPOMELU_BUILD_TESTS=ON -DPOMELU_BUILD_BENCHMARKS=ON
 ctest --test-dir build --output-on-failure -j2

@@ -25,7 +25,10 @@ std::vector<std::string> ResourceSearchPaths()
         std::error_code ec;
         const fs::path module = fs::weakly_canonical(fs::path(info.dli_fname), ec);
         if (!ec)
+        {
             dirs.push_back((module.parent_path().parent_path() / "Resources").string());
+            dirs.push_back((module.parent_path().parent_path() / "share" / "pomelu-rarorud-izad").string());
+        }
     }
 #ifdef POMELU_BUILD_RESOURCES_DIR
     dirs.emplace_back(POMELU_BUILD_RESOURCES_DIR);

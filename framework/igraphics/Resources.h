@@ -12,7 +12,9 @@ namespace igraphics
 //  1. $POMELU_RESOURCES, when set;
 //  2. "<folder of the module holding this code>/../Resources": the bundle's Contents/Resources when
 //     the framework is linked into the VST 3 module;
-//  3. the build tree's resources folder compiled in (POMELU_BUILD_RESOURCES_DIR), for tools and
+//  3. "<folder of the module>/../share/pomelu-rarorud-izad": an installed program's data
+//     (<prefix>/bin beside <prefix>/share);
+//  4. the build tree's resources folder compiled in (POMELU_BUILD_RESOURCES_DIR), for tools and
 //     tests that link the libraries statically.
 std::vector<std::string> ResourceSearchPaths();
 

@@ -67,6 +67,8 @@ TEST(SnapshotTool, BadArgumentsGiveOneLineTheirStatusAndNoFile)
         {{"--scale", "1", "--scale", "2"}, kExitUsageError, "--scale given more than once"},
         {{"--loud"}, kExitUsageError, "unknown option '--loud' (see --help)"},
         {{"--help=yes"}, kExitUsageError, "--help takes no value"},
+        {{"--at", "2"}, kExitUsageError, "--at stops the sound of --audio; it needs --audio FILE"},
+        {{"--audio", "a.wav", "--at", "-1"}, kExitUsageError, "--at '-1': expected seconds from 0 to 600"},
         {{"extra.png"}, kExitUsageError, "too many files: 'extra.png'"},
         {{"--audio", "/nonexistent/voice.wav"}, kExitIoError, "cannot read '/nonexistent/voice.wav'"},
         {{"--state", "/nonexistent/a.state"}, kExitIoError, "cannot read '/nonexistent/a.state'"},
@@ -127,8 +129,9 @@ TEST(SnapshotTool, PlayedAudioReachesTheDisplaysAsItEnds)
     const struct
     {
         double loudFrom, loudTo; // seconds of a 0 dBFS sine in 3 s of silence
+        std::optional<double> stopAt;
         bool loudAtEnd;
-    } cases[] = {{0.0, 1.0, false}, {2.0, 3.0, true}};
+    } cases[] = {{0.0, 1.0, {}, false}, {2.0, 3.0, {}, true}, {0.0, 1.0, 0.8, true}, {2.0, 3.0, 1.9, false}};
     for (const auto& c : cases)
     {
         AudioClip clip;
@@ -152,7 +155,7 @@ TEST(SnapshotTool, PlayedAudioReachesTheDisplaysAsItEnds)
                 g->AttachControl(meter, pomelu::kCtrlTagMeter);
             });
         OffscreenEditor editor(effect.plugin(), 1.0f);
-        playThrough(effect, editor, clip);
+        playThrough(effect, editor, clip, c.stopAt);
         ASSERT_NE(meter, nullptr);
         EXPECT_EQ(meter->GetPeak(0) > 0.5f, c.loudAtEnd) << meter->GetPeak(0);
         EXPECT_EQ(effect.plugin().outputPeak() > -20.0, c.loudAtEnd);

@@ -3,18 +3,23 @@
 
 #include "AllocationCounter.h"
 #include "BlockProcessor.h"
+#include "Command.h"
 #include "LockCounter.h"
+#include "PluginSettings.h"
 #include "PomeluEffect.h"
+#include "PomeluRarorudIzad.h"
 #include "XvfbServer.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 
 #include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -23,6 +28,7 @@
 #include <unistd.h>
 
 using namespace pomelu::tools;
+using pomelu::test::commandOutput;
 using namespace std::chrono_literals;
 
 TEST(StandaloneAudio, BlocksOfAnyLengthNeitherAllocateNorLockAndSoundAsOneLongBlock)
@@ -66,20 +72,6 @@ TEST(StandaloneAudio, BlocksOfAnyLengthNeitherAllocateNorLockAndSoundAsOneLongBl
 
 namespace
 {
-// What a shell command printed on stdout.
-std::string commandOutput(const std::string& command)
-{
-    std::string text;
-    if (std::FILE* pipe = ::popen(command.c_str(), "r"))
-    {
-        char buffer[512];
-        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-            text += buffer;
-        ::pclose(pipe);
-    }
-    return text;
-}
-
 // A JACK server of its own with the dummy driver, under a name no other test or user has; up once
 // jack_wait can reach it.
 class JackServer
@@ -127,7 +119,15 @@ bool eventually(const std::function<bool()>& condition)
     return false;
 }
 
-// pomelu-standalone as a child with DISPLAY and JACK_DEFAULT_SERVER set and stderr in a file.
+// The configuration folder every program run here gets as XDG_CONFIG_HOME, and the state file the
+// program keeps in it.
+const std::filesystem::path kConfigHome =
+    std::filesystem::temp_directory_path() /
+    ("pomelu-standalone-test-" + std::to_string(::getpid()) + ".config");
+const std::string kLastState = (kConfigHome / "pomelu-rarorud-izad" / "standalone.state").string();
+
+// pomelu-standalone as a child with DISPLAY, JACK_DEFAULT_SERVER and XDG_CONFIG_HOME set and stderr
+// in a file.
 struct StandaloneProcess
 {
     pid_t pid = -1;
@@ -141,6 +141,7 @@ struct StandaloneProcess
         {
             setenv("DISPLAY", display.c_str(), 1);
             setenv("JACK_DEFAULT_SERVER", jackServer.c_str(), 1);
+            setenv("XDG_CONFIG_HOME", kConfigHome.c_str(), 1);
             const int devNull = open("/dev/null", O_RDWR);
             const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             dup2(devNull, STDOUT_FILENO);
@@ -293,4 +294,117 @@ TEST(StandaloneProgram, RunsWithJackOrAFileAndClosesCleanly)
         EXPECT_TRUE(eventually([&] { return findWindow(observer) == 0; }));
     }
     XCloseDisplay(observer);
+}
+
+namespace
+{
+// A click at a point of the editor (980 x 680 units at scale 1) in the program's window.
+void click(Display* display, Window window, int x, int y)
+{
+    int rx = 0, ry = 0;
+    Window child = 0;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &rx, &ry, &child);
+    XTestFakeMotionEvent(display, -1, rx, ry, CurrentTime);
+    XTestFakeButtonEvent(display, 1, True, CurrentTime);
+    XTestFakeButtonEvent(display, 1, False, CurrentTime);
+    XFlush(display);
+}
+
+// Every parameter value of the effect.
+std::vector<double> values(PomeluEffect& effect)
+{
+    std::vector<double> v;
+    for (const ParameterDescription& p : effect.parameters())
+        v.push_back(effect.parameterValue(p.index));
+    return v;
+}
+
+// Every parameter value of a state file as the plug-in loads it; empty when it refuses the file.
+std::vector<double> stateValues(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                                          std::istreambuf_iterator<char>());
+    PomeluEffect effect("test");
+    return !bytes.empty() && effect.setState(bytes) ? values(effect) : std::vector<double>{};
+}
+} // namespace
+
+// The program keeps its whole state across runs: what the user set in the editor comes back at the
+// next start, SIGTERM writes it too, --preset gives the start instead, and a damaged file costs one
+// line and the defaults, never the program.
+TEST(StandaloneProgram, RemembersItsLastStateAcrossRunsAndSignals)
+{
+    pomelu::test::XvfbServer xvfb;
+    if (!xvfb.running())
+        GTEST_SKIP() << xvfb.error();
+    Display* observer = XOpenDisplay(xvfb.display().c_str());
+    ASSERT_NE(observer, nullptr);
+    std::filesystem::remove_all(kConfigHome);
+    const std::string file = "--file=" POMELU_EXAMPLE_VOICE;
+    const std::string saved = (kConfigHome / "saved.state").string();
+
+    PomeluEffect reference("test");
+    const std::vector<double> defaults = values(reference);
+    std::vector<double> bypassed = defaults;
+    bypassed[pomelu::kBypass] = 1.0;
+    reference.restorePreset(findPreset(reference.presetNames(), "Podcast"));
+    const std::vector<double> podcast = values(reference);
+
+    enum class End
+    {
+        ClickBypassThenClose,
+        Terminate,
+        Close
+    };
+    const struct
+    {
+        const char* name;
+        std::vector<std::string> args;
+        const char* damage; // written over the last state before the run
+        End end;
+        const std::vector<double>& remembered;
+    } runs[] = {
+        // clang-format off
+        {"the user switches BYPASS on in the editor", {file}, nullptr, End::ClickBypassThenClose, bypassed},
+        {"the next start has it, and SIGTERM writes it", {file}, nullptr, End::Terminate, bypassed},
+        {"--preset gives the start, --save-state a copy", {file, "--preset=Podcast", "--save-state=" + saved},
+         nullptr, End::Close, podcast},
+        {"a damaged file: one line and the defaults", {file}, "POMELU? not a state", End::Terminate, defaults},
+        // clang-format on
+    };
+    for (const auto& run : runs)
+    {
+        SCOPED_TRACE(run.name);
+        if (run.damage != nullptr)
+            std::ofstream(kLastState, std::ios::binary | std::ios::trunc) << run.damage;
+        StandaloneProcess program(xvfb.display(), "pomelu-test-no-such-server", run.args);
+        Window window = 0;
+        ASSERT_TRUE(eventually([&] { return (window = findWindow(observer)) != 0; })) << program.stderrText();
+        std::this_thread::sleep_for(300ms);
+        if (run.end == End::ClickBypassThenClose)
+        {
+            click(observer, window, 912, 53); // the header's BYPASS switch
+            std::this_thread::sleep_for(300ms);
+        }
+        if (run.end == End::Terminate)
+            kill(program.pid, SIGTERM);
+        else
+            sendDeleteWindow(observer, window);
+        EXPECT_EQ(program.wait(), 0) << program.stderrText();
+        const std::string text = program.stderrText();
+        const std::string complaint = "pomelu-standalone: '" + kLastState +
+                                      "' is not a state this plug-in can load; starting from the defaults\n";
+        EXPECT_EQ(text.find(complaint) != std::string::npos, run.damage != nullptr) << text;
+        std::size_t lines = 0; // the program's own; sanitizer summaries aside
+        for (std::size_t at = text.find("pomelu-standalone: "); at != std::string::npos;
+             at = text.find("\npomelu-standalone: ", at + 1))
+            ++lines;
+        EXPECT_EQ(lines, run.damage ? 3u : 2u) << text;
+        EXPECT_EQ(stateValues(kLastState), run.remembered);
+        EXPECT_TRUE(eventually([&] { return findWindow(observer) == 0; }));
+    }
+    EXPECT_EQ(stateValues(saved), podcast);
+    XCloseDisplay(observer);
+    std::filesystem::remove_all(kConfigHome);
 }

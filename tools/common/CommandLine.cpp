@@ -65,6 +65,15 @@ CommandLine splitCommandLine(const std::vector<std::string>& arguments,
     return line;
 }
 
+std::string versionText(const std::string& program)
+{
+    return program + " (Pomelu Rarorud Izad) " POMELU_VERSION "\n"
+                     "Copyright (C) Pomelu ZEZ\n"
+                     "License GPL-3.0-or-later <https://gnu.org/licenses/gpl.html>.\n"
+                     "This is free software: you are free to change and redistribute it.\n"
+                     "There is NO WARRANTY, to the extent permitted by law.\n";
+}
+
 int runReportingErrors(const char* program, std::ostream& err, const std::function<int()>& body)
 {
     try

@@ -43,6 +43,10 @@ template <class T> void setOnce(std::optional<T>& slot, T value, const std::stri
     slot = std::move(value);
 }
 
+// What --version prints: "<program> (Pomelu Rarorud Izad) <version>", then the copyright and
+// licence lines.
+std::string versionText(const std::string& program);
+
 // Runs body and returns its exit status. A ToolError ends it with its status and one line
 // "program: message" on err; running out of memory or any other exception with status 1.
 int runReportingErrors(const char* program, std::ostream& err, const std::function<int()>& body);

@@ -62,6 +62,7 @@ const char* usageText()
            "  --list-presets        print the factory preset names\n"
            "  --list-params         print every parameter: index, name, range or values, default, unit\n"
            "  -h, --help            print this help\n"
+           "  --version             print the version\n"
            "\n"
            "Output files keep the input's sample rate and channel count; the type follows OUT's\n"
            "extension (.wav, .flac, .aif, .aiff, .mp3, .opus, .ogg). OUT is never the input file.\n"
@@ -183,7 +184,7 @@ RenderOptions parseArguments(const std::vector<std::string>& arguments)
          "--block",   "--tempo",  "--report",   "--target",  "--lufs",       "--true-peak", "--quality",
          "--bitrate", "--title",  "--artist",   "--comment", "--out-dir",    "--type",      "--jobs",
          "-j",        "--plot",   "--plot-dir", "--theme",   "--plot-scale"},
-        {"--list-presets", "--list-params", "--help", "-h"});
+        {"--list-presets", "--list-params", "--help", "-h", "--version"});
     const std::vector<std::string>& positional = line.positional;
 
     for (CommandLine::Option& option : line.options)
@@ -197,6 +198,8 @@ RenderOptions parseArguments(const std::vector<std::string>& arguments)
                 options.listPresets = true;
             else if (name == "--list-params")
                 options.listParams = true;
+            else if (name == "--version")
+                options.version = true;
             else
                 options.help = true;
             continue;
@@ -294,10 +297,10 @@ RenderOptions parseArguments(const std::vector<std::string>& arguments)
     const auto given = [&seen](const char* option)
     { return std::find(seen.begin(), seen.end(), option) != seen.end(); };
 
-    if (options.help || options.listPresets || options.listParams)
+    if (options.help || options.version || options.listPresets || options.listParams)
     {
         if (!positional.empty())
-            throwUsageError("--help, --list-presets and --list-params take no files");
+            throwUsageError("--help, --version, --list-presets and --list-params take no files");
         return options;
     }
 

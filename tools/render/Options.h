@@ -51,6 +51,7 @@ struct RenderOptions
     bool listPresets = false;
     bool listParams = false;
     bool help = false;
+    bool version = false;
 
     bool rendersAudio() const { return !inputPaths.empty(); }
     bool delivers() const { return targetName || targetLufs; }

@@ -2,6 +2,7 @@
 #include "RenderSession.h"
 
 #include "AudioFile.h"
+#include "CommandLine.h"
 #include "Errors.h"
 #include "LoudnessPlot.h"
 #include "ModuleOrderParser.h"
@@ -456,6 +457,11 @@ int run(const std::vector<std::string>& arguments, const ToolEnvironment& env)
     if (options.help)
     {
         env.out << usageText();
+        return kExitOk;
+    }
+    if (options.version)
+    {
+        env.out << versionText("pomelu-render");
         return kExitOk;
     }
 

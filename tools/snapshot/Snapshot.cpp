@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 
 namespace pomelu::tools
 {
@@ -36,11 +37,14 @@ const char* snapshotUsage()
                     "  --audio FILE          play a sound file (mono or stereo, up to 10 minutes)\n"
                     "                        through the plug-in first, so the analyzer, meter and\n"
                     "                        compressor show the sound as it ends\n"
+                    "  --at SECONDS          with --audio: stop the file at this time, so the editor\n"
+                    "                        shows that moment of the sound\n"
                     "\n") +
         pluginSettingsHelp() +
         "  --theme applies after these settings.\n"
         "\n"
         "  -h, --help            print this help\n"
+        "  --version             print the version\n"
         "Exit status: 0 done, 1 file error, 2 command-line error.\n";
     return text.c_str();
 }
@@ -80,19 +84,21 @@ SnapshotOptions parseSnapshotArguments(const std::vector<std::string>& arguments
 {
     const CommandLine line =
         splitCommandLine(arguments,
-                         {"--theme", "--page", "--studio", "--module", "--tab", "--scale", "--audio",
+                         {"--theme", "--page", "--studio", "--module", "--tab", "--scale", "--audio", "--at",
                           "--state", "--preset", "--set", "--order"},
-                         {"--help", "-h"});
+                         {"--help", "-h", "--version"});
     SnapshotOptions options;
     std::optional<int> page, studio, tab, theme;
     std::optional<dsp::ModuleId> module;
-    std::optional<double> scale;
+    std::optional<double> scale, at;
     std::optional<std::string> audio;
     for (const CommandLine::Option& o : line.options)
     {
         const std::string& v = o.value;
         if (o.name == "--help" || o.name == "-h")
             options.help = true;
+        else if (o.name == "--version")
+            options.version = true;
         else if (takePluginSetting(options.plugin, o.name, v))
             continue;
         else if (o.name == "--theme")
@@ -126,8 +132,15 @@ SnapshotOptions parseSnapshotArguments(const std::vector<std::string>& arguments
         }
         else if (o.name == "--audio")
             setOnce(audio, v, o.name);
+        else if (o.name == "--at")
+        {
+            const std::optional<double> seconds = parseNumber(v);
+            if (!seconds || !(*seconds >= 0.0) || *seconds > 600.0)
+                throwUsageError("--at '" + v + "': expected seconds from 0 to 600");
+            setOnce(at, *seconds, o.name);
+        }
     }
-    if (options.help)
+    if (options.help || options.version)
         return options;
 
     if (line.positional.empty())
@@ -155,10 +168,14 @@ SnapshotOptions parseSnapshotArguments(const std::vector<std::string>& arguments
     options.theme = theme;
     options.scale = static_cast<float>(scale.value_or(1.0));
     options.audioPath = audio;
+    if (at && !audio)
+        throwUsageError("--at stops the sound of --audio; it needs --audio FILE");
+    options.atSeconds = at;
     return options;
 }
 
-void playThrough(PomeluEffect& effect, OffscreenEditor& editor, const AudioClip& clip)
+void playThrough(PomeluEffect& effect, OffscreenEditor& editor, const AudioClip& clip,
+                 std::optional<double> stopSeconds)
 {
     constexpr int kBlock = 512;
     constexpr double kTickSeconds = 0.020; // the plug-in's idle period
@@ -166,7 +183,9 @@ void playThrough(PomeluEffect& effect, OffscreenEditor& editor, const AudioClip&
     constexpr int kDrainTicks = 5;
 
     const double rate = clip.sampleRate;
-    const std::int64_t frames = clip.frames();
+    const std::int64_t frames = stopSeconds
+                                    ? std::min<std::int64_t>(clip.frames(), std::llround(*stopSeconds * rate))
+                                    : clip.frames();
     const std::int64_t tickFrames = std::max<std::int64_t>(1, std::llround(kTickSeconds * rate));
     const std::int64_t drawnFrom = frames - std::llround(kDrawnSeconds * rate);
 
@@ -201,9 +220,23 @@ int runSnapshotTool(const std::vector<std::string>& arguments, std::ostream& out
                                       out << snapshotUsage();
                                       return kExitOk;
                                   }
+                                  if (options.version)
+                                  {
+                                      out << versionText("pomelu-snapshot");
+                                      return kExitOk;
+                                  }
                                   std::optional<AudioClip> clip;
                                   if (options.audioPath)
                                       clip = loadAudioClip(*options.audioPath);
+                                  if (options.atSeconds && *options.atSeconds * clip->sampleRate >
+                                                               static_cast<double>(clip->frames()))
+                                  {
+                                      char length[32];
+                                      std::snprintf(length, sizeof length, "%.2f",
+                                                    static_cast<double>(clip->frames()) / clip->sampleRate);
+                                      throwUsageError("--at " + formatNumber(*options.atSeconds) + ": '" +
+                                                      *options.audioPath + "' lasts " + length + " s");
+                                  }
 
                                   PomeluEffect effect("pomelu-snapshot");
                                   PomeluRarorudIzad& plugin = effect.plugin();
@@ -215,7 +248,7 @@ int runSnapshotTool(const std::vector<std::string>& arguments, std::ostream& out
 
                                   OffscreenEditor editor(plugin, options.scale);
                                   if (clip)
-                                      playThrough(effect, editor, *clip);
+                                      playThrough(effect, editor, *clip, options.atSeconds);
                                   else
                                       editor.tick(true);
                                   editor.writePng(options.outputPath);

@@ -9,6 +9,7 @@
 #include "HostObject.h"
 #include "HostedEditor.h"
 #include "JackClient.h"
+#include "LastState.h"
 #include "PomeluEffect.h"
 #include "PomeluRarorudIzad.h"
 #include "RunLoop.h"
@@ -34,34 +35,46 @@ const char* standaloneUsage()
                     "--file, a sound file plays through it in a loop at real-time pace with no audio\n"
                     "device, so the displays move. Close the window or press Ctrl-C to quit.\n"
                     "\n"
+                    "It starts from the state it had when it last ended, kept in\n"
+                    "$XDG_CONFIG_HOME/pomelu-rarorud-izad/standalone.state (~/.config without\n"
+                    "XDG_CONFIG_HOME), unless --state, --preset or --set give the start; it writes\n"
+                    "that file when it ends, SIGTERM included.\n"
+                    "\n"
                     "  --file FILE           loop FILE (mono or stereo, up to 10 minutes) instead of\n"
                     "                        JACK; without JACK and --file: examples/voice.wav\n"
                     "  --no-connect          leave the JACK ports unconnected (for a patchbay)\n"
+                    "  --save-state FILE     also write the plug-in state to FILE when it ends\n"
                     "\n") +
         pluginSettingsHelp() +
         "\n"
         "  -h, --help            print this help\n"
+        "  --version             print the version\n"
         "Exit status: 0 done, 1 file or system error, 2 command-line error.\n";
     return text.c_str();
 }
 
 StandaloneOptions parseStandaloneArguments(const std::vector<std::string>& arguments)
 {
-    const CommandLine line = splitCommandLine(
-        arguments, {"--file", "--state", "--preset", "--set", "--order"}, {"--no-connect", "--help", "-h"});
+    const CommandLine line =
+        splitCommandLine(arguments, {"--file", "--state", "--preset", "--set", "--order", "--save-state"},
+                         {"--no-connect", "--help", "-h", "--version"});
     StandaloneOptions options;
     for (const CommandLine::Option& o : line.options)
     {
         if (o.name == "--help" || o.name == "-h")
             options.help = true;
+        else if (o.name == "--version")
+            options.version = true;
         else if (o.name == "--no-connect")
             options.connect = false;
         else if (o.name == "--file")
             setOnce(options.filePath, o.value, o.name);
+        else if (o.name == "--save-state")
+            setOnce(options.saveStatePath, o.value, o.name);
         else
             takePluginSetting(options.plugin, o.name, o.value);
     }
-    if (!line.positional.empty() && !options.help)
+    if (!line.positional.empty() && !options.help && !options.version)
         throwUsageError("unexpected argument '" + line.positional[0] + "' (a file to play goes with --file)");
     return options;
 }
@@ -73,7 +86,8 @@ std::string findExampleVoice()
     const fs::path program = fs::read_symlink("/proc/self/exe", ec);
     std::vector<fs::path> candidates;
     if (!ec)
-        candidates = {program.parent_path() / "voice.wav", program.parent_path() / "examples" / "voice.wav"};
+        candidates = {program.parent_path() / "voice.wav", program.parent_path() / "examples" / "voice.wav",
+                      program.parent_path().parent_path() / "share" / "pomelu-rarorud-izad" / "voice.wav"};
     candidates.push_back(fs::path(POMELU_SOURCE_DIR) / "examples" / "voice.wav");
     for (const fs::path& p : candidates)
         if (fs::is_regular_file(p, ec))
@@ -124,11 +138,20 @@ int runStandalone(const std::vector<std::string>& arguments, std::ostream& out, 
                 out << standaloneUsage();
                 return kExitOk;
             }
+            if (options.version)
+            {
+                out << versionText("pomelu-standalone");
+                return kExitOk;
+            }
             // Before any thread exists, so that every thread leaves the signals to the run loop.
             SignalWatch signals;
 
             PomeluEffect effect("pomelu-standalone");
             editor::InstallEditor(effect.plugin());
+            const std::string lastState = lastStatePath();
+            const PluginSettings& given = options.plugin;
+            if (!lastState.empty() && !given.statePath && !given.presetName && given.settings.empty())
+                restoreLastState(effect, lastState, err);
             applySettings(effect, options.plugin);
 
             std::unique_ptr<JackClient> jack;
@@ -201,13 +224,22 @@ int runStandalone(const std::vector<std::string>& arguments, std::ostream& out, 
             loop.unregisterEventHandler(&signals);
             editor->close();
             instance.stop();
+            int status = kExitOk;
+            for (const std::string& path : {lastState, options.saveStatePath.value_or("")})
+                if (!path.empty())
+                    status = std::max(status, runReportingErrors("pomelu-standalone", err,
+                                                                 [&]
+                                                                 {
+                                                                     saveStateFile(effect, path);
+                                                                     return kExitOk;
+                                                                 }));
             char seconds[32];
             std::snprintf(seconds, sizeof seconds, "%.2f",
                           static_cast<double>(processor.framesProcessed()) / rate);
             err << "pomelu-standalone: stopped after " << seconds << " s of audio\n";
             if (serverGone)
                 throwIoError("the JACK server stopped");
-            return kExitOk;
+            return status;
         });
 }
 

@@ -14,18 +14,21 @@ namespace pomelu::tools
 // The pomelu-standalone command line.
 struct StandaloneOptions
 {
-    std::optional<std::string> filePath; // play this file instead of JACK
+    std::optional<std::string> filePath;      // play this file instead of JACK
+    std::optional<std::string> saveStatePath; // also write the state here at the end
     PluginSettings plugin;
     bool connect = true; // JACK: connect to the physical capture and playback ports
     bool help = false;
+    bool version = false;
 };
 
 // Throws ToolError (usage) with a one-line message for anything malformed.
 StandaloneOptions parseStandaloneArguments(const std::vector<std::string>& arguments);
 const char* standaloneUsage();
 
-// The example voice: examples/voice.wav beside the program (or in an examples folder there), else
-// in the source tree the program was built from. Empty when none exists.
+// The example voice: examples/voice.wav beside the program (or in an examples folder there), in
+// an installed program's data (<prefix>/share/pomelu-rarorud-izad), else in the source tree the
+// program was built from. Empty when none exists.
 std::string findExampleVoice();
 
 // The whole of pomelu-standalone without argv[0]: the plug-in's editor in a top-level window on
