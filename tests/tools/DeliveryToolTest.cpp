@@ -73,7 +73,9 @@ TEST(RenderRefusals, KeepTheInputAndLeaveNothingBehind)
         TempDir dir;
         writeAudio(dir.file("in.wav"), sine(c.rate, 1, 440.0, c.dbfs, c.seconds), SF_FORMAT_FLOAT);
         if (c.hardLinkOutput)
+        {
             ASSERT_EQ(::link(dir.file("in.wav").c_str(), dir.file(c.output).c_str()), 0);
+        }
         std::vector<std::string> arguments{dir.file("in.wav"), dir.file(c.output)};
         arguments.insert(arguments.end(), c.options.begin(), c.options.end());
         const std::vector<std::string> before = dir.entries();
