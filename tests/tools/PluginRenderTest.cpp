@@ -244,7 +244,9 @@ TEST(PluginDelivery, ExampleVoiceReachesEachTargetUnderMinusOneDbtpInEveryFileTy
         EXPECT_LE(reading.truePeakDbtp, -1.0) << run.out;
         EXPECT_NEAR(reportedTruePeak(run.out), reading.truePeakDbtp, 0.1) << run.out;
         if (!std::isnan(reading.soxPeakDbtp))
+        {
             EXPECT_NEAR(reportedTruePeak(run.out), reading.soxPeakDbtp, 0.1) << run.out;
+        }
         EXPECT_NE(reading.probe.find(c.probed), std::string::npos) << reading.probe;
         if (std::string(c.output) == "podcast.mp3")
         {
