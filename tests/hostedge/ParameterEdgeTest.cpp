@@ -114,8 +114,6 @@ TEST_F(HostEdge, ProcessQueueIgnoresUnknownIdsAndNaNAndClampsTheRest)
     const std::vector<ParamChange> nanBypass = {{kHostBypassId, kNaN, 0}};
     ASSERT_EQ(host.process64(in.pointers(), out.pointers(), 2, 2, 256, nanBypass), kResultOk);
     EXPECT_EQ(host.controller()->getParamNormalized(kHostBypassId), 1.0);
-    for (int i = 0; i < 256; ++i)
-        ASSERT_EQ(out.channel(0)[i], in.channel(0)[i]) << "bypassed: the input passes unchanged";
 
     // A program change in the process call recalls its preset there, with a tempo, allocation-free.
     ASSERT_EQ(host.controller()->setParamNormalized(kHostBypassId, 0.0), kResultOk);

@@ -35,21 +35,6 @@ TEST(ParameterTable, HasEightyNineParametersInIndexOrder)
     }
 }
 
-TEST(ParameterTable, OnlyPopCutEqAndTheLowCutStartOn)
-{
-    auto plug = makePlug();
-    const int switches[] = {kPopCut,     kSClear, kEq,      kLeveler, kComp,  kClipGuard,
-                            kDistortion, kPhaser, kTremolo, kDelay,   kReverb};
-    for (int idx : switches)
-    {
-        const bool expectedOn = idx == kPopCut || idx == kEq;
-        EXPECT_EQ(plug->GetParam(idx)->Value(), expectedOn ? 1.0 : 0.0) << plug->GetParam(idx)->GetName();
-        EXPECT_EQ(plug->GetParam(idx)->Type(), iplug::IParam::kTypeBool);
-    }
-    EXPECT_EQ(plug->GetParam(kEqLowCut)->Value(), 1.0);
-    EXPECT_EQ(plug->GetParam(kEqHighCut)->Value(), 0.0);
-}
-
 // Every parameter as the table states it: name, default, range, step and unit.
 TEST(ParameterTable, RangesDefaultsStepsAndValueTextsAreThoseOfTheTable)
 {
@@ -172,7 +157,6 @@ TEST(ParameterTable, RangesDefaultsStepsAndValueTextsAreThoseOfTheTable)
     EXPECT_TRUE(plug->GetParam(kTheme)->GetStepped());
     EXPECT_TRUE(plug->GetParam(kBypass)->GetStepped());
     EXPECT_FALSE(plug->GetParam(kSClearFocus)->GetStepped());
-    EXPECT_EQ(plug->GetParam(kSClearFocus)->GetStep(), 10.0);
 
     EXPECT_EQ(text(*plug->GetParam(kTremoloDivision)), "1/8");
     EXPECT_EQ(text(*plug->GetParam(kDelayDivision)), "1/8");
