@@ -92,7 +92,7 @@ void TruePeakDetector::reset()
         line.fill(0.0);
 }
 
-double TruePeakDetector::bound(const double* line, int begin, int end) const
+double TruePeakDetector::bound(int begin, int end) const
 {
     // Outputs begin .. end - 1 read the samples line[begin .. end + kHistory - 1] through the first
     // stage; its central taps only line[begin + 16 .. end + 34], which hold the samples read
@@ -101,15 +101,16 @@ double TruePeakDetector::bound(const double* line, int begin, int end) const
     // plus the largest magnitude times the outer taps' absolute sum; a sample at most |m| + h. Near
     // a waveform's crest this is far below the largest magnitude times all the taps' absolute sum,
     // the other bound taken. The margin covers rounding.
-    double largest = 0.0;
-    for (int k = begin; k < end + kHistory; ++k)
-        largest = std::max(largest, std::fabs(line[k]));
-    const int first = begin + kTaps / 2 - kInner, last = end + kTaps / 2 + kInner + 2;
-    double low = line[first], high = line[first];
-    for (int k = first + 1; k <= last; ++k)
+    // From the groups of kGroup samples that hold those ranges (a little wider, so a little looser).
+    double largest = 0.0, low = groupLow[static_cast<std::size_t>((begin + kTaps / 2 - kInner) / kGroup)],
+           high = low;
+    for (int g = begin / kGroup; g <= (end + kHistory - 1) / kGroup; ++g)
+        largest = std::max(
+            {largest, -groupLow[static_cast<std::size_t>(g)], groupHigh[static_cast<std::size_t>(g)]});
+    for (int g = (begin + kTaps / 2 - kInner) / kGroup; g <= (end + kTaps / 2 + kInner + 2) / kGroup; ++g)
     {
-        low = std::min(low, line[k]);
-        high = std::max(high, line[k]);
+        low = std::min(low, groupLow[static_cast<std::size_t>(g)]);
+        high = std::max(high, groupHigh[static_cast<std::size_t>(g)]);
     }
     const double middle = std::fabs(0.5 * (high + low)), half = 0.5 * (high - low);
     const double spread = std::max(middle * innerSum + half * innerGain + largest * outerGain, middle + half);
@@ -139,22 +140,19 @@ void TruePeakDetector::interpolate(const double* line, int begin, int end, doubl
 
     // Output i reads the points 2d + 1 .. 2d + 9 (d = i - begin): the sample at 2d + 4 and the half
     // at 2d + 5 directly, the second stage's phases after each from the 8 around them. Where the
-    // points' spread bounds every phase at or under threshold, that bound stands in for them.
-    double low = points[1], high = points[1];
-    for (int k = 2; k <= 2 * n + 7; ++k)
-    {
-        low = std::min(low, points[static_cast<std::size_t>(k)]);
-        high = std::max(high, points[static_cast<std::size_t>(k)]);
-    }
-    const double most = (std::fabs(0.5 * (high + low)) + 0.5 * (high - low) * shortGain) * (1.0 + 1e-9);
-    if (most <= threshold)
-    {
-        std::fill(chunkPeak.begin() + begin, chunkPeak.begin() + end, most);
-        return;
-    }
+    // spread of those points bounds every phase at or under threshold, that bound stands in for them.
     const int phases = oversampling / 2 - 1;
     for (int d = 0; d < n; ++d)
     {
+        const auto [lowest, highest] =
+            std::minmax_element(points.begin() + 2 * d + 1, points.begin() + 2 * d + 10);
+        const double most =
+            (std::fabs(0.5 * (*highest + *lowest)) + 0.5 * (*highest - *lowest) * shortGain) * (1.0 + 1e-9);
+        if (most <= threshold)
+        {
+            chunkPeak[static_cast<std::size_t>(begin + d)] = most;
+            continue;
+        }
         double peak = 0.0;
         for (int u = 2 * d + 4; u <= 2 * d + 5; ++u)
         {
@@ -189,11 +187,19 @@ double TruePeakDetector::run(const double* interleaved, int frames, double* peak
             double* line = lines[static_cast<std::size_t>(c)].data();
             for (int i = 0; i < n; ++i)
                 line[kHistory + i] = interleaved[static_cast<std::ptrdiff_t>(start + i) * channelCount + c];
+            for (int g = 0; g * kGroup < kHistory + n; ++g)
+            {
+                const double* first = line + g * kGroup;
+                const auto [lowest, highest] =
+                    std::minmax_element(first, first + std::min(kGroup, kHistory + n - g * kGroup));
+                groupLow[static_cast<std::size_t>(g)] = *lowest;
+                groupHigh[static_cast<std::size_t>(g)] = *highest;
+            }
             for (int begin = 0; begin < n; begin += part)
             {
                 const int end = std::min(begin + part, n);
                 const double threshold = std::max(floor, largest);
-                const double most = bound(line, begin, end) * shortGain;
+                const double most = bound(begin, end) * shortGain;
                 if (most > threshold)
                 {
                     interpolate(line, begin, end, threshold);

@@ -55,8 +55,9 @@ private:
     // chunkPeak[i] for outputs begin .. end - 1 of the chunk in `line`, the second stage only
     // where its bound exceeds threshold (elsewhere that bound).
     void interpolate(const double* line, int begin, int end, double threshold);
-    // A bound on the first stage's magnitudes (samples and halves) read by outputs begin .. end - 1.
-    double bound(const double* line, int begin, int end) const;
+    // A bound on the first stage's magnitudes (samples and halves) read by outputs begin .. end - 1
+    // of the chunk whose line the group extremes describe.
+    double bound(int begin, int end) const;
 
     int channelCount;
     int oversampling;
@@ -69,6 +70,9 @@ private:
     double shortGain = 1.0; // the largest sum of a second-stage phase's magnitudes (each sums to 1)
     // Per channel: the last kHistory samples, then room for one chunk.
     std::vector<std::array<double, kHistory + kChunk>> lines;
+    static constexpr int kGroup = 8;
+    // Per group of kGroup samples of the current channel's line: the lowest and the highest value.
+    std::array<double, (kHistory + kChunk) / kGroup + 1> groupLow{}, groupHigh{};
     std::array<double, kPoints> points{}; // first-stage points of the stretch being interpolated
     std::array<double, kChunk> chunkPeak{};
 };
