@@ -104,6 +104,20 @@ bool IPlugBase::SerializeParams(IByteChunk& chunk) const
     return chunk.Size() > 0;
 }
 
+void IPlugBase::BeginParamSet()
+{
+    mSetWriters.fetch_add(1, std::memory_order_relaxed);
+    // Orders the count before the values this update stores: a reader that sees one of them sees
+    // the count too.
+    std::atomic_thread_fence(std::memory_order_release);
+}
+
+void IPlugBase::EndParamSet()
+{
+    mSetVersion.fetch_add(1, std::memory_order_release);
+    mSetWriters.fetch_sub(1, std::memory_order_release);
+}
+
 int IPlugBase::UnserializeParams(const IByteChunk& chunk, int startPos, int count)
 {
     if (count < 0)
@@ -112,6 +126,7 @@ int IPlugBase::UnserializeParams(const IByteChunk& chunk, int startPos, int coun
     if (count > NParams() || startPos < 0 || end > chunk.Size())
         return -1;
     int pos = startPos;
+    BeginParamSet();
     for (int i = 0; i < count; ++i)
     {
         double v = 0.0;
@@ -119,6 +134,7 @@ int IPlugBase::UnserializeParams(const IByteChunk& chunk, int startPos, int coun
         IParam& param = *mParams[static_cast<std::size_t>(i)];
         param.Set(param.FiniteOrDefault(v));
     }
+    EndParamSet();
     for (int i = 0; i < NParams(); ++i)
         OnParamChange(i);
     return pos;
@@ -144,12 +160,14 @@ bool IPlugBase::RestorePreset(int idx)
     if (idx < 0 || idx >= NPresets())
         return false;
     const Preset& preset = mPresets[static_cast<std::size_t>(idx)];
+    BeginParamSet();
     for (int i = 0; i < NParams(); ++i)
     {
         const double v = preset.values[static_cast<std::size_t>(i)];
         if (!std::isnan(v))
             mParams[static_cast<std::size_t>(i)]->Set(v);
     }
+    EndParamSet();
     for (int i = 0; i < NParams(); ++i)
         OnParamChange(i);
     mCurrentPreset.store(idx, std::memory_order_relaxed);

@@ -96,6 +96,32 @@ public:
     virtual void StartGroupEdit() {}
     virtual void FinishGroupEdit() {}
 
+    // --- whole parameter sets
+    // A restore, a preset recall or a switch between stored settings writes many values that belong
+    // together: written between BeginParamSet and EndParamSet (any thread; pairs may nest and
+    // overlap), they reach a reader through ReadParamSet all at once. Single changes (automation
+    // points, knob edits) need neither. Never allocate, lock or wait.
+    void BeginParamSet();
+    void EndParamSet();
+    // Audio thread: copies every parameter's plain value into values (NParams() doubles) and runs
+    // also() inside the same window, to read other state that set updates write. True when no set
+    // update overlapped, so values holds one whole set; false when one did: values then holds some
+    // mix, and the caller keeps the last whole set it read. Never allocates, locks or waits.
+    template <typename Also> bool ReadParamSet(double* values, Also&& also) const
+    {
+        const int writersBefore = mSetWriters.load(std::memory_order_acquire);
+        const std::uint64_t version = mSetVersion.load(std::memory_order_acquire);
+        for (std::size_t i = 0; i < mParams.size(); ++i)
+            values[i] = mParams[i]->Value();
+        also();
+        // A value stored by a set update that is still under way orders its writer count before
+        // the loads below; one that has ended has moved the version on.
+        std::atomic_thread_fence(std::memory_order_acquire);
+        const int writersAfter = mSetWriters.load(std::memory_order_acquire);
+        return writersBefore == 0 && writersAfter == 0 &&
+               mSetVersion.load(std::memory_order_relaxed) == version;
+    }
+
     // --- state (UI thread)
     // Appends every parameter's plain value in index order. True when the chunk holds any byte.
     bool SerializeParams(IByteChunk& chunk) const;
@@ -255,6 +281,8 @@ private:
     std::vector<std::unique_ptr<IParam>> mParams;
     std::vector<Preset> mPresets;
     std::atomic<int> mCurrentPreset{0};
+    std::atomic<int> mSetWriters{0};           // set updates under way
+    std::atomic<std::uint64_t> mSetVersion{0}; // set updates ended
     double mSampleRate = 44100.0;
     int mBlockSize = 1024;
     double mTempo = 0.0;

@@ -31,6 +31,7 @@ void CompareSlots::switchSlot(iplug::IPlugBase& plug, ModuleOrderStore& order)
 
     mActiveSlot = 1 - mActiveSlot;
     const Values& incoming = mCompareValues[static_cast<std::size_t>(mActiveSlot)];
+    plug.BeginParamSet();  // blocks run all of the old side or all of the new, values and order
     plug.StartGroupEdit(); // one undo step in the host, not 89
     for (int i = 0; i < kNumParams; ++i)
     {
@@ -39,8 +40,8 @@ void CompareSlots::switchSlot(iplug::IPlugBase& plug, ModuleOrderStore& order)
         plug.SetParameterValueFromPlugin(i, std::clamp(param.ToNormalized(plain), 0.0, 1.0));
     }
     plug.FinishGroupEdit();
-    // The order arrives whole; a block that overlaps the switch may still mix old and new values.
     order.set(mSlotOrders[static_cast<std::size_t>(mActiveSlot)], false);
+    plug.EndParamSet();
 }
 
 std::array<CompareSlots::Values, 2> CompareSlots::valuesToWrite(const Values& live) const

@@ -158,10 +158,10 @@ void PomeluRarorudIzad::OnIdle()
     }
 }
 
-dsp::RackSettings fillRackSettings(const iplug::IPlugBase& plug, double hostTempoBpm,
+dsp::RackSettings fillRackSettings(const ParamValues& values, double hostTempoBpm,
                                    const dsp::ModuleOrder& order)
 {
-    auto v = [&plug](int idx) { return plug.GetParam(idx)->Value(); };
+    auto v = [&values](int idx) { return values[static_cast<std::size_t>(idx)]; };
     auto on = [&v](int idx) { return v(idx) >= 0.5; };
     auto index = [&v](int idx) { return static_cast<int>(v(idx)); };
 
@@ -256,7 +256,15 @@ dsp::RackSettings fillRackSettings(const iplug::IPlugBase& plug, double hostTemp
 
 void PomeluRarorudIzad::ProcessBlock(double** inputs, double** outputs, int nFrames)
 {
-    const dsp::RackSettings settings = fillRackSettings(*this, GetTempo(), getModuleOrder());
+    ParamValues values;
+    dsp::ModuleOrder order;
+    if (ReadParamSet(values.data(), [&] { order = getModuleOrder(); }) || !mHaveBlockSet)
+    {
+        mBlockValues = values;
+        mBlockOrder = order;
+        mHaveBlockSet = true;
+    }
+    const dsp::RackSettings settings = fillRackSettings(mBlockValues, GetTempo(), mBlockOrder);
     mEngine.applySettings(settings);
     const int nIn = std::max(NInChansConnected(), 0);
     const int nOut = std::max(NOutChansConnected(), 0);
@@ -276,7 +284,10 @@ bool PomeluRarorudIzad::SerializeState(iplug::IByteChunk& chunk) const
 
 int PomeluRarorudIzad::UnserializeState(const iplug::IByteChunk& chunk, int startPos)
 {
-    return readStateChunk(chunk, startPos, *this, mCompareSlots, mModuleOrder);
+    BeginParamSet();
+    const int pos = readStateChunk(chunk, startPos, *this, mCompareSlots, mModuleOrder);
+    EndParamSet();
+    return pos;
 }
 
 std::string PomeluRarorudIzad::GetPresetExtraState(int idx) const

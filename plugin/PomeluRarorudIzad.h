@@ -13,6 +13,7 @@
 #include "dsp/RackEngine.h"
 #include "dsp/RackSettings.h"
 
+#include <array>
 #include <atomic>
 
 namespace pomelu
@@ -36,9 +37,12 @@ inline constexpr double kFallbackTempoBpm = 120.0;
 // The plug-in's description towards the framework and the host.
 iplug::Config makePluginConfig();
 
-// Plain settings record from the parameters' current values, the host tempo (beats per minute,
-// 1 or less means none: 120 is used) and the module order. Never allocates.
-dsp::RackSettings fillRackSettings(const iplug::IPlugBase& plug, double hostTempoBpm,
+// Every parameter's plain value, in index order.
+using ParamValues = std::array<double, kNumParams>;
+
+// Plain settings record from the parameters' values, the host tempo (beats per minute, 1 or less
+// means none: 120 is used) and the module order. Never allocates.
+dsp::RackSettings fillRackSettings(const ParamValues& values, double hostTempoBpm,
                                    const dsp::ModuleOrder& order);
 
 // Tail length in samples for a host sample rate (raised to 8000 Hz): 8 seconds, truncated.
@@ -48,9 +52,10 @@ int tailSamplesFor(double hostSampleRate);
 // module order with undo, the A/B compare slots and the editor's navigation state.
 //
 // Threads: ProcessBlock and OnAudioResumed run on the audio thread, OnReset while no block runs;
-// everything else on the UI thread. They share the parameter values (each atomic on its own), the
-// module order (one atomic word, so a block always runs a whole order), the engine's meter taps,
-// the spectrum sender's switch and the senders' queues.
+// everything else on the UI thread. They share the parameter values (each atomic on its own; a
+// restore, preset recall or A/B switch reaches a block as one whole set with its order, see
+// IPlugBase::ReadParamSet), the module order (one atomic word, so a block always runs a whole
+// order), the engine's meter taps, the spectrum sender's switch and the senders' queues.
 class PomeluRarorudIzad final : public iplug::Plugin
 {
 public:
@@ -123,6 +128,11 @@ private:
     void sendAnalyzerSettings();
 
     dsp::RackEngine mEngine;
+    // Audio thread: the last whole parameter set and order a block read (a restore, preset or A/B
+    // switch under way leaves them as they were).
+    ParamValues mBlockValues{};
+    dsp::ModuleOrder mBlockOrder = dsp::defaultModuleOrder();
+    bool mHaveBlockSet = false;
     iplug::ISpectrumSender mSpectrumSender{1024, 1, 0, -100.0, 64};
     iplug::IPeakAvgSender mMeterSender{-90.0, 64};
     CompareSlots mCompareSlots;

@@ -2,7 +2,9 @@
 // What one build attaches, in order: kind, label, rectangle, bound parameter and tag of every
 // control of the default window, of each module's detail card and tab, of both STUDIO sub-pages;
 // each theme's colours on screen; every parameter but "Theme" within reach of some control.
+#include "CompCurveControl.h"
 #include "EditorRig.h"
+#include "GraphMath.h"
 
 #include "GraphicsRig.h"
 #include "Labels.h"
@@ -312,6 +314,22 @@ TEST(EditorLayout, EachThemePaintsItsPalette)
         EXPECT_EQ(analyzer.colorSpec[kBG], IColor(255, 42, 28, 57));
         EXPECT_EQ(analyzer.colorSpec[kFG], c.accent);
         EXPECT_EQ(analyzer.labelText.fgColor, IColor(255, 255, 230, 242));
+        const IVStyle& meter = dynamic_cast<const IVectorBase&>(*rig.g.GetControlWithTag(101)).GetStyle();
+        EXPECT_EQ(meter.colorSpec, analyzer.colorSpec) << t;
+        // The compressor curve as drawn: its threshold point in accent, the live dot (no block has
+        // run: the lower left corner) in accent2.
+        for (int i = 0; i < rig.g.NControls(); ++i)
+            if (const auto* comp = dynamic_cast<const editor::CompCurveControl*>(rig.g.GetControl(i)))
+            {
+                const editor::CompAxes axes = comp->GetAxes();
+                const auto pixel = [&](double xDb, double yDb, int dx, int dy)
+                {
+                    return PixelAt(rig.g, static_cast<int>(std::lround(axes.xForDb(xDb))) + dx,
+                                   static_cast<int>(std::lround(axes.yForDb(yDb))) + dy);
+                };
+                EXPECT_EQ(pixel(-18.0, -18.0, 0, 0), c.accent) << t << ": the threshold point";
+                EXPECT_EQ(pixel(-60.0, -60.0, 1, -1), c.accent2) << t << ": the live dot";
+            }
     }
     for (const auto& [value, index] : {std::pair{1.99, 1}, {2.5, 2}, {3.0, 0}, {-0.5, 0}, {std::nan(""), 0}})
         EXPECT_EQ(editor::ThemeIndexFor(value), index) << value;

@@ -15,7 +15,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
+#include <unistd.h>
+#include <utility>
 
 using namespace pomelu::tools;
 namespace fs = std::filesystem;
@@ -88,9 +91,32 @@ TEST(SnapshotTool, BadArgumentsGiveOneLineTheirStatusAndNoFile)
         EXPECT_TRUE(fs::is_empty(folder.path));
     }
     EXPECT_EQ(snapshot({}).err, "pomelu-snapshot: missing the OUT.png file (see --help)\n");
-    const SnapshotRun unwritable = snapshot({(folder.path / "no-such-folder" / "out.png").string()});
-    EXPECT_EQ(unwritable.status, kExitIoError);
-    EXPECT_NE(unwritable.err.find("cannot write '"), std::string::npos) << unwritable.err;
+
+    // What stands at OUT and cannot take the picture stays as it was: a read-only file of another
+    // owner, a directory; a missing folder is no place for it.
+    const fs::path keep = folder.path / "keep.png", directory = folder.path / "emptydir";
+    std::ofstream(keep) << "someone's picture";
+    fs::permissions(keep, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    if (::geteuid() == 0)
+    {
+        ASSERT_EQ(::chown(keep.c_str(), 65534, 65534), 0);
+    }
+    fs::create_directory(directory);
+    for (const auto& [out, message] : {std::pair{keep, "': the file is read-only; it stays as it is"},
+                                       std::pair{directory, "': it is a directory"},
+                                       std::pair{folder.path / "no-such-folder" / "out.png", ""}})
+    {
+        const SnapshotRun run = snapshot({out.string()});
+        EXPECT_EQ(run.status, kExitIoError);
+        EXPECT_NE(run.err.find(message[0] ? "cannot write '" + out.string() + message : "cannot write"),
+                  std::string::npos)
+            << run.err;
+    }
+    EXPECT_TRUE(fs::is_directory(directory) && fs::is_empty(directory));
+    std::string text;
+    std::getline(std::ifstream(keep), text);
+    EXPECT_EQ(text, "someone's picture");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()), 2);
 }
 
 // Without any X connection: no DISPLAY at all.

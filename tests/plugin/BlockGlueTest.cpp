@@ -69,7 +69,7 @@ TEST(BlockGlue, EveryParameterReachesItsField)
     for (const auto& r : rows)
         plug->GetParam(r.param)->Set(r.value);
     plug->GetParam(kTheme)->Set(2); // not read by the engine
-    const dsp::RackSettings s = fillRackSettings(*plug, 98.0, dsp::defaultModuleOrder());
+    const dsp::RackSettings s = fillRackSettings(liveValues(*plug), 98.0, dsp::defaultModuleOrder());
     for (const auto& r : rows)
         EXPECT_EQ(r.field(s), r.value) << plug->GetParam(r.param)->GetName();
     EXPECT_EQ(s.tempoBpm, 98.0);
@@ -78,7 +78,8 @@ TEST(BlockGlue, EveryParameterReachesItsField)
 TEST(BlockGlue, TempoOfOneOrLessFallsBackTo120AndSlopeIndexOneAloneIsSteep)
 {
     auto plug = makePlug();
-    auto fill = [&](double tempo) { return fillRackSettings(*plug, tempo, dsp::defaultModuleOrder()); };
+    auto fill = [&](double tempo)
+    { return fillRackSettings(liveValues(*plug), tempo, dsp::defaultModuleOrder()); };
     EXPECT_EQ(fill(0.0).tempoBpm, 120.0);
     EXPECT_EQ(fill(-5.0).tempoBpm, 120.0);
     EXPECT_EQ(fill(1.0).tempoBpm, 120.0);

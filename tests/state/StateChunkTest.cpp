@@ -54,12 +54,17 @@ TEST(StateChunk, NewInstanceWritesExactly2186BytesInTheVersion4Layout)
 
 TEST(StateChunk, RoundTripRestoresValuesOrderSlotsAndWritesTheSameBytes)
 {
+    // Slot A: a threshold and the delay, the default order; slot B: a drive and the reversed order,
+    // live on B with one more change.
     const auto source = makePlugin();
     source->GetParam(kCompThreshold)->Set(-27.5);
-    source->GetParam(kDelay)->Set(1.0);
     source->switchCompareSlot(); // now on B, slots captured
     source->GetParam(kDrive)->Set(77.0);
     source->setModuleOrder(orderOf(kReversedOrder), true);
+    source->switchCompareSlot();
+    source->GetParam(kDelay)->Set(1.0);
+    source->switchCompareSlot();
+    source->GetParam(kCompMakeup)->Set(5.0);
     iplug::IByteChunk written;
     source->SerializeState(written);
 
@@ -67,8 +72,13 @@ TEST(StateChunk, RoundTripRestoresValuesOrderSlotsAndWritesTheSameBytes)
     EXPECT_EQ(target->UnserializeState(written, 0), 2186);
     EXPECT_EQ(liveValues(*target), liveValues(*source));
     EXPECT_EQ(target->getModuleOrder(), orderOf(kReversedOrder));
-    EXPECT_EQ(target->compareSlots().activeSlot(), 1);
-    EXPECT_TRUE(target->compareSlots().slotsCaptured());
+    const CompareSlots& slots = target->compareSlots();
+    EXPECT_EQ(slots.activeSlot(), 1);
+    EXPECT_TRUE(slots.slotsCaptured());
+    EXPECT_EQ(slots.compareValues()[0], source->compareSlots().compareValues()[0]);
+    EXPECT_EQ(slots.compareValues()[1], liveValues(*source)) << "the live side is written for B";
+    EXPECT_EQ(slots.slotOrders()[0], dsp::defaultModuleOrder());
+    EXPECT_EQ(slots.slotOrders()[1], orderOf(kReversedOrder));
     iplug::IByteChunk rewritten;
     target->SerializeState(rewritten);
     ASSERT_EQ(rewritten.Size(), written.Size());

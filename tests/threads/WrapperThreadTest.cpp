@@ -72,3 +72,55 @@ TEST(WrapperThreads, HostCallsFromTheUiThreadWhileTheAudioThreadProcesses)
     ASSERT_TRUE(host.getState(again));
     EXPECT_EQ(again, saved);
 }
+
+// Two states at unity overall, Input +18 dB with Output -18 dB and the reverse, loaded in turn
+// through the host's setState and then swapped by the A/B switch while blocks run: every block
+// runs one whole state, never Input from one and Output from the other (+36 or -36 dB).
+TEST(WrapperThreads, RestoresAndTheCompareSwitchReachABlockWhole)
+{
+    constexpr int kFrames = 16;
+    auto* plug = new PomeluRarorudIzad(iplug::InstanceInfo{false});
+    host::PluginInstance host;
+    ASSERT_TRUE(host.adopt(static_cast<IComponent*>(plug))) << host.lastError();
+    ASSERT_TRUE(host.setup(48000.0, kFrames, kSample64)) << host.lastError();
+    IEditController* controller = host.controller();
+    std::vector<std::uint8_t> states[2];
+    for (int s = 0; s < 2; ++s)
+    {
+        controller->setParamNormalized(static_cast<ParamID>(pomelu::kInput), s == 0 ? 1.0 : 0.0);
+        controller->setParamNormalized(static_cast<ParamID>(pomelu::kOutput), s == 0 ? 0.0 : 1.0);
+        ASSERT_TRUE(host.getState(states[s]));
+    }
+
+    for (const bool compareSwitch : {false, true})
+    {
+        SCOPED_TRACE(compareSwitch ? "A/B switch" : "setState");
+        if (compareSwitch)
+        {
+            // Slot A holds state 0, slot B state 1.
+            ASSERT_TRUE(host.setState(states[0]));
+            plug->switchCompareSlot();
+            controller->setParamNormalized(static_cast<ParamID>(pomelu::kInput), 0.0);
+            controller->setParamNormalized(static_cast<ParamID>(pomelu::kOutput), 1.0);
+            plug->switchCompareSlot();
+        }
+        int mixed = 0;
+        const RaceResult race = raceAudioAgainstUi(
+            20000, kFrames, 400,
+            [&](double** ins, double** outs, int)
+            {
+                host.process64(ins, outs, 2, 2, kFrames, {}, 120.0);
+                const dsp::RackSettings& s = plug->appliedSettings();
+                mixed += s.inputGainDb + s.outputGainDb != 0.0;
+                return true;
+            },
+            [&](int round)
+            {
+                if (compareSwitch)
+                    plug->switchCompareSlot();
+                else
+                    EXPECT_TRUE(host.setState(states[round % 2]));
+            });
+        EXPECT_EQ(mixed, 0) << "of " << race.blocks << " blocks";
+    }
+}

@@ -48,6 +48,7 @@ TEST(RenderRefusals, KeepTheInputAndLeaveNothingBehind)
         std::vector<std::string> options;
         int exitCode;
         const char* message;
+        double dbfs = -12.0, seconds = 0.5; // of the input's 440 Hz sine
     } cases[] = {
         // clang-format off
         {"OUT is IN", 48000, "in.wav", false, {}, kExitUsageError, "is the input file itself"},
@@ -56,15 +57,25 @@ TEST(RenderRefusals, KeepTheInputAndLeaveNothingBehind)
         {"IN at 4 kHz", 4000, "out.wav", false, {}, kExitIoError, "is at 4000 Hz; the plug-in runs at 8000 Hz and up"},
         {"a silent render to a loudness target", 48000, "out.wav", false, {"--set", "Mute=on", "--target", "podcast"},
          kExitIoError, "the render is silent"},
+        {"a 0.2 s clip to a loudness target", 48000, "out.wav", false, {"--target", "podcast"},
+         kExitIoError, "the render is 0.2 s long, too short to measure an integrated loudness", -3.0, 0.2},
+        {"a render under the -70 LUFS gate", 48000, "out.wav", false, {"--target", "podcast"},
+         kExitIoError, "too quiet to measure: its loudest 400 ms read -83.", -80.0},
+        {"a -68 LUFS render beyond the gain cap", 48000, "out.wav", false, {"--target", "podcast"},
+         kExitIoError, "measures -68.7 LUFS and would need +49.7 dB to reach -19.0 LUFS, more than the delivery's cap of +20.0 dB", -65.0},
+        {"a lowered gain cap", 48000, "out.wav", false, {"--target", "podcast", "--max-gain", "3"},
+         kExitIoError, "measures -33.7 LUFS and would need +14.7 dB to reach -19.0 LUFS, more than the delivery's cap of +3.0 dB", -30.0},
         // clang-format on
     };
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        writeAudio(dir.file("in.wav"), sine(c.rate, 1, 440.0, -12.0, 0.5), SF_FORMAT_PCM_16);
+        writeAudio(dir.file("in.wav"), sine(c.rate, 1, 440.0, c.dbfs, c.seconds), SF_FORMAT_FLOAT);
         if (c.hardLinkOutput)
+        {
             ASSERT_EQ(::link(dir.file("in.wav").c_str(), dir.file(c.output).c_str()), 0);
+        }
         std::vector<std::string> arguments{dir.file("in.wav"), dir.file(c.output)};
         arguments.insert(arguments.end(), c.options.begin(), c.options.end());
         const std::vector<std::string> before = dir.entries();
@@ -77,18 +88,25 @@ TEST(RenderRefusals, KeepTheInputAndLeaveNothingBehind)
     }
 }
 
-TEST(RenderBatch, OneBrokenFileOfThreeGetsItsErrorWhileTheOthersComplete)
+// A file that cannot be read and one that needs more gain than the delivery's cap: each gets its
+// error line, the others are delivered.
+TEST(RenderBatch, BrokenAndTooQuietFilesGetTheirErrorsWhileTheOthersComplete)
 {
     TempDir dir;
     writeAudio(dir.file("a.wav"), testProgramme(48000, 2, 1.0), SF_FORMAT_FLOAT);
     writeAudio(dir.file("b.flac"), testProgramme(44100, 1, 1.0), SF_FORMAT_PCM_16);
+    writeAudio(dir.file("quiet.wav"), sine(48000, 1, 440.0, -65.0, 1.0), SF_FORMAT_FLOAT);
     std::ofstream(dir.file("broken.wav")) << "not audio";
-    const ToolRun run = runFake({dir.file("a.wav"), dir.file("broken.wav"), dir.file("b.flac"), "--out-dir",
-                                 dir.file("out"), "--type", "wav", "-j", "2", "--set", "Gain=-6"});
+    const ToolRun run =
+        runFake({dir.file("a.wav"), dir.file("broken.wav"), dir.file("quiet.wav"), dir.file("b.flac"),
+                 "--out-dir", dir.file("out"), "--type", "wav", "-j", "2", "--target", "podcast"});
     EXPECT_EQ(run.exitCode, kExitIoError);
-    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
     EXPECT_CONTAINS(run.err, "cannot read '" + dir.file("broken.wav") + "'");
+    EXPECT_CONTAINS(run.err, "'" + dir.file("quiet.wav") +
+                                 "': the render measures -68.7 LUFS and would need +49.7 dB");
     EXPECT_TRUE(fileExists(dir.file("out/a.wav")) && !fileExists(dir.file("out/broken.wav")));
+    EXPECT_FALSE(fileExists(dir.file("out/quiet.wav")));
     EXPECT_EQ(readAudio(dir.file("out/b.wav")).sampleRate, 44100);
     EXPECT_CONTAINS(run.out, dir.file("a.wav") + " -> " + dir.file("out/a.wav"));
 }

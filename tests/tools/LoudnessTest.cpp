@@ -79,8 +79,9 @@ AudioData quarterRateSine(double dbfs)
 }
 } // namespace
 
-// The signals of the EBU loudness and true-peak tests and some programme: every figure agrees with
-// libebur128 within 0.1 LU / 0.1 dB, and the EBU ones read what the tests prescribe.
+// The signals of the EBU loudness and true-peak tests and some programme: loudness agrees with
+// libebur128 within 0.1 LU, the true peak never reads under its 4x one, and the EBU ones read what
+// the tests prescribe.
 TEST(LoudnessMeasurement, AgreesWithTheReferenceAndTheEbuExpectations)
 {
     struct Case
@@ -114,7 +115,9 @@ TEST(LoudnessMeasurement, AgreesWithTheReferenceAndTheEbuExpectations)
         const LoudnessFigures theirs = reference(audio);
         EXPECT_NEAR(mine.integratedLufs, theirs.integratedLufs, 0.1);
         EXPECT_NEAR(mine.loudnessRangeLu, theirs.loudnessRangeLu, 0.1);
-        EXPECT_NEAR(mine.truePeakDbtp, theirs.truePeakDbtp, 0.1);
+        // The reference oversamples 4x with a short filter and reads bright material low.
+        EXPECT_GE(mine.truePeakDbtp, theirs.truePeakDbtp - 0.02);
+        EXPECT_LE(mine.truePeakDbtp, theirs.truePeakDbtp + 0.5);
         if (!std::isnan(c.lufs))
             EXPECT_NEAR(mine.integratedLufs, c.lufs, 0.1);
         if (!std::isnan(c.lra))

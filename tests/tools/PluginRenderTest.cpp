@@ -135,7 +135,8 @@ struct IndependentReading
 {
     double lufs = std::nan("");
     double truePeakDbtp = std::nan("");
-    std::string probe; // ffprobe's format line: bit rate and tags
+    double soxPeakDbtp = std::nan(""); // the peak of a 16x sox resample, where sox reads the type
+    std::string probe;                 // ffprobe's format line: bit rate and tags
 };
 
 std::string commandOutput(const std::string& command)
@@ -154,26 +155,54 @@ std::string commandOutput(const std::string& command)
 IndependentReading readIndependently(const std::string& path)
 {
     IndependentReading r;
-    const std::string summary = commandOutput("ffmpeg -hide_banner -nostats -i '" + path +
-                                              "' -af ebur128=peak=true:dualmono=true -f null - 2>&1");
+    // The summary rounds to 0.1 dB; the per-frame true peaks (linear, three decimals) are finer.
+    const std::string summary = commandOutput(
+        "ffmpeg -hide_banner -nostats -i '" + path +
+        "' -af ebur128=peak=true:dualmono=true:metadata=1,ametadata=mode=print:file=- -f null - 2>&1");
     const std::size_t at = summary.rfind("Summary:");
     if (at != std::string::npos)
-    {
-        const std::size_t i = summary.find("I:", at), peak = summary.find("Peak:", at);
-        if (i != std::string::npos)
+        if (const std::size_t i = summary.find("I:", at); i != std::string::npos)
             r.lufs = std::strtod(summary.c_str() + i + 2, nullptr);
-        if (peak != std::string::npos)
-            r.truePeakDbtp = std::strtod(summary.c_str() + peak + 5, nullptr);
-    }
+    const std::string key = "lavfi.r128.true_peak=";
+    double peak = 0.0;
+    for (std::size_t i = summary.find(key); i != std::string::npos; i = summary.find(key, i + 1))
+        peak = std::max(peak, std::strtod(summary.c_str() + i + key.size(), nullptr));
+    r.truePeakDbtp = amplitudeToDb(peak);
+    const std::string stats =
+        commandOutput("sox '" + path + "' -n rate -v $((16 * $(soxi -r '" + path + "'))) stats 2>&1");
+    if (const std::size_t level = stats.find("Pk lev dB"); level != std::string::npos)
+        r.soxPeakDbtp = std::strtod(stats.c_str() + level + 9, nullptr);
     r.probe = commandOutput(
         "ffprobe -v error -show_entries format=bit_rate:format_tags=title,artist:stream_tags=title"
         " -of compact '" +
         path + "' 2>&1");
     return r;
 }
+
+// The true peak of the output as the tool reports it with --report json.
+double reportedTruePeak(const std::string& json)
+{
+    const std::size_t output = json.find("\"output\"");
+    const std::size_t peak = json.find("\"true_peak_dbtp\": ", output);
+    return peak == std::string::npos ? std::nan("") : std::strtod(json.c_str() + peak + 18, nullptr);
+}
+
+// The example voice at 44.1 kHz stereo with loud noise above 12 kHz: inter-sample peaks close to
+// half the sample rate.
+std::string brightVoice(const TempDir& dir)
+{
+    const std::string voice = dir.file("voice441.wav"), noise = dir.file("noise.wav"),
+                      bright = dir.file("bright-in.wav");
+    commandOutput("sox -R '" POMELU_EXAMPLE_VOICE "' -r 44100 -c 2 '" + voice +
+                  "' && sox -R -n -r 44100 -c 2 '" + noise +
+                  "' synth 11.7 whitenoise vol 0.1 highpass 12000 && sox -R -m '" + voice + "' '" + noise +
+                  "' '" + bright + "' 2>&1");
+    return bright;
+}
 } // namespace
 
-// The one command a podcaster runs, checked by a meter that is not ours.
+// The one command a podcaster runs, checked by a meter that is not ours: the loudness, the ceiling,
+// and the true peak the tool reports, also on bright material at 44.1 kHz.
 TEST(PluginDelivery, ExampleVoiceReachesEachTargetUnderMinusOneDbtpInEveryFileType)
 {
     struct Case
@@ -182,21 +211,30 @@ TEST(PluginDelivery, ExampleVoiceReachesEachTargetUnderMinusOneDbtpInEveryFileTy
         std::vector<std::string> options;
         double lufs;        // as ffmpeg reads it, mono as dual mono
         const char* probed; // expected in ffprobe's line
+        bool bright = false;
     };
     const std::vector<Case> cases = {
         // clang-format off
         {"podcast.wav", {"--target", "podcast"}, -16.0, ""},
         {"podcast.mp3", {"--target", "podcast", "--title", "Episode 1", "--artist", "Pomelu"}, -16.0, "bit_rate=64"},
         {"broadcast.wav", {"--target", "broadcast", "--format", "pcm24"}, -23.0, ""},
+        {"streaming.flac", {"--target", "streaming"}, -14.0, ""},
         {"streaming.opus", {"--target", "streaming", "--title", "Episode 1"}, -14.0, "Episode 1"},
         {"own.ogg", {"--lufs", "-21", "--quality", "6", "--comment", "take 2"}, -18.0, "bit_rate="},
+        {"bright.wav", {"--target", "streaming"}, -14.0, "", true},
+        {"bright.flac", {"--target", "streaming"}, -14.0, "", true},
+        {"bright.mp3", {"--target", "streaming"}, -14.0, "", true},
+        {"bright.ogg", {"--target", "streaming"}, -14.0, "", true},
         // clang-format on
     };
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.output);
         TempDir dir;
-        std::vector<std::string> arguments{POMELU_EXAMPLE_VOICE, dir.file(c.output), "--preset", "Podcast"};
+        std::vector<std::string> arguments{c.bright ? brightVoice(dir) : POMELU_EXAMPLE_VOICE,
+                                           dir.file(c.output), "--report", "json"};
+        if (!c.bright)
+            arguments.insert(arguments.end(), {"--preset", "Podcast"});
         arguments.insert(arguments.end(), c.options.begin(), c.options.end());
         const ToolRun run = runTool(arguments);
         ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -204,6 +242,11 @@ TEST(PluginDelivery, ExampleVoiceReachesEachTargetUnderMinusOneDbtpInEveryFileTy
         EXPECT_NEAR(reading.lufs, c.lufs, 0.5) << run.out;
         EXPECT_EQ(run.err, "");
         EXPECT_LE(reading.truePeakDbtp, -1.0) << run.out;
+        EXPECT_NEAR(reportedTruePeak(run.out), reading.truePeakDbtp, 0.1) << run.out;
+        if (!std::isnan(reading.soxPeakDbtp))
+        {
+            EXPECT_NEAR(reportedTruePeak(run.out), reading.soxPeakDbtp, 0.1) << run.out;
+        }
         EXPECT_NE(reading.probe.find(c.probed), std::string::npos) << reading.probe;
         if (std::string(c.output) == "podcast.mp3")
         {

@@ -310,9 +310,9 @@ TEST_F(EndToEnd, BlocksMatchTheEngineRunDirectlyWithParameterChangesAndTempo)
                            : host.process64(ins, outs, c.channels, c.channels, c.block, now, c.tempo),
                       kResultOk);
         }
-        const auto expected =
-            engineOutput(pomelu::fillRackSettings(*ref, c.tempo, pomelu::dsp::defaultModuleOrder()), c.rate,
-                         c.block, in, c.channels);
+        const auto expected = engineOutput(
+            pomelu::fillRackSettings(pomelu::liveValues(*ref), c.tempo, pomelu::dsp::defaultModuleOrder()),
+            c.rate, c.block, in, c.channels);
         for (int ch = 0; ch < c.channels; ++ch)
             for (int i = 0; i < n; ++i)
                 ASSERT_EQ(is32 ? out32[ch][i] : out[ch][i],
@@ -321,9 +321,9 @@ TEST_F(EndToEnd, BlocksMatchTheEngineRunDirectlyWithParameterChangesAndTempo)
 
         if (c.tempo > 0.0) // the tempo mattered: at 120 beats per minute the synced tremolo differs
         {
-            const auto at120 =
-                engineOutput(pomelu::fillRackSettings(*ref, 120.0, pomelu::dsp::defaultModuleOrder()), c.rate,
-                             c.block, in, 2);
+            const auto at120 = engineOutput(
+                pomelu::fillRackSettings(pomelu::liveValues(*ref), 120.0, pomelu::dsp::defaultModuleOrder()),
+                c.rate, c.block, in, 2);
             double diff = 0.0;
             for (int i = 0; i < n; ++i)
                 diff = std::max(diff, std::fabs(at120[0][i] - out[0][i]));

@@ -222,6 +222,7 @@ void LoudnessMeter::closeSubBlock()
     if (subBlockCount >= 4)
     {
         const double e = sumOfLast(4);
+        loudestMomentary = std::max(loudestMomentary, e);
         if (e >= kAbsoluteGateEnergy)
             momentaryEnergies.push_back(e);
     }
@@ -245,6 +246,7 @@ LoudnessFigures LoudnessMeter::figures() const
     if (what.loudness)
     {
         const std::vector<double> kept = gated(momentaryEnergies, -10.0);
+        result.loudestBlockLufs = loudestMomentary > 0.0 ? energyToLufs(loudestMomentary) : kMinusInfinity;
         if (!kept.empty())
             result.integratedLufs = energyToLufs(std::accumulate(kept.begin(), kept.end(), 0.0) /
                                                  static_cast<double>(kept.size()));

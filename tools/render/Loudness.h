@@ -18,6 +18,7 @@ struct LoudnessFigures
     double integratedLufs = 0.0;
     double loudnessRangeLu = 0.0;
     double truePeakDbtp = 0.0;
+    double loudestBlockLufs = 0.0; // the loudest 400 ms block, before any gate
 };
 
 // What a LoudnessMeter computes.
@@ -76,6 +77,7 @@ private:
     int framesInSubBlock = 0;
     double subBlockEnergy = 0.0;
     std::array<double, 30> recentSubBlocks{}; // ring of the last 3 s of 100 ms energy sums
+    double loudestMomentary = 0.0;            // the largest 400 ms mean square
     std::int64_t subBlockCount = 0;
     std::vector<double> momentaryEnergies; // 400 ms blocks, mean square, above -70 LUFS
     std::vector<double> shortTermEnergies; // 3 s blocks, mean square, above -70 LUFS

@@ -36,6 +36,8 @@ const char* usageText()
            "                        3 LU lower (-19, -26, -17), as mono reads 3 LU under the same stereo\n"
            "  --lufs L              an integrated loudness of your own, -40 to -5 (taken as given)\n"
            "  --true-peak C         the ceiling no true peak may cross, -9 to 0 dBTP (default -1)\n"
+           "  --max-gain G          the most gain the delivery may apply, 0 to 60 dB (default 20); a\n"
+           "                        file that needs more is refused, the others of a batch go on\n"
            "\n"
            "Output:\n"
            "  --save-state FILE     write the plug-in state after the settings (IN and OUT may be omitted)\n"
@@ -180,10 +182,10 @@ RenderOptions parseArguments(const std::vector<std::string>& arguments)
     // --set may repeat; every other option is given once at most.
     CommandLine line = splitCommandLine(
         arguments,
-        {"--state",   "--preset", "--set",      "--order",   "--save-state", "--format",    "--tail",
-         "--block",   "--tempo",  "--report",   "--target",  "--lufs",       "--true-peak", "--quality",
-         "--bitrate", "--title",  "--artist",   "--comment", "--out-dir",    "--type",      "--jobs",
-         "-j",        "--plot",   "--plot-dir", "--theme",   "--plot-scale"},
+        {"--state",   "--preset",  "--set",    "--order",    "--save-state", "--format",    "--tail",
+         "--block",   "--tempo",   "--report", "--target",   "--lufs",       "--true-peak", "--max-gain",
+         "--quality", "--bitrate", "--title",  "--artist",   "--comment",    "--out-dir",   "--type",
+         "--jobs",    "-j",        "--plot",   "--plot-dir", "--theme",      "--plot-scale"},
         {"--list-presets", "--list-params", "--help", "-h", "--version"});
     const std::vector<std::string>& positional = line.positional;
 
@@ -258,6 +260,8 @@ RenderOptions parseArguments(const std::vector<std::string>& arguments)
             options.targetLufs = parseBoundedNumber(name, v, -40.0, -5.0);
         else if (name == "--true-peak")
             options.ceilingDbtp = parseBoundedNumber(name, v, -9.0, 0.0);
+        else if (name == "--max-gain")
+            options.maxGainDb = parseBoundedNumber(name, v, 0.0, 60.0);
         else if (name == "--quality")
             options.encoder.quality = parseBoundedNumber(name, v, 0.0, 10.0);
         else if (name == "--bitrate")
@@ -335,8 +339,9 @@ RenderOptions parseArguments(const std::vector<std::string>& arguments)
         throwUsageError("-j is for --out-dir batches");
     if (options.targetName && options.targetLufs)
         throwUsageError("--target and --lufs both set the loudness; give one");
-    if (given("--true-peak") && !options.delivers())
-        throwUsageError("--true-peak needs --target or --lufs");
+    for (const char* option : {"--true-peak", "--max-gain"})
+        if (given(option) && !options.delivers())
+            throwUsageError(std::string(option) + " needs --target or --lufs");
     if (options.encoder.quality && options.encoder.bitrateKbps)
         throwUsageError("--quality and --bitrate both set the rate; give one");
     if (options.plotPath && options.outDir)

@@ -12,6 +12,10 @@
 namespace pomelu::tools
 {
 
+// The delivery's gain cap unless --max-gain says otherwise: more would lift the noise floor of a
+// quiet recording with its speech.
+inline constexpr double kDefaultMaxGainDb = 20.0;
+
 // The pomelu-render command line, checked for form: names of presets and parameters and the values
 // of --set are checked against the plug-in later (applySettings), because only it knows them.
 struct RenderOptions
@@ -43,6 +47,7 @@ struct RenderOptions
     std::optional<std::string> targetName;
     std::optional<double> targetLufs;
     double ceilingDbtp = -1.0;
+    double maxGainDb = kDefaultMaxGainDb; // a file that needs more gain than this is refused
     // The picture of each render (LoudnessPlot.h): one file, or one per input in a folder.
     std::optional<std::string> plotPath;
     std::optional<std::string> plotDir;

@@ -78,6 +78,33 @@ double writeDelivered(SpillFile& spill, AudioWriter& writer, int channels, int s
     return limiter.largestReductionDb();
 }
 
+std::string oneDecimal(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+std::string signedOneDecimal(double value)
+{
+    return (value >= 0.0 ? "+" : "") + oneDecimal(value);
+}
+
+// Why a render has no integrated loudness: too short for one 400 ms block, every block under the
+// absolute gate, or nothing at all.
+std::string whyNoLoudness(const LoudnessFigures& figures, std::int64_t frames, int sampleRate)
+{
+    const double seconds = static_cast<double>(frames) / sampleRate;
+    if (seconds < 0.4)
+        return "the render is " + formatNumber(std::round(seconds * 1000.0) / 1000.0) +
+               " s long, too short to measure an integrated loudness (it takes at least 0.4 s)";
+    if (std::isfinite(figures.loudestBlockLufs))
+        return "the render is too quiet to measure: its loudest 400 ms read " +
+               oneDecimal(figures.loudestBlockLufs) +
+               " LUFS, under the -70 LUFS gate of an integrated loudness";
+    return "the render is silent; there is no loudness to bring to the target";
+}
+
 // Lossy encoders get a sensible rate when none is asked for: speech-grade for mono.
 EncoderSettings encoderFor(const RenderOptions& options, FileType type, int channels)
 {
@@ -221,17 +248,22 @@ RenderResult renderFile(Effect& effect, const RenderOptions& options, const Rend
     {
         const LoudnessFigures before = outputMeter->figures();
         if (!std::isfinite(before.integratedLufs))
-            throwIoError("'" + in + "': the render is silent; there is no loudness to bring to the target");
+            throwIoError("'" + in + "': " + whyNoLoudness(before, result.outputFrames, rate));
         DeliveryFigures delivery;
         delivery.targetLufs = options.targetLufs.value_or(
             namedTargetLufs(options.targetName.value_or(""), channels).value_or(0.0));
         delivery.ceilingDbtp = options.ceilingDbtp;
         delivery.gainDb = delivery.targetLufs - before.integratedLufs;
+        if (delivery.gainDb > options.maxGainDb)
+            throwIoError("'" + in + "': the render measures " + oneDecimal(before.integratedLufs) +
+                         " LUFS and would need " + signedOneDecimal(delivery.gainDb) + " dB to reach " +
+                         oneDecimal(delivery.targetLufs) + " LUFS, more than the delivery's cap of " +
+                         signedOneDecimal(options.maxGainDb) + " dB (--max-gain raises it)");
         // Encoding moves true peaks: lossy files start with half a dB more room and are checked decoded.
         double limiterCeiling = options.ceilingDbtp - kCeilingMargin - (lossy ? 0.5 : 0.0);
         // The limiter takes back part of any gain: the next try follows the slope of the last two, but
         // never pushes more than 6 dB into the limiter beyond the first guess.
-        const double mostGainDb = delivery.gainDb + kMostExtraGainDb;
+        const double mostGainDb = std::min(delivery.gainDb + kMostExtraGainDb, options.maxGainDb);
         double lastGain = 0.0, lastLufs = before.integratedLufs, slope = 1.0;
         for (int attempt = 1;; ++attempt)
         {

@@ -9,31 +9,79 @@
 namespace pomelu::tools
 {
 
-TruePeakDetector::TruePeakDetector(int channels, int sampleRate)
-    : channelCount(channels), oversampling(sampleRate < 96000    ? 4
-                                           : sampleRate < 192000 ? 2
-                                                                 : 1),
-      tapsPerPhase(oversampling == 1 ? 1 : 48 / oversampling), lines(static_cast<std::size_t>(channels))
+namespace
 {
-    // Sinc with zeros on the input grid, Hann window over 49 taps centred on the middle one: the
-    // zero phase reproduces the input exactly, the others interpolate between samples.
-    const int length = 48;
-    for (int p = 1; p < oversampling; ++p)
+// The modified Bessel function of the first kind, order 0, by its power series.
+double besselI0(double x)
+{
+    double term = 1.0, sum = 1.0;
+    for (int k = 1; k < 50 && term > 1e-17 * sum; ++k)
     {
-        std::array<double, kMaxTapsPerPhase> taps{};
-        double gain = 0.0, sum = 0.0;
-        for (int j = 0; j < tapsPerPhase; ++j)
+        const double half = x / (2.0 * k);
+        term *= half * half;
+        sum += term;
+    }
+    return sum;
+}
+
+// Kaiser window shape for both stages: side lobes near -64 dB.
+constexpr double kKaiserBeta = 6.0;
+
+// A tap of a sinc interpolator at distance x (in the stage's input samples) from the point it
+// computes, Kaiser-windowed over half a width of `reach`.
+double windowedSinc(double x, double reach)
+{
+    const double r = x / reach;
+    const double window =
+        besselI0(kKaiserBeta * std::sqrt(std::max(0.0, 1.0 - r * r))) / besselI0(kKaiserBeta);
+    return window * std::sin(std::numbers::pi * x) / (std::numbers::pi * x);
+}
+
+// Scales taps to sum to 1 (DC passes unchanged) and returns the sum of their magnitudes.
+template <std::size_t N> double normalise(std::array<double, N>& taps)
+{
+    double sum = 0.0, gain = 0.0;
+    for (double t : taps)
+        sum += t;
+    for (double& t : taps)
+    {
+        t /= sum;
+        gain += std::fabs(t);
+    }
+    return gain;
+}
+} // namespace
+
+TruePeakDetector::TruePeakDetector(int channels, int sampleRate)
+    : channelCount(channels), oversampling(sampleRate < 96000    ? 8
+                                           : sampleRate < 192000 ? 4
+                                                                 : 2),
+      lines(static_cast<std::size_t>(channels))
+{
+    // First stage: the point halfway between samples m and m + 1 from samples m - 23 .. m + 24.
+    for (int k = 0; k < kTaps; ++k)
+        halfTaps[static_cast<std::size_t>(k)] = windowedSinc(kTaps / 2 - 0.5 - k, kTaps / 2);
+    halfGain = normalise(halfTaps);
+    double central = 0.0;
+    innerGain = 0.0;
+    for (int k = 0; k < kTaps; ++k)
+        if (std::fabs(kTaps / 2 - 0.5 - k) < kInner)
         {
-            const int k = p + oversampling * j;
-            const double x = std::numbers::pi * static_cast<double>(k - length / 2) / oversampling;
-            const double window = 0.5 * (1.0 - std::cos(2.0 * std::numbers::pi * k / length));
-            taps[static_cast<std::size_t>(j)] = window * std::sin(x) / x;
-            gain += std::fabs(taps[static_cast<std::size_t>(j)]);
-            sum += taps[static_cast<std::size_t>(j)];
+            central += halfTaps[static_cast<std::size_t>(k)];
+            innerGain += std::fabs(halfTaps[static_cast<std::size_t>(k)]);
         }
-        phases.push_back(taps);
-        largestGain = std::max(largestGain, gain);
-        largestSum = std::max(largestSum, std::fabs(sum));
+    innerSum = std::fabs(central);
+    outerGain = halfGain - innerGain;
+
+    // Second stage: phase q of the points u - 3 .. u + 4 lies at u + q / (factor / 2).
+    const int split = oversampling / 2;
+    for (int q = 1; q < split; ++q)
+    {
+        auto& taps = shortTaps[static_cast<std::size_t>(q - 1)];
+        for (int j = 0; j < kShortTaps; ++j)
+            taps[static_cast<std::size_t>(j)] =
+                windowedSinc(kShortTaps / 2 - 1 + static_cast<double>(q) / split - j, kShortTaps / 2);
+        shortGain = std::max(shortGain, normalise(taps));
     }
     reset();
 }
@@ -44,65 +92,87 @@ void TruePeakDetector::reset()
         line.fill(0.0);
 }
 
-void TruePeakDetector::interpolate(const double* line, int begin, int end)
+double TruePeakDetector::bound(int begin, int end) const
 {
-    // Two outputs per SSE2 register (a range is padded to an even count); output i sums
-    // taps[j] * line[history + i - j], the newest sample last.
-    typedef double Lanes __attribute__((vector_size(16)));
-    typedef long long Bits __attribute__((vector_size(16)));
-    const auto magnitude = [](Lanes v) {
-        return reinterpret_cast<Lanes>(reinterpret_cast<Bits>(v) & Bits{~(1ll << 63), ~(1ll << 63)});
-    };
-    const auto larger = [](Lanes a, Lanes b) { return a > b ? a : b; };
-    const int history = tapsPerPhase - 1;
-    Lanes top[kChunk / 2];
-    const double* centre = line + history - delay();
-    for (int i = begin; i < end; i += 2)
-        top[i / 2] = magnitude(Lanes{centre[i], centre[i + 1]});
-    for (const auto& taps : phases)
+    // Outputs begin .. end - 1 read the samples line[begin .. end + kHistory - 1] through the first
+    // stage; its central taps only line[begin + 16 .. end + 34], which hold the samples read
+    // directly too. Every central sample is m + d with |d| <= h (m, h: the middle and half the
+    // spread), so a half is at most |m| times its central taps' sum plus h times their absolute sum
+    // plus the largest magnitude times the outer taps' absolute sum; a sample at most |m| + h. Near
+    // a waveform's crest this is far below the largest magnitude times all the taps' absolute sum,
+    // the other bound taken. The margin covers rounding.
+    // From the groups of kGroup samples that hold those ranges (a little wider, so a little looser).
+    double largest = 0.0, low = groupLow[static_cast<std::size_t>((begin + kTaps / 2 - kInner) / kGroup)],
+           high = low;
+    for (int g = begin / kGroup; g <= (end + kHistory - 1) / kGroup; ++g)
+        largest = std::max(
+            {largest, -groupLow[static_cast<std::size_t>(g)], groupHigh[static_cast<std::size_t>(g)]});
+    for (int g = (begin + kTaps / 2 - kInner) / kGroup; g <= (end + kTaps / 2 + kInner + 2) / kGroup; ++g)
     {
-        Lanes acc[kChunk / 2] = {};
-        for (int j = 0; j < tapsPerPhase; ++j)
-        {
-            const Lanes t = {taps[static_cast<std::size_t>(j)], taps[static_cast<std::size_t>(j)]};
-            const double* x = line + history - j;
-            for (int i = begin; i < end; i += 2)
-                acc[i / 2] += t * Lanes{x[i], x[i + 1]};
-        }
-        for (int i = begin; i < end; i += 2)
-            top[i / 2] = larger(top[i / 2], magnitude(acc[i / 2]));
-    }
-    for (int i = begin; i < end; ++i)
-        chunkPeak[static_cast<std::size_t>(i)] = top[i / 2][i % 2];
-}
-
-double TruePeakDetector::magnitudeBound(const double* line, int begin, int end) const
-{
-    double largestMagnitude = 0.0;
-    for (int k = begin; k < end; ++k)
-        largestMagnitude = std::max(largestMagnitude, std::fabs(line[k]));
-    return largestMagnitude * largestGain;
-}
-
-double TruePeakDetector::spreadBound(const double* line, int begin, int end) const
-{
-    // Every window sample is m + d with |d| <= h (m, h: the middle and half the spread of the
-    // samples), so an interpolated value is at most |m| times the taps' sum plus h times their
-    // absolute sum; the samples themselves at most |m| + h. Near a waveform's crest this is far
-    // below the largest magnitude times the absolute sum. The margin covers rounding.
-    double low = line[begin], high = line[begin];
-    for (int k = begin + 1; k < end; ++k)
-    {
-        low = std::min(low, line[k]);
-        high = std::max(high, line[k]);
+        low = std::min(low, groupLow[static_cast<std::size_t>(g)]);
+        high = std::max(high, groupHigh[static_cast<std::size_t>(g)]);
     }
     const double middle = std::fabs(0.5 * (high + low)), half = 0.5 * (high - low);
-    return std::max(middle * largestSum + half * largestGain, middle + half) * (1.0 + 1e-9);
+    const double spread = std::max(middle * innerSum + half * innerGain + largest * outerGain, middle + half);
+    return std::min(spread, largest * halfGain) * (1.0 + 1e-9);
+}
+
+void TruePeakDetector::interpolate(const double* line, int begin, int end, double threshold)
+{
+    // First stage, two halves per SSE2 register: points[2j] is the sample at t_begin - 2 + j (t_i:
+    // where output i's interval starts), points[2j + 1] the half after it.
+    typedef double Lanes __attribute__((vector_size(16)));
+    const int n = end - begin, halves = n + 4;
+    const double* x = line + begin;
+    for (int j = 0; j < halves; j += 2)
+    {
+        Lanes acc = {0.0, 0.0};
+        for (int k = 0; k < kTaps; ++k)
+        {
+            const double t = halfTaps[static_cast<std::size_t>(k)];
+            acc += Lanes{t, t} * Lanes{x[j + k], x[j + k + 1]};
+        }
+        points[static_cast<std::size_t>(2 * j + 1)] = acc[0];
+        points[static_cast<std::size_t>(2 * j + 3)] = acc[1];
+        points[static_cast<std::size_t>(2 * j)] = x[j + kTaps / 2 - 1];
+        points[static_cast<std::size_t>(2 * j + 2)] = x[j + kTaps / 2];
+    }
+
+    // Output i reads the points 2d + 1 .. 2d + 9 (d = i - begin): the sample at 2d + 4 and the half
+    // at 2d + 5 directly, the second stage's phases after each from the 8 around them. Where the
+    // spread of those points bounds every phase at or under threshold, that bound stands in for them.
+    const int phases = oversampling / 2 - 1;
+    for (int d = 0; d < n; ++d)
+    {
+        const auto [lowest, highest] =
+            std::minmax_element(points.begin() + 2 * d + 1, points.begin() + 2 * d + 10);
+        const double most =
+            (std::fabs(0.5 * (*highest + *lowest)) + 0.5 * (*highest - *lowest) * shortGain) * (1.0 + 1e-9);
+        if (most <= threshold)
+        {
+            chunkPeak[static_cast<std::size_t>(begin + d)] = most;
+            continue;
+        }
+        double peak = 0.0;
+        for (int u = 2 * d + 4; u <= 2 * d + 5; ++u)
+        {
+            peak = std::max(peak, std::fabs(points[static_cast<std::size_t>(u)]));
+            const double* z = points.data() + u - (kShortTaps / 2 - 1);
+            for (int q = 0; q < phases; ++q)
+            {
+                const auto& taps = shortTaps[static_cast<std::size_t>(q)];
+                double acc = 0.0;
+                for (int j = 0; j < kShortTaps; ++j)
+                    acc += taps[static_cast<std::size_t>(j)] * z[j];
+                peak = std::max(peak, std::fabs(acc));
+            }
+        }
+        chunkPeak[static_cast<std::size_t>(begin + d)] = peak;
+    }
 }
 
 double TruePeakDetector::run(const double* interleaved, int frames, double* peaks, double floor)
 {
-    const int history = tapsPerPhase - 1;
     // Without per-frame peaks only the largest value counts, and stretches of kPart frames are
     // bounded on their own: a quiet stretch next to a loud one skips its interpolation.
     const int part = peaks != nullptr ? kChunk : kPart;
@@ -116,26 +186,34 @@ double TruePeakDetector::run(const double* interleaved, int frames, double* peak
         {
             double* line = lines[static_cast<std::size_t>(c)].data();
             for (int i = 0; i < n; ++i)
-                line[history + i] = interleaved[static_cast<std::ptrdiff_t>(start + i) * channelCount + c];
+                line[kHistory + i] = interleaved[static_cast<std::ptrdiff_t>(start + i) * channelCount + c];
+            for (int g = 0; g * kGroup < kHistory + n; ++g)
+            {
+                const double* first = line + g * kGroup;
+                const auto [lowest, highest] =
+                    std::minmax_element(first, first + std::min(kGroup, kHistory + n - g * kGroup));
+                groupLow[static_cast<std::size_t>(g)] = *lowest;
+                groupHigh[static_cast<std::size_t>(g)] = *highest;
+            }
             for (int begin = 0; begin < n; begin += part)
             {
                 const int end = std::min(begin + part, n);
-                const double bound = peaks != nullptr ? magnitudeBound(line, begin, history + end)
-                                                      : spreadBound(line, begin, history + end);
-                if (bound > std::max(floor, largest))
+                const double threshold = std::max(floor, largest);
+                const double most = bound(begin, end) * shortGain;
+                if (most > threshold)
                 {
-                    interpolate(line, begin, end);
+                    interpolate(line, begin, end, threshold);
                     for (int i = begin; i < end; ++i)
                         largest = std::max(largest, chunkPeak[static_cast<std::size_t>(i)]);
                 }
                 else
-                    std::fill(chunkPeak.begin() + begin, chunkPeak.begin() + end, bound);
+                    std::fill(chunkPeak.begin() + begin, chunkPeak.begin() + end, most);
             }
 
             if (peaks != nullptr)
                 for (int i = 0; i < n; ++i)
                     peaks[start + i] = std::max(peaks[start + i], chunkPeak[static_cast<std::size_t>(i)]);
-            std::memmove(line, line + n, static_cast<std::size_t>(history) * sizeof(double));
+            std::memmove(line, line + n, static_cast<std::size_t>(kHistory) * sizeof(double));
         }
     }
     return largest;

@@ -36,8 +36,9 @@ public:
     // then, when `draw`, a frame of whatever became dirty.
     void tick(bool draw);
 
-    // A full redraw written as PNG. Throws ToolError (I/O) naming the file when it cannot be
-    // written; a partly written file is removed.
+    // A full redraw written as PNG through a temporary file beside path and a rename. Throws
+    // ToolError (I/O) naming the file when it cannot be written, and for a path that holds a
+    // directory, another non-file or a read-only file: what was there is never removed.
     void writePng(const std::string& path);
 
 private:
