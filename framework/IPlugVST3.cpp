@@ -44,53 +44,6 @@ void copyString(const char* utf8, String128 dst)
 
 } // namespace
 
-// Our timer on the host's run loop. The host holds its own reference while the timer is registered,
-// so the owner is cut off (Detach) when the view goes, not when the object does.
-class IPlugVST3::RunLoopTimer final : public Linux::ITimerHandler
-{
-public:
-    explicit RunLoopTimer(IPlugVST3* owner) : mOwner(owner) {}
-    void Detach() { mOwner = nullptr; }
-
-    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
-    {
-        if (obj == nullptr)
-            return kInvalidArgument;
-        if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) ||
-            FUnknownPrivate::iidEqual(iid, Linux::ITimerHandler::iid))
-        {
-            addRef();
-            *obj = this;
-            return kResultOk;
-        }
-        *obj = nullptr;
-        return kNoInterface;
-    }
-    uint32 PLUGIN_API addRef() override { return ++mRefCount; }
-    uint32 PLUGIN_API release() override
-    {
-        const uint32 left = --mRefCount;
-        if (left == 0)
-            delete this;
-        return left;
-    }
-    // The host's UI thread, as is Detach.
-    void PLUGIN_API onTimer() override
-    {
-        IPlugVST3* owner = mOwner;
-        if (owner == nullptr)
-            return;
-        // The host may remove the view, or drop the plug-in, from inside a call the tick makes.
-        owner->addRef();
-        owner->RunIdleTick();
-        owner->release();
-    }
-
-private:
-    IPlugVST3* mOwner;
-    std::atomic<uint32> mRefCount{1};
-};
-
 IPlugVST3::IPlugVST3(const InstanceInfo& info, const Config& config)
     : IPlugBase(config), mUseIdleThread(info.runIdleTimer), mArrangement(SpeakerArr::kStereo)
 {
@@ -766,36 +719,13 @@ void IPlugVST3::EndInformHostOfParamChange(int idx)
     queueEdit(HostEdit::kEnd, idx, 0.0);
 }
 
-void IPlugVST3::ViewAttached(IPlugFrame* frame)
+void IPlugVST3::ViewAttached()
 {
-    ViewRemoved();
-    Linux::IRunLoop* loop = nullptr;
-    if (frame == nullptr ||
-        frame->queryInterface(Linux::IRunLoop::iid, reinterpret_cast<void**>(&loop)) != kResultOk ||
-        loop == nullptr)
-        return; // the idle thread goes on serving this instance
-    auto* timer = new RunLoopTimer(this);
-    if (loop->registerTimer(timer, IdleThread::kPeriodMs) != kResultOk)
-    {
-        timer->release();
-        loop->release();
-        return;
-    }
-    mRunLoop = loop;
-    mRunLoopTimer = timer;
     mServedByRunLoop.store(true, std::memory_order_release);
 }
 
 void IPlugVST3::ViewRemoved()
 {
-    if (mRunLoop == nullptr)
-        return;
-    mRunLoop->unregisterTimer(mRunLoopTimer);
-    mRunLoopTimer->Detach();
-    mRunLoopTimer->release();
-    mRunLoop->release();
-    mRunLoopTimer = nullptr;
-    mRunLoop = nullptr;
     mServedByRunLoop.store(false, std::memory_order_release);
 }
 

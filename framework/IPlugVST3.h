@@ -37,7 +37,7 @@ namespace iplug
 // the controller, setComponentHandler, terminate), and the idle tick, hold the UI mutex, which the
 // audio thread never takes. Calls into the host (restartComponent, the edit calls) are never made
 // from inside a host's call: they are queued and made by the next idle tick with no lock of ours
-// held, on the host's UI thread while a view is attached (its run loop's timer), otherwise on the
+// held, on the host's UI thread while a view is attached (the view's timer), otherwise on the
 // process-wide idle thread.
 class IPlugVST3 : public IPlugBase,
                   public Steinberg::Vst::IComponent,
@@ -62,7 +62,7 @@ public:
     // Preset index for a normalised program value: round(n * (presets - 1)), halves away from zero.
     int PresetIndexFromNormalized(double normalized) const;
 
-    // One idle tick, as the idle thread or the run loop's timer runs it: shows the values the host
+    // One idle tick, as the idle thread or the view's timer runs it: shows the values the host
     // changed in the editor, runs OnIdle, then delivers the queued edits and the news
     // of values changed by a program change. Any thread; a tick that finds another one under way
     // (on another thread, or further up its own stack) returns at once, so OnIdle never runs twice
@@ -75,11 +75,11 @@ public:
     void StartGroupEdit() override;
     void FinishGroupEdit() override;
 
-    // The editor view's attachment, UI thread. While a view is attached, this instance's idle work
-    // and its deferred calls into the host run from a timer on the host's run loop (the frame's
-    // Steinberg::Linux::IRunLoop); otherwise, and with a frame that has no run loop, from the
-    // process-wide idle thread. Both return promptly whatever locks the host holds.
-    void ViewAttached(Steinberg::IPlugFrame* frame);
+    // The editor view's attachment, UI thread. While a view is attached, the view runs this
+    // instance's idle tick (RunIdleTick) from its own timer on the host's run loop, so its idle work
+    // and its deferred calls into the host happen on the host's UI thread and one timer wakes the
+    // process; otherwise the process-wide idle thread runs it. Both return at once.
+    void ViewAttached();
     void ViewRemoved();
     bool IsServedByRunLoop() const { return mServedByRunLoop.load(std::memory_order_acquire); }
 
@@ -194,8 +194,6 @@ protected:
     void EndInformHostOfParamChange(int idx) override;
 
 private:
-    class RunLoopTimer;
-
     struct HostEdit
     {
         enum Kind : std::uint8_t
@@ -246,10 +244,7 @@ private:
     std::vector<HostEdit> mQueuedEdits;     // under mEditMutex
     std::vector<HostEdit> mEditsInDelivery; // the running tick's own
 
-    // The attached view's run loop and our timer on it; UI thread.
-    Steinberg::Linux::IRunLoop* mRunLoop = nullptr;
-    RunLoopTimer* mRunLoopTimer = nullptr;
-    std::atomic<bool> mServedByRunLoop{false};
+    std::atomic<bool> mServedByRunLoop{false}; // a view's timer runs the idle tick
 };
 
 } // namespace iplug

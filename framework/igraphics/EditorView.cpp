@@ -122,6 +122,9 @@ struct EditorView::X
     unsigned int lastPressButton = 0;
     int lastPressX = -100, lastPressY = -100;
     std::chrono::steady_clock::time_point viewableChecked;
+    // Requests of ours since the last drain: waiting for a reply, or for room to write, reads what
+    // the server sent meanwhile into the client's queues, and the descriptor no longer wakes us.
+    bool trafficSinceDrain = true;
 };
 
 EditorView::EditorView(iplug::IPlugVST3& plug) : mPlug(plug)
@@ -274,7 +277,7 @@ tresult PLUGIN_API EditorView::attached(void* parent, FIDString type)
     mServingLoop->registerEventHandler(this, ConnectionNumber(dpy));
     mServingLoop->registerTimer(this, kTimerMs);
     mAttached = true;
-    mPlug.ViewAttached(mFrame);
+    mPlug.ViewAttached();
     return kResultTrue;
 }
 
@@ -441,6 +444,7 @@ tresult PLUGIN_API EditorView::onSize(ViewRect* newSize)
             rz != nullptr && rz->GetLayoutOnResize())
             mPlug.LayoutEditor();
         XFlush(mX->display);
+        mX->trafficSinceDrain = true;
     }
     return kResultTrue;
 }
@@ -495,7 +499,11 @@ void PLUGIN_API EditorView::onFDIsSet(Linux::FileDescriptor)
 
 void PLUGIN_API EditorView::onTimer()
 {
+    // The host may remove and release the view from inside a call the idle tick makes.
+    addRef();
+    mPlug.RunIdleTick();
     tick();
+    release();
 }
 
 void EditorView::drainEvents()
@@ -504,6 +512,7 @@ void EditorView::drainEvents()
         return;
     Display* dpy = mX->display;
     std::lock_guard lock(mPlug.GetUiMutex());
+    mX->trafficSinceDrain = false;
     while (XPending(dpy) > 0)
     {
         XEvent e;
@@ -615,12 +624,13 @@ void EditorView::tick()
 {
     if (!mAttached || !mX)
         return;
-    drainEvents();
+    // What the server sends wakes onFDIsSet; a tick only drains what our own requests read.
+    if (mX->trafficSinceDrain || XEventsQueued(mX->display, QueuedAlready) > 0)
+        drainEvents();
     int w = 0, h = 0;
     bool resize = false;
     {
         std::lock_guard lock(mPlug.GetUiMutex());
-        mPlug.ShowHostValueChanges();
         resize = mGraphics->TakeResizeRequest(w, h);
     }
     if (resize)
@@ -638,6 +648,7 @@ void EditorView::tick()
     if (const auto now = std::chrono::steady_clock::now(); now - mX->viewableChecked >= kViewableCheck)
     {
         mX->viewableChecked = now;
+        mX->trafficSinceDrain = true;
         XWindowAttributes wa{};
         if (XGetWindowAttributes(mX->display, mWindow, &wa) != 0 && wa.map_state != IsViewable)
         {
@@ -654,6 +665,7 @@ void EditorView::tick()
         const bool wantFocus = te != nullptr && te->IsOpen();
         if (wantFocus != mX->focused)
         {
+            mX->trafficSinceDrain = true;
             Window parent = 0, root = 0, *children = nullptr;
             unsigned int n = 0;
             if (wantFocus)
@@ -707,6 +719,7 @@ void EditorView::pushRects(const std::vector<IRECT>& pixelRects)
     img->data = nullptr; // not ours to free
     XDestroyImage(img);
     XFlush(mX->display);
+    mX->trafficSinceDrain = true;
 }
 
 } // namespace igraphics

@@ -4,11 +4,12 @@
 //
 // attached(): opens its own X connection, creates the graphics context through the plug-in's
 // editor factory, attaches it (AttachEditor), runs the layout hook and OnUIOpen, creates and maps
-// the window, registers the connection's descriptor and a 16 ms timer with the run loop, and hands
-// the frame to the wrapper (ViewAttached) so its idle work runs on the same loop. removed(): the
-// reverse (ViewRemoved, unregister, OnUIClose, detach, destroy), promptly.
+// the window, registers the connection's descriptor and a 16 ms timer with the run loop, and tells
+// the wrapper (ViewAttached) that this timer runs its idle tick from now on: one timer wakes the
+// process. removed(): the reverse (ViewRemoved, unregister, OnUIClose, detach, destroy), promptly.
 //
-// Every tick drains the X events, shows the values the host changed, takes a resize the corner
+// Every tick runs the wrapper's idle tick (the values the host changed, the senders drained, the
+// deferred host calls), drains the X events, takes a resize the corner
 // resizer asked for (and asks the host through IPlugFrame::resizeView: never from inside an X
 // event), draws the dirty regions into the back buffer and copies only those rectangles to the
 // window. A tick with nothing dirty draws nothing, and nothing is drawn while the window cannot be

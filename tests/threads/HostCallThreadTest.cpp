@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Which thread calls into the host, and when: restartComponent and the edit calls come from an idle
-// tick (the shared idle thread, or the view's run-loop timer on the host's UI thread), never from
+// tick (the shared idle thread, or the view's timer on the host's UI thread), never from
 // inside a host call, and tearing an instance down never waits for a tick that waits for the host.
 #include "AllocationCounter.h"
 #include "MemoryStream.h"
@@ -100,46 +100,18 @@ void noteRestartThread(ComponentHandler& handler, std::atomic<long>& tid, std::m
     };
 }
 
-// The host's frame with or without its run loop; the test fires the timer itself, on its own thread.
-class FakeFrame final : public IPlugFrame, public Linux::IRunLoop
+// A host's frame without a run loop.
+class FrameWithoutRunLoop final : public IPlugFrame
 {
 public:
-    explicit FakeFrame(bool withRunLoop) : withRunLoop(withRunLoop) {}
-    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
+    tresult PLUGIN_API queryInterface(const TUID, void** obj) override
     {
-        *obj = withRunLoop && FUnknownPrivate::iidEqual(iid, Linux::IRunLoop::iid)
-                   ? static_cast<Linux::IRunLoop*>(this)
-                   : nullptr;
-        return *obj != nullptr ? kResultOk : kNoInterface;
+        *obj = nullptr;
+        return kNoInterface;
     }
     uint32 PLUGIN_API addRef() override { return 1; }
     uint32 PLUGIN_API release() override { return 1; }
     tresult PLUGIN_API resizeView(IPlugView*, ViewRect*) override { return kResultFalse; }
-    tresult PLUGIN_API registerEventHandler(Linux::IEventHandler*, int) override { return kNotImplemented; }
-    tresult PLUGIN_API unregisterEventHandler(Linux::IEventHandler*) override { return kNotImplemented; }
-    tresult PLUGIN_API registerTimer(Linux::ITimerHandler* handler, Linux::TimerInterval ms) override
-    {
-        handler->addRef();
-        timer = handler;
-        intervalMs = ms;
-        return kResultOk;
-    }
-    tresult PLUGIN_API unregisterTimer(Linux::ITimerHandler* handler) override
-    {
-        if (handler != timer)
-            return kInvalidArgument;
-        std::exchange(timer, nullptr)->release();
-        return kResultOk;
-    }
-    void fire()
-    {
-        if (timer != nullptr)
-            timer->onTimer();
-    }
-
-    const bool withRunLoop;
-    Linux::ITimerHandler* timer = nullptr;
-    Linux::TimerInterval intervalMs = 0;
 };
 
 // Returns once the in-process idle thread has begun and ended a whole pass over its clients: a tick
@@ -162,7 +134,8 @@ bool awaitWholeIdlePass()
     return passed;
 }
 
-// An initialised in-process instance, as the factory makes it, with its handler and a frame.
+// An initialised in-process instance, as the factory makes it, with its handler and a view attached:
+// the test runs the view's idle tick itself, on its own thread, as the view's timer would.
 class ViewHostCalls : public ::testing::Test
 {
 protected:
@@ -171,7 +144,7 @@ protected:
         plug = new PomeluRarorudIzad(iplug::InstanceInfo{true});
         ASSERT_EQ(plug->initialize(nullptr), kResultOk);
         plug->setComponentHandler(&handler);
-        plug->ViewAttached(&frame);
+        plug->ViewAttached();
         ASSERT_TRUE(plug->IsServedByRunLoop());
     }
     void TearDown() override
@@ -183,7 +156,6 @@ protected:
     }
 
     ComponentHandler handler;
-    FakeFrame frame{true};
     PomeluRarorudIzad* plug = nullptr;
 };
 
@@ -242,9 +214,8 @@ TEST(HostCalls, OneIdleThreadServesEveryInstanceAndEndsWithTheLast)
         << "the idle thread outlived its instances";
 }
 
-TEST_F(ViewHostCalls, WhileAViewIsAttachedOnlyItsRunLoopTimerCallsTheHostInGestureOrder)
+TEST_F(ViewHostCalls, WhileAViewIsAttachedOnlyItsTimerCallsTheHostInGestureOrder)
 {
-    EXPECT_EQ(frame.intervalMs, 20u);
     MemoryStream saved;
     ASSERT_EQ(plug->getState(&saved), kResultOk);
     SpeakerArrangement stereo = SpeakerArr::kStereo;
@@ -332,7 +303,7 @@ TEST_F(ViewHostCalls, WhileAViewIsAttachedOnlyItsRunLoopTimerCallsTheHostInGestu
         ASSERT_TRUE(awaitWholeIdlePass());
         EXPECT_TRUE(calls(handler).empty())
             << c.what << ": the shared idle thread served an instance with a view";
-        frame.fire();
+        plug->RunIdleTick();
         int offThread = 0;
         EXPECT_EQ(calls(handler, &offThread), c.expected) << c.what;
         ASSERT_EQ(offThread, 0) << c.what << ": a host call off the thread that runs the loop";
@@ -340,23 +311,15 @@ TEST_F(ViewHostCalls, WhileAViewIsAttachedOnlyItsRunLoopTimerCallsTheHostInGestu
     EXPECT_EQ(plug->GetParam(kCompThreshold)->GetNormalized(), 0.5) << "stored at once, for the next block";
 }
 
-TEST_F(ViewHostCalls, WithoutTheViewOrWithoutARunLoopTheIdleThreadCallsTheHostAgain)
+TEST_F(ViewHostCalls, WithoutTheViewTheIdleThreadCallsTheHostAgain)
 {
-    FakeFrame noRunLoop(false);
-    for (FakeFrame* other : {&frame, &noRunLoop})
-    {
-        plug->ViewRemoved();
-        if (other == &noRunLoop)
-            plug->ViewAttached(other);
-        EXPECT_EQ(frame.timer, nullptr) << "the timer is unregistered";
-        EXPECT_FALSE(plug->IsServedByRunLoop());
-        handler.clear();
-        plug->setParamNormalized(kProgramId, 0.5);
-        ASSERT_TRUE(waitUntil([&] { return !calls(handler).empty(); }));
-        int offThread = 0;
-        const std::size_t made = calls(handler, &offThread).size();
-        EXPECT_EQ(static_cast<std::size_t>(offThread), made) << "every call from the idle thread";
-    }
+    plug->ViewRemoved();
+    EXPECT_FALSE(plug->IsServedByRunLoop());
+    plug->setParamNormalized(kProgramId, 0.5);
+    ASSERT_TRUE(waitUntil([&] { return !calls(handler).empty(); }));
+    int offThread = 0;
+    const std::size_t made = calls(handler, &offThread).size();
+    EXPECT_EQ(static_cast<std::size_t>(offThread), made) << "every call from the idle thread";
 }
 
 // The view's clock is the host's run loop: a frame without one is refused, with the reason.
@@ -366,7 +329,7 @@ TEST(EditorView, RefusesAFrameWithoutARunLoopAndSaysWhy)
     IPlugView* view = plug->createView("editor");
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->isPlatformTypeSupported(kPlatformTypeHWND), kResultFalse);
-    FakeFrame frame(false);
+    FrameWithoutRunLoop frame;
     view->setFrame(&frame);
     testing::internal::CaptureStderr();
     EXPECT_EQ(view->attached(reinterpret_cast<void*>(1), kPlatformTypeX11EmbedWindowID), kResultFalse);
