@@ -166,7 +166,7 @@ TEST(LoudnessPlot, TargetLineAndLimiterMarksShowWhereAndHowDeeplyTheLimiterHeldA
     for (long i = 6 * kRate; i < 6 * kRate + kRate / 5; ++i)
         input.samples[static_cast<std::size_t>(i)] *= 4.0;
     TempDir dir;
-    const PlotRun r = renderWithPlot(dir, input, {"--lufs", "-10"});
+    const PlotRun r = renderWithPlot(dir, input, {"--lufs", "-10", "--max-gain", "30"});
     ASSERT_EQ(r.run.exitCode, kExitOk) << r.run.err;
     ASSERT_EQ(r.picture.width, 1200);
 
