@@ -226,13 +226,34 @@ double secondsProcessed(const std::string& text)
 }
 } // namespace
 
+// Every program test: a private X server with an observer's connection to it, and a fresh
+// configuration folder.
+class StandaloneProgram : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!xvfb.running())
+            GTEST_SKIP() << xvfb.error();
+        observer = XOpenDisplay(xvfb.display().c_str());
+        ASSERT_NE(observer, nullptr);
+        std::filesystem::remove_all(kConfigHome);
+    }
+    void TearDown() override
+    {
+        if (observer != nullptr)
+            XCloseDisplay(observer);
+        std::filesystem::remove_all(kConfigHome);
+    }
+
+    pomelu::test::XvfbServer xvfb;
+    Display* observer = nullptr;
+};
+
 // The program's own story: JACK when a server runs, else the example voice in a loop; --file
 // always loops the file; the window manager's close, SIGINT and SIGTERM all end it cleanly.
-TEST(StandaloneProgram, RunsWithJackOrAFileAndClosesCleanly)
+TEST_F(StandaloneProgram, RunsWithJackOrAFileAndClosesCleanly)
 {
-    pomelu::test::XvfbServer xvfb;
-    if (!xvfb.running())
-        GTEST_SKIP() << xvfb.error();
     enum class Close
     {
         WindowManager,
@@ -253,8 +274,6 @@ TEST(StandaloneProgram, RunsWithJackOrAFileAndClosesCleanly)
         {"--file beside a server", true, {"--file", POMELU_EXAMPLE_VOICE}, Close::Terminate, "voice.wav' in a loop"},
         // clang-format on
     };
-    Display* observer = XOpenDisplay(xvfb.display().c_str());
-    ASSERT_NE(observer, nullptr);
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.name);
@@ -294,7 +313,6 @@ TEST(StandaloneProgram, RunsWithJackOrAFileAndClosesCleanly)
         EXPECT_GT(secondsProcessed(text), 0.0) << text;
         EXPECT_TRUE(eventually([&] { return findWindow(observer) == 0; }));
     }
-    XCloseDisplay(observer);
 }
 
 namespace
@@ -352,14 +370,8 @@ std::vector<double> stateValues(const std::string& path)
 // The program keeps its whole state across runs: what the user set in the editor comes back at the
 // next start, SIGTERM writes it too, --preset gives the start instead, and a damaged file costs one
 // line and the defaults, never the program.
-TEST(StandaloneProgram, RemembersItsLastStateAcrossRunsAndSignals)
+TEST_F(StandaloneProgram, RemembersItsLastStateAcrossRunsAndSignals)
 {
-    pomelu::test::XvfbServer xvfb;
-    if (!xvfb.running())
-        GTEST_SKIP() << xvfb.error();
-    Display* observer = XOpenDisplay(xvfb.display().c_str());
-    ASSERT_NE(observer, nullptr);
-    std::filesystem::remove_all(kConfigHome);
     const std::string file = "--file=" POMELU_EXAMPLE_VOICE;
     const std::string saved = (kConfigHome / "saved.state").string();
 
@@ -424,21 +436,13 @@ TEST(StandaloneProgram, RemembersItsLastStateAcrossRunsAndSignals)
         EXPECT_TRUE(eventually([&] { return findWindow(observer) == 0; }));
     }
     EXPECT_EQ(stateValues(saved), podcast);
-    XCloseDisplay(observer);
-    std::filesystem::remove_all(kConfigHome);
 }
 
 // The program's menu bar does what a host's menus do: a factory preset picked there, and a state
 // saved to a file and opened again (by menu and by shortcut), reach the plug-in; a file that cannot
 // be read is one line, in the bar and on stderr, and loses nothing.
-TEST(StandaloneProgram, ItsMenusPickPresetsAndSaveAndOpenStates)
+TEST_F(StandaloneProgram, ItsMenusPickPresetsAndSaveAndOpenStates)
 {
-    pomelu::test::XvfbServer xvfb;
-    if (!xvfb.running())
-        GTEST_SKIP() << xvfb.error();
-    Display* observer = XOpenDisplay(xvfb.display().c_str());
-    ASSERT_NE(observer, nullptr);
-    std::filesystem::remove_all(kConfigHome);
     const std::string saved = (kConfigHome / "menu.state").string();
     PomeluEffect reference("test");
     const int podcastIndex = findPreset(reference.presetNames(), "Podcast");
@@ -477,6 +481,4 @@ TEST(StandaloneProgram, ItsMenusPickPresetsAndSaveAndOpenStates)
         program.stderrText().find("pomelu-standalone: cannot read '/no/such/dir/x.state': No such file"),
         std::string::npos)
         << program.stderrText();
-    XCloseDisplay(observer);
-    std::filesystem::remove_all(kConfigHome);
 }
