@@ -13,6 +13,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 namespace pomelu::tools
@@ -342,6 +343,7 @@ void ProgramWindow::startPrompt(bool saving)
     promptSaves = saving;
     std::error_code ec;
     promptText = !currentFile.empty() ? currentFile : std::filesystem::current_path(ec).string() + "/";
+    promptSelected = true;
     // Typing goes to the bar while the prompt is open, wherever the pointer is.
     XSetInputFocus(x->display, x->bar, RevertToParent, CurrentTime);
     draw();
@@ -353,7 +355,9 @@ void ProgramWindow::endPrompt(bool accept)
     XSetInputFocus(x->display, x->top, RevertToParent, CurrentTime);
     if (!accept || promptText.empty())
         return draw();
-    const std::string path = promptText;
+    std::string path = promptText;
+    if (const char* home = std::getenv("HOME"); home != nullptr && path.starts_with("~/"))
+        path = home + path.substr(1);
     const std::string why = promptSaves ? actions.saveState(path) : actions.openState(path);
     if (why.empty())
         currentFile = path;
@@ -374,6 +378,12 @@ void ProgramWindow::key(void* event)
             endPrompt(true);
         else if (sym == XK_Escape)
             endPrompt(false);
+        else if (sym == XK_BackSpace && promptSelected)
+        {
+            promptText.clear();
+            promptSelected = false;
+            draw();
+        }
         else if (sym == XK_BackSpace)
         {
             while (!promptText.empty() && (static_cast<unsigned char>(promptText.back()) & 0xC0) == 0x80)
@@ -385,10 +395,14 @@ void ProgramWindow::key(void* event)
         else if (control && base == XK_u)
         {
             promptText.clear();
+            promptSelected = false;
             draw();
         }
         else if (!control && n == 1 && static_cast<unsigned char>(text[0]) >= 0x20 && text[0] != 0x7F)
         {
+            if (promptSelected) // typing replaces the suggested path
+                promptText.clear();
+            promptSelected = false;
             // Latin-1 from XLookupString, kept as UTF-8.
             const auto c = static_cast<unsigned char>(text[0]);
             if (c < 0x80)
@@ -458,6 +472,12 @@ void ProgramWindow::draw()
         cairo_clip(cr);
         const double textWidth = x->measure(cr, promptText);
         const double start = std::min(left + 6, fieldRight - 8 - textWidth);
+        if (promptSelected)
+        {
+            setColor(cr, p.accent, 0.3);
+            cairo_rectangle(cr, start - 1, 6, textWidth + 2, kBarHeight - 12);
+            cairo_fill(cr);
+        }
         setColor(cr, p.ink);
         x->text(cr, start, middle, promptText);
         cairo_rectangle(cr, start + textWidth + 1, 7, 1.5, kBarHeight - 14);

@@ -81,7 +81,8 @@ private:
     int hotItem = -1;
     bool prompting = false, promptSaves = false;
     std::string promptText;
-    std::string currentFile; // the state file last opened or saved
+    bool promptSelected = false; // the suggested path, replaced by what is typed
+    std::string currentFile;     // the state file last opened or saved
     std::string news;
     bool newsIsError = false;
     double drawnTheme = -1.0;
