@@ -315,6 +315,7 @@ void ProgramWindow::menuEvent(int type, int px, int py)
 
 void ProgramWindow::run(int menu, int item)
 {
+    closeMenu(); // a shortcut may come while a menu is open
     if (menu == 1)
     {
         actions.pickPreset(item);
