@@ -58,7 +58,7 @@ struct EditorWindow::Connection final : public HostObject<Steinberg::Linux::IEve
 
 std::unique_ptr<EditorWindow> EditorWindow::open(RunLoop& loop, int width, int height,
                                                  const std::string& title, std::string& error,
-                                                 const char* displayName)
+                                                 const char* displayName, unsigned long embedIn)
 {
     installErrorHandler();
     Display* display = XOpenDisplay(displayName);
@@ -74,9 +74,10 @@ std::unique_ptr<EditorWindow> EditorWindow::open(RunLoop& loop, int width, int h
     w->currentWidth = std::max(width, 1);
     w->currentHeight = std::max(height, 1);
     const int screen = DefaultScreen(display);
-    w->window = XCreateSimpleWindow(
-        display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(w->currentWidth),
-        static_cast<unsigned>(w->currentHeight), 0, BlackPixel(display, screen), BlackPixel(display, screen));
+    w->window =
+        XCreateSimpleWindow(display, embedIn != 0 ? embedIn : RootWindow(display, screen), 0, 0,
+                            static_cast<unsigned>(w->currentWidth), static_cast<unsigned>(w->currentHeight),
+                            0, BlackPixel(display, screen), BlackPixel(display, screen));
     XSelectInput(display, w->window, StructureNotifyMask);
     Connection& c = *w->connection;
     c.wmProtocols = XInternAtom(display, "WM_PROTOCOLS", False);

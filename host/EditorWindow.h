@@ -24,9 +24,12 @@ class EditorWindow
 public:
     // Connects to `displayName` (nullptr: $DISPLAY), creates and maps a window of width × height
     // pixels (at least 1 × 1) with the given UTF-8 title, and takes part in WM_DELETE_WINDOW. On
-    // failure returns nullptr and says why in `error`.
+    // failure returns nullptr and says why in `error`. A non-zero `embedIn` makes it a child window
+    // at (0, 0) of that X window (a program's own top-level, say), which then owns the title and
+    // the close requests.
     static std::unique_ptr<EditorWindow> open(RunLoop& loop, int width, int height, const std::string& title,
-                                              std::string& error, const char* displayName = nullptr);
+                                              std::string& error, const char* displayName = nullptr,
+                                              unsigned long embedIn = 0);
     // Unregisters from the loop, destroys the window and closes the connection.
     ~EditorWindow();
     EditorWindow(const EditorWindow&) = delete;

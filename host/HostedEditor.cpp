@@ -14,7 +14,8 @@ namespace pomelu::host
 using namespace Steinberg;
 
 std::unique_ptr<HostedEditor> HostedEditor::open(IPlugView* view, RunLoop& loop, const std::string& title,
-                                                 std::string& error, const char* displayName)
+                                                 std::string& error, const char* displayName,
+                                                 unsigned long embedIn)
 {
     if (view == nullptr)
     {
@@ -35,7 +36,8 @@ std::unique_ptr<HostedEditor> HostedEditor::open(IPlugView* view, RunLoop& loop,
     }
 
     std::unique_ptr<HostedEditor> editor(new HostedEditor);
-    editor->parent = EditorWindow::open(loop, size.getWidth(), size.getHeight(), title, error, displayName);
+    editor->parent =
+        EditorWindow::open(loop, size.getWidth(), size.getHeight(), title, error, displayName, embedIn);
     if (editor->parent == nullptr)
     {
         view->release();
@@ -61,14 +63,14 @@ std::unique_ptr<HostedEditor> HostedEditor::open(IPlugView* view, RunLoop& loop,
 
 std::unique_ptr<HostedEditor> HostedEditor::open(Vst::IEditController* controller, RunLoop& loop,
                                                  const std::string& title, std::string& error,
-                                                 const char* displayName)
+                                                 const char* displayName, unsigned long embedIn)
 {
     if (controller == nullptr)
     {
         error = "no edit controller";
         return nullptr;
     }
-    return open(controller->createView(Vst::ViewType::kEditor), loop, title, error, displayName);
+    return open(controller->createView(Vst::ViewType::kEditor), loop, title, error, displayName, embedIn);
 }
 
 HostedEditor::~HostedEditor()

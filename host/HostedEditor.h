@@ -29,14 +29,15 @@ class HostedEditor
 public:
     // Opens `view`, taking over the caller's reference: checks X11 embedding
     // (isPlatformTypeSupported), reads its size, opens the window, then setFrame and attached.
-    // On failure the view is released and nullptr returned with the reason in `error`.
+    // On failure the view is released and nullptr returned with the reason in `error`. `embedIn`:
+    // see EditorWindow::open.
     static std::unique_ptr<HostedEditor> open(Steinberg::IPlugView* view, RunLoop& loop,
                                               const std::string& title, std::string& error,
-                                              const char* displayName = nullptr);
+                                              const char* displayName = nullptr, unsigned long embedIn = 0);
     // The same for the view `controller` creates for "editor".
     static std::unique_ptr<HostedEditor> open(Steinberg::Vst::IEditController* controller, RunLoop& loop,
                                               const std::string& title, std::string& error,
-                                              const char* displayName = nullptr);
+                                              const char* displayName = nullptr, unsigned long embedIn = 0);
     ~HostedEditor();
     HostedEditor(const HostedEditor&) = delete;
     HostedEditor& operator=(const HostedEditor&) = delete;

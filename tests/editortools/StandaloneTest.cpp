@@ -8,6 +8,7 @@
 #include "PluginSettings.h"
 #include "PomeluEffect.h"
 #include "PomeluRarorudIzad.h"
+#include "ProgramWindow.h"
 #include "XvfbServer.h"
 
 #include <X11/Xlib.h>
@@ -225,13 +226,34 @@ double secondsProcessed(const std::string& text)
 }
 } // namespace
 
+// Every program test: a private X server with an observer's connection to it, and a fresh
+// configuration folder.
+class StandaloneProgram : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!xvfb.running())
+            GTEST_SKIP() << xvfb.error();
+        observer = XOpenDisplay(xvfb.display().c_str());
+        ASSERT_NE(observer, nullptr);
+        std::filesystem::remove_all(kConfigHome);
+    }
+    void TearDown() override
+    {
+        if (observer != nullptr)
+            XCloseDisplay(observer);
+        std::filesystem::remove_all(kConfigHome);
+    }
+
+    pomelu::test::XvfbServer xvfb;
+    Display* observer = nullptr;
+};
+
 // The program's own story: JACK when a server runs, else the example voice in a loop; --file
 // always loops the file; the window manager's close, SIGINT and SIGTERM all end it cleanly.
-TEST(StandaloneProgram, RunsWithJackOrAFileAndClosesCleanly)
+TEST_F(StandaloneProgram, RunsWithJackOrAFileAndClosesCleanly)
 {
-    pomelu::test::XvfbServer xvfb;
-    if (!xvfb.running())
-        GTEST_SKIP() << xvfb.error();
     enum class Close
     {
         WindowManager,
@@ -252,8 +274,6 @@ TEST(StandaloneProgram, RunsWithJackOrAFileAndClosesCleanly)
         {"--file beside a server", true, {"--file", POMELU_EXAMPLE_VOICE}, Close::Terminate, "voice.wav' in a loop"},
         // clang-format on
     };
-    Display* observer = XOpenDisplay(xvfb.display().c_str());
-    ASSERT_NE(observer, nullptr);
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.name);
@@ -293,21 +313,38 @@ TEST(StandaloneProgram, RunsWithJackOrAFileAndClosesCleanly)
         EXPECT_GT(secondsProcessed(text), 0.0) << text;
         EXPECT_TRUE(eventually([&] { return findWindow(observer) == 0; }));
     }
-    XCloseDisplay(observer);
 }
 
 namespace
 {
-// A click at a point of the editor (980 x 680 units at scale 1) in the program's window.
-void click(Display* display, Window window, int x, int y)
+// A click at a point of the program's window: of its menu bar, or, `editor` true, of the editor
+// below it (980 x 680 units at scale 1).
+void click(Display* display, Window window, int x, int y, bool editor = true)
 {
     int rx = 0, ry = 0;
     Window child = 0;
-    XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &rx, &ry, &child);
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), x,
+                          y + (editor ? ProgramWindow::kBarHeight : 0), &rx, &ry, &child);
     XTestFakeMotionEvent(display, -1, rx, ry, CurrentTime);
     XTestFakeButtonEvent(display, 1, True, CurrentTime);
     XTestFakeButtonEvent(display, 1, False, CurrentTime);
     XFlush(display);
+    std::this_thread::sleep_for(200ms);
+}
+
+// Keys pressed together (a chord such as Ctrl+Shift+S), then each character of `text` typed in turn
+// (lower-case ASCII).
+void keys(Display* display, std::vector<KeySym> chord, const std::string& text = {})
+{
+    for (const KeySym k : chord)
+        XTestFakeKeyEvent(display, XKeysymToKeycode(display, k), True, CurrentTime);
+    for (auto k = chord.rbegin(); k != chord.rend(); ++k)
+        XTestFakeKeyEvent(display, XKeysymToKeycode(display, *k), False, CurrentTime);
+    for (const char c : text)
+        for (const Bool down : {True, False})
+            XTestFakeKeyEvent(display, XKeysymToKeycode(display, static_cast<KeySym>(c)), down, CurrentTime);
+    XFlush(display);
+    std::this_thread::sleep_for(150ms);
 }
 
 // Every parameter value of the effect.
@@ -333,14 +370,8 @@ std::vector<double> stateValues(const std::string& path)
 // The program keeps its whole state across runs: what the user set in the editor comes back at the
 // next start, SIGTERM writes it too, --preset gives the start instead, and a damaged file costs one
 // line and the defaults, never the program.
-TEST(StandaloneProgram, RemembersItsLastStateAcrossRunsAndSignals)
+TEST_F(StandaloneProgram, RemembersItsLastStateAcrossRunsAndSignals)
 {
-    pomelu::test::XvfbServer xvfb;
-    if (!xvfb.running())
-        GTEST_SKIP() << xvfb.error();
-    Display* observer = XOpenDisplay(xvfb.display().c_str());
-    ASSERT_NE(observer, nullptr);
-    std::filesystem::remove_all(kConfigHome);
     const std::string file = "--file=" POMELU_EXAMPLE_VOICE;
     const std::string saved = (kConfigHome / "saved.state").string();
 
@@ -405,6 +436,49 @@ TEST(StandaloneProgram, RemembersItsLastStateAcrossRunsAndSignals)
         EXPECT_TRUE(eventually([&] { return findWindow(observer) == 0; }));
     }
     EXPECT_EQ(stateValues(saved), podcast);
-    XCloseDisplay(observer);
-    std::filesystem::remove_all(kConfigHome);
+}
+
+// The program's menu bar does what a host's menus do: a factory preset picked there, and a state
+// saved to a file and opened again (by menu and by shortcut), reach the plug-in; a file that cannot
+// be read is one line, in the bar and on stderr, and loses nothing.
+TEST_F(StandaloneProgram, ItsMenusPickPresetsAndSaveAndOpenStates)
+{
+    const std::string saved = (kConfigHome / "menu.state").string();
+    PomeluEffect reference("test");
+    const int podcastIndex = findPreset(reference.presetNames(), "Podcast");
+    reference.restorePreset(podcastIndex);
+    const std::vector<double> podcast = values(reference);
+    std::vector<double> podcastBypassed = podcast;
+    podcastBypassed[pomelu::kBypass] = 1.0;
+
+    StandaloneProcess program(xvfb.display(), "pomelu-test-no-such-server", {"--file=" POMELU_EXAMPLE_VOICE});
+    Window window = 0;
+    ASSERT_TRUE(eventually([&] { return (window = findWindow(observer)) != 0; })) << program.stderrText();
+    std::this_thread::sleep_for(300ms);
+    constexpr int kMenuItem = ProgramWindow::kBarHeight + 4 + 12, kItemHeight = 24;
+    click(observer, window, 70, 14, false); // "Presets"
+    click(observer, window, 80, kMenuItem + podcastIndex * kItemHeight, false);
+    click(observer, window, 20, 14, false); // "File", then "Save State As..."
+    click(observer, window, 40, kMenuItem + 2 * kItemHeight, false);
+    keys(observer, {}, saved); // typed over the suggested path
+    keys(observer, {XK_Return});
+    EXPECT_TRUE(eventually([&] { return stateValues(saved) == podcast; })) << program.stderrText();
+
+    click(observer, window, 912, 53); // BYPASS on; Ctrl+S saves to the same file
+    keys(observer, {XK_Control_L, XK_s});
+    EXPECT_TRUE(eventually([&] { return stateValues(saved) == podcastBypassed; })) << program.stderrText();
+    click(observer, window, 912, 53); // BYPASS off; Ctrl+O opens the file again
+    keys(observer, {XK_Control_L, XK_o});
+    keys(observer, {XK_Return});
+    keys(observer, {XK_Control_L, XK_o}); // a file that is not there
+    keys(observer, {XK_Control_L, XK_u}, "/no/such/dir/x.state");
+    keys(observer, {XK_Return});
+    keys(observer, {XK_Control_L, XK_q});
+
+    EXPECT_EQ(program.wait(), 0) << program.stderrText();
+    EXPECT_EQ(stateValues(kLastState), podcastBypassed);
+    EXPECT_NE(
+        program.stderrText().find("pomelu-standalone: cannot read '/no/such/dir/x.state': No such file"),
+        std::string::npos)
+        << program.stderrText();
 }

@@ -32,13 +32,21 @@ bool restoreLastState(Effect& effect, const std::string& path, std::ostream& err
     std::error_code ec;
     if (!fs::exists(path, ec))
         return false;
+    const std::string why = loadStateFile(effect, path);
+    if (!why.empty())
+        err << "pomelu-standalone: " << why << "; starting from the defaults\n";
+    return why.empty();
+}
+
+std::string loadStateFile(Effect& effect, const std::string& path)
+{
     const std::vector<std::uint8_t> before = effect.getState();
     std::string why;
     try
     {
         const std::vector<std::uint8_t> bytes = readStateFile(path);
         if (!bytes.empty() && effect.setState(bytes))
-            return true;
+            return {};
         why = "'" + path + "' is not a state this plug-in can load";
     }
     catch (const ToolError& error)
@@ -46,8 +54,7 @@ bool restoreLastState(Effect& effect, const std::string& path, std::ostream& err
         why = error.what();
     }
     effect.setState(before);
-    err << "pomelu-standalone: " << why << "; starting from the defaults\n";
-    return false;
+    return why;
 }
 
 void saveStateFile(Effect& effect, const std::string& path)

@@ -19,6 +19,10 @@ std::string lastStatePath();
 // before, false. UI thread, before audio starts.
 bool restoreLastState(Effect& effect, const std::string& path, std::ostream& err);
 
+// Loads the state file at path into the effect: empty on success, else a one-line reason (the file
+// cannot be read, or the plug-in refuses it) with the effect back at what it held before. UI thread.
+std::string loadStateFile(Effect& effect, const std::string& path);
+
 // Writes the effect's state to path through a temporary file beside it and a rename, so the file is
 // whole or untouched; makes the folder. Throws ToolError (I/O) naming the file.
 void saveStateFile(Effect& effect, const std::string& path);

@@ -4,6 +4,7 @@
 #include "AudioClip.h"
 #include "BlockProcessor.h"
 #include "CommandLine.h"
+#include "EditorWindow.h"
 #include "Errors.h"
 #include "FileLoopPlayer.h"
 #include "HostObject.h"
@@ -12,8 +13,10 @@
 #include "LastState.h"
 #include "PomeluEffect.h"
 #include "PomeluRarorudIzad.h"
+#include "ProgramWindow.h"
 #include "RunLoop.h"
 #include "editor/Editor.h"
+#include "pluginterfaces/vst/ivsteditcontroller.h"
 
 #include <csignal>
 #include <cstdio>
@@ -33,7 +36,9 @@ const char* standaloneUsage()
                     "JACK server (PipeWire's JACK too) as a client with two inputs and two outputs,\n"
                     "connected to the first capture and playback ports. Without a JACK server, or with\n"
                     "--file, a sound file plays through it in a loop at real-time pace with no audio\n"
-                    "device, so the displays move. Close the window or press Ctrl-C to quit.\n"
+                    "device, so the displays move. The menu bar above the editor picks a factory\n"
+                    "preset and opens and saves state files (Ctrl+O, Ctrl+S, Ctrl+Shift+S). Close the\n"
+                    "window, press Ctrl+Q in it or Ctrl-C here to quit.\n"
                     "\n"
                     "It starts from the state it had when it last ended, kept in\n"
                     "$XDG_CONFIG_HOME/pomelu-rarorud-izad/standalone.state (~/.config without\n"
@@ -124,6 +129,22 @@ public:
     int fd = -1;
     int caught = 0;
 };
+
+// Recalls factory preset `index` as a host's program menu does: through the controller's
+// program-change parameter.
+void selectProgram(Steinberg::Vst::IEditController& controller, int index)
+{
+    for (Steinberg::int32 i = 0; i < controller.getParameterCount(); ++i)
+    {
+        Steinberg::Vst::ParameterInfo info{};
+        if (controller.getParameterInfo(i, info) == Steinberg::kResultOk &&
+            (info.flags & Steinberg::Vst::ParameterInfo::kIsProgramChange) != 0)
+        {
+            controller.setParamNormalized(info.id, info.stepCount > 0 ? double(index) / info.stepCount : 0.0);
+            return;
+        }
+    }
+}
 } // namespace
 
 int runStandalone(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
@@ -207,14 +228,45 @@ int runStandalone(const std::vector<std::string>& arguments, std::ostream& out, 
             }
 
             host::RunLoop loop;
-            auto editor = host::HostedEditor::open(instance.controller(), loop, "Pomelu Rarorud Izad", error);
+            Steinberg::Vst::IEditController& controller = *instance.controller();
+            // What the program's menus do; failures are said in the window and here, and change nothing.
+            const auto reported = [&](const std::string& why)
+            {
+                if (!why.empty())
+                    err << "pomelu-standalone: " << why << '\n';
+                return why;
+            };
+            ProgramWindow::Actions actions;
+            actions.pickPreset = [&](int index) { selectProgram(controller, index); };
+            actions.openState = [&](const std::string& path)
+            { return reported(loadStateFile(effect, path)); };
+            actions.saveState = [&](const std::string& path)
+            {
+                try
+                {
+                    saveStateFile(effect, path);
+                    return std::string();
+                }
+                catch (const ToolError& error)
+                {
+                    return reported(error.what());
+                }
+            };
+            actions.theme = [&] { return effect.parameterValue(pomelu::kTheme); };
+            const char* title = "Pomelu Rarorud Izad";
+            auto program = ProgramWindow::open(loop, title, effect.presetNames(), actions, error);
+            if (!program)
+                throwIoError("cannot open the window: " + error);
+            auto editor = host::HostedEditor::open(&controller, loop, title, error, nullptr, program->id());
             if (!editor)
                 throwIoError("cannot open the editor: " + error);
+            program->embed(editor->window().id());
             loop.registerEventHandler(&signals, signals.fd);
 
-            while (signals.caught == 0 && !editor->closeRequested() && !(jack && jack->serverGone()))
+            while (signals.caught == 0 && !program->quitRequested() && !(jack && jack->serverGone()))
             {
                 loop.runOnce(std::chrono::milliseconds(100));
+                program->refresh();
                 // The host's record of edits serves tests; a long session need not keep it.
                 instance.componentHandler().clear();
             }
@@ -223,6 +275,7 @@ int runStandalone(const std::vector<std::string>& arguments, std::ostream& out, 
             stopAudio();
             loop.unregisterEventHandler(&signals);
             editor->close();
+            program.reset();
             instance.stop();
             int status = kExitOk;
             for (const std::string& path : {lastState, options.saveStatePath.value_or("")})
