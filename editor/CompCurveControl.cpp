@@ -126,7 +126,9 @@ void CompCurveControl::Draw(IGraphics& g)
     g.FillCircle(mMarkerColor, static_cast<float>(axes.xForDb(mShown.inDb)),
                  static_cast<float>(axes.yForDb(mShown.outDb)), kDotRadius);
     formatCompReadout(mReadout, mShown.inDb, mShown.outDb, mShown.gainReductionDb);
-    g.DrawText(IText(9.0f, mTextColor, "Roboto", EAlign::Near, EVAlign::Middle), mReadout, readoutRect());
+    // The dot's regions are redrawn apart from the readout's: laying out text there draws nothing.
+    if (g.ClipMeets(readoutRect().GetPadded(2.0f)))
+        g.DrawText(IText(9.0f, mTextColor, "Roboto", EAlign::Near, EVAlign::Middle), mReadout, readoutRect());
 }
 
 void CompCurveControl::OnMouseDown(float x, float, const IMouseMod&)

@@ -6,9 +6,16 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace igraphics
 {
+
+bool OnWholePixels(const IRECT& r, float scale)
+{
+    const auto whole = [scale](float v) { return v * scale == std::round(v * scale); };
+    return whole(r.L) && whole(r.T) && whole(r.R) && whole(r.B);
+}
 
 ICachedLayer::~ICachedLayer()
 {
@@ -16,14 +23,17 @@ ICachedLayer::~ICachedLayer()
         cairo_pattern_destroy(mPattern);
 }
 
-bool ICachedLayer::stale(const IGraphics& g, const IRECT& r, std::span<const double> key) const
+bool ICachedLayer::stale(const IGraphics& g, const IRECT& r, std::span<const double> key, bool opaque) const
 {
-    return mPattern == nullptr || g.GetDrawScale() != mScale || !(r == mRect) ||
+    return mPattern == nullptr || g.GetDrawScale() != mScale || !(r == mRect) || opaque != mOpaque ||
            !std::equal(key.begin(), key.end(), mKey.begin(), mKey.end());
 }
 
-void ICachedLayer::beginRecording(IGraphics& g, const IRECT& r)
+void ICachedLayer::beginRecording(IGraphics& g, const IRECT& r, bool opaque)
 {
+    mOpaque = opaque;
+    // Opaque on whole pixels: no alpha to keep, and painting it is a copy.
+    const bool colourOnly = opaque && OnWholePixels(r, g.GetDrawScale());
     // The whole rectangle, whatever part of it the current frame redraws: the recording is kept.
     cairo_t* cr = g.GetDrawContext();
     cairo_save(cr);
@@ -31,7 +41,7 @@ void ICachedLayer::beginRecording(IGraphics& g, const IRECT& r)
     cairo_new_path(cr);
     cairo_rectangle(cr, r.L, r.T, r.W(), r.H());
     cairo_clip(cr);
-    cairo_push_group(cr);
+    cairo_push_group_with_content(cr, colourOnly ? CAIRO_CONTENT_COLOR : CAIRO_CONTENT_COLOR_ALPHA);
 }
 
 void ICachedLayer::endRecording(IGraphics& g, const IRECT& r, std::span<const double> key)

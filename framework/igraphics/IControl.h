@@ -53,6 +53,9 @@ public:
     virtual void OnInit() {}
     // Asked once per frame. Override to animate (return true while moving).
     virtual bool IsDirty() { return mDirty; }
+    // True when Draw covers every pixel wholly inside the rectangle with opaque colour, whatever
+    // lies under it: a region inside it skips the clear and the controls beneath.
+    virtual bool IsOpaque() const { return false; }
     // Marks the control for redrawing. With triggerAction, the value valIdx (all values for
     // kNoValIdx) is sent to the plug-in as a user edit and the action function runs.
     void SetDirty(bool triggerAction = true, int valIdx = kNoValIdx);

@@ -430,6 +430,14 @@ void IGraphics::PathFill(const IColor& color, const IBlend* pBlend)
     finishPath(true, color, pBlend, 0.0f, nullptr);
 }
 
+bool IGraphics::ClipMeets(const IRECT& r) const
+{
+    double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+    cairo_clip_extents(mCr, &x1, &y1, &x2, &y2);
+    return r.Intersects(IRECT(static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
+                              static_cast<float>(y2)));
+}
+
 void IGraphics::PathClipRegion(const IRECT& r)
 {
     cairo_new_path(mCr);
@@ -737,23 +745,34 @@ IRECT IGraphics::drawRegion(const IRECT& r)
     cairo_new_path(mCr);
     cairo_rectangle(mCr, px.L, px.T, px.W(), px.H());
     cairo_clip(mCr);
-    // Cleared to the background panel's colour, which is also the margin's where the window's aspect
-    // differs from the page's; with no panel, to transparent, so an image written from the buffer
-    // keeps the alpha of what was drawn.
-    if (mBackground.A > 0)
+    // The topmost opaque control holding the whole region hides the clear and everything under it
+    // (an animated graph over the unchanging page).
+    const IControl* cover = nullptr;
+    for (const auto& c : mControls)
+        if (!c->IsHidden() && c->IsOpaque() && c->GetRECT().Contains(area))
+            cover = c.get();
+    if (cover == nullptr)
     {
-        cairo_set_operator(mCr, CAIRO_OPERATOR_SOURCE);
-        setSourceColor(mBackground, nullptr);
+        // Cleared to the background panel's colour, which is also the margin's where the window's
+        // aspect differs from the page's; with no panel, to transparent, so an image written from
+        // the buffer keeps the alpha of what was drawn.
+        if (mBackground.A > 0)
+        {
+            cairo_set_operator(mCr, CAIRO_OPERATOR_SOURCE);
+            setSourceColor(mBackground, nullptr);
+        }
+        else
+            cairo_set_operator(mCr, CAIRO_OPERATOR_CLEAR);
+        cairo_paint(mCr);
+        cairo_set_operator(mCr, CAIRO_OPERATOR_OVER);
     }
-    else
-        cairo_set_operator(mCr, CAIRO_OPERATOR_CLEAR);
-    cairo_paint(mCr);
-    cairo_set_operator(mCr, CAIRO_OPERATOR_OVER);
     cairo_scale(mCr, mScale, mScale);
+    bool hidden = cover != nullptr;
     forEachControl(
         [&](IControl& c)
         {
-            if (!c.IsHidden() && c.GetRECT().Intersects(area))
+            hidden = hidden && &c != cover;
+            if (!hidden && !c.IsHidden() && c.GetRECT().Intersects(area))
                 drawControl(c);
         });
     if (mTooltipShown && mTooltipDrawn.Intersects(area))

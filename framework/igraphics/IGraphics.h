@@ -192,6 +192,8 @@ public:
     void PathFill(const IColor& color, const IBlend* pBlend = nullptr);
     // Restricts drawing to r until the current control's Draw returns.
     void PathClipRegion(const IRECT& r);
+    // Whether drawing inside r can show: r meets the region being drawn (logical units).
+    bool ClipMeets(const IRECT& r) const;
     // The raw Cairo context, scaled to logical units, for drawing the calls above do not cover.
     cairo_t* GetDrawContext() const { return mCr; }
 

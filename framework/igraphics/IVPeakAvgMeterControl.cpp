@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 namespace igraphics
 {
@@ -127,24 +128,65 @@ void IVPeakAvgMeterControl::OnMsgFromDelegate(int msgTag, int dataSize, const vo
     }
 }
 
-void IVPeakAvgMeterControl::Draw(IGraphics& g)
+IRECT IVPeakAvgMeterControl::span(const IRECT& t, double f0, double f1) const
+{
+    const float a = static_cast<float>(std::clamp(f0, 0.0, 1.0)),
+                b = static_cast<float>(std::clamp(f1, 0.0, 1.0));
+    return mDirection == EDirection::Vertical ? IRECT(t.L, t.B - b * t.H(), t.R, t.B - a * t.H())
+                                              : IRECT(t.L + a * t.W(), t.T, t.L + b * t.W(), t.B);
+}
+
+void IVPeakAvgMeterControl::drawStatic(IGraphics& g) const
 {
     const IRECT& r = GetRECT();
     g.FillRoundRect(GetColor(kBG), r, GetRoundedCornerRadius(r), &mBlend);
     DrawLabel(g);
-    const IColor ink = mStyle.labelText.fgColor;
-    const IText small = mStyle.labelText.WithSize(9.0f).WithFGColor(ink.WithAlpha(190));
+    const IText small = mStyle.labelText.WithSize(9.0f).WithFGColor(mStyle.labelText.fgColor.WithAlpha(190));
     const bool vertical = mDirection == EDirection::Vertical;
-
-    // A fraction 0..1 along a track to a sub-rectangle from its low end.
-    auto span = [&](const IRECT& t, double f0, double f1)
+    for (int c = 0; c < mNTracks && c < static_cast<int>(mTrackNames.size()); ++c)
     {
-        const float a = static_cast<float>(std::clamp(f0, 0.0, 1.0)),
-                    b = static_cast<float>(std::clamp(f1, 0.0, 1.0));
-        return vertical ? IRECT(t.L, t.B - b * t.H(), t.R, t.B - a * t.H())
-                        : IRECT(t.L + a * t.W(), t.T, t.L + b * t.W(), t.B);
-    };
+        const IRECT t = GetTrackRECT(c);
+        const IRECT name =
+            vertical ? IRECT(t.L, mNames.T, t.R, mNames.B) : IRECT(mNames.L, t.T, mNames.R, t.B);
+        g.DrawText(small, mTrackNames[static_cast<std::size_t>(c)].c_str(), name);
+    }
+    float lastLabelEnd = -1e9f; // a label that would overlap the previous one is skipped
+    for (int mark : mMarks)
+    {
+        const double f = LevelToFraction(std::pow(10.0, mark / 20.0));
+        const IRECT line = span(mTracks, f, f);
+        char text[32];
+        std::snprintf(text, sizeof text, mMarkFormat.c_str(), mark);
+        if (!vertical)
+            g.DrawText(small, text, IRECT(line.L - 15.0f, mMarkLabels.T, line.L + 15.0f, mMarkLabels.B));
+        else if (line.T - 5.0f >= lastLabelEnd)
+        {
+            g.DrawText(small.WithAlign(EAlign::Far), text,
+                       IRECT(mMarkLabels.L, line.T - 5.0f, mMarkLabels.R, line.T + 5.0f));
+            lastLabelEnd = line.T + 5.0f;
+        }
+    }
+}
 
+void IVPeakAvgMeterControl::Draw(IGraphics& g)
+{
+    // The texts lie beside the tracks and the mark lines, never under them: kept in a layer, they
+    // are painted before the moving parts as they were drawn before them. Off whole pixels the
+    // layer's rounded edges would differ: drawn directly there.
+    const IColor& bg = GetColor(kBG);
+    const IText& label = mStyle.labelText;
+    const double key[] = {PackedColor(bg),
+                          PackedColor(label.fgColor),
+                          label.size,
+                          mBlend.weight,
+                          static_cast<double>(mBlend.method),
+                          static_cast<double>(std::hash<std::string>{}(mLabelStr))};
+    if (OnWholePixels(GetRECT(), g.GetDrawScale()))
+        mStaticLayer.Paint(g, GetRECT(), key, [&] { drawStatic(g); });
+    else
+        drawStatic(g);
+
+    const IColor ink = mStyle.labelText.fgColor;
     for (int c = 0; c < mNTracks; ++c)
     {
         const IRECT t = GetTrackRECT(c);
@@ -159,8 +201,9 @@ void IVPeakAvgMeterControl::Draw(IGraphics& g)
                 if (f0 >= avg)
                     break;
                 const IRECT seg = span(t, f0, f1);
-                g.FillRect(GetColor(kFG),
-                           vertical ? seg.GetPadded(0, -0.5f, 0, -0.5f) : seg.GetPadded(-0.5f, 0, -0.5f, 0));
+                g.FillRect(GetColor(kFG), mDirection == EDirection::Vertical
+                                              ? seg.GetPadded(0, -0.5f, 0, -0.5f)
+                                              : seg.GetPadded(-0.5f, 0, -0.5f, 0));
             }
         }
         else
@@ -171,37 +214,15 @@ void IVPeakAvgMeterControl::Draw(IGraphics& g)
         const double held = LevelToFraction(mHeld[c]);
         if (held > 0.0)
             g.FillRect(GetColor(kHL), span(t, held - 0.02, held));
-        if (c < static_cast<int>(mTrackNames.size()))
-        {
-            const IRECT name =
-                vertical ? IRECT(t.L, mNames.T, t.R, mNames.B) : IRECT(mNames.L, t.T, mNames.R, t.B);
-            g.DrawText(small, mTrackNames[static_cast<std::size_t>(c)].c_str(), name);
-        }
     }
-
-    float lastLabelEnd = -1e9f; // a label that would overlap the previous one is skipped
     for (int mark : mMarks)
     {
         const double f = LevelToFraction(std::pow(10.0, mark / 20.0));
         const IRECT line = span(mTracks, f, f);
-        if (vertical)
-        {
+        if (mDirection == EDirection::Vertical)
             g.DrawLine(ink.WithAlpha(90), mTracks.L, line.T, mMarkLabels.L, line.T);
-            if (line.T - 5.0f < lastLabelEnd)
-                continue;
-            char text[32];
-            std::snprintf(text, sizeof text, mMarkFormat.c_str(), mark);
-            g.DrawText(small.WithAlign(EAlign::Far), text,
-                       IRECT(mMarkLabels.L, line.T - 5.0f, mMarkLabels.R, line.T + 5.0f));
-            lastLabelEnd = line.T + 5.0f;
-        }
         else
-        {
             g.DrawLine(ink.WithAlpha(90), line.L, mTracks.T, line.L, mMarkLabels.T);
-            char text[32];
-            std::snprintf(text, sizeof text, mMarkFormat.c_str(), mark);
-            g.DrawText(small, text, IRECT(line.L - 15.0f, mMarkLabels.T, line.L + 15.0f, mMarkLabels.B));
-        }
     }
     mNewData = false;
 }

@@ -6,6 +6,7 @@
 // amplitude over the same range.
 #pragma once
 
+#include "ICachedLayer.h"
 #include "IControls.h"
 #include "Mappings.h"
 
@@ -45,7 +46,10 @@ public:
     double LevelToFraction(double linear) const;
 
 private:
-    double shownFraction(float linear) const; // LevelToFraction within 0 .. 1
+    double shownFraction(float linear) const;                   // LevelToFraction within 0 .. 1
+    IRECT span(const IRECT& track, double f0, double f1) const; // fractions along a track, from its low end
+    void drawStatic(IGraphics& g) const;
+    ICachedLayer mStaticLayer; // background, title, track names, mark labels
     EDirection mDirection;
     std::vector<std::string> mTrackNames;
     int mNSegments;

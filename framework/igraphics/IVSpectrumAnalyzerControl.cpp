@@ -108,6 +108,13 @@ bool IVSpectrumAnalyzerControl::IsDirty()
     return IControl::IsDirty() || mNewData;
 }
 
+bool IVSpectrumAnalyzerControl::IsOpaque() const
+{
+    // The axes start with the background filled over the whole rectangle.
+    return GetColor(kBG).A == 255 && mBlend.weight >= 1.0f &&
+           (mBlend.method == EBlend::Default || mBlend.method == EBlend::Clobber);
+}
+
 void IVSpectrumAnalyzerControl::OnMsgFromDelegate(int msgTag, int dataSize, const void* pData)
 {
     if (pData == nullptr)
@@ -251,18 +258,17 @@ void IVSpectrumAnalyzerControl::Draw(IGraphics& g)
 {
     const FreqAxis fx = GetFreqAxis();
     const DbAxis dy = GetDbAxis();
-    auto packed = [](const IColor& c)
-    { return static_cast<double>((c.A << 24 | c.R << 16 | c.G << 8 | c.B) & 0xFFFFFFFFu); };
     // Background, grid, axis labels and title change with the axes and the style only.
     const double key[] = {fx.lo,
                           fx.hi,
                           fx.log ? 1.0 : 0.0,
                           dy.lo,
                           dy.hi,
-                          packed(GetColor(kBG)),
-                          packed(mStyle.labelText.fgColor),
+                          PackedColor(GetColor(kBG)),
+                          PackedColor(mStyle.labelText.fgColor),
                           mBlend.weight};
-    mAxesLayer.Paint(g, GetRECT(), key, [&] { drawAxes(g, fx, dy); });
+    mAxesLayer.Paint(
+        g, GetRECT(), key, [&] { drawAxes(g, fx, dy); }, IsOpaque());
     drawSpectra(g, fx, dy);
     mNewData = false;
 }

@@ -55,6 +55,7 @@ public:
     // Dirty once per frame at most, and only when a spectrum that changes the picture arrived since
     // the last one drawn: a spectrum resting below the plot's floor, or at its level, is no news.
     bool IsDirty() override;
+    bool IsOpaque() const override;
     void OnMouseDown(float x, float y, const IMouseMod& mod) override;
     void OnMouseDblClick(float x, float y, const IMouseMod& mod) override { OnMouseDown(x, y, mod); }
     void OnPopupMenuSelection(IPopupMenu* pSelectedMenu, int valIdx) override;

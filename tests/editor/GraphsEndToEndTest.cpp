@@ -15,6 +15,7 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 
 namespace pomelu::test
@@ -142,6 +143,42 @@ TEST(GraphsEndToEnd, TheExampleVoiceBringsAnalyzerMeterAndCompressorDotAlive)
     cairo_surface_t* band = cairo_surface_create_for_rectangle(rig.g.GetBackBuffer(), 0, 394, 1960, 350);
     EXPECT_EQ(cairo_surface_write_to_png(band, path.c_str()), CAIRO_STATUS_SUCCESS) << path;
     cairo_surface_destroy(band);
+}
+
+// Frames that redraw only what moved (over cached layers, the rest of the page skipped under the
+// opaque analyzer) give the pixels of the whole page drawn afresh, at whole and fractional scales.
+TEST(GraphsEndToEnd, FramesFollowingAVoiceGiveThePixelsOfThePageDrawnAfresh)
+{
+    int rate = 0;
+    const std::vector<double> voice = readFirstChannel(POMELU_SOURCE_DIR "/examples/voice.wav", &rate);
+    ASSERT_GT(voice.size(), 48000u * 3);
+    for (const float scale : {1.0f, 1.5f, 2.0f})
+    {
+        EditorRig rig({}, scale);
+        rig.plug->RestorePreset(3);
+        rig.plug->OnRestoreState();
+        rig.play(voice, 48000 * 3);
+        cairo_surface_t* shown = rig.g.GetBackBuffer();
+        const int w = cairo_image_surface_get_width(shown), h = cairo_image_surface_get_height(shown);
+        cairo_surface_t* fresh = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+        cairo_t* cr = cairo_create(fresh);
+        rig.g.DrawTo(cr);
+        cairo_destroy(cr);
+        cairo_surface_flush(shown);
+        cairo_surface_flush(fresh);
+        int differing = 0;
+        for (int y = 0; y < h; ++y)
+        {
+            const auto* a = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(shown) +
+                                                                   y * cairo_image_surface_get_stride(shown));
+            const auto* b = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(fresh) +
+                                                                   y * cairo_image_surface_get_stride(fresh));
+            for (int x = 0; x < w; ++x)
+                differing += a[x] != b[x] ? 1 : 0;
+        }
+        cairo_surface_destroy(fresh);
+        EXPECT_EQ(differing, 0) << "at " << scale << "x";
+    }
 }
 
 } // namespace
