@@ -9,7 +9,6 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <cairo-xlib.h>
 #include <cairo.h>
 
 #include <algorithm>
@@ -45,6 +44,31 @@ constexpr const char* kMenuTitles[] = {"File", "Presets"};
 void setColor(cairo_t* cr, const igraphics::IColor& c, double alpha = 1.0)
 {
     cairo_set_source_rgba(cr, c.R / 255.0, c.G / 255.0, c.B / 255.0, c.A / 255.0 * alpha);
+}
+
+// Puts a drawn ARGB32 image on a window of the default 24-bit TrueColor visual. The bar and the menus
+// draw into image surfaces rather than cairo's Xlib ones, whose per-display data outlives
+// XCloseDisplay.
+void putImage(Display* d, Window w, cairo_surface_t* image)
+{
+    cairo_surface_flush(image);
+    const int width = cairo_image_surface_get_width(image), height = cairo_image_surface_get_height(image);
+    XImage* img = XCreateImage(d, DefaultVisual(d, DefaultScreen(d)), 24, ZPixmap, 0,
+                               reinterpret_cast<char*>(cairo_image_surface_get_data(image)),
+                               static_cast<unsigned>(width), static_cast<unsigned>(height), 32,
+                               cairo_image_surface_get_stride(image));
+    if (img == nullptr)
+        return;
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    img->byte_order = LSBFirst;
+#else
+    img->byte_order = MSBFirst;
+#endif
+    GC gc = XCreateGC(d, w, 0, nullptr);
+    XPutImage(d, w, gc, img, 0, 0, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XFreeGC(d, gc);
+    img->data = nullptr; // the surface's
+    XDestroyImage(img);
 }
 } // namespace
 
@@ -439,8 +463,7 @@ void ProgramWindow::draw()
     Display* d = x->display;
     drawnTheme = actions.theme ? actions.theme() : 0.0;
     const editor::ThemePalette& p = editor::PaletteFor(drawnTheme);
-    cairo_surface_t* surface =
-        cairo_xlib_surface_create(d, x->bar, DefaultVisual(d, DefaultScreen(d)), x->width, kBarHeight);
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, x->width, kBarHeight);
     cairo_t* cr = cairo_create(surface);
     cairo_push_group(cr);
     setColor(cr, p.background);
@@ -512,6 +535,7 @@ void ProgramWindow::draw()
     cairo_pop_group_to_source(cr);
     cairo_paint(cr);
     cairo_destroy(cr);
+    putImage(d, x->bar, surface);
     cairo_surface_destroy(surface);
     XFlush(d);
 }
@@ -522,8 +546,7 @@ void ProgramWindow::drawMenu()
     XWindowAttributes a{};
     XGetWindowAttributes(d, x->menu, &a);
     const editor::ThemePalette& p = editor::PaletteFor(drawnTheme);
-    cairo_surface_t* surface =
-        cairo_xlib_surface_create(d, x->menu, DefaultVisual(d, DefaultScreen(d)), a.width, a.height);
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, a.width, a.height);
     cairo_t* cr = cairo_create(surface);
     cairo_push_group(cr);
     setColor(cr, p.panel);
@@ -556,6 +579,7 @@ void ProgramWindow::drawMenu()
     cairo_pop_group_to_source(cr);
     cairo_paint(cr);
     cairo_destroy(cr);
+    putImage(d, x->menu, surface);
     cairo_surface_destroy(surface);
     XFlush(d);
 }
