@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sanitizer runs of the test suite:
 #   1. the whole suite built with AddressSanitizer + UndefinedBehaviorSanitizer into build-asan and run
-#      by CTest (without the Ardour tests and the state fuzzer, which bring their own instrumentation);
+#      by CTest (without the Ardour tests and the state fuzzer, which bring their own instrumentation,
+#      and the package test, which packages the Release build);
 #   2. the thread tests built with ThreadSanitizer into build-tsan and run.
 # Exits non-zero on any failing test and on any sanitizer report.
 # Usage: scripts/sanitize.sh [asan|tsan]   (both when no argument is given)
@@ -28,7 +29,7 @@ run_asan() {
     ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1" \
     UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" \
     LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan-suppressions.txt" \
-        ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE ardour -E '^(Ardour|StateFuzzer)'
+        ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE "ardour|package" -E '^(Ardour|StateFuzzer)'
 }
 
 run_tsan() {
