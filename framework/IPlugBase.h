@@ -199,6 +199,10 @@ public:
     virtual void OnHostValueShown(int /*idx*/) {}
 
     // --- editor
+    // True for an instance that only models an editor for a processing instance elsewhere (an LV2
+    // UI's): what the editor changes besides parameters must reach that instance as a message
+    // (SendMessageFromUI), and parameters through the host.
+    virtual bool IsEditorModel() const { return false; }
     using EditorFactory = std::function<IEditorView*()>;
     using LayoutFunc = std::function<void(IEditorView&)>;
     void SetEditorFactory(EditorFactory f) { mEditorFactory = std::move(f); }

@@ -102,8 +102,60 @@ void PomeluRarorudIzad::OnAudioResumed()
     mEngine.clearMemories();
 }
 
+bool PomeluRarorudIzad::setModuleOrder(const dsp::ModuleOrder& order, bool rememberForUndo)
+{
+    if (!mModuleOrder.set(order, rememberForUndo))
+        return false;
+    forwardModuleOrders();
+    return true;
+}
+
+void PomeluRarorudIzad::resetModuleOrder()
+{
+    mModuleOrder.reset();
+    forwardModuleOrders();
+}
+
+void PomeluRarorudIzad::undoModuleOrder()
+{
+    mModuleOrder.undo();
+    forwardModuleOrders();
+}
+
+void PomeluRarorudIzad::forwardModuleOrders()
+{
+    if (!IsEditorModel())
+        return;
+    std::uint8_t orders[2 * dsp::kNumModules];
+    const dsp::ModuleOrder current = mModuleOrder.get();
+    for (int i = 0; i < dsp::kNumModules; ++i)
+    {
+        orders[i] = static_cast<std::uint8_t>(current[static_cast<std::size_t>(i)]);
+        orders[dsp::kNumModules + i] =
+            static_cast<std::uint8_t>(mModuleOrder.undoOrder()[static_cast<std::size_t>(i)]);
+    }
+    SendMessageFromUI(kMsgTagModuleOrders, kCtrlTagRoutingStrip, sizeof orders, orders);
+}
+
 bool PomeluRarorudIzad::OnMessage(int msgTag, int ctrlTag, int dataSize, const void* pData)
 {
+    if (ctrlTag == kCtrlTagRoutingStrip && msgTag == kMsgTagModuleOrders && pData != nullptr &&
+        dataSize == 2 * dsp::kNumModules)
+    {
+        // The undo order first, then the current one with the undo order remembered.
+        const auto* bytes = static_cast<const std::uint8_t*>(pData);
+        dsp::ModuleOrder current{}, undo{};
+        for (int i = 0; i < dsp::kNumModules; ++i)
+        {
+            current[static_cast<std::size_t>(i)] = static_cast<dsp::ModuleId>(bytes[i]);
+            undo[static_cast<std::size_t>(i)] = static_cast<dsp::ModuleId>(bytes[dsp::kNumModules + i]);
+        }
+        if (!dsp::isValidModuleOrder(current) || !dsp::isValidModuleOrder(undo))
+            return false;
+        mModuleOrder.set(undo, false);
+        mModuleOrder.set(current, true);
+        return true;
+    }
     if (ctrlTag != kCtrlTagSpectrum || pData == nullptr || dataSize < static_cast<int>(sizeof(std::int32_t)))
         return false;
     std::int32_t v = 0;

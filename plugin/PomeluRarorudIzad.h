@@ -28,6 +28,9 @@ inline constexpr int kMsgTagSampleRate = 1; // double
 inline constexpr int kMsgTagFFTSize = 2;    // int32
 inline constexpr int kMsgTagOverlap = 3;    // int32
 inline constexpr int kMsgTagWindowType = 4; // int32
+// An editor that models the plug-in elsewhere (an LV2 UI) to the routing strip's tag: the module
+// order and the undo order, eleven module numbers each (22 bytes).
+inline constexpr int kMsgTagModuleOrders = 5;
 
 inline constexpr double kMinSampleRate = 8000.0;
 inline constexpr double kTailSeconds = 8.0;
@@ -84,14 +87,12 @@ public:
     // --- module order (UI thread; getModuleOrder from any thread)
     // Takes an order that names every module once (the engine runs it from the next block);
     // refuses any other (false) and changes nothing.
-    bool setModuleOrder(const dsp::ModuleOrder& order, bool rememberForUndo)
-    {
-        return mModuleOrder.set(order, rememberForUndo);
-    }
+    // An editor model sends both orders to the processing instance after each of these.
+    bool setModuleOrder(const dsp::ModuleOrder& order, bool rememberForUndo);
     dsp::ModuleOrder getModuleOrder() const { return mModuleOrder.get(); }
     const dsp::ModuleOrder& undoOrder() const { return mModuleOrder.undoOrder(); }
-    void resetModuleOrder() { mModuleOrder.reset(); } // undo order <- current, current <- default
-    void undoModuleOrder() { mModuleOrder.undo(); }   // swaps current and undo order
+    void resetModuleOrder(); // undo order <- current, current <- default
+    void undoModuleOrder();  // swaps current and undo order
 
     // --- A/B compare (UI thread)
     // The A/B button: stores the side being left, loads the other, refreshes the editor.
@@ -121,6 +122,8 @@ private:
     double effectiveSampleRate() const;
     // Message tags 1 to 4 to the analyzer (control tag 100).
     void sendAnalyzerSettings();
+    // An editor model's order change, to the processing instance (kMsgTagModuleOrders).
+    void forwardModuleOrders();
 
     dsp::RackEngine mEngine;
     iplug::ISpectrumSender mSpectrumSender{1024, 1, 0, -100.0, 64};
