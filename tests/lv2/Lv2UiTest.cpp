@@ -1,0 +1,355 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The bundle's X11 UI in the project's LV2 host under a private Xvfb: embedded in the host's window,
+// ticked only through its idle interface, pointer input injected with XTest. Edits reach the ports
+// between touch begin and end, host port values reach the pixels, a chip drag reaches the plug-in's
+// blocks as a message, spectra flow while the UI is open and stop when it closes, both resize
+// directions keep the aspect, and opening and closing leaks nothing and raises no X error.
+#include <gtest/gtest.h> // before Xlib, whose None macro it would meet
+
+#include "Editor.h"
+#include "IControl.h"
+#include "IGraphics.h"
+#include "Lv2Host.h"
+#include "Lv2Identity.h"
+#include "Lv2UiHost.h"
+#include "PomeluRarorudIzad.h"
+#include "RackBilingualKnobControl.h"
+#include "ReferenceFile.h"
+#include "XvfbServer.h"
+#include "lv2/Lv2Ports.h"
+
+#include <lilv/lilv.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <iterator>
+#include <memory>
+
+extern "C" int _Xdebug; // Xlib: every connection opened afterwards is synchronous
+
+namespace pomelu::test
+{
+namespace
+{
+
+using namespace std::chrono_literals;
+using host::Lv2UiHost;
+using Call = Lv2UiHost::Call;
+constexpr int kBlock = 512;
+const iplug::Lv2PortLayout kStereo{2};
+
+// The default page's first knob (its parameter) and the analyzer: the same layout, built here
+// without a window.
+struct PageGeometry
+{
+    int knobParam = -1;
+    igraphics::IRECT knob, analyzer;
+};
+PageGeometry defaultPage()
+{
+    PomeluRarorudIzad plug{iplug::InstanceInfo{}};
+    igraphics::IGraphics g(plug, 980, 680, 60, 1.0f);
+    editor::BuildEditor(g, plug);
+    PageGeometry page;
+    for (int i = g.NControls() - 1; i >= 0; --i)
+        if (const igraphics::IControl* c = g.GetControl(i); dynamic_cast<const editor::RackBilingualKnobControl*>(c))
+        {
+            page.knobParam = c->GetParamIdx();
+            page.knob = c->GetRECT();
+        }
+    page.analyzer = g.GetControlWithTag(kCtrlTagSpectrum)->GetRECT();
+    return page;
+}
+
+long openDescriptors()
+{
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+}
+
+class Lv2Ui : public testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        server = new XvfbServer;
+        if (server->running())
+            setenv("DISPLAY", server->display().c_str(), 1);
+        _Xdebug = 1;
+    }
+    static void TearDownTestSuite()
+    {
+        delete server;
+        server = nullptr;
+    }
+    void SetUp() override
+    {
+        if (!server->running())
+            GTEST_SKIP() << "no Xvfb: " << server->error();
+        ASSERT_TRUE(plug.ok());
+        xtest = XOpenDisplay(nullptr);
+        ASSERT_NE(xtest, nullptr);
+    }
+    void TearDown() override
+    {
+        ui.reset();
+        if (xtest != nullptr)
+            XCloseDisplay(xtest);
+        EXPECT_EQ(Lv2UiHost::xErrorCount(), 0u) << "X errors";
+    }
+
+    bool open()
+    {
+        ui = std::make_unique<Lv2UiHost>(world, plug, lv2::kStereoUri);
+        EXPECT_TRUE(ui->ok()) << ui->error();
+        if (ui->ok())
+            ui->runFor(100ms); // mapped, exposed, first frame drawn
+        return ui->ok();
+    }
+    // Blocks of the voice (or silence) with idle calls between, as a host's two threads would.
+    void play(int blocks, bool voice)
+    {
+        static const std::vector<double> file = readFirstChannel(POMELU_VOICE_FILE);
+        for (int b = 0; b < blocks; ++b)
+        {
+            for (int i = 0; i < kBlock; ++i)
+                for (int c = 0; c < 2; ++c)
+                    plug.audioIn[c][static_cast<std::size_t>(i)] =
+                        voice
+                            ? static_cast<float>(file[(position + static_cast<std::size_t>(i)) % file.size()])
+                            : 0.0f;
+            position += kBlock;
+            plug.runBlock(kBlock);
+            if (ui)
+                ui->idle();
+        }
+    }
+    void moveTo(float x, float y)
+    {
+        int rx = 0, ry = 0;
+        Window child = 0;
+        XTranslateCoordinates(xtest, ui->uiWindow(), DefaultRootWindow(xtest), static_cast<int>(x),
+                              static_cast<int>(y), &rx, &ry, &child);
+        XTestFakeMotionEvent(xtest, -1, rx, ry, CurrentTime);
+        XFlush(xtest);
+        ui->runFor(20ms);
+    }
+    void button(bool press)
+    {
+        XTestFakeButtonEvent(xtest, 1, press ? True : False, CurrentTime);
+        XFlush(xtest);
+        ui->runFor(20ms);
+    }
+    std::vector<unsigned long> shot(const igraphics::IRECT& r)
+    {
+        std::vector<unsigned long> px;
+        XImage* img =
+            XGetImage(xtest, ui->uiWindow(), static_cast<int>(r.L), static_cast<int>(r.T),
+                      static_cast<unsigned>(r.W()), static_cast<unsigned>(r.H()), AllPlanes, ZPixmap);
+        if (img == nullptr)
+            return px;
+        for (int j = 0; j < img->height; ++j)
+            for (int i = 0; i < img->width; ++i)
+                px.push_back(XGetPixel(img, i, j) & 0xFFFFFF);
+        XDestroyImage(img);
+        return px;
+    }
+    unsigned long pixel(float x, float y) { return shot({x, y, x + 1, y + 1}).at(0); }
+    std::size_t count(Call::Kind kind, std::uint32_t port)
+    {
+        return static_cast<std::size_t>(std::ranges::count_if(ui->calls, [&](const Call& c)
+                                                              { return c.kind == kind && c.port == port; }));
+    }
+
+    static XvfbServer* server;
+    host::Lv2World world{POMELU_LV2_BUNDLE_DIR};
+    host::Lv2Instance plug{world, lv2::kStereoUri};
+    std::unique_ptr<Lv2UiHost> ui;
+    Display* xtest = nullptr;
+    std::size_t position = 0;
+};
+
+XvfbServer* Lv2Ui::server = nullptr;
+
+TEST_F(Lv2Ui, ClicksAndDragsWriteThePortsAndHostValuesMoveTheKnob)
+{
+    ASSERT_TRUE(open());
+    EXPECT_EQ(pixel(5, 5), 0xFDF7FCu) << "the POMELU background";
+    moveTo(507, 33); // "DARK"
+    button(true);
+    button(false);
+    ui->runUntil([&] { return pixel(5, 5) == 0x1F182Bu; }, 2000ms);
+    EXPECT_EQ(pixel(5, 5), 0x1F182Bu) << "the DARK background";
+    EXPECT_EQ(plug.port(kStereo.Param(kTheme)), 1.0f) << "the Theme port";
+
+    // A drag on a knob: every write of its port between one touch begin and one touch end.
+    const PageGeometry page = defaultPage();
+    const igraphics::IRECT knob = page.knob;
+    const std::uint32_t port = kStereo.Param(page.knobParam);
+    const PomeluRarorudIzad ref{iplug::InstanceInfo{}};
+    const iplug::IParam& param = *ref.GetParam(page.knobParam);
+    const auto atDefault = static_cast<float>(param.GetDefault());
+    ui->calls.clear();
+    moveTo(knob.MW(), knob.MH());
+    button(true);
+    for (float dy = 10; dy <= 60; dy += 10)
+        moveTo(knob.MW(), knob.MH() - dy);
+    button(false);
+    std::vector<Call::Kind> kinds;
+    for (const Call& c : ui->calls)
+        if (c.port == port && (kinds.empty() || kinds.back() != c.kind))
+            kinds.push_back(c.kind);
+    EXPECT_EQ(kinds, (std::vector<Call::Kind>{Call::kTouchBegin, Call::kWrite, Call::kTouchEnd}));
+    EXPECT_GT(plug.port(port), atDefault) << "dragged up";
+
+    // The host's values (automation, its generic controls) move the knob's pixels.
+    ui->setPort(port, atDefault);
+    ui->runFor(60ms);
+    const std::vector<unsigned long> before = shot(knob);
+    for (const double v : {param.GetMax(), param.GetMin()})
+    {
+        ui->setPort(port, static_cast<float>(v));
+        ui->runFor(60ms);
+        EXPECT_NE(shot(knob), before) << v;
+    }
+    ui->setPort(port, atDefault);
+    ui->runFor(60ms);
+    EXPECT_EQ(shot(knob), before);
+}
+
+// POP from the first slot past the strip's right end: one message, and the plug-in's next blocks
+// sound bit for bit as a fresh instance given that order through a restored state.
+TEST_F(Lv2Ui, AChipDragReordersTheBlocksThatFollow)
+{
+    LilvState* podcast = world.preset(std::string(lv2::kPresetUriPrefix) + "podcast");
+    ASSERT_NE(podcast, nullptr);
+    plug.applyState(podcast);
+    ASSERT_TRUE(open());
+    ui->calls.clear();
+    moveTo(63, 125);
+    button(true);
+    for (float x = 83; x < 1000; x += 40)
+        moveTo(x, 125);
+    button(false);
+    EXPECT_EQ(count(Call::kMessage, kStereo.Control()), 1u) << "one order message";
+
+    auto render = [&](host::Lv2Instance& p)
+    {
+        static const std::vector<double> file = readFirstChannel(POMELU_VOICE_FILE);
+        std::vector<float> out;
+        for (std::size_t pos = 0; pos < 40 * kBlock; pos += kBlock)
+        {
+            for (int c = 0; c < 2; ++c)
+                for (std::size_t i = 0; i < kBlock; ++i)
+                    p.audioIn[c][i] = static_cast<float>(file[pos + i]);
+            p.runBlock(kBlock);
+            out.insert(out.end(), p.audioOut[0].begin(), p.audioOut[0].begin() + kBlock);
+        }
+        return out;
+    };
+    const std::vector<float> dragged = render(plug);
+
+    dsp::ModuleOrder moved = dsp::defaultModuleOrder();
+    std::rotate(moved.begin(), moved.begin() + 1, moved.end());
+    std::string text;
+    for (const dsp::ModuleId id : moved)
+        text += (text.empty() ? "" : " ") + std::to_string(static_cast<int>(id));
+    const std::string state = "<urn:pomelu:moved> a <http://lv2plug.in/ns/ext/presets#Preset> ;\n"
+                              "<http://lv2plug.in/ns/lv2core#appliesTo> <" +
+                              std::string(lv2::kStereoUri) +
+                              "> ;\n<http://lv2plug.in/ns/ext/state#state> [ <" + lv2::kPresetOrderKey +
+                              "> \"" + text + "\" ] .\n";
+    for (const bool withOrder : {false, true})
+    {
+        host::Lv2Instance fresh{world, lv2::kStereoUri};
+        fresh.applyState(podcast);
+        if (withOrder)
+        {
+            LilvState* order = lilv_state_new_from_string(world.world(), world.mapFeature(), state.c_str());
+            ASSERT_NE(order, nullptr) << state;
+            fresh.applyState(order);
+            lilv_state_free(order);
+        }
+        EXPECT_EQ(render(fresh) == dragged, withOrder) << withOrder;
+    }
+    lilv_state_free(podcast);
+}
+
+// With the voice running, spectra reach the analyzer; once the UI has closed the plug-in sends
+// nothing more (its analysis is off).
+TEST_F(Lv2Ui, SpectraFlowWhileTheUiIsOpenAndStopWhenItCloses)
+{
+    std::size_t events = 0;
+    ASSERT_TRUE(open());
+    const igraphics::IRECT analyzer = defaultPage().analyzer;
+    const std::vector<unsigned long> before = shot(analyzer);
+    auto onNotify = plug.onNotify;
+    plug.onNotify = [&](const LV2_Atom& e)
+    {
+        ++events;
+        onNotify(e);
+    };
+    play(100, true);
+    ui->runFor(100ms);
+    EXPECT_GT(events, 20u);
+    EXPECT_NE(shot(analyzer), before) << "the analyzer drew the spectra";
+
+    ui.reset();
+    play(2, false); // the close message goes with the next block
+    events = 0;
+    plug.onNotify = [&](const LV2_Atom&) { ++events; };
+    play(100, true);
+    EXPECT_EQ(events, 0u) << "no spectra, no meter records after the UI closed";
+}
+
+// The host's size fits the editor in with the margin painted; the corner resizer asks the host for
+// a size of the editor's aspect.
+TEST_F(Lv2Ui, BothResizeDirectionsKeepTheAspectAndPaintEverything)
+{
+    ASSERT_TRUE(open());
+    EXPECT_EQ(ui->askedWidth, 980);
+    EXPECT_EQ(ui->askedHeight, 680);
+    for (const auto& [w, h] : {std::pair{700, 300}, {1200, 1000}})
+    {
+        ui->resize(w, h);
+        ui->runFor(100ms);
+        XWindowAttributes wa{};
+        ASSERT_NE(XGetWindowAttributes(xtest, ui->uiWindow(), &wa), 0);
+        EXPECT_EQ(std::pair(wa.width, wa.height), std::pair(w, h));
+        const std::vector<unsigned long> all = shot({0, 0, static_cast<float>(w), static_cast<float>(h)});
+        EXPECT_EQ(std::ranges::count(all, 0ul), 0) << "nothing left black at " << w << " x " << h;
+        EXPECT_EQ(all.back(), 0xFDF7FCu) << "the margin in the background";
+    }
+    ui->resize(980, 680);
+    ui->runFor(100ms);
+    moveTo(975, 675); // the corner resizer
+    button(true);
+    for (int step = 1; step <= 5; ++step)
+        moveTo(975.0f - 40.0f * step, 675);
+    button(false);
+    ui->runFor(60ms);
+    ASSERT_GT(ui->askedWidth, 0);
+    EXPECT_NE(ui->askedWidth, 980);
+    EXPECT_NEAR(static_cast<double>(ui->askedWidth) / ui->askedHeight, 980.0 / 680.0, 0.01);
+}
+
+TEST_F(Lv2Ui, OpensAndClosesTwentyTimesLeavingNothingBehind)
+{
+    ASSERT_TRUE(open());
+    ui.reset();
+    const long fds = openDescriptors();
+    for (int i = 0; i < 20; ++i)
+    {
+        ASSERT_TRUE(open());
+        play(2, true);
+        ui.reset();
+    }
+    EXPECT_EQ(openDescriptors(), fds);
+}
+
+} // namespace
+} // namespace pomelu::test
