@@ -26,10 +26,15 @@
 #include <X11/extensions/XTest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <iterator>
 #include <memory>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 extern "C" int _Xdebug; // Xlib: every connection opened afterwards is synchronous
 
@@ -58,7 +63,8 @@ PageGeometry defaultPage()
     editor::BuildEditor(g, plug);
     PageGeometry page;
     for (int i = g.NControls() - 1; i >= 0; --i)
-        if (const igraphics::IControl* c = g.GetControl(i); dynamic_cast<const editor::RackBilingualKnobControl*>(c))
+        if (const igraphics::IControl* c = g.GetControl(i);
+            dynamic_cast<const editor::RackBilingualKnobControl*>(c))
         {
             page.knobParam = c->GetParamIdx();
             page.knob = c->GetRECT();
@@ -242,7 +248,8 @@ TEST_F(Lv2Ui, AChipDragReordersTheNextBlock)
         iplug::IByteChunk chunk;
         state->save(
             lilv_instance_get_handle(plug.get()),
-            [](LV2_State_Handle h, std::uint32_t, const void* value, std::size_t size, std::uint32_t, std::uint32_t)
+            [](LV2_State_Handle h, std::uint32_t, const void* value, std::size_t size, std::uint32_t,
+               std::uint32_t)
             {
                 static_cast<iplug::IByteChunk*>(h)->PutBytes(value, static_cast<int>(size));
                 return LV2_STATE_SUCCESS;
@@ -331,6 +338,93 @@ TEST_F(Lv2Ui, OpensAndClosesTwentyTimesLeavingNothingBehind)
     }
     EXPECT_EQ(openDescriptors(), fds);
 }
+
+#ifdef POMELU_JALV_UI_TEST
+// A child process with the given environment added; its id, or -1.
+pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::pair<std::string, std::string>>& env)
+{
+    const pid_t pid = fork();
+    if (pid == 0)
+    {
+        for (const auto& [name, value] : env)
+            setenv(name.c_str(), value.c_str(), 1);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        std::vector<char*> args;
+        for (const std::string& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+void stop(pid_t pid)
+{
+    if (pid <= 0)
+        return;
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+}
+
+// Every window under w of the given size, deepest last.
+void windowsOfSize(Display* dpy, Window w, int width, int height, std::vector<Window>& found)
+{
+    XWindowAttributes wa{};
+    if (XGetWindowAttributes(dpy, w, &wa) != 0 && wa.width == width && wa.height == height &&
+        wa.map_state == IsViewable)
+        found.push_back(w);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int n = 0;
+    if (XQueryTree(dpy, w, &root, &parent, &children, &n) == 0)
+        return;
+    for (unsigned int i = 0; i < n; ++i)
+        windowsOfSize(dpy, children[i], width, height, found);
+    if (children != nullptr)
+        XFree(children);
+}
+
+// jalv.gtk3 on a private JACK server (the dummy driver) opens the bundle's UI: the theme's background
+// at the window's corners and the middle of its bottom edge.
+TEST_F(Lv2Ui, JalvGtk3OpensTheEditor)
+{
+    if (system("command -v jalv.gtk3 >/dev/null && command -v jackd >/dev/null") != 0)
+        GTEST_SKIP() << "jalv.gtk3 or jackd is not installed";
+    const std::string jack = "pomelu-lv2-ui-" + std::to_string(getpid());
+    const std::filesystem::path lv2Path = std::filesystem::temp_directory_path() / jack;
+    std::filesystem::create_directories(lv2Path);
+    std::filesystem::create_directory_symlink(POMELU_LV2_BUNDLE_DIR, lv2Path / "pomelu-rarorud-izad.lv2");
+    const pid_t jackd = spawn({"jackd", "-n", jack, "-d", "dummy", "-r", "48000", "-p", "256"}, {});
+    std::this_thread::sleep_for(1s);
+    const pid_t jalv = spawn({"jalv.gtk3", lv2::kStereoUri},
+                             {{"LV2_PATH", lv2Path.string()}, {"JACK_DEFAULT_SERVER", jack}});
+    bool shown = false;
+    for (int tries = 0; tries < 100 && !shown; ++tries)
+    {
+        std::this_thread::sleep_for(100ms);
+        std::vector<Window> found;
+        windowsOfSize(xtest, DefaultRootWindow(xtest), 980, 680, found);
+        for (const Window w : found)
+        {
+            bool all = true;
+            for (const auto& [x, y] : {std::pair{5, 5}, {975, 5}, {5, 675}, {490, 675}})
+            {
+                XImage* img = XGetImage(xtest, w, x, y, 1, 1, AllPlanes, ZPixmap);
+                all = all && img != nullptr && (XGetPixel(img, 0, 0) & 0xFFFFFF) == 0xFDF7FCu;
+                if (img != nullptr)
+                    XDestroyImage(img);
+            }
+            shown = shown || all;
+        }
+    }
+    stop(jalv);
+    stop(jackd);
+    std::filesystem::remove_all(lv2Path);
+    EXPECT_TRUE(shown) << "no 980 x 680 window with the POMELU background";
+}
+#endif
 
 } // namespace
 } // namespace pomelu::test
