@@ -7,6 +7,7 @@
 #include "IGraphics.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstring>
 #include <iterator>
@@ -90,6 +91,59 @@ void PomeluRarorudIzad::OnUIOpen()
 {
     mSpectrumSender.SetEnabled(true);
     sendAnalyzerSettings();
+    sendEditorState();
+}
+
+void PomeluRarorudIzad::sendEditorState()
+{
+    std::uint8_t bytes[kEditorStateSize];
+    std::uint8_t* p = bytes;
+    const std::int32_t head[2] = {mCompareSlots.activeSlot(), mCompareSlots.slotsCaptured() ? 1 : 0};
+    std::memcpy(p, head, sizeof head);
+    p += sizeof head;
+    for (const dsp::ModuleOrder& order : {mModuleOrder.get(), mModuleOrder.undoOrder(),
+                                          mCompareSlots.slotOrders()[0], mCompareSlots.slotOrders()[1]})
+        for (const dsp::ModuleId id : order)
+            *p++ = static_cast<std::uint8_t>(id);
+    for (const CompareSlots::Values& values : mCompareSlots.compareValues())
+    {
+        std::memcpy(p, values.data(), sizeof(double) * values.size());
+        p += sizeof(double) * values.size();
+    }
+    SendControlMsgFromDelegate(kCtrlTagRoutingStrip, kMsgTagEditorState, kEditorStateSize, bytes);
+}
+
+void PomeluRarorudIzad::SendControlMsgFromDelegate(int ctrlTag, int msgTag, int dataSize, const void* pData)
+{
+    if (!IsEditorModel() || ctrlTag != kCtrlTagRoutingStrip || msgTag != kMsgTagEditorState)
+    {
+        iplug::Plugin::SendControlMsgFromDelegate(ctrlTag, msgTag, dataSize, pData);
+        return;
+    }
+    if (dataSize != kEditorStateSize || pData == nullptr)
+        return;
+    const auto* p = static_cast<const std::uint8_t*>(pData);
+    std::int32_t head[2] = {};
+    std::memcpy(head, p, sizeof head);
+    p += sizeof head;
+    std::array<dsp::ModuleOrder, 4> orders{};
+    for (dsp::ModuleOrder& order : orders)
+    {
+        for (dsp::ModuleId& id : order)
+            id = static_cast<dsp::ModuleId>(*p++);
+        if (!dsp::isValidModuleOrder(order))
+            return;
+    }
+    std::array<CompareSlots::Values, 2> values{};
+    for (CompareSlots::Values& v : values)
+    {
+        std::memcpy(v.data(), p, sizeof(double) * v.size());
+        p += sizeof(double) * v.size();
+    }
+    mCompareSlots.restore(head[0] == 1, head[1] != 0, values, {orders[2], orders[3]});
+    mModuleOrder.set(orders[1], false);
+    mModuleOrder.set(orders[0], true);
+    requestRebuild();
 }
 
 void PomeluRarorudIzad::OnUIClose()
@@ -154,6 +208,12 @@ bool PomeluRarorudIzad::OnMessage(int msgTag, int ctrlTag, int dataSize, const v
             return false;
         mModuleOrder.set(undo, false);
         mModuleOrder.set(current, true);
+        return true;
+    }
+    if (ctrlTag == kCtrlTagRoutingStrip && msgTag == kMsgTagCompareSwitch)
+    {
+        mCompareSlots.switchSlot(*this, mModuleOrder);
+        sendEditorState();
         return true;
     }
     if (ctrlTag != kCtrlTagSpectrum || pData == nullptr || dataSize < static_cast<int>(sizeof(std::int32_t)))
@@ -366,6 +426,9 @@ bool PomeluRarorudIzad::RestorePresetExtraState(std::string_view text)
 
 void PomeluRarorudIzad::switchCompareSlot()
 {
+    // An editor model: the processing instance switches too, before the ports bring the values.
+    if (IsEditorModel())
+        SendMessageFromUI(kMsgTagCompareSwitch, kCtrlTagRoutingStrip, 0, nullptr);
     mCompareSlots.switchSlot(*this, mModuleOrder);
     OnRestoreState();
     requestRebuild();

@@ -31,6 +31,14 @@ inline constexpr int kMsgTagWindowType = 4; // int32
 // An editor that models the plug-in elsewhere (an LV2 UI) to the routing strip's tag: the module
 // order and the undo order, eleven module numbers each (22 bytes).
 inline constexpr int kMsgTagModuleOrders = 5;
+// The A/B button of such an editor (no data); the processing instance switches as well.
+inline constexpr int kMsgTagCompareSwitch = 6;
+// The processing instance to such an editor, when it opens, after a restored state and after an A/B
+// switch: what the editor shows besides the parameters (kEditorStateSize bytes: the active slot and
+// whether the slots are captured as int32, the current, undo, A and B orders as eleven bytes each,
+// the A and B values as doubles).
+inline constexpr int kMsgTagEditorState = 7;
+inline constexpr int kEditorStateSize = 8 + 4 * dsp::kNumModules + 2 * 8 * kNumParams;
 
 inline constexpr double kMinSampleRate = 8000.0;
 inline constexpr double kTailSeconds = 8.0;
@@ -63,6 +71,8 @@ public:
     void OnUIOpen() override;  // also switches the spectrum analysis on ...
     void OnUIClose() override; // ... and off: no FFT work while no editor shows it
     bool OnMessage(int msgTag, int ctrlTag, int dataSize, const void* pData) override;
+    // An editor model takes the processing instance's editor state here; the rest goes on.
+    void SendControlMsgFromDelegate(int ctrlTag, int msgTag, int dataSize, const void* pData) override;
     bool SerializeState(iplug::IByteChunk& chunk) const override;
     // All or nothing: the whole chunk is read and checked (lengths, counts, every order) before
     // anything changes. Returns the position behind the chunk, or -1 with nothing changed.
@@ -124,6 +134,8 @@ private:
     void sendAnalyzerSettings();
     // An editor model's order change, to the processing instance (kMsgTagModuleOrders).
     void forwardModuleOrders();
+    // The processing instance's compare slots and orders, to an editor model (kMsgTagEditorState).
+    void sendEditorState();
 
     dsp::RackEngine mEngine;
     iplug::ISpectrumSender mSpectrumSender{1024, 1, 0, -100.0, 64};

@@ -238,7 +238,8 @@ bool Lv2WriteMessage(LV2_Atom_Forge& forge, const Lv2MessageUrids& u, LV2_URID t
     lv2_atom_forge_int(&forge, m.ctrlTag);
     lv2_atom_forge_key(&forge, u.data);
     lv2_atom_forge_atom(&forge, static_cast<std::uint32_t>(m.dataSize), u.atomChunk);
-    lv2_atom_forge_write(&forge, m.data, static_cast<std::uint32_t>(m.dataSize));
+    if (m.dataSize > 0)
+        lv2_atom_forge_write(&forge, m.data, static_cast<std::uint32_t>(m.dataSize));
     lv2_atom_forge_pop(&forge, &frame);
     return true;
 }
@@ -393,6 +394,7 @@ LV2_State_Status IPlugLV2::Lv2Restore(LV2_State_Retrieve_Function retrieve, LV2_
     // The ports are the host's: their values win over those the chunk held.
     std::fill(mLastPortValues.begin(), mLastPortValues.end(), kUnseen);
     OnRestoreState();
+    mUiOpening = mUiOpen; // an open UI hears of the restored state as if it opened again
     return status;
 }
 

@@ -166,6 +166,25 @@ protected:
         return px;
     }
     unsigned long pixel(float x, float y) { return shot({x, y, x + 1, y + 1}).at(0); }
+    // The plug-in's saved state, read by the plug-in class.
+    std::unique_ptr<PomeluRarorudIzad> savedState()
+    {
+        const auto* state = static_cast<const LV2_State_Interface*>(
+            lilv_instance_get_extension_data(plug.get(), LV2_STATE__interface));
+        iplug::IByteChunk chunk;
+        state->save(
+            lilv_instance_get_handle(plug.get()),
+            [](LV2_State_Handle h, std::uint32_t, const void* value, std::size_t size, std::uint32_t,
+               std::uint32_t)
+            {
+                static_cast<iplug::IByteChunk*>(h)->PutBytes(value, static_cast<int>(size));
+                return LV2_STATE_SUCCESS;
+            },
+            &chunk, 0, nullptr);
+        auto reader = std::make_unique<PomeluRarorudIzad>(iplug::InstanceInfo{});
+        EXPECT_GE(reader->UnserializeState(chunk, 0), 0);
+        return reader;
+    }
     std::size_t count(Call::Kind kind, std::uint32_t port)
     {
         return static_cast<std::size_t>(std::ranges::count_if(ui->calls, [&](const Call& c)
@@ -241,29 +260,41 @@ TEST_F(Lv2Ui, AChipDragReordersTheNextBlock)
     button(false);
     EXPECT_EQ(count(Call::kMessage, kStereo.Control()), 1u) << "one order message";
 
-    auto savedOrder = [&]
-    {
-        const auto* state = static_cast<const LV2_State_Interface*>(
-            lilv_instance_get_extension_data(plug.get(), LV2_STATE__interface));
-        iplug::IByteChunk chunk;
-        state->save(
-            lilv_instance_get_handle(plug.get()),
-            [](LV2_State_Handle h, std::uint32_t, const void* value, std::size_t size, std::uint32_t,
-               std::uint32_t)
-            {
-                static_cast<iplug::IByteChunk*>(h)->PutBytes(value, static_cast<int>(size));
-                return LV2_STATE_SUCCESS;
-            },
-            &chunk, 0, nullptr);
-        PomeluRarorudIzad reader{iplug::InstanceInfo{}};
-        EXPECT_GE(reader.UnserializeState(chunk, 0), 0);
-        return reader.getModuleOrder();
-    };
-    EXPECT_EQ(savedOrder(), dsp::defaultModuleOrder()) << "nothing before a block";
+    EXPECT_EQ(savedState()->getModuleOrder(), dsp::defaultModuleOrder()) << "nothing before a block";
     play(1, false);
     dsp::ModuleOrder moved = dsp::defaultModuleOrder();
     std::rotate(moved.begin(), moved.begin() + 1, moved.end());
-    EXPECT_EQ(savedOrder(), moved);
+    EXPECT_EQ(savedState()->getModuleOrder(), moved);
+}
+
+// The A/B button writes every parameter's port through the host, and the plug-in switches with
+// it: a host change made on B stays in B, A comes back, and the plug-in's state says which is active.
+TEST_F(Lv2Ui, TheAbSwitchWritesEveryPortAndThePlugInFollows)
+{
+    ASSERT_TRUE(open());
+    play(1, false); // the plug-in hears the UI open and sends its compare slots
+    const std::uint32_t port = kStereo.Param(kCompThreshold);
+    const float a = plug.port(port);
+    auto clickAb = [&](int expectActive)
+    {
+        ui->runFor(450ms); // not a double click
+        ui->calls.clear();
+        moveTo(793, 53); // "A ACTIVE" / "B ACTIVE"
+        button(true);
+        button(false);
+        play(1, false);
+        ui->runFor(60ms);
+        EXPECT_EQ(count(Call::kMessage, kStereo.Control()), 1u);
+        EXPECT_EQ(std::ranges::count(ui->calls, Call::kWrite, &Call::kind), kNumParams);
+        EXPECT_EQ(savedState()->compareSlots().activeSlot(), expectActive);
+    };
+    clickAb(1);
+    ui->setPort(port, a - 10.0f);
+    play(1, false);
+    clickAb(0);
+    EXPECT_EQ(plug.port(port), a);
+    clickAb(1);
+    EXPECT_EQ(plug.port(port), a - 10.0f);
 }
 
 // With the voice running, spectra reach the analyzer; once the UI has closed the plug-in sends
