@@ -164,6 +164,9 @@ public:
         double gainReductionDb = 0.0;
     };
     virtual HostMeters GetHostMeters() const { return {}; }
+    // An editor model's copy of the processing instance's levels, as its host reports them. UI thread.
+    const HostMeters& GetModelMeters() const { return mModelMeters; }
+    void SetModelMeters(const HostMeters& meters) { mModelMeters = meters; }
 
     // --- hooks
     virtual void OnReset() {}
@@ -268,6 +271,7 @@ private:
     EditorFactory mEditorFactory;
     LayoutFunc mLayoutFunc;
     IEditorView* mEditor = nullptr;
+    HostMeters mModelMeters;
     // One bit per parameter the host changed, and every parameter at once.
     std::unique_ptr<std::atomic<std::uint64_t>[]> mHostChanged;
     std::atomic<bool> mHostChangedAll{false};

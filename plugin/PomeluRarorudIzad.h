@@ -117,9 +117,16 @@ public:
     bool rebuildRequested() const { return mRebuildRequested.load(); }
     // The engine's meter taps in dB, written after each block: the largest input and output peak
     // and gain reduction of the last block.
-    double inputPeak() const { return mEngine.inputPeak(); }
-    double outputPeak() const { return mEngine.outputPeak(); }
-    double gainReduction() const { return mEngine.gainReduction(); }
+    // An editor model shows the processing instance's levels (GetModelMeters).
+    double inputPeak() const { return IsEditorModel() ? GetModelMeters().inputPeakDb : mEngine.inputPeak(); }
+    double outputPeak() const
+    {
+        return IsEditorModel() ? GetModelMeters().outputPeakDb : mEngine.outputPeak();
+    }
+    double gainReduction() const
+    {
+        return IsEditorModel() ? GetModelMeters().gainReductionDb : mEngine.gainReduction();
+    }
     // The analyzer's settings as the spectrum sender took them, and the meter's sample rate.
     const iplug::ISpectrumSender& spectrumSender() const { return mSpectrumSender; }
     const iplug::IPeakAvgSender& meterSender() const { return mMeterSender; }

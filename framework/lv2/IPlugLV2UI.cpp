@@ -69,6 +69,15 @@ public:
             mModel->OnParamChange(idx);
             mModel->NoteHostValueChange(idx);
         }
+        else if (format == 0 && size == sizeof(float) && port >= mLayout.Meter(0) &&
+                 port < mLayout.Meter(kLv2NumMeters))
+        {
+            std::lock_guard lock(mMutex);
+            IPlugBase::HostMeters m = mModel->GetModelMeters();
+            double* levels[kLv2NumMeters] = {&m.inputPeakDb, &m.outputPeakDb, &m.gainReductionDb};
+            *levels[port - mLayout.Meter(0)] = *static_cast<const float*>(buffer);
+            mModel->SetModelMeters(m);
+        }
         else if (format == mEventTransfer && port == mLayout.Notify())
         {
             Lv2Message m;

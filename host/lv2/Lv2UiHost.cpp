@@ -185,7 +185,13 @@ void Lv2UiHost::idle()
         for (XEvent e; XPending(dpy) > 0;)
             XNextEvent(dpy, &e);
     }
-    if (handle != nullptr && idleInterface != nullptr)
+    if (handle == nullptr)
+        return;
+    // The plug-in's level outputs, as hosts pass output ports on at their update rate.
+    for (const char* symbol : {"input_peak", "output_peak", "gain_reduction"})
+        if (const std::uint32_t port = instance.portIndex(symbol); port != UINT32_MAX)
+            descriptor->port_event(handle, port, sizeof(float), 0, &instance.port(port));
+    if (idleInterface != nullptr)
         idleInterface->idle(handle);
 }
 

@@ -18,7 +18,8 @@ namespace pomelu::host
 // ticked only through its ui:idleInterface, with ui:resize and ui:touch offered and urid:map from
 // the world. The UI's control port writes land in the instance's port values, its atom messages go
 // with the instance's next block, and what the plug-in leaves on its notify port after a block
-// reaches the UI as port_event at once. Xlib stays inside: the header needs no X headers.
+// reaches the UI as port_event at once; each idle call passes the level outputs on first. Xlib stays inside:
+// the header needs no X headers.
 //
 // Threads: one thread, for every call, the blocks included. Not more than one at a time.
 class Lv2UiHost

@@ -6,6 +6,7 @@
 // directions keep the aspect, and opening and closing leaks nothing and raises no X error.
 #include <gtest/gtest.h> // before Xlib, whose None macro it would meet
 
+#include "CompCurveControl.h"
 #include "Editor.h"
 #include "IControl.h"
 #include "IGraphics.h"
@@ -54,7 +55,7 @@ const iplug::Lv2PortLayout kStereo{2};
 struct PageGeometry
 {
     int knobParam = -1;
-    igraphics::IRECT knob, analyzer;
+    igraphics::IRECT knob, analyzer, compCurve;
 };
 PageGeometry defaultPage()
 {
@@ -63,12 +64,16 @@ PageGeometry defaultPage()
     editor::BuildEditor(g, plug);
     PageGeometry page;
     for (int i = g.NControls() - 1; i >= 0; --i)
-        if (const igraphics::IControl* c = g.GetControl(i);
-            dynamic_cast<const editor::RackBilingualKnobControl*>(c))
+    {
+        const igraphics::IControl* c = g.GetControl(i);
+        if (dynamic_cast<const editor::RackBilingualKnobControl*>(c))
         {
             page.knobParam = c->GetParamIdx();
             page.knob = c->GetRECT();
         }
+        else if (dynamic_cast<const editor::CompCurveControl*>(c))
+            page.compCurve = c->GetRECT();
+    }
     page.analyzer = g.GetControlWithTag(kCtrlTagSpectrum)->GetRECT();
     return page;
 }
@@ -297,14 +302,15 @@ TEST_F(Lv2Ui, TheAbSwitchWritesEveryPortAndThePlugInFollows)
     EXPECT_EQ(plug.port(port), a - 10.0f);
 }
 
-// With the voice running, spectra reach the analyzer; once the UI has closed the plug-in sends
+// With the voice running, spectra reach the analyzer and the level outputs the compressor's
+// readout; once the UI has closed the plug-in sends
 // nothing more (its analysis is off).
 TEST_F(Lv2Ui, SpectraFlowWhileTheUiIsOpenAndStopWhenItCloses)
 {
     std::size_t events = 0;
     ASSERT_TRUE(open());
-    const igraphics::IRECT analyzer = defaultPage().analyzer;
-    const std::vector<unsigned long> before = shot(analyzer);
+    const PageGeometry page = defaultPage();
+    const std::vector<unsigned long> before = shot(page.analyzer), readoutBefore = shot(page.compCurve);
     auto onNotify = plug.onNotify;
     plug.onNotify = [&](const LV2_Atom& e)
     {
@@ -314,7 +320,8 @@ TEST_F(Lv2Ui, SpectraFlowWhileTheUiIsOpenAndStopWhenItCloses)
     play(100, true);
     ui->runFor(100ms);
     EXPECT_GT(events, 20u);
-    EXPECT_NE(shot(analyzer), before) << "the analyzer drew the spectra";
+    EXPECT_NE(shot(page.analyzer), before) << "the analyzer drew the spectra";
+    EXPECT_NE(shot(page.compCurve), readoutBefore) << "the compressor's readout shows the levels";
 
     ui.reset();
     play(2, false); // the close message goes with the next block
