@@ -91,7 +91,8 @@ void PomeluRarorudIzad::OnUIOpen()
 {
     mSpectrumSender.SetEnabled(true);
     sendAnalyzerSettings();
-    sendEditorState();
+    if (GetEditor() == nullptr) // the editor runs elsewhere, on a model of its own
+        sendEditorState();
 }
 
 void PomeluRarorudIzad::sendEditorState()
