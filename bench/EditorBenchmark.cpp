@@ -24,6 +24,10 @@
 #include "PluginInstance.h"
 #include "RunLoop.h"
 #include "XvfbServer.h"
+#ifdef POMELU_LV2_BUNDLE_DIR
+#include "Lv2Identity.h"
+#include "Lv2UiHost.h"
+#endif
 
 #include <benchmark/benchmark.h>
 
@@ -249,6 +253,47 @@ void BM_OpenUnchangingEditorCpu(benchmark::State& state)
     state.counters["cpu_percent"] = 100.0 * cpuShareOfRunLoop(state, w.loop, CLOCK_PROCESS_CPUTIME_ID);
 }
 BENCHMARK(BM_OpenUnchangingEditorCpu)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+#ifdef POMELU_LV2_BUNDLE_DIR
+// One iteration: a second of the LV2 editor open in the LV2 host on silence, the host's idle calls
+// at 60 Hz between blocks of 512 frames. The counter is the CPU share of one core the idle calls
+// take (the UI's whole work: X events, drawing, the notify port's messages).
+void BM_OpenLv2EditorOnSilenceCpu(benchmark::State& state)
+{
+    pomelu::test::XvfbServer server;
+    if (!server.running())
+    {
+        state.SkipWithError(("no Xvfb: " + server.error()).c_str());
+        return;
+    }
+    setenv("DISPLAY", server.display().c_str(), 1);
+    pomelu::host::Lv2World world(POMELU_LV2_BUNDLE_DIR);
+    pomelu::host::Lv2Instance plug(world, pomelu::lv2::kStereoUri);
+    pomelu::host::Lv2UiHost ui(world, plug, pomelu::lv2::kStereoUri);
+    if (!ui.ok())
+    {
+        state.SkipWithError(ui.error().c_str());
+        return;
+    }
+    ui.runFor(std::chrono::milliseconds(300)); // first frame drawn and shown
+    double cpu = 0.0, wall = 0.0;
+    for (auto _ : state)
+    {
+        const auto w0 = std::chrono::steady_clock::now();
+        while (std::chrono::steady_clock::now() - w0 < std::chrono::seconds(1))
+        {
+            plug.runBlock(512);
+            const double c0 = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+            ui.idle();
+            cpu += cpuSeconds(CLOCK_THREAD_CPUTIME_ID) - c0;
+            std::this_thread::sleep_for(std::chrono::milliseconds(16));
+        }
+        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - w0).count();
+    }
+    state.counters["cpu_percent"] = 100.0 * cpu / wall;
+}
+BENCHMARK(BM_OpenLv2EditorOnSilenceCpu)->Iterations(3)->Unit(benchmark::kMillisecond);
+#endif
 
 // Two seconds of something like a voice: a 150 Hz buzz with falling harmonics and vibrato, in
 // syllables of about a sixth of a second, over a little breath noise.

@@ -36,7 +36,8 @@ void addHeader(const LayoutContext& c)
         true, [&plug] { plug.switchCompareSlot(); }, p.accent2, p.panel, p.ink));
 
     // The theme is written straight into the parameter, without telling the host: it travels with
-    // the saved state, and the rebuild repaints everything in the new palette.
+    // the saved state, and the rebuild repaints everything in the new palette. An editor that
+    // models the plug-in elsewhere writes it through the host, which holds it in a port.
     const int current = ThemeIndexFor(plug.GetParam(kTheme)->Value());
     const float x0 = r0 - 545;
     for (int i = 0; i < 3; ++i)
@@ -44,6 +45,8 @@ void addHeader(const LayoutContext& c)
         auto pick = [&plug, i]
         {
             plug.GetParam(kTheme)->Set(static_cast<double>(i));
+            if (plug.IsEditorModel())
+                plug.SetParameterValueFromPlugin(kTheme, plug.GetParam(kTheme)->GetNormalized());
             plug.OnRestoreState();
             plug.requestRebuild();
         };

@@ -190,6 +190,9 @@ public:
         double gainReductionDb = 0.0;
     };
     virtual HostMeters GetHostMeters() const { return {}; }
+    // An editor model's copy of the processing instance's levels, as its host reports them. UI thread.
+    const HostMeters& GetModelMeters() const { return mModelMeters; }
+    void SetModelMeters(const HostMeters& meters) { mModelMeters = meters; }
 
     // --- hooks
     virtual void OnReset() {}
@@ -225,6 +228,10 @@ public:
     virtual void OnHostValueShown(int /*idx*/) {}
 
     // --- editor
+    // True for an instance that only models an editor for a processing instance elsewhere (an LV2
+    // UI's): what the editor changes besides parameters must reach that instance as a message
+    // (SendMessageFromUI), and parameters through the host.
+    virtual bool IsEditorModel() const { return false; }
     using EditorFactory = std::function<IEditorView*()>;
     using LayoutFunc = std::function<void(IEditorView&)>;
     void SetEditorFactory(EditorFactory f) { mEditorFactory = std::move(f); }
@@ -292,6 +299,7 @@ private:
     EditorFactory mEditorFactory;
     LayoutFunc mLayoutFunc;
     IEditorView* mEditor = nullptr;
+    HostMeters mModelMeters;
     // One bit per parameter the host changed, and every parameter at once.
     std::unique_ptr<std::atomic<std::uint64_t>[]> mHostChanged;
     std::atomic<bool> mHostChangedAll{false};

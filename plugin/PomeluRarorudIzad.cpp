@@ -7,6 +7,7 @@
 #include "IGraphics.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstring>
 #include <iterator>
@@ -90,6 +91,60 @@ void PomeluRarorudIzad::OnUIOpen()
 {
     mSpectrumSender.SetEnabled(true);
     sendAnalyzerSettings();
+    if (GetEditor() == nullptr) // the editor runs elsewhere, on a model of its own
+        sendEditorState();
+}
+
+void PomeluRarorudIzad::sendEditorState()
+{
+    std::uint8_t bytes[kEditorStateSize];
+    std::uint8_t* p = bytes;
+    const std::int32_t head[2] = {mCompareSlots.activeSlot(), mCompareSlots.slotsCaptured() ? 1 : 0};
+    std::memcpy(p, head, sizeof head);
+    p += sizeof head;
+    for (const dsp::ModuleOrder& order : {mModuleOrder.get(), mModuleOrder.undoOrder(),
+                                          mCompareSlots.slotOrders()[0], mCompareSlots.slotOrders()[1]})
+        for (const dsp::ModuleId id : order)
+            *p++ = static_cast<std::uint8_t>(id);
+    for (const CompareSlots::Values& values : mCompareSlots.compareValues())
+    {
+        std::memcpy(p, values.data(), sizeof(double) * values.size());
+        p += sizeof(double) * values.size();
+    }
+    SendControlMsgFromDelegate(kCtrlTagRoutingStrip, kMsgTagEditorState, kEditorStateSize, bytes);
+}
+
+void PomeluRarorudIzad::SendControlMsgFromDelegate(int ctrlTag, int msgTag, int dataSize, const void* pData)
+{
+    if (!IsEditorModel() || ctrlTag != kCtrlTagRoutingStrip || msgTag != kMsgTagEditorState)
+    {
+        iplug::Plugin::SendControlMsgFromDelegate(ctrlTag, msgTag, dataSize, pData);
+        return;
+    }
+    if (dataSize != kEditorStateSize || pData == nullptr)
+        return;
+    const auto* p = static_cast<const std::uint8_t*>(pData);
+    std::int32_t head[2] = {};
+    std::memcpy(head, p, sizeof head);
+    p += sizeof head;
+    std::array<dsp::ModuleOrder, 4> orders{};
+    for (dsp::ModuleOrder& order : orders)
+    {
+        for (dsp::ModuleId& id : order)
+            id = static_cast<dsp::ModuleId>(*p++);
+        if (!dsp::isValidModuleOrder(order))
+            return;
+    }
+    std::array<CompareSlots::Values, 2> values{};
+    for (CompareSlots::Values& v : values)
+    {
+        std::memcpy(v.data(), p, sizeof(double) * v.size());
+        p += sizeof(double) * v.size();
+    }
+    mCompareSlots.restore(head[0] == 1, head[1] != 0, values, {orders[2], orders[3]});
+    mModuleOrder.set(orders[1], false);
+    mModuleOrder.set(orders[0], true);
+    requestRebuild();
 }
 
 void PomeluRarorudIzad::OnUIClose()
@@ -102,8 +157,66 @@ void PomeluRarorudIzad::OnAudioResumed()
     mEngine.clearMemories();
 }
 
+bool PomeluRarorudIzad::setModuleOrder(const dsp::ModuleOrder& order, bool rememberForUndo)
+{
+    if (!mModuleOrder.set(order, rememberForUndo))
+        return false;
+    forwardModuleOrders();
+    return true;
+}
+
+void PomeluRarorudIzad::resetModuleOrder()
+{
+    mModuleOrder.reset();
+    forwardModuleOrders();
+}
+
+void PomeluRarorudIzad::undoModuleOrder()
+{
+    mModuleOrder.undo();
+    forwardModuleOrders();
+}
+
+void PomeluRarorudIzad::forwardModuleOrders()
+{
+    if (!IsEditorModel())
+        return;
+    std::uint8_t orders[2 * dsp::kNumModules];
+    const dsp::ModuleOrder current = mModuleOrder.get();
+    for (int i = 0; i < dsp::kNumModules; ++i)
+    {
+        orders[i] = static_cast<std::uint8_t>(current[static_cast<std::size_t>(i)]);
+        orders[dsp::kNumModules + i] =
+            static_cast<std::uint8_t>(mModuleOrder.undoOrder()[static_cast<std::size_t>(i)]);
+    }
+    SendMessageFromUI(kMsgTagModuleOrders, kCtrlTagRoutingStrip, sizeof orders, orders);
+}
+
 bool PomeluRarorudIzad::OnMessage(int msgTag, int ctrlTag, int dataSize, const void* pData)
 {
+    if (ctrlTag == kCtrlTagRoutingStrip && msgTag == kMsgTagModuleOrders && pData != nullptr &&
+        dataSize == 2 * dsp::kNumModules)
+    {
+        // The undo order first, then the current one with the undo order remembered.
+        const auto* bytes = static_cast<const std::uint8_t*>(pData);
+        dsp::ModuleOrder current{}, undo{};
+        for (int i = 0; i < dsp::kNumModules; ++i)
+        {
+            current[static_cast<std::size_t>(i)] = static_cast<dsp::ModuleId>(bytes[i]);
+            undo[static_cast<std::size_t>(i)] = static_cast<dsp::ModuleId>(bytes[dsp::kNumModules + i]);
+        }
+        if (!dsp::isValidModuleOrder(current) || !dsp::isValidModuleOrder(undo))
+            return false;
+        mModuleOrder.set(undo, false);
+        mModuleOrder.set(current, true);
+        return true;
+    }
+    if (ctrlTag == kCtrlTagRoutingStrip && msgTag == kMsgTagCompareSwitch)
+    {
+        mCompareSlots.switchSlot(*this, mModuleOrder);
+        sendEditorState();
+        return true;
+    }
     if (ctrlTag != kCtrlTagSpectrum || pData == nullptr || dataSize < static_cast<int>(sizeof(std::int32_t)))
         return false;
     std::int32_t v = 0;
@@ -325,6 +438,9 @@ bool PomeluRarorudIzad::RestorePresetExtraState(std::string_view text)
 
 void PomeluRarorudIzad::switchCompareSlot()
 {
+    // An editor model: the processing instance switches too, before the ports bring the values.
+    if (IsEditorModel())
+        SendMessageFromUI(kMsgTagCompareSwitch, kCtrlTagRoutingStrip, 0, nullptr);
     mCompareSlots.switchSlot(*this, mModuleOrder);
     OnRestoreState();
     requestRebuild();

@@ -29,6 +29,17 @@ inline constexpr int kMsgTagSampleRate = 1; // double
 inline constexpr int kMsgTagFFTSize = 2;    // int32
 inline constexpr int kMsgTagOverlap = 3;    // int32
 inline constexpr int kMsgTagWindowType = 4; // int32
+// An editor that models the plug-in elsewhere (an LV2 UI) to the routing strip's tag: the module
+// order and the undo order, eleven module numbers each (22 bytes).
+inline constexpr int kMsgTagModuleOrders = 5;
+// The A/B button of such an editor (no data); the processing instance switches as well.
+inline constexpr int kMsgTagCompareSwitch = 6;
+// The processing instance to such an editor, when it opens, after a restored state and after an A/B
+// switch: what the editor shows besides the parameters (kEditorStateSize bytes: the active slot and
+// whether the slots are captured as int32, the current, undo, A and B orders as eleven bytes each,
+// the A and B values as doubles).
+inline constexpr int kMsgTagEditorState = 7;
+inline constexpr int kEditorStateSize = 8 + 4 * dsp::kNumModules + 2 * 8 * kNumParams;
 
 inline constexpr double kMinSampleRate = 8000.0;
 inline constexpr double kTailSeconds = 8.0;
@@ -65,6 +76,8 @@ public:
     void OnUIOpen() override;  // also switches the spectrum analysis on ...
     void OnUIClose() override; // ... and off: no FFT work while no editor shows it
     bool OnMessage(int msgTag, int ctrlTag, int dataSize, const void* pData) override;
+    // An editor model takes the processing instance's editor state here; the rest goes on.
+    void SendControlMsgFromDelegate(int ctrlTag, int msgTag, int dataSize, const void* pData) override;
     bool SerializeState(iplug::IByteChunk& chunk) const override;
     // All or nothing: the whole chunk is read and checked (lengths, counts, every order) before
     // anything changes. Returns the position behind the chunk, or -1 with nothing changed.
@@ -89,14 +102,12 @@ public:
     // --- module order (UI thread; getModuleOrder from any thread)
     // Takes an order that names every module once (the engine runs it from the next block);
     // refuses any other (false) and changes nothing.
-    bool setModuleOrder(const dsp::ModuleOrder& order, bool rememberForUndo)
-    {
-        return mModuleOrder.set(order, rememberForUndo);
-    }
+    // An editor model sends both orders to the processing instance after each of these.
+    bool setModuleOrder(const dsp::ModuleOrder& order, bool rememberForUndo);
     dsp::ModuleOrder getModuleOrder() const { return mModuleOrder.get(); }
     const dsp::ModuleOrder& undoOrder() const { return mModuleOrder.undoOrder(); }
-    void resetModuleOrder() { mModuleOrder.reset(); } // undo order <- current, current <- default
-    void undoModuleOrder() { mModuleOrder.undo(); }   // swaps current and undo order
+    void resetModuleOrder(); // undo order <- current, current <- default
+    void undoModuleOrder();  // swaps current and undo order
 
     // --- A/B compare (UI thread)
     // The A/B button: stores the side being left, loads the other, refreshes the editor.
@@ -111,9 +122,16 @@ public:
     bool rebuildRequested() const { return mRebuildRequested.load(); }
     // The engine's meter taps in dB, written after each block: the largest input and output peak
     // and gain reduction of the last block.
-    double inputPeak() const { return mEngine.inputPeak(); }
-    double outputPeak() const { return mEngine.outputPeak(); }
-    double gainReduction() const { return mEngine.gainReduction(); }
+    // An editor model shows the processing instance's levels (GetModelMeters).
+    double inputPeak() const { return IsEditorModel() ? GetModelMeters().inputPeakDb : mEngine.inputPeak(); }
+    double outputPeak() const
+    {
+        return IsEditorModel() ? GetModelMeters().outputPeakDb : mEngine.outputPeak();
+    }
+    double gainReduction() const
+    {
+        return IsEditorModel() ? GetModelMeters().gainReductionDb : mEngine.gainReduction();
+    }
     // The analyzer's settings as the spectrum sender took them, and the meter's sample rate.
     const iplug::ISpectrumSender& spectrumSender() const { return mSpectrumSender; }
     const iplug::IPeakAvgSender& meterSender() const { return mMeterSender; }
@@ -126,6 +144,10 @@ private:
     double effectiveSampleRate() const;
     // Message tags 1 to 4 to the analyzer (control tag 100).
     void sendAnalyzerSettings();
+    // An editor model's order change, to the processing instance (kMsgTagModuleOrders).
+    void forwardModuleOrders();
+    // The processing instance's compare slots and orders, to an editor model (kMsgTagEditorState).
+    void sendEditorState();
 
     dsp::RackEngine mEngine;
     // Audio thread: the last whole parameter set and order a block read (a restore, preset or A/B

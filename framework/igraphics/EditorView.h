@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The editor as a VST 3 view on Linux: a child X11 window of the host's window, driven by the
-// host's run loop (Steinberg::Linux::IRunLoop, taken from the frame).
+// host's run loop (Steinberg::Linux::IRunLoop, taken from the frame). The window itself is an
+// X11EditorWindow, shared with the other formats; this class adds what VST 3 asks of a view.
 //
 // attached(): opens its own X connection, creates the graphics context through the plug-in's
 // editor factory, attaches it (AttachEditor), runs the layout hook and OnUIOpen, creates and maps
@@ -30,6 +31,7 @@
 #pragma once
 
 #include "IGraphicsStructs.h"
+#include "X11EditorWindow.h"
 
 #include "pluginterfaces/gui/iplugview.h"
 
@@ -59,11 +61,11 @@ public:
     static constexpr Steinberg::Linux::TimerInterval kTimerMs = 16; // ~60 frames per second
 
     // The open editor's graphics, or nullptr while not attached (tests and tools).
-    IGraphics* GetGraphics() const { return mGraphics; }
+    IGraphics* GetGraphics() const { return mWindow.GetGraphics(); }
     // The X window id of the editor's child window, 0 while not attached.
-    unsigned long GetWindow() const { return mWindow; }
+    unsigned long GetWindow() const { return mWindow.GetWindow(); }
     // Images copied to the window since it opened (one per rectangle a frame changed).
-    long GetImagesPushed() const { return mImagesPushed; }
+    long GetImagesPushed() const { return mWindow.GetImagesPushed(); }
 
     // --- FUnknown
     Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
@@ -93,15 +95,7 @@ public:
     void PLUGIN_API onTimer() override;
 
 private:
-    struct X; // Xlib state, kept out of this header
-    bool handleKey(const IKeyPress& key);
-    void drainEvents();
     void tick();
-    void pushRects(const std::vector<IRECT>& pixelRects);
-    void closeAll();
-    bool visible() const { return mMapped && mParentMapped && !mObscured && !mWindowGone; }
-    // A structure or visibility event of the window or its parent.
-    void windowEvent(const void* xEvent);
     // Unregisters from the loop that serves the view and releases it.
     void leaveRunLoop();
 
@@ -110,12 +104,7 @@ private:
     Steinberg::IPlugFrame* mFrame = nullptr;
     Steinberg::Linux::IRunLoop* mRunLoop = nullptr;     // the frame's, while there is a frame
     Steinberg::Linux::IRunLoop* mServingLoop = nullptr; // the one our handlers are registered with
-    IGraphics* mGraphics = nullptr;
-    std::unique_ptr<X> mX;
-    unsigned long mWindow = 0;
-    unsigned long mParent = 0;
-    bool mMapped = true, mParentMapped = true, mObscured = false, mWindowGone = false;
-    long mImagesPushed = 0;
+    X11EditorWindow mWindow;
     int mWidth, mHeight; // window pixels
     bool mAttached = false;
 };

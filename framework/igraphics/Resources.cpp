@@ -24,9 +24,10 @@ std::vector<std::string> ResourceSearchPaths()
     {
         std::error_code ec;
         const fs::path module = fs::weakly_canonical(fs::path(info.dli_fname), ec);
-        if (!ec)
+        if (!ec) // a VST 3 bundle's Contents/Resources, an LV2 bundle's Resources
         {
             dirs.push_back((module.parent_path().parent_path() / "Resources").string());
+            dirs.push_back((module.parent_path() / "Resources").string());
             dirs.push_back((module.parent_path().parent_path() / "share" / "pomelu-rarorud-izad").string());
         }
     }

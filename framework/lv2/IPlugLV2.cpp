@@ -128,6 +128,8 @@ bool IPlugLV2::Lv2Init(const Lv2PluginInfo& info, double sampleRate, const LV2_F
               urid(LV2_BUF_SIZE__nominalBlockLength),
               urid(info.stateKey),
               urid(info.presetStateKey)};
+    mMsgUrids = Lv2MapMessageUrids(*map);
+    lv2_atom_forge_init(&mForge, const_cast<LV2_URID_Map*>(map));
 
     int block = 0;
     for (const LV2_Options_Option* o = options; o != nullptr && o->key != 0; ++o)
@@ -188,13 +190,123 @@ void IPlugLV2::readAtomInput()
         if (ev->body.type != mUrids.atomObject && ev->body.type != mUrids.atomBlank)
             continue;
         const auto* obj = reinterpret_cast<const LV2_Atom_Object*>(&ev->body);
-        if (obj->body.otype != mUrids.timePosition)
-            continue;
-        const LV2_Atom* bpm = nullptr;
-        lv2_atom_object_get(obj, mUrids.timeBeatsPerMinute, &bpm, 0);
-        if (bpm != nullptr)
-            SetTempo(atomNumber(bpm, mUrids.atomFloat, mUrids.atomDouble, mUrids.atomInt, mUrids.atomLong));
+        const LV2_URID type = obj->body.otype;
+        if (type == mUrids.timePosition)
+        {
+            const LV2_Atom* bpm = nullptr;
+            lv2_atom_object_get(obj, mUrids.timeBeatsPerMinute, &bpm, 0);
+            if (bpm != nullptr)
+                SetTempo(
+                    atomNumber(bpm, mUrids.atomFloat, mUrids.atomDouble, mUrids.atomInt, mUrids.atomLong));
+        }
+        else if (type == mMsgUrids.uiOpen && !mUiOpen)
+            mUiOpen = mUiOpening = true; // OnUIOpen runs where its messages can go out
+        else if (type == mMsgUrids.uiClosed && mUiOpen)
+        {
+            OnUIClose();
+            mUiOpen = false;
+        }
+        else if (Lv2Message m; Lv2ReadMessage(&ev->body, mMsgUrids, mMsgUrids.uiMessage, m))
+            OnMessage(m.msgTag, m.ctrlTag, m.dataSize, m.data);
     }
+}
+
+Lv2MessageUrids Lv2MapMessageUrids(const LV2_URID_Map& map)
+{
+    auto urid = [&map](const char* uri) { return map.map(map.handle, uri); };
+    return {urid(LV2_ATOM__Object), urid(LV2_ATOM__Blank),       urid(LV2_ATOM__Int),  urid(LV2_ATOM__Chunk),
+            urid(kLv2UiMessageUri), urid(kLv2ControlMessageUri), urid(kLv2MsgTagUri),  urid(kLv2CtrlTagUri),
+            urid(kLv2DataUri),      urid(kLv2UiOpenUri),         urid(kLv2UiClosedUri)};
+}
+
+std::uint32_t Lv2MessageSize(int dataSize)
+{
+    // Object header and body, two keyed ints, the keyed chunk's header and its padded bytes.
+    const auto padded = (static_cast<std::uint32_t>(dataSize) + 7u) & ~7u;
+    return 16 + 2 * 24 + 16 + padded;
+}
+
+bool Lv2WriteMessage(LV2_Atom_Forge& forge, const Lv2MessageUrids& u, LV2_URID type, const Lv2Message& m)
+{
+    if (m.dataSize < 0 || forge.size - forge.offset < Lv2MessageSize(m.dataSize))
+        return false;
+    LV2_Atom_Forge_Frame frame;
+    lv2_atom_forge_object(&forge, &frame, 0, type);
+    lv2_atom_forge_key(&forge, u.msgTag);
+    lv2_atom_forge_int(&forge, m.msgTag);
+    lv2_atom_forge_key(&forge, u.ctrlTag);
+    lv2_atom_forge_int(&forge, m.ctrlTag);
+    lv2_atom_forge_key(&forge, u.data);
+    lv2_atom_forge_atom(&forge, static_cast<std::uint32_t>(m.dataSize), u.atomChunk);
+    if (m.dataSize > 0)
+        lv2_atom_forge_write(&forge, m.data, static_cast<std::uint32_t>(m.dataSize));
+    lv2_atom_forge_pop(&forge, &frame);
+    return true;
+}
+
+bool Lv2ReadMessage(const LV2_Atom* atom, const Lv2MessageUrids& u, LV2_URID type, Lv2Message& out)
+{
+    if (atom == nullptr || (atom->type != u.atomObject && atom->type != u.atomBlank))
+        return false;
+    const auto* obj = reinterpret_cast<const LV2_Atom_Object*>(atom);
+    if (obj->body.otype != type)
+        return false;
+    const LV2_Atom *msgTag = nullptr, *ctrlTag = nullptr, *data = nullptr;
+    lv2_atom_object_get(obj, u.msgTag, &msgTag, u.ctrlTag, &ctrlTag, u.data, &data, 0);
+    if (msgTag == nullptr || msgTag->type != u.atomInt || ctrlTag == nullptr || ctrlTag->type != u.atomInt ||
+        data == nullptr || data->type != u.atomChunk)
+        return false;
+    out.msgTag = reinterpret_cast<const LV2_Atom_Int*>(msgTag)->body;
+    out.ctrlTag = reinterpret_cast<const LV2_Atom_Int*>(ctrlTag)->body;
+    out.dataSize = static_cast<int>(data->size);
+    out.data = LV2_ATOM_BODY_CONST(data);
+    return true;
+}
+
+bool IPlugLV2::SendMessageFromUI(int msgTag, int ctrlTag, int dataSize, const void* pData)
+{
+    if (mUiSink == nullptr)
+        return IPlugBase::SendMessageFromUI(msgTag, ctrlTag, dataSize, pData);
+    mUiSink->Message(msgTag, ctrlTag, dataSize, pData);
+    return true;
+}
+
+void IPlugLV2::SendControlMsgFromDelegate(int ctrlTag, int msgTag, int dataSize, const void* pData)
+{
+    if (!mNotifying)
+    {
+        IPlugBase::SendControlMsgFromDelegate(ctrlTag, msgTag, dataSize, pData);
+        return;
+    }
+    // A message that does not fit is dropped whole (an event is its time, 8 bytes, and the object).
+    if (mForge.size - mForge.offset >= 8 + Lv2MessageSize(dataSize))
+    {
+        lv2_atom_forge_frame_time(&mForge, 0);
+        Lv2WriteMessage(mForge, mMsgUrids, mMsgUrids.controlMessage, {msgTag, ctrlTag, dataSize, pData});
+    }
+}
+
+void IPlugLV2::InformHostOfParamChange(int idx, double normalized)
+{
+    if (mUiSink != nullptr)
+        mUiSink->Edit(idx, GetParam(idx)->FromNormalized(normalized));
+}
+
+void IPlugLV2::BeginInformHostOfParamChange(int idx)
+{
+    if (mUiSink != nullptr)
+        mUiSink->BeginEdit(idx);
+}
+
+void IPlugLV2::InformHostOfParamChangeFromUI(int idx, double normalized)
+{
+    InformHostOfParamChange(idx, normalized);
+}
+
+void IPlugLV2::EndInformHostOfParamChange(int idx)
+{
+    if (mUiSink != nullptr)
+        mUiSink->EndEdit(idx);
 }
 
 void IPlugLV2::applyControlPorts()
@@ -227,14 +339,25 @@ void IPlugLV2::Lv2Run(std::uint32_t nFrames)
     for (int i = 0; i < kLv2NumMeters; ++i)
         if (mMeters[i] != nullptr)
             *mMeters[i] = static_cast<float>(values[i]);
-    // Nothing to tell yet: an empty sequence in the room the host gave.
-    if (mNotify != nullptr && mNotify->atom.size >= sizeof(LV2_Atom_Sequence_Body))
+    // What an open UI should hear, in the room the host gave; otherwise an empty sequence.
+    const bool notify = mNotify != nullptr && mNotify->atom.size >= sizeof(LV2_Atom_Sequence_Body);
+    if (notify)
     {
-        mNotify->atom.type = mUrids.atomSequence;
-        mNotify->atom.size = sizeof(LV2_Atom_Sequence_Body);
-        mNotify->body.unit = 0;
-        mNotify->body.pad = 0;
+        const std::uint32_t capacity = mNotify->atom.size + sizeof(LV2_Atom);
+        lv2_atom_forge_set_buffer(&mForge, reinterpret_cast<std::uint8_t*>(mNotify), capacity);
+        lv2_atom_forge_sequence_head(&mForge, &mNotifyFrame, 0);
     }
+    mNotifying = notify;
+    if (mUiOpening)
+    {
+        mUiOpening = false;
+        OnUIOpen();
+    }
+    if (mUiOpen)
+        OnIdle();
+    mNotifying = false;
+    if (notify)
+        lv2_atom_forge_pop(&mForge, &mNotifyFrame);
 }
 
 LV2_State_Status IPlugLV2::Lv2Save(LV2_State_Store_Function store, LV2_State_Handle handle)
@@ -271,6 +394,7 @@ LV2_State_Status IPlugLV2::Lv2Restore(LV2_State_Retrieve_Function retrieve, LV2_
     // The ports are the host's: their values win over those the chunk held.
     std::fill(mLastPortValues.begin(), mLastPortValues.end(), kUnseen);
     OnRestoreState();
+    mUiOpening = mUiOpen; // an open UI hears of the restored state as if it opened again
     return status;
 }
 

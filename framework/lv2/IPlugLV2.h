@@ -5,6 +5,7 @@
 #include "Lv2Ports.h"
 
 #include <lv2/atom/atom.h>
+#include <lv2/atom/forge.h>
 #include <lv2/core/lv2.h>
 #include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
@@ -25,6 +26,41 @@ struct Lv2PluginInfo
     const char* stateKey;
     // A preset's text beside its port values (atom:String, GetPresetExtraState).
     const char* presetStateKey;
+};
+
+// The UI messages on the atom ports (kLv2UiMessageUri and the others in Lv2Ports.h).
+struct Lv2MessageUrids
+{
+    LV2_URID atomObject, atomBlank, atomInt, atomChunk, uiMessage, controlMessage, msgTag, ctrlTag, data,
+        uiOpen, uiClosed;
+};
+Lv2MessageUrids Lv2MapMessageUrids(const LV2_URID_Map& map);
+struct Lv2Message
+{
+    int msgTag = 0;
+    int ctrlTag = 0;
+    int dataSize = 0;
+    const void* data = nullptr;
+};
+// Bytes a message with dataSize bytes of data takes as an atom.
+std::uint32_t Lv2MessageSize(int dataSize);
+// Appends the message as an object of the given type; false, with nothing written, when the
+// forge's buffer has no room. Never allocates.
+bool Lv2WriteMessage(LV2_Atom_Forge& forge, const Lv2MessageUrids& u, LV2_URID type, const Lv2Message& m);
+// The message an atom carries when it is an object of the given type with all three keys; data
+// points into the atom.
+bool Lv2ReadMessage(const LV2_Atom* atom, const Lv2MessageUrids& u, LV2_URID type, Lv2Message& out);
+
+// Where an LV2 UI's model instance sends what its editor changes (UI thread): parameter gestures in
+// plain values, and the editor's messages to the plug-in.
+class Lv2UiSink
+{
+public:
+    virtual ~Lv2UiSink() = default;
+    virtual void BeginEdit(int idx) = 0;
+    virtual void Edit(int idx, double plain) = 0;
+    virtual void EndEdit(int idx) = 0;
+    virtual void Message(int msgTag, int ctrlTag, int dataSize, const void* data) = 0;
 };
 
 // The LV2 plug-in: audio, control and atom ports over the format-neutral IPlugBase.
@@ -57,6 +93,19 @@ public:
 
     const Lv2PortLayout& PortLayout() const { return mLayout; }
 
+    // --- the UI side's model (UI thread)
+    void SetUiSink(Lv2UiSink* sink) { mUiSink = sink; }
+    bool IsEditorModel() const override { return mUiSink != nullptr; }
+    bool SendMessageFromUI(int msgTag, int ctrlTag, int dataSize, const void* pData) override;
+    // Processing instance, audio thread: out on the notify port while a UI is open.
+    void SendControlMsgFromDelegate(int ctrlTag, int msgTag, int dataSize, const void* pData) override;
+
+protected:
+    void InformHostOfParamChange(int idx, double normalized) override;
+    void BeginInformHostOfParamChange(int idx) override;
+    void InformHostOfParamChangeFromUI(int idx, double normalized) override;
+    void EndInformHostOfParamChange(int idx) override;
+
 private:
     struct Urids
     {
@@ -69,6 +118,7 @@ private:
 
     Lv2PortLayout mLayout;
     Urids mUrids{};
+    Lv2MessageUrids mMsgUrids{};
     bool mActive = false;
     float* mAudioIn[2] = {nullptr, nullptr};
     float* mAudioOut[2] = {nullptr, nullptr};
@@ -78,6 +128,11 @@ private:
     float* mMeters[kLv2NumMeters] = {nullptr, nullptr, nullptr};
     std::vector<const float*> mParamPorts;
     std::vector<float> mLastPortValues; // NaN: take the port's value at the next block
+    Lv2UiSink* mUiSink = nullptr;
+    bool mUiOpen = false, mUiOpening = false;
+    bool mNotifying = false; // the forge writes the notify port (inside Lv2Run)
+    LV2_Atom_Forge mForge{};
+    LV2_Atom_Forge_Frame mNotifyFrame{};
 };
 
 // Plain parameter value for a float port value: the shortest decimal that reads back as the same

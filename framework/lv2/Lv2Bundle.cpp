@@ -24,7 +24,9 @@ const char* kPrefixes = "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
                         "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
                         "@prefix bufsz: <http://lv2plug.in/ns/ext/buf-size#> .\n"
                         "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
+                        "@prefix rsz: <http://lv2plug.in/ns/ext/resize-port#> .\n"
                         "@prefix time: <http://lv2plug.in/ns/ext/time#> .\n"
+                        "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
                         "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
                         "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
 
@@ -109,6 +111,7 @@ void describePlugin(std::ostream& out, const IPlugBase& plug, const Lv2BundleInf
         << "    lv2:optionalFeature lv2:hardRTCapable , opts:options ;\n"
         << "    opts:supportedOption bufsz:maxBlockLength , bufsz:nominalBlockLength ;\n"
         << "    lv2:extensionData state:interface ;\n"
+        << (bundle.uiUri.empty() ? std::string() : "    ui:ui <" + bundle.uiUri + "> ;\n")
         << "    lv2:port\n";
     for (int c = 0; c < layout.nChannels; ++c)
         for (const bool input : {true, false})
@@ -124,7 +127,8 @@ void describePlugin(std::ostream& out, const IPlugBase& plug, const Lv2BundleInf
         << "        lv2:index " << layout.Control() << " ;\n        lv2:symbol \"control\" ;\n"
         << "        lv2:name \"Control\"\n    ] ,\n"
         << "    [\n        a lv2:OutputPort , atom:AtomPort ;\n        atom:bufferType atom:Sequence ;\n"
-        << "        lv2:designation lv2:control ;\n"
+        << "        lv2:designation lv2:control ;\n        rsz:minimumSize " << kLv2NotifyMinimumSize
+        << " ;\n"
         << "        lv2:index " << layout.Notify() << " ;\n        lv2:symbol \"notify\" ;\n"
         << "        lv2:name \"Notify\"\n    ] ,\n";
     controlPort(out, layout.Enabled(), "enabled", "Enabled", true);
@@ -198,6 +202,15 @@ bool WriteLv2Bundle(const IPlugBase& plug, const Lv2BundleInfo& bundle, const st
                     << ">\n    a rdf:Property ;\n    rdfs:label \"preset state\" ;\n"
                     << "    rdfs:comment \"What a preset sets beside the port values, as text.\" ;\n"
                     << "    rdfs:range atom:String .\n\n";
+    }
+    if (!bundle.uiUri.empty())
+    {
+        const std::string ui = "<" + bundle.uiUri + ">\n    a ui:X11UI ;\n    lv2:binary <" +
+                               bundle.uiBinary +
+                               "> ;\n    lv2:requiredFeature ui:idleInterface , ui:parent , urid:map ;\n"
+                               "    lv2:optionalFeature ui:resize , ui:touch ;\n"
+                               "    lv2:extensionData ui:idleInterface , ui:resize .\n\n";
+        manifest << ui;
     }
     for (const auto& entry : bundle.plugins)
     {

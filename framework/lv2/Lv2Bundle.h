@@ -26,6 +26,9 @@ struct Lv2BundleInfo
     std::string project;         // the doap:Project the plug-ins belong to
     std::string homepage;
     std::string license; // a URI
+    // The X11 UI every plug-in of the bundle names (ui:ui), and its binary; none when empty.
+    std::string uiUri;
+    std::string uiBinary;
 };
 
 // Writes manifest.ttl, the description and one file per preset ("preset-<name>.ttl") into dir,

@@ -32,6 +32,20 @@ inline constexpr const char* kLv2MeterSymbols[kLv2NumMeters] = {"input_peak", "o
                                                                 "gain_reduction"};
 inline constexpr const char* kLv2MeterNames[kLv2NumMeters] = {"Input Peak", "Output Peak", "Gain Reduction"};
 
+// Messages between an LV2 UI and its plug-in on the atom ports: atom:Object events of these types.
+// uiOpen and uiClosed (UI to plug-in) carry nothing; uiMessage (UI to plug-in, an editor's
+// SendMessageFromUI) and controlMessage (plug-in to UI, SendControlMsgFromDelegate) carry msgTag and
+// ctrlTag (atom:Int) and data (atom:Chunk).
+inline constexpr const char* kLv2UiOpenUri = "https://pomelu.example/lv2/iplug#uiOpen";
+inline constexpr const char* kLv2UiClosedUri = "https://pomelu.example/lv2/iplug#uiClosed";
+inline constexpr const char* kLv2UiMessageUri = "https://pomelu.example/lv2/iplug#uiMessage";
+inline constexpr const char* kLv2ControlMessageUri = "https://pomelu.example/lv2/iplug#controlMessage";
+inline constexpr const char* kLv2MsgTagUri = "https://pomelu.example/lv2/iplug#msgTag";
+inline constexpr const char* kLv2CtrlTagUri = "https://pomelu.example/lv2/iplug#ctrlTag";
+inline constexpr const char* kLv2DataUri = "https://pomelu.example/lv2/iplug#data";
+// Room the plug-in asks for on its notify port: a whole spectrum frame with its header.
+inline constexpr int kLv2NotifyMinimumSize = 65536;
+
 // Audio port symbols: "in"/"out" for one channel, "in_l", "in_r", "out_l", "out_r" for two.
 std::string Lv2AudioSymbol(bool input, int channel, int nChannels);
 // A parameter's port symbol from its name: lower case letters and digits, every other run of

@@ -150,11 +150,28 @@ void Lv2Instance::runBlock(int frames)
         lv2_atom_forge_pop(&forge, &object);
         pendingBpm = 0.0;
     }
+    for (const std::vector<std::uint8_t>& event : pendingEvents)
+    {
+        lv2_atom_forge_frame_time(&forge, 0);
+        lv2_atom_forge_write(&forge, event.data(), static_cast<std::uint32_t>(event.size()));
+    }
+    pendingEvents.clear();
     lv2_atom_forge_pop(&forge, &sequence);
     auto* notify = reinterpret_cast<LV2_Atom*>(atomOut);
     notify->size = sizeof atomOut - sizeof(LV2_Atom);
     notify->type = 0;
     lilv_instance_run(instance, static_cast<std::uint32_t>(frames));
+    if (onNotify && notify->type == host.map(LV2_ATOM__Sequence))
+        LV2_ATOM_SEQUENCE_FOREACH(reinterpret_cast<const LV2_Atom_Sequence*>(notify), ev)
+    onNotify(ev->body);
+}
+
+std::uint32_t Lv2Instance::portIndex(const char* symbol) const
+{
+    LilvNode* sym = lilv_new_string(host.world(), symbol);
+    const LilvPort* port = lilv_plugin_get_port_by_symbol(plugin, sym);
+    lilv_node_free(sym);
+    return port != nullptr ? lilv_port_get_index(plugin, port) : UINT32_MAX;
 }
 
 std::vector<std::vector<float>> Lv2Instance::run(const std::vector<std::vector<float>>& in, int block,
@@ -179,10 +196,8 @@ std::vector<std::vector<float>> Lv2Instance::run(const std::vector<std::vector<f
 
 float* Lv2Instance::portBySymbol(const char* symbol)
 {
-    LilvNode* sym = lilv_new_string(host.world(), symbol);
-    const LilvPort* port = lilv_plugin_get_port_by_symbol(plugin, sym);
-    lilv_node_free(sym);
-    return port != nullptr ? &values[lilv_port_get_index(plugin, port)] : nullptr;
+    const std::uint32_t index = portIndex(symbol);
+    return index != UINT32_MAX ? &values[index] : nullptr;
 }
 
 void Lv2Instance::applyState(const LilvState* state)

@@ -6,6 +6,7 @@
 #include <lv2/options/options.h>
 #include <lv2/urid/urid.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -68,6 +69,11 @@ public:
                                         double bpm = 0.0);
     std::vector<float> audioIn[2], audioOut[2];
     double pendingBpm = 0.0;
+    // Atoms (whole, header first) sent at frame 0 of the next block, after the time:Position.
+    std::vector<std::vector<std::uint8_t>> pendingEvents;
+    // Called after each block with every event the plug-in left on its notify port.
+    std::function<void(const LV2_Atom& event)> onNotify;
+    std::uint32_t portIndex(const char* symbol) const;
 
     void applyState(const LilvState* state);
     LilvState* saveState();
@@ -80,8 +86,8 @@ private:
     LilvInstance* instance = nullptr;
     int nChannels = 0;
     std::vector<float> values;
-    alignas(8) std::uint8_t atomIn[4096];
-    alignas(8) std::uint8_t atomOut[4096];
+    alignas(8) std::uint8_t atomIn[65536];
+    alignas(8) std::uint8_t atomOut[65536]; // the notify port's rsz:minimumSize
     LV2_Atom_Forge forge{};
 };
 

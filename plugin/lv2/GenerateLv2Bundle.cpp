@@ -21,6 +21,8 @@ int main(int argc, char** argv)
     bundle.plugins = {{pomelu::lv2::kMono, name + " Mono"}, {pomelu::lv2::kStereo, name + " Stereo"}};
     bundle.binary = pomelu::lv2::kBinaryName;
     bundle.descriptionFile = "pomelu-rarorud-izad.ttl";
+    bundle.uiUri = pomelu::lv2::kUiUri;
+    bundle.uiBinary = pomelu::lv2::kUiBinaryName;
     bundle.presetUriPrefix = pomelu::lv2::kPresetUriPrefix;
     bundle.project = pomelu::lv2::kProjectUri;
     bundle.homepage = "https://pomelu.example/";

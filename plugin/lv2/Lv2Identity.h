@@ -10,6 +10,7 @@ namespace pomelu::lv2
 inline constexpr const char* kProjectUri = "https://pomelu.example/lv2/rarorud-izad";
 inline constexpr const char* kMonoUri = "https://pomelu.example/lv2/rarorud-izad/mono";
 inline constexpr const char* kStereoUri = "https://pomelu.example/lv2/rarorud-izad/stereo";
+inline constexpr const char* kUiUri = "https://pomelu.example/lv2/rarorud-izad/ui";
 inline constexpr const char* kPresetUriPrefix = "https://pomelu.example/lv2/rarorud-izad/preset/";
 // State properties: the plug-in's state chunk, and a preset's module order.
 inline constexpr const char* kStateKey = "https://pomelu.example/lv2/rarorud-izad#state";
@@ -20,5 +21,6 @@ inline constexpr iplug::Lv2PluginInfo kStereo{kStereoUri, 2, kStateKey, kPresetO
 
 inline constexpr const char* kBundleName = "pomelu-rarorud-izad.lv2";
 inline constexpr const char* kBinaryName = "pomelu-rarorud-izad.so";
+inline constexpr const char* kUiBinaryName = "pomelu-rarorud-izad-ui.so";
 
 } // namespace pomelu::lv2
