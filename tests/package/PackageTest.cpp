@@ -49,9 +49,9 @@ std::set<std::string> expectedFiles()
     }
     const std::string lv2 = "usr/lib/lv2/pomelu-rarorud-izad.lv2/";
     for (const std::string& file :
-         {"pomelu-rarorud-izad.so", "manifest.ttl", "pomelu-rarorud-izad.ttl", "preset-natural.ttl",
-          "preset-singing.ttl", "preset-narration.ttl", "preset-podcast.ttl", "preset-gentle.ttl",
-          "Resources/pomelu-rec-logo.png"})
+         {"pomelu-rarorud-izad.so", "pomelu-rarorud-izad-ui.so", "manifest.ttl", "pomelu-rarorud-izad.ttl",
+          "preset-natural.ttl", "preset-singing.ttl", "preset-narration.ttl", "preset-podcast.ttl",
+          "preset-gentle.ttl", "Resources/pomelu-rec-logo.png"})
         files.insert(lv2 + file);
     for (const std::string& tool : kTools)
     {
