@@ -23,7 +23,7 @@
 #include "PlugFrame.h"
 #include "PluginInstance.h"
 #include "RunLoop.h"
-#include "XvfbServer.h"
+#include "XvfbSuite.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -38,8 +38,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
-
-extern "C" int _Xdebug; // Xlib: every connection opened afterwards is synchronous
 
 namespace pomelu::test
 {
@@ -71,31 +69,14 @@ void testLayout(iplug::IEditorView& view)
     g->AttachControl(new IVKnobControl(kKnobRect, kInput, "INPUT", style, true));
 }
 
-long openDescriptors()
-{
-    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
-}
-
-class EditorWindowTest : public testing::Test
+class EditorWindowTest : public XvfbSuite
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        server = new XvfbServer;
-        if (server->running())
-            setenv("DISPLAY", server->display().c_str(), 1);
-        _Xdebug = 1;
-    }
-    static void TearDownTestSuite()
-    {
-        delete server;
-        server = nullptr;
-    }
-
     void SetUp() override
     {
-        if (!server->running())
-            GTEST_SKIP() << "no Xvfb: " << server->error();
+        SkipWithoutServer();
+        if (IsSkipped())
+            return;
         plug = new PomeluRarorudIzad(iplug::InstanceInfo{});
         plug->SetLayoutFunc(testLayout);
         ASSERT_TRUE(instance.adopt(static_cast<Steinberg::Vst::IComponent*>(plug))) << instance.lastError();
@@ -198,15 +179,12 @@ protected:
         return false;
     }
 
-    static XvfbServer* server;
     PomeluRarorudIzad* plug = nullptr; // owned by the instance
     host::PluginInstance instance;
     host::RunLoop loop;
     std::unique_ptr<host::HostedEditor> editor;
     Display* xtest = nullptr;
 };
-
-XvfbServer* EditorWindowTest::server = nullptr;
 
 TEST_F(EditorWindowTest, EmbedsInTheHostWindowAndRunsOnItsLoop)
 {

@@ -16,7 +16,7 @@
 #include "PomeluRarorudIzad.h"
 #include "RackBilingualKnobControl.h"
 #include "ReferenceFile.h"
-#include "XvfbServer.h"
+#include "XvfbSuite.h"
 #include "lv2/Lv2Ports.h"
 
 #include <lilv/lilv.h>
@@ -36,8 +36,6 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-extern "C" int _Xdebug; // Xlib: every connection opened afterwards is synchronous
 
 namespace pomelu::test
 {
@@ -78,30 +76,14 @@ PageGeometry defaultPage()
     return page;
 }
 
-long openDescriptors()
-{
-    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
-}
-
-class Lv2Ui : public testing::Test
+class Lv2Ui : public XvfbSuite
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        server = new XvfbServer;
-        if (server->running())
-            setenv("DISPLAY", server->display().c_str(), 1);
-        _Xdebug = 1;
-    }
-    static void TearDownTestSuite()
-    {
-        delete server;
-        server = nullptr;
-    }
     void SetUp() override
     {
-        if (!server->running())
-            GTEST_SKIP() << "no Xvfb: " << server->error();
+        SkipWithoutServer();
+        if (IsSkipped())
+            return;
         ASSERT_TRUE(plug.ok());
         xtest = XOpenDisplay(nullptr);
         ASSERT_NE(xtest, nullptr);
@@ -196,15 +178,12 @@ protected:
                                                               { return c.kind == kind && c.port == port; }));
     }
 
-    static XvfbServer* server;
     host::Lv2World world{POMELU_LV2_BUNDLE_DIR};
     host::Lv2Instance plug{world, lv2::kStereoUri};
     std::unique_ptr<Lv2UiHost> ui;
     Display* xtest = nullptr;
     std::size_t position = 0;
 };
-
-XvfbServer* Lv2Ui::server = nullptr;
 
 TEST_F(Lv2Ui, ClicksAndDragsWriteThePortsAndHostValuesMoveTheKnob)
 {
