@@ -7,6 +7,9 @@
 
 #include "IPlugBase.h"
 
+// Xlib after the framework: its Bool macro would rename IParam::Bool.
+#include "XImageOfSurface.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -490,20 +493,10 @@ void X11EditorWindow::pushRects(const std::vector<IRECT>& pixelRects)
     if (pixelRects.empty() || !mX || mGraphics == nullptr || mWindowGone)
         return;
     cairo_surface_t* bb = mGraphics->GetBackBuffer();
-    cairo_surface_flush(bb);
     const int bw = cairo_image_surface_get_width(bb), bh = cairo_image_surface_get_height(bb);
-    // The back buffer's ARGB32 pixels are what a 24-bit TrueColor ZPixmap with 32 bits per pixel
-    // expects; the image only borrows them.
-    XImage* img = XCreateImage(
-        mX->display, mX->visual, 24, ZPixmap, 0, reinterpret_cast<char*>(cairo_image_surface_get_data(bb)),
-        static_cast<unsigned>(bw), static_cast<unsigned>(bh), 32, cairo_image_surface_get_stride(bb));
+    XImage* img = BorrowImageOf(mX->display, mX->visual, bb);
     if (img == nullptr)
         return;
-#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    img->byte_order = LSBFirst;
-#else
-    img->byte_order = MSBFirst;
-#endif
     for (const IRECT& r : pixelRects)
     {
         const IRECT c = r.Intersect({0.0f, 0.0f, static_cast<float>(std::min(bw, mWidth)),
@@ -515,8 +508,7 @@ void X11EditorWindow::pushRects(const std::vector<IRECT>& pixelRects)
                   static_cast<unsigned>(c.H()));
         ++mImagesPushed;
     }
-    img->data = nullptr; // not ours to free
-    XDestroyImage(img);
+    DestroyBorrowedImage(img);
     XFlush(mX->display);
     mX->trafficSinceDrain = true;
 }

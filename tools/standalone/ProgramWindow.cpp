@@ -4,6 +4,7 @@
 #include "Fonts.h"
 #include "HostObject.h"
 #include "RunLoop.h"
+#include "XImageOfSurface.h"
 #include "editor/Theme.h"
 
 #include <X11/Xlib.h>
@@ -46,29 +47,18 @@ void setColor(cairo_t* cr, const igraphics::IColor& c, double alpha = 1.0)
     cairo_set_source_rgba(cr, c.R / 255.0, c.G / 255.0, c.B / 255.0, c.A / 255.0 * alpha);
 }
 
-// Puts a drawn ARGB32 image on a window of the default 24-bit TrueColor visual. The bar and the menus
-// draw into image surfaces rather than cairo's Xlib ones, whose per-display data outlives
-// XCloseDisplay.
+// Puts a drawn image on a window of the default visual. The bar and the menus draw into image
+// surfaces rather than cairo's Xlib ones, whose per-display data outlives XCloseDisplay.
 void putImage(Display* d, Window w, cairo_surface_t* image)
 {
-    cairo_surface_flush(image);
-    const int width = cairo_image_surface_get_width(image), height = cairo_image_surface_get_height(image);
-    XImage* img = XCreateImage(d, DefaultVisual(d, DefaultScreen(d)), 24, ZPixmap, 0,
-                               reinterpret_cast<char*>(cairo_image_surface_get_data(image)),
-                               static_cast<unsigned>(width), static_cast<unsigned>(height), 32,
-                               cairo_image_surface_get_stride(image));
+    XImage* img = igraphics::BorrowImageOf(d, DefaultVisual(d, DefaultScreen(d)), image);
     if (img == nullptr)
         return;
-#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    img->byte_order = LSBFirst;
-#else
-    img->byte_order = MSBFirst;
-#endif
     GC gc = XCreateGC(d, w, 0, nullptr);
-    XPutImage(d, w, gc, img, 0, 0, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XPutImage(d, w, gc, img, 0, 0, 0, 0, static_cast<unsigned>(img->width),
+              static_cast<unsigned>(img->height));
     XFreeGC(d, gc);
-    img->data = nullptr; // the surface's
-    XDestroyImage(img);
+    igraphics::DestroyBorrowedImage(img);
 }
 } // namespace
 
