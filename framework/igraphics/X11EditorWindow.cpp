@@ -437,7 +437,6 @@ bool X11EditorWindow::BeginFrame(int& askWidth, int& askHeight)
     bool resize = false;
     {
         std::lock_guard lock(mUiMutex);
-        mPlug.ShowHostValueChanges();
         resize = mGraphics->TakeResizeRequest(askWidth, askHeight);
     }
     return resize;

@@ -62,9 +62,9 @@ public:
     int ConnectionFd() const;
     void DrainEvents();
     // The first half of a frame: the events our own requests read (what the server sends on its own
-    // waits for DrainEvents from the connection's handler), the host's value changes; true with the
-    // size the corner
-    // resizer asked for (the adapter fits it and asks the host).
+    // waits for DrainEvents from the connection's handler); true with the size the corner resizer
+    // asked for (the adapter fits it and asks the host). The adapter shows the host's value changes
+    // (IPlugBase::ShowHostValueChanges) once per tick, before it.
     bool BeginFrame(int& askWidth, int& askHeight);
     // The second half: draws what is dirty and copies it to the window, when the window shows.
     void EndFrame();

@@ -94,6 +94,10 @@ public:
         int w = 0, h = 0;
         // No descriptor of ours is watched under LV2: every idle call reads what the server sent.
         mWindow.DrainEvents();
+        {
+            std::lock_guard lock(mMutex);
+            mModel->ShowHostValueChanges();
+        }
         if (mWindow.BeginFrame(w, h))
         {
             igraphics::X11EditorWindow::FitSize(mModel->GetConfig(), w, h, w, h);
